@@ -1,0 +1,3 @@
+#include "app/device/LumetraSerialHandler.h"
+
+LumetraSerialHandler::LumetraSerialHandler(QObject *parent) : QObject(parent) {}

@@ -1,0 +1,8 @@
+#include "dialkit/Dialkit.h"
+
+void Dialkit::loadApplicationFonts() {}
+
+QString Dialkit::getApplicationStylesheet()
+{
+    return QString();
+}

@@ -1,0 +1,3 @@
+#include "framekit/SerialportList.h"
+
+SerialportList::SerialportList(QObject *parent) : QObject(parent) {}

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts the simulated laser and the program: scripts/run.sh [simulator options...]
+# The simulator publishes its port in the Connect menu; pick "Open ..." there to connect.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build"
+"$root/scripts/deps.sh"
+"$root/scripts/build.sh" "$build"
+
+sim_pid=""
+cleanup() {
+    if [ -n "$sim_pid" ]; then
+        kill -TERM "$sim_pid" 2>/dev/null || true
+        wait "$sim_pid" 2>/dev/null || true
+    fi
+}
+trap cleanup EXIT INT TERM
+
+if [ -x "$build/sim/lumetra-sim" ]; then
+    "$build/sim/lumetra-sim" "$@" > "$build/lumetra-sim.out" 2>&1 &
+    sim_pid=$!
+    for _ in $(seq 50); do
+        [ -s "$build/lumetra-sim.out" ] && break
+        sleep 0.1
+    done
+    echo "Simulated laser on $(head -n 1 "$build/lumetra-sim.out")"
+fi
+
+"$build/app/LUMETRA-QZ"
