@@ -1,0 +1,3 @@
+#include "dialkit/gallery/GalleryPageMore.h"
+
+GalleryPageMore::GalleryPageMore(QWidget *parent) : QWidget(parent) {}
