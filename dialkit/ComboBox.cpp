@@ -1,0 +1,172 @@
+#include "dialkit/ComboBox.h"
+
+#include <QMouseEvent>
+#include <QStyle>
+
+ComboBox::ComboBox(QWidget *parent) : QLabel(parent)
+{
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    setIndent(0);
+    m_dropDown = new DropDown(parentWidget());
+    connect(m_dropDown, &DropDown::itemSelected, this, &ComboBox::checkCurrentIndex);
+    applySingleMode();
+}
+
+ComboBox::~ComboBox()
+{
+    // The popup is a top-level window owned by our parent; it must not outlive the combo box,
+    // nor stay on screen without it.
+    delete m_dropDown;
+}
+
+void ComboBox::addItem(const QString &text)
+{
+    addItem(text, QString());
+}
+
+void ComboBox::addItem(const QString &text, const QString &iconPath)
+{
+    m_dropDown->addItem(text, iconPath);
+    if (m_dropDown->count() == 1) {
+        m_currentIndex = 0;
+        QLabel::setText(text);
+    }
+    applySingleMode();
+    adjustSize();
+}
+
+void ComboBox::addItems(const QStringList &texts)
+{
+    for (const QString &text : texts)
+        addItem(text);
+}
+
+int ComboBox::count() const
+{
+    return m_dropDown->count();
+}
+
+QString ComboBox::currentText() const
+{
+    return m_dropDown->itemText(m_currentIndex);
+}
+
+QString ComboBox::itemText(int index) const
+{
+    return m_dropDown->itemText(index);
+}
+
+void ComboBox::setItemText(int index, const QString &text)
+{
+    m_dropDown->setItemText(index, text);
+    if (index == m_currentIndex && index >= 0 && index < count()) {
+        QLabel::setText(text);
+        adjustSize();
+    }
+}
+
+void ComboBox::setCurrentIndex(int index)
+{
+    const int n = count();
+    if (index >= n)
+        index = n - 1;
+    if (index < 0)
+        index = n > 0 ? 0 : -1;
+    m_currentIndex = index;
+    QLabel::setText(m_dropDown->itemText(index));
+    adjustSize();
+}
+
+void ComboBox::setItemVisibility(int index, bool visible)
+{
+    m_dropDown->setItemVisibility(index, visible);
+}
+
+bool ComboBox::hasItemVisibility(int index) const
+{
+    return m_dropDown->hasItemVisibility(index);
+}
+
+bool ComboBox::isItemVisible(int index) const
+{
+    return m_dropDown->isItemVisible(index);
+}
+
+void ComboBox::showIcons(IconLabel::IconDisplay mode)
+{
+    m_dropDown->showIcons(mode);
+}
+
+void ComboBox::setSingleMode(bool single)
+{
+    m_singleMode = single;
+    applySingleMode();
+}
+
+void ComboBox::applySingleMode()
+{
+    QLabel::setProperty("single-mode", (m_singleMode && count() == 1) ? "true" : "false");
+    style()->unpolish(this);
+    style()->polish(this);
+}
+
+void ComboBox::setProperty(const char *name, const QVariant &value)
+{
+    m_dropDown->setProperty(name, value);
+    QLabel::setProperty(name, value);
+    m_dropDown->style()->unpolish(m_dropDown);
+    m_dropDown->style()->polish(m_dropDown);
+    style()->unpolish(this);
+    style()->polish(this);
+}
+
+void ComboBox::setDropDownPosition()
+{
+    m_dropDown->move(mapToGlobal(QPoint(width() - m_dropDown->width() - 20, height())));
+}
+
+void ComboBox::clear()
+{
+    m_dropDown->clear();
+    m_currentIndex = -1;
+    QLabel::setText(QString());
+    applySingleMode();
+}
+
+void ComboBox::checkCurrentIndex(int index)
+{
+    if (index != m_currentIndex) {
+        m_currentIndex = index;
+        QLabel::setText(m_dropDown->itemText(index));
+        adjustSize();
+        emit currentIndexChanged(index);
+    }
+    emit activated(index);
+}
+
+void ComboBox::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QLabel::mousePressEvent(event);
+        return;
+    }
+    if (m_singleMode && count() == 1)
+        return;
+    if (m_dropDown->isVisible()) {
+        m_dropDown->hide();
+        return;
+    }
+    m_dropDown->show();
+    m_dropDown->refresh();
+    setDropDownPosition();
+    m_dropDown->updateGeometry();
+    m_dropDown->setFocus();
+}
+
+void ComboBox::focusOutEvent(QFocusEvent *event)
+{
+    if (!m_dropDown->hasFocus() && m_dropDown->isVisible())
+        m_dropDown->hide();
+    QLabel::focusOutEvent(event);
+}

@@ -1,0 +1,3 @@
+#include "dialkit/Dialog.h"
+
+Dialog::Dialog(QWidget *parent) : QDialog(parent) {}
