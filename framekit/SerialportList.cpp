@@ -1,3 +1,156 @@
 #include "framekit/SerialportList.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QRegExp>
+#include <QSerialPortInfo>
+#include <QSet>
+#include <QStandardPaths>
+
+Q_LOGGING_CATEGORY(lcSerialportList, "framekit.serialportlist")
+
+QMap<QString, SerialportListEntry> SerialportList::pipes;
+
 SerialportList::SerialportList(QObject *parent) : QObject(parent) {}
+
+SerialportList::~SerialportList() = default;
+
+void SerialportList::refreshPipeList()
+{
+    QList<PortDescription> ports = systemPorts();
+    if (platformNaming() == Naming::AsReported)
+        ports += virtualPorts();
+    refreshPipeList(ports, platformNaming());
+}
+
+QStringList SerialportList::GetPipeNames()
+{
+    refreshPipeList();
+    return pipes.keys();
+}
+
+QString SerialportList::GetExtendedPipeName(QString name)
+{
+    refreshPipeList();
+    const auto it = pipes.constFind(name);
+    return it == pipes.constEnd() ? QString() : it->pipeExtendedName();
+}
+
+void SerialportList::refreshPipeList(const QList<PortDescription> &ports, Naming naming)
+{
+    // Later ports of the same name win, as the platform list is read front to back.
+    QMap<QString, PortDescription> current;
+    for (const PortDescription &port : ports) {
+        if (naming == Naming::ComPorts) {
+            if (!port.portName.contains(QLatin1String("COM"), Qt::CaseInsensitive))
+                continue;
+            current.insert(port.portName.toUpper(), port);
+        } else if (!port.portName.isEmpty()) {
+            current.insert(port.portName, port);
+        }
+    }
+
+    for (auto it = current.constBegin(); it != current.constEnd(); ++it) {
+        if (pipes.contains(it.key()))
+            continue;
+        PortDescription named = it.value();
+        named.portName = it.key();
+        const QString description = extendedName(named);
+        qCDebug(lcSerialportList) << "port appeared:" << description;
+        pipes.insert(it.key(), SerialportListEntry(it.key(), description));
+    }
+
+    for (auto it = pipes.begin(); it != pipes.end();) {
+        if (current.contains(it.key())) {
+            ++it;
+        } else {
+            qCDebug(lcSerialportList) << "port gone:" << it.key();
+            it = pipes.erase(it);
+        }
+    }
+}
+
+QString SerialportList::extendedName(const PortDescription &port)
+{
+    QString text = port.portName;
+    if (!port.manufacturer.isEmpty())
+        text += QLatin1Char('-') + port.manufacturer;
+    if (port.hasProductIdentifier)
+        text += QLatin1Char('-') + QString::number(port.productIdentifier);
+    if (port.hasVendorIdentifier)
+        text += QLatin1Char('-') + QString::number(port.vendorIdentifier);
+    return text;
+}
+
+SerialportList::Naming SerialportList::platformNaming()
+{
+#ifdef Q_OS_WIN
+    return Naming::ComPorts;
+#else
+    return Naming::AsReported;
+#endif
+}
+
+QList<SerialportList::PortDescription> SerialportList::systemPorts()
+{
+    QList<PortDescription> ports;
+    const QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos) {
+        if (isPortWithoutDevice(info.portName()))
+            continue;
+        PortDescription port;
+        port.portName = info.portName();
+        port.manufacturer = info.manufacturer();
+        port.hasProductIdentifier = info.hasProductIdentifier();
+        port.productIdentifier = info.productIdentifier();
+        port.hasVendorIdentifier = info.hasVendorIdentifier();
+        port.vendorIdentifier = info.vendorIdentifier();
+        ports.append(port);
+    }
+    return ports;
+}
+
+bool SerialportList::isPortWithoutDevice(const QString &portName, const QString &sysfsTtyFolder)
+{
+#ifdef Q_OS_LINUX
+    static const QRegExp legacyName(QStringLiteral("ttyS\\d+"));
+    if (!legacyName.exactMatch(portName))
+        return false;
+    // The serial core reports the UART type; 0 means no UART was found at that address.
+    QFile typeFile(sysfsTtyFolder + QLatin1Char('/') + portName + QStringLiteral("/type"));
+    if (!typeFile.open(QIODevice::ReadOnly))
+        return false;
+    return typeFile.readAll().trimmed() == "0";
+#else
+    Q_UNUSED(portName)
+    Q_UNUSED(sysfsTtyFolder)
+    return false;
+#endif
+}
+
+QString SerialportList::virtualPortFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
+           QStringLiteral("/LUMETRA-QZ/ports");
+}
+
+QList<SerialportList::PortDescription> SerialportList::virtualPorts()
+{
+    QList<PortDescription> ports;
+    const QDir folder(virtualPortFolder());
+    if (!folder.exists())
+        return ports;
+    const QFileInfoList entries = folder.entryInfoList(
+        QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo &entry : entries) {
+        // exists() follows the link: a simulator that ended without tidying up leaves dangling links.
+        if (!entry.isSymLink() || !entry.exists())
+            continue;
+        PortDescription port;
+        port.portName = entry.absoluteFilePath();
+        ports.append(port);
+    }
+    return ports;
+}
