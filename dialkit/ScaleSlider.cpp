@@ -62,7 +62,9 @@ void ScaleSlider::setSideMargins(int margin)
 
 void ScaleSlider::setRange(double minValue, double maxValue)
 {
-    if (m_scaleType == Linear) {
+    if (m_scaleType == Linear || (isStepListType() && m_stepList.size() < 2)) {
+        // A step-list scale takes its range from the list; until a list arrives it behaves as a
+        // linear one, so it does not keep clamping to whatever range it had before.
         m_minValue = minValue;
         m_maxValue = maxValue;
     } else if (m_scaleType == Logarithmic) {
@@ -124,12 +126,10 @@ void ScaleSlider::setStepList(QList<double> list)
 
 void ScaleSlider::calculateLabelValues()
 {
-    if (isStepListType()) {
-        if (m_stepList.size() >= 2) {
-            m_intervalCount = unsigned(m_stepList.size() - 1);
-            m_scaleStart = m_stepList.first();
-            m_scaleEnd = m_stepList.last();
-        }
+    if (isStepListType() && m_stepList.size() >= 2) {
+        m_intervalCount = unsigned(m_stepList.size() - 1);
+        m_scaleStart = m_stepList.first();
+        m_scaleEnd = m_stepList.last();
         return;
     }
     // One interval per 100 px; a widget not yet laid out may be narrower than the minimum width.
@@ -164,8 +164,8 @@ void ScaleSlider::updateHandle()
     const int m = m_sideMargin;
     const int length = trackLength();
     double x = m;
-    if (isStepListType()) {
-        if (m_stepList.size() >= 2 && m_intervalCount > 0) {
+    if (isStepListType() && m_stepList.size() >= 2) {
+        if (m_intervalCount > 0) {
             const int i = steplistIndexOf(m_currentValue);
             x = m + roundHalfAway(double(i) * length / m_intervalCount);
         }
