@@ -1,0 +1,712 @@
+#include "app/device/LumetraResponseDecoder.h"
+
+#include "app/device/LumetraResponseGrammar.h"
+
+#include <cfloat>
+#include <climits>
+#include <cmath>
+
+Q_LOGGING_CATEGORY(lcLumetraResponseDecoder, "lumetra.device.decoder")
+
+namespace {
+
+// Published copies get these after a disconnection: no reading can equal them, so the next reading
+// of every value is announced again.
+const QString unpublishedText = QStringLiteral("#");
+constexpr int unpublishedInt = INT_MAX;
+constexpr double unpublishedDouble = DBL_MAX;
+
+// The laser's pulse clock in kHz; a division base value divides it down to the repetition rate.
+constexpr double pulseClock_kHz = 80000.0;
+
+} // namespace
+
+LumetraResponseDecoder::LumetraResponseDecoder(QObject *parent) : QObject(parent)
+{
+    registerMetaTypes();
+    m_s6.resize(s6Layout().size());
+    m_s7.resize(s7Layout().size());
+    m_s8.resize(s8Layout().size());
+    m_s9.resize(s9Layout().size());
+    resetPublished();
+}
+
+LumetraResponseDecoder::~LumetraResponseDecoder() = default;
+
+void LumetraResponseDecoder::registerMetaTypes()
+{
+    static const bool registered = [] {
+        qRegisterMetaType<SystemState>("SystemState");
+        qRegisterMetaType<QMap<int, double>>("QMap<int,double>");
+        qRegisterMetaType<QMap<int, quint64>>("QMap<int,quint64>");
+        qRegisterMetaType<QList<double>>("QList<double>");
+        qRegisterMetaType<quint8>("quint8");
+        qRegisterMetaType<quint16>("quint16");
+        qRegisterMetaType<quint64>("quint64");
+        return true;
+    }();
+    Q_UNUSED(registered)
+}
+
+double LumetraResponseDecoder::outputFrequency(double baseValue, int divisionFactor)
+{
+    if (!(baseValue > 0.0) || divisionFactor <= 0) {
+        return 0.0;
+    }
+    const double frequency = pulseClock_kHz / baseValue / divisionFactor;
+    return std::isfinite(frequency) ? frequency : 0.0;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Status record layouts: position in the record, value type and the signal that announces it.
+
+#define LRD_INT(sig)                                                                                         \
+    {                                                                                                        \
+        FieldType::Int, &LumetraResponseDecoder::sig, nullptr, nullptr                                       \
+    }
+#define LRD_DBL(sig)                                                                                         \
+    {                                                                                                        \
+        FieldType::Double, nullptr, &LumetraResponseDecoder::sig, nullptr                                    \
+    }
+#define LRD_HEX8(sig)                                                                                        \
+    {                                                                                                        \
+        FieldType::Hex8, nullptr, nullptr, &LumetraResponseDecoder::sig                                      \
+    }
+
+const LumetraResponseDecoder::RecordLayout &LumetraResponseDecoder::s6Layout()
+{
+    static const RecordLayout layout = {
+        LRD_INT(sigiCounterLaserOnOff_hChanged),         LRD_INT(sigiCounterLaserOnOff_mChanged),
+        LRD_INT(sigiCounterLaserEmmisionOnOff_hChanged), LRD_INT(sigiCounterLaserEmmisionOnOff_mChanged),
+        LRD_INT(sigiTEC_initialisationChanged),          LRD_INT(sigiLDD_initialisationChanged),
+        LRD_INT(sigiDownload_lin12b_status_TBChanged),   LRD_INT(sigiDownload_wrnmin_status_TBChanged),
+        LRD_INT(sigiDownload_errmax_status_TBChanged),   LRD_INT(sigiDownload_errmin_status_TBChanged),
+        LRD_INT(sigiDownload_wrnmax_status_TBChanged),   LRD_INT(sigiOperationModeChanged),
+    };
+    return layout;
+}
+
+const LumetraResponseDecoder::RecordLayout &LumetraResponseDecoder::s7Layout()
+{
+    static const RecordLayout layout = {
+        LRD_INT(sigiLaserEmmisionChanged),
+        LRD_INT(sigiModeOfOperationAOMChanged),
+        LRD_INT(sigiShutterOnOffChanged),
+        LRD_INT(sigiLumetraQZReadyChanged),
+        LRD_INT(sigiLaserPowerSetAOMChanged),
+        LRD_INT(sigiFrequencyDividerAOMChanged),
+        LRD_INT(sigiFrequencyIndexPCAOMinitChanged),
+        LRD_DBL(sigfMeasuredLaserPowerChanged),
+        LRD_INT(sigiNoOfPulsesSingleBurstChanged),
+        LRD_INT(sigiGeneral_temperature_statusChanged),
+        LRD_INT(sigiTemperature_status_1Changed),
+        LRD_INT(sigiTemperature_status_8Changed),
+        LRD_INT(sigiDELAY_BOARD_ERRORChanged),
+        LRD_INT(sigiErrorStatusTECChanged),
+        LRD_INT(sigiErrorStatusLDDChanged),
+        LRD_INT(sigiWavelenghtLQZChanged),
+    };
+    return layout;
+}
+
+const LumetraResponseDecoder::RecordLayout &LumetraResponseDecoder::s8Layout()
+{
+    static const RecordLayout layout = {
+        LRD_INT(sigiLpcl_en_statusChanged),      LRD_INT(sigiLpcl_boost_timeChanged),
+        LRD_DBL(sigfLpcl_currentChanged),        LRD_DBL(sigfLpcl_current_boostChanged),
+        LRD_DBL(sigfLpcl_temperatureChanged),    LRD_DBL(sigfTmpFloatValueAChanged),
+        LRD_DBL(sigfTmpFloatValueBChanged),      LRD_DBL(sigfTmpFloatValueCChanged),
+        LRD_INT(sigiComm_device_1_RS485Changed), LRD_INT(sigiComm_device_2_RS485Changed),
+        LRD_INT(sigiActualCurrentLDDChanged),
+        LRD_DBL(sigfLdd1_om2_MaxCurrentChanged), // only in the longer form of the record
+    };
+    return layout;
+}
+
+#define LRD_SENSOR(n)                                                                                        \
+    LRD_DBL(sigfTemperature_set_##n##Changed), LRD_DBL(sigfTemperature_actual_##n##Changed),                 \
+        LRD_DBL(sigfTemperature_min_##n##Changed), LRD_DBL(sigfTemperature_max_##n##Changed)
+
+const LumetraResponseDecoder::RecordLayout &LumetraResponseDecoder::s9Layout()
+{
+    static const RecordLayout layout = {
+        LRD_SENSOR(1),
+        LRD_SENSOR(2),
+        LRD_SENSOR(3),
+        LRD_SENSOR(4),
+        LRD_SENSOR(5),
+        LRD_SENSOR(6),
+        LRD_SENSOR(7),
+        LRD_SENSOR(8),
+        LRD_SENSOR(9),
+        LRD_SENSOR(10),
+        LRD_HEX8(siguiTmpChar2Changed),
+    };
+    return layout;
+}
+
+#undef LRD_SENSOR
+#undef LRD_HEX8
+#undef LRD_DBL
+#undef LRD_INT
+
+// ---------------------------------------------------------------------------------------------------
+
+template <typename T> bool LumetraResponseDecoder::takeIfChanged(Tracked<T> &value, bool forceEmit)
+{
+    if (!forceEmit && value.published == value.current) {
+        return false;
+    }
+    value.published = value.current;
+    return true;
+}
+
+void LumetraResponseDecoder::publishRecord(const RecordLayout &layout, RecordValues &values, int count,
+                                           bool forceEmit)
+{
+    for (int i = 0; i < count && i < layout.size() && i < values.size(); ++i) {
+        if (!takeIfChanged(values[i], forceEmit)) {
+            continue;
+        }
+        const RecordField &field = layout.at(i);
+        const double value = values.at(i).published;
+        switch (field.type) {
+        case FieldType::Int:
+            emit(this->*field.intSignal)(static_cast<int>(value));
+            break;
+        case FieldType::Double:
+            emit(this->*field.doubleSignal)(value);
+            break;
+        case FieldType::Hex8:
+            emit(this->*field.byteSignal)(static_cast<uchar>(value));
+            break;
+        }
+    }
+}
+
+void LumetraResponseDecoder::resetPublished()
+{
+    for (Tracked<QString> *text : {&m_systemType,
+                                   &m_hardwareVersion,
+                                   &m_firmwareVersion,
+                                   &m_applicationName,
+                                   &m_compiledOn,
+                                   &m_serialNumber,
+                                   &m_lddHardware,
+                                   &m_lddSoftware,
+                                   &m_lddRevision,
+                                   &m_tecHardware,
+                                   &m_tecSoftware,
+                                   &m_tecRevision,
+                                   &m_timingBoardSerial,
+                                   &m_timingBoardMCU,
+                                   &m_timingBoardFPGA,
+                                   &m_deviceOnHours,
+                                   &m_deviceOnMinutes,
+                                   &m_emissionHours,
+                                   &m_emissionMinutes,
+                                   &m_moduleAddress,
+                                   &m_moduleType,
+                                   &m_moduleFirmwareVersion,
+                                   &m_moduleBootloaderVersion,
+                                   &m_moduleSerialNumber,
+                                   &m_modulePCBSerialNumber}) {
+        text->published = unpublishedText;
+    }
+
+    const std::pair<const RecordLayout *, RecordValues *> records[] = {
+        {&s6Layout(), &m_s6}, {&s7Layout(), &m_s7}, {&s8Layout(), &m_s8}, {&s9Layout(), &m_s9}};
+    for (const auto &record : records) {
+        for (int i = 0; i < record.first->size(); ++i) {
+            switch (record.first->at(i).type) {
+            case FieldType::Int:
+                (*record.second)[i].published = unpublishedInt;
+                break;
+            case FieldType::Double:
+                (*record.second)[i].published = unpublishedDouble;
+                break;
+            case FieldType::Hex8:
+                (*record.second)[i].published = 0xFF;
+                break;
+            }
+        }
+    }
+
+    m_debuggingEnabled.published = !m_debuggingEnabled.published;
+    m_systemState.published = SystemStateUnknown;
+
+    m_powerSetpoint_nJ.published.clear();
+    m_powerSetpoint_Percent.published.clear();
+    m_powerMin_nJ.published.clear();
+    m_powerMax_nJ.published.clear();
+    m_frequencyDivList.published.clear();
+    m_crystalAllRuntimes.published.clear();
+
+    for (Tracked<int> *number :
+         {&m_frequencyIndex, &m_divisionFactor, &m_aomEnabled, &m_ovenMode, &m_humidity, &m_piezoPosition,
+          &m_digitalGate, &m_dynamicWavelengthEnabled, &m_dynamicWavelengthSupported, &m_crystalCurSpot}) {
+        number->published = unpublishedInt;
+    }
+    for (Tracked<double> *number :
+         {&m_oven1Setpoint, &m_oven1Min, &m_oven1Max, &m_oven2Setpoint, &m_oven2Min, &m_oven2Max,
+          &m_oven1Actual, &m_oven2Actual, &m_dynamicWLS_IR, &m_dynamicWLS_Green, &m_dynamicWLS_UV,
+          &m_dynamicWLS_DUV, &m_shgOutputPower, &m_thgOutputPower}) {
+        number->published = unpublishedDouble;
+    }
+    m_hgStatusFlags.published = 0xFFFF;
+    m_hgErrorcode.published = 0xFF;
+    m_hgOutputConfig.published = 0xFF;
+    m_hgRuntime.published = ~quint64(0);
+    m_crystalCurRuntime.published = ~quint64(0);
+    m_crystalMaxRuntime.published = ~quint64(0);
+}
+
+double LumetraResponseDecoder::currentOutputFrequency() const
+{
+    // Until a division factor has been read since the last disconnection there is no rate to tell.
+    const int factor = m_divisionFactor.published == unpublishedInt ? 0 : m_divisionFactor.published;
+    return outputFrequency(m_frequencyDivList.published.value(m_frequencyIndex.published, 0.0), factor);
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+void LumetraResponseDecoder::slotLineReceived(QByteArray lineData)
+{
+    LumetraResponseGrammar::decode(*this, lineData);
+}
+
+void LumetraResponseDecoder::slotConnectedStatus(bool connected)
+{
+    if (connected) {
+        return;
+    }
+    qCDebug(lcLumetraResponseDecoder) << "disconnected: every value will be announced again";
+    resetPublished();
+    // A listing cut off by the disconnection cannot continue; the next one starts with its own echo.
+    m_powerListingOpen = false;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Publishers
+
+void LumetraResponseDecoder::publish_ly_system_info_Lumetra(bool forceEmit)
+{
+    if (takeIfChanged(m_systemType, forceEmit)) {
+        emit sigsLumetraTypeChanged(m_systemType.published);
+    }
+    if (takeIfChanged(m_hardwareVersion, forceEmit)) {
+        emit sigsHardwareVersionChanged(m_hardwareVersion.published);
+    }
+    if (takeIfChanged(m_firmwareVersion, forceEmit)) {
+        emit sigsFirmwareVersionChanged(m_firmwareVersion.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ly_system_info_SW_MAIN(bool forceEmit)
+{
+    if (takeIfChanged(m_applicationName, forceEmit)) {
+        emit sigsApplicationNameChanged(m_applicationName.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ly_system_info_Compiled_on(bool forceEmit)
+{
+    if (takeIfChanged(m_compiledOn, forceEmit)) {
+        emit sigsCompilationDateTimeChanged(m_compiledOn.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ly_system_info_Serial_number(bool forceEmit)
+{
+    if (takeIfChanged(m_serialNumber, forceEmit)) {
+        emit sigsSerialNumberChanged(m_serialNumber.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ly_system_info_LLD_device(bool forceEmit)
+{
+    if (takeIfChanged(m_lddHardware, forceEmit)) {
+        emit sigsLDDDeviceHardwareChanged(m_lddHardware.published);
+    }
+    if (takeIfChanged(m_lddSoftware, forceEmit)) {
+        emit sigsLDDDeviceSoftwareChanged(m_lddSoftware.published);
+    }
+    if (takeIfChanged(m_lddRevision, forceEmit)) {
+        emit sigsLDDDeviceRevisionChanged(m_lddRevision.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ly_system_info_TEC_device(bool forceEmit)
+{
+    if (takeIfChanged(m_tecHardware, forceEmit)) {
+        emit sigsTECDeviceHardwareChanged(m_tecHardware.published);
+    }
+    if (takeIfChanged(m_tecSoftware, forceEmit)) {
+        emit sigsTECDeviceSoftwareChanged(m_tecSoftware.published);
+    }
+    if (takeIfChanged(m_tecRevision, forceEmit)) {
+        emit sigsTECDeviceRevisionChanged(m_tecRevision.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ly_system_info_Timing_Board(bool forceEmit)
+{
+    if (takeIfChanged(m_timingBoardSerial, forceEmit)) {
+        emit sigsTimingBoardSerialChanged(m_timingBoardSerial.published);
+    }
+    if (takeIfChanged(m_timingBoardMCU, forceEmit)) {
+        emit sigsTimingBoardMCUChanged(m_timingBoardMCU.published);
+    }
+    if (takeIfChanged(m_timingBoardFPGA, forceEmit)) {
+        emit sigsTimingBoardFPGAChanged(m_timingBoardFPGA.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ly_system_info_DeviceOnTime(bool forceEmit)
+{
+    if (takeIfChanged(m_deviceOnHours, forceEmit)) {
+        emit sigsDeviceOnHoursChanged(m_deviceOnHours.published);
+    }
+    if (takeIfChanged(m_deviceOnMinutes, forceEmit)) {
+        emit sigsDeviceOnMinutesChanged(m_deviceOnMinutes.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ly_system_info_EmissionTime(bool forceEmit)
+{
+    if (takeIfChanged(m_emissionHours, forceEmit)) {
+        emit sigsDeviceEmissionHoursChanged(m_emissionHours.published);
+    }
+    if (takeIfChanged(m_emissionMinutes, forceEmit)) {
+        emit sigsDeviceEmissionMinutesChanged(m_emissionMinutes.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ls_info_ModuleAddrType(bool forceEmit)
+{
+    if (takeIfChanged(m_moduleAddress, forceEmit)) {
+        emit sigsHGModuleAddress(m_moduleAddress.published);
+    }
+    if (takeIfChanged(m_moduleType, forceEmit)) {
+        emit sigsHGModuleType(m_moduleType.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ls_info_FirmwareVersion(bool forceEmit)
+{
+    if (takeIfChanged(m_moduleFirmwareVersion, forceEmit)) {
+        emit sigsHGModuleFirwareVersion(m_moduleFirmwareVersion.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ls_info_BootladerVersion(bool forceEmit)
+{
+    if (takeIfChanged(m_moduleBootloaderVersion, forceEmit)) {
+        emit sigsHGModuleBootloaderVersion(m_moduleBootloaderVersion.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ls_info_ModuleSerialNumber(bool forceEmit)
+{
+    if (takeIfChanged(m_moduleSerialNumber, forceEmit)) {
+        emit sigsHGModuleSerialNumber(m_moduleSerialNumber.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_ls_info_PCBSerialNumber(bool forceEmit)
+{
+    if (takeIfChanged(m_modulePCBSerialNumber, forceEmit)) {
+        emit sigsHGModulePCBSerialNumber(m_modulePCBSerialNumber.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_s6(bool forceEmit)
+{
+    publishRecord(s6Layout(), m_s6, m_s6.size(), forceEmit);
+}
+
+void LumetraResponseDecoder::publish_s7(bool forceEmit)
+{
+    publishRecord(s7Layout(), m_s7, m_s7.size(), forceEmit);
+}
+
+void LumetraResponseDecoder::publish_s8(bool forceEmit)
+{
+    // The short form of the record has no maximum current; nothing is announced for it then.
+    publishRecord(s8Layout(), m_s8, m_s8HasMaxCurrent ? m_s8.size() : m_s8.size() - 1, forceEmit);
+}
+
+void LumetraResponseDecoder::publish_s9(bool forceEmit)
+{
+    publishRecord(s9Layout(), m_s9, m_s9.size(), forceEmit);
+}
+
+void LumetraResponseDecoder::publish_DebuggingStatus(bool forceEmit)
+{
+    if (takeIfChanged(m_debuggingEnabled, forceEmit)) {
+        emit sigDebuggingStatusChanged(m_debuggingEnabled.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_SystemState(bool forceEmit)
+{
+    if (takeIfChanged(m_systemState, forceEmit)) {
+        emit sigSystemStateChanged(static_cast<SystemState>(m_systemState.published));
+    }
+}
+
+void LumetraResponseDecoder::publish_PowerSetpoint_nJ(bool forceEmit)
+{
+    if (takeIfChanged(m_powerSetpoint_nJ, forceEmit)) {
+        emit sigPowerSetting_nJ_Changed(m_powerSetpoint_nJ.published.toDouble());
+    }
+}
+
+void LumetraResponseDecoder::publish_PowerSetpoint_Percent(bool forceEmit)
+{
+    // The laser counts relative power in 4000 steps.
+    if (takeIfChanged(m_powerSetpoint_Percent, forceEmit)) {
+        emit sigPowerSetting_percent_Changed(m_powerSetpoint_Percent.published.toDouble() / 4000.0 * 100.0);
+    }
+}
+
+void LumetraResponseDecoder::publish_PowerSetpoint_nJ_Range(bool forceEmit)
+{
+    const bool changed =
+        m_powerMin_nJ.published != m_powerMin_nJ.current || m_powerMax_nJ.published != m_powerMax_nJ.current;
+    m_powerMin_nJ.published = m_powerMin_nJ.current;
+    m_powerMax_nJ.published = m_powerMax_nJ.current;
+    if (!forceEmit && !changed) {
+        return;
+    }
+    const int index = m_frequencyIndex.published;
+    if (!m_powerMin_nJ.published.contains(index) || !m_powerMax_nJ.published.contains(index)) {
+        return;
+    }
+    emit sigPowerSetting_nJ_RangeChanged(m_powerMin_nJ.published.value(index),
+                                         m_powerMax_nJ.published.value(index));
+    m_percentRangeMax = 100.0;
+    emit sigPowerSettingPercentRangeChanged(0.0, m_percentRangeMax);
+}
+
+void LumetraResponseDecoder::publish_FrequencyIndex(bool forceEmit)
+{
+    if (!takeIfChanged(m_frequencyIndex, forceEmit)) {
+        return;
+    }
+    m_outputFrequency = currentOutputFrequency();
+    emit sigOutputFrequencyChanged(m_outputFrequency);
+    publish_PowerSetpoint_nJ_Range(true);
+    emit sigFrequencyIndexChanged(m_frequencyIndex.published);
+}
+
+void LumetraResponseDecoder::publish_FrequencyDivList(bool forceEmit)
+{
+    if (!takeIfChanged(m_frequencyDivList, forceEmit)) {
+        return;
+    }
+    emit sigFrequencyDivListChanged(m_frequencyDivList.published);
+    publish_FrequencyIndex(true);
+    // Before the first division reading of a connection there is no factor to tell the receiver.
+    if (m_divisionFactor.published != unpublishedInt) {
+        emit sigDivisionFactorChanged(m_divisionFactor.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_DivisionFactor(bool forceEmit)
+{
+    if (!takeIfChanged(m_divisionFactor, forceEmit)) {
+        return;
+    }
+    m_outputFrequency = currentOutputFrequency();
+    emit sigOutputFrequencyChanged(m_outputFrequency);
+    publish_PowerSetpoint_nJ_Range(true);
+    // A new division set by the operator shows on the panel only through this signal.
+    emit sigDivisionFactorChanged(m_divisionFactor.published);
+}
+
+void LumetraResponseDecoder::publish_AOMStatus(bool forceEmit)
+{
+    if (takeIfChanged(m_aomEnabled, forceEmit)) {
+        emit sigAOMChanged(m_aomEnabled.published != 0);
+    }
+}
+
+void LumetraResponseDecoder::publish_OvenMode(bool forceEmit)
+{
+    if (takeIfChanged(m_ovenMode, forceEmit)) {
+        emit sigOvenModeChanged(m_ovenMode.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_Oven1TemperatureSetpoint(bool forceEmit)
+{
+    const bool minChanged = takeIfChanged(m_oven1Min, forceEmit);
+    const bool maxChanged = takeIfChanged(m_oven1Max, forceEmit);
+    if (minChanged || maxChanged) {
+        emit sigOven1TempSettingRangeChanged(m_oven1Min.published, m_oven1Max.published);
+    }
+    if (takeIfChanged(m_oven1Setpoint, forceEmit)) {
+        emit sigOven1TempSettingChanged(m_oven1Setpoint.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_Oven2TemperatureSetpoint(bool forceEmit)
+{
+    const bool minChanged = takeIfChanged(m_oven2Min, forceEmit);
+    const bool maxChanged = takeIfChanged(m_oven2Max, forceEmit);
+    if (minChanged || maxChanged) {
+        emit sigOven2TempSettingRangeChanged(m_oven2Min.published, m_oven2Max.published);
+    }
+    if (takeIfChanged(m_oven2Setpoint, forceEmit)) {
+        emit sigOven2TempSettingChanged(m_oven2Setpoint.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_Oven1TemperatureActual(bool forceEmit)
+{
+    if (takeIfChanged(m_oven1Actual, forceEmit)) {
+        emit sigOven1TempActualChanged(m_oven1Actual.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_Oven2TemperatureActual(bool forceEmit)
+{
+    if (takeIfChanged(m_oven2Actual, forceEmit)) {
+        emit sigOven2TempActualChanged(m_oven2Actual.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_HumidityActual(bool forceEmit)
+{
+    if (takeIfChanged(m_humidity, forceEmit)) {
+        emit sigHumidityActualChanged(m_humidity.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_PiezoPositionSetting(bool forceEmit)
+{
+    if (takeIfChanged(m_piezoPosition, forceEmit)) {
+        emit sigPiezoPositionChanged(m_piezoPosition.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_DigitalGateSetting(bool forceEmit)
+{
+    if (takeIfChanged(m_digitalGate, forceEmit)) {
+        emit sigDigitalGateChanged(m_digitalGate.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_DynamicWavelengthEnabled(bool forceEmit)
+{
+    if (takeIfChanged(m_dynamicWavelengthEnabled, forceEmit)) {
+        emit sigDynamicWavelengthFeatureChanged(m_dynamicWavelengthEnabled.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_DynamicWavelengthSupport(bool forceEmit)
+{
+    if (takeIfChanged(m_dynamicWavelengthSupported, forceEmit)) {
+        emit sigDynamicWavelengthFeatureSupported(m_dynamicWavelengthSupported.published != 0);
+    }
+}
+
+void LumetraResponseDecoder::publish_DynamicWLS_IR(bool forceEmit)
+{
+    if (takeIfChanged(m_dynamicWLS_IR, forceEmit)) {
+        emit sigDynamicWLS_IRChanged(m_dynamicWLS_IR.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_DynamicWLS_Green(bool forceEmit)
+{
+    if (takeIfChanged(m_dynamicWLS_Green, forceEmit)) {
+        emit sigDynamicWLS_GreenChanged(m_dynamicWLS_Green.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_DynamicWLS_UV(bool forceEmit)
+{
+    if (takeIfChanged(m_dynamicWLS_UV, forceEmit)) {
+        emit sigDynamicWLS_UVChanged(m_dynamicWLS_UV.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_DynamicWLS_DUV(bool forceEmit)
+{
+    if (takeIfChanged(m_dynamicWLS_DUV, forceEmit)) {
+        emit sigDynamicWLS_DUVChanged(m_dynamicWLS_DUV.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_SHGOutputPower(bool forceEmit)
+{
+    if (takeIfChanged(m_shgOutputPower, forceEmit)) {
+        emit sigSHGOutputPowerChanged(m_shgOutputPower.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_THGOutputPower(bool forceEmit)
+{
+    if (takeIfChanged(m_thgOutputPower, forceEmit)) {
+        emit sigTHGOutputPowerChanged(m_thgOutputPower.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_HGStatusFlags(bool forceEmit)
+{
+    if (takeIfChanged(m_hgStatusFlags, forceEmit)) {
+        emit sigHGStatusFlagsChanged(m_hgStatusFlags.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_HGErrorcode(bool forceEmit)
+{
+    if (takeIfChanged(m_hgErrorcode, forceEmit)) {
+        emit sigHGErrorcodeChanged(m_hgErrorcode.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_HGOutputConfig(bool forceEmit)
+{
+    if (takeIfChanged(m_hgOutputConfig, forceEmit)) {
+        emit sigHGOutputConfigChanged(m_hgOutputConfig.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_HGRuntime(bool forceEmit)
+{
+    if (takeIfChanged(m_hgRuntime, forceEmit)) {
+        const quint64 seconds = m_hgRuntime.published;
+        emit sigsHGModuleRuntime(tr("%1 hours %2 minutes").arg(seconds / 3600).arg((seconds / 60) % 60));
+    }
+}
+
+void LumetraResponseDecoder::publish_HGCrystalCurSpot(bool forceEmit)
+{
+    if (takeIfChanged(m_crystalCurSpot, forceEmit)) {
+        emit sigHGCrystalCurSpotChanged(m_crystalCurSpot.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_HGCrystalCurRuntime(bool forceEmit)
+{
+    if (takeIfChanged(m_crystalCurRuntime, forceEmit)) {
+        emit sigHGCrystalCurRuntimeChanged(m_crystalCurRuntime.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_HGCrystalMaxRuntime(bool forceEmit)
+{
+    if (takeIfChanged(m_crystalMaxRuntime, forceEmit)) {
+        emit sigHGCrystalMaxRuntimeChanged(m_crystalMaxRuntime.published);
+    }
+}
+
+void LumetraResponseDecoder::publish_HGCrystalAllRuntimes(bool forceEmit)
+{
+    if (takeIfChanged(m_crystalAllRuntimes, forceEmit)) {
+        emit sigHGCrystalAllRuntimesChanged(m_crystalAllRuntimes.published);
+    }
+}
