@@ -55,7 +55,11 @@ _AppLog *_AppLog::instance()
         if (state == Done)
             return theInstance.loadAcquire();
         if (state == NotStarted && creationState.testAndSetOrdered(NotStarted, InProgress)) {
-            theInstance.storeRelease(new _AppLog);
+            auto *log = new _AppLog;
+            // The store belongs to the GUI thread even when a worker happens to be its first user.
+            if (QCoreApplication *app = QCoreApplication::instance())
+                log->moveToThread(app->thread());
+            theInstance.storeRelease(log);
             std::atexit(deleteInstanceAtExit);
             creationState.storeRelease(Done);
             return theInstance.loadAcquire();
