@@ -4,6 +4,8 @@
 
 #include <climits>
 #include <cmath>
+#include <limits>
+#include <type_traits>
 
 using D = LumetraResponseDecoder;
 
@@ -53,639 +55,243 @@ constexpr int maxCrystalSpots = 32;
 } // namespace
 
 // ---------------------------------------------------------------------------------------------------
-// The table of line kinds, in test order.
+// Handlers shared by several kinds
+
+bool LumetraResponseGrammar::drop(LumetraResponseDecoder &, const Line &)
+{
+    return true;
+}
+
+// Capture n goes into the n-th field, as text.
+template <auto publisher, auto... fields>
+bool LumetraResponseGrammar::storeTexts(LumetraResponseDecoder &d, const Line &line)
+{
+    int capture = 1;
+    (((d.*fields).current = line.captures.at(capture++)), ...);
+    (d.*publisher)(false);
+    return true;
+}
+
+// Capture 1 converted to the field's type; unsigned fields in the given base.
+template <auto field, auto publisher, int base>
+bool LumetraResponseGrammar::storeNumber(LumetraResponseDecoder &d, const Line &line)
+{
+    auto &value = (d.*field).current;
+    using T = std::decay_t<decltype(value)>;
+    bool ok = false;
+    if constexpr (std::is_same_v<T, int>) {
+        ok = toInt(line.captures.at(1), value);
+    } else if constexpr (std::is_same_v<T, double>) {
+        ok = toDouble(line.captures.at(1), value);
+    } else {
+        ok = toUnsigned(line.captures.at(1), value, base);
+    }
+    if (ok) {
+        (d.*publisher)(false);
+    }
+    return ok;
+}
+
+// The rest of the line from a fixed position, without its line feed (and for energies without the unit).
+// Texts are kept as received but must read as a number.
+template <int position, auto field, auto publisher, bool energyUnit>
+bool LumetraResponseGrammar::storeTail(LumetraResponseDecoder &d, const Line &line)
+{
+    QString text = line.text.mid(position);
+    if (energyUnit) {
+        text.remove(QStringLiteral("nJ\n"));
+    } else {
+        text.remove(QLatin1Char('\n'));
+    }
+    auto &value = (d.*field).current;
+    using T = std::decay_t<decltype(value)>;
+    if constexpr (std::is_same_v<T, int>) {
+        if (!toInt(text, value)) {
+            return false;
+        }
+    } else {
+        double number = 0.0;
+        if (!toDouble(text, number)) {
+            return false;
+        }
+        value = text;
+    }
+    (d.*publisher)(false);
+    return true;
+}
+
+template <auto field, int constant, auto publisher>
+bool LumetraResponseGrammar::storeConstant(LumetraResponseDecoder &d, const Line &)
+{
+    (d.*field).current = constant;
+    (d.*publisher)(false);
+    return true;
+}
+
+// Which of the kind's prefixes or state patterns matched is the value.
+template <auto field, auto publisher>
+bool LumetraResponseGrammar::storeAlternative(LumetraResponseDecoder &d, const Line &line)
+{
+    (d.*field).current = line.alternative;
+    (d.*publisher)(false);
+    return true;
+}
+
+template <int record> bool LumetraResponseGrammar::storeRecord(LumetraResponseDecoder &d, const Line &line)
+{
+    return readRecord(d, line, record);
+}
+
+template <bool enabled> bool LumetraResponseGrammar::storeDebugging(LumetraResponseDecoder &d, const Line &)
+{
+    // Announced every time: the controller answers each report by switching the output off.
+    d.m_debuggingEnabled.current = d.m_debuggingEnabled.published = enabled;
+    emit d.sigDebuggingStatusChanged(enabled);
+    return true;
+}
+
+template <bool open> bool LumetraResponseGrammar::storeListing(LumetraResponseDecoder &d, const Line &)
+{
+    d.m_powerListingOpen = open;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The table of line kinds, in test order. A literal tab in a prefix or pattern is the tab the laser sends.
 
 const QVector<LumetraResponseGrammar::LineKind> &LumetraResponseGrammar::lineKinds()
 {
+    using T = Test;
+    // clang-format off
     static const QVector<LineKind> kinds = {
         // System identification (answer to "ly_system_info")
-        {"1",
-         Test::Prefix,
-         {"Lumetra-"},
-         "^(Lumetra-.+) Hardware:(.*) Firmware:(.*)\\n",
-         [](D &d, const Line &l) {
-             d.m_systemType.current = l.captures.at(1);
-             d.m_hardwareVersion.current = l.captures.at(2);
-             d.m_firmwareVersion.current = l.captures.at(3);
-             d.publish_ly_system_info_Lumetra();
-             return true;
-         }},
-        {"2",
-         Test::Prefix,
-         {"SW.MAIN", "SW_MAIN"},
-         "^(SW[\\._]MAIN[\\._].+)\\n",
-         [](D &d, const Line &l) {
-             d.m_applicationName.current = l.captures.at(1);
-             d.publish_ly_system_info_SW_MAIN();
-             return true;
-         }},
-        {"3",
-         Test::Prefix,
-         {"Compiled on:"},
-         "^Compiled on: (.*)\\n",
-         [](D &d, const Line &l) {
-             d.m_compiledOn.current = l.captures.at(1);
-             d.publish_ly_system_info_Compiled_on();
-             return true;
-         }},
-        {"4",
-         Test::Prefix,
-         {"Serial number:"},
-         "^Serial number: (.*)\\n",
-         [](D &d, const Line &l) {
-             d.m_serialNumber.current = l.captures.at(1);
-             d.publish_ly_system_info_Serial_number();
-             return true;
-         }},
-        {"5",
-         Test::Prefix,
-         {"LDD device -"},
-         "^LDD.+Hardware: (.*), Software version: (.*), Revision: (.*)\\n",
-         [](D &d, const Line &l) {
-             d.m_lddHardware.current = l.captures.at(1);
-             d.m_lddSoftware.current = l.captures.at(2);
-             d.m_lddRevision.current = l.captures.at(3);
-             d.publish_ly_system_info_LLD_device();
-             return true;
-         }},
-        {"6",
-         Test::Prefix,
-         {"TEC device -"},
-         "^TEC.+Hardware: (.*), Software version: (.*), Revision: (.*)\\n",
-         [](D &d, const Line &l) {
-             d.m_tecHardware.current = l.captures.at(1);
-             d.m_tecSoftware.current = l.captures.at(2);
-             d.m_tecRevision.current = l.captures.at(3);
-             d.publish_ly_system_info_TEC_device();
-             return true;
-         }},
-        {"7",
-         Test::Prefix,
-         {"Timing Board"},
-         "^Timing Board S\\/N: (.*); MCU T\\/B: (.*); FPGA T\\/B: (.*)\\n",
-         [](D &d, const Line &l) {
-             d.m_timingBoardSerial.current = l.captures.at(1);
-             d.m_timingBoardMCU.current = l.captures.at(2);
-             d.m_timingBoardFPGA.current = l.captures.at(3);
-             d.publish_ly_system_info_Timing_Board();
-             return true;
-         }},
-        {"8",
-         Test::Prefix,
-         {"Device switch on time"},
-         "^Device switch on time \\(Standby and up\\): (.*) hours (.*) minutes\\n",
-         [](D &d, const Line &l) {
-             d.m_deviceOnHours.current = l.captures.at(1);
-             d.m_deviceOnMinutes.current = l.captures.at(2);
-             d.publish_ly_system_info_DeviceOnTime();
-             return true;
-         }},
-        {"9",
-         Test::Prefix,
-         {"Laser Emission switch on time"},
-         "^Laser Emission switch on time: (.*) hours (.*) minutes\\n",
-         [](D &d, const Line &l) {
-             d.m_emissionHours.current = l.captures.at(1);
-             d.m_emissionMinutes.current = l.captures.at(2);
-             d.publish_ly_system_info_EmissionTime();
-             return true;
-         }},
+        {"1", T::Prefix, {"Lumetra-"}, "^(Lumetra-.+) Hardware:(.*) Firmware:(.*)\\n",
+            &storeTexts<&D::publish_ly_system_info_Lumetra, &D::m_systemType, &D::m_hardwareVersion, &D::m_firmwareVersion>},
+        {"2", T::Prefix, {"SW.MAIN", "SW_MAIN"}, "^(SW[\\._]MAIN[\\._].+)\\n",
+            &storeTexts<&D::publish_ly_system_info_SW_MAIN, &D::m_applicationName>},
+        {"3", T::Prefix, {"Compiled on:"}, "^Compiled on: (.*)\\n",
+            &storeTexts<&D::publish_ly_system_info_Compiled_on, &D::m_compiledOn>},
+        {"4", T::Prefix, {"Serial number:"}, "^Serial number: (.*)\\n",
+            &storeTexts<&D::publish_ly_system_info_Serial_number, &D::m_serialNumber>},
+        {"5", T::Prefix, {"LDD device -"}, "^LDD.+Hardware: (.*), Software version: (.*), Revision: (.*)\\n",
+            &storeTexts<&D::publish_ly_system_info_LLD_device, &D::m_lddHardware, &D::m_lddSoftware, &D::m_lddRevision>},
+        {"6", T::Prefix, {"TEC device -"}, "^TEC.+Hardware: (.*), Software version: (.*), Revision: (.*)\\n",
+            &storeTexts<&D::publish_ly_system_info_TEC_device, &D::m_tecHardware, &D::m_tecSoftware, &D::m_tecRevision>},
+        {"7", T::Prefix, {"Timing Board"}, "^Timing Board S\\/N: (.*); MCU T\\/B: (.*); FPGA T\\/B: (.*)\\n",
+            &storeTexts<&D::publish_ly_system_info_Timing_Board, &D::m_timingBoardSerial, &D::m_timingBoardMCU, &D::m_timingBoardFPGA>},
+        {"8", T::Prefix, {"Device switch on time"}, "^Device switch on time \\(Standby and up\\): (.*) hours (.*) minutes\\n",
+            &storeTexts<&D::publish_ly_system_info_DeviceOnTime, &D::m_deviceOnHours, &D::m_deviceOnMinutes>},
+        {"9", T::Prefix, {"Laser Emission switch on time"}, "^Laser Emission switch on time: (.*) hours (.*) minutes\\n",
+            &storeTexts<&D::publish_ly_system_info_EmissionTime, &D::m_emissionHours, &D::m_emissionMinutes>},
 
         // Harmonic module information (answer to "ls?")
-        {"10",
-         Test::Prefix,
-         {"ZOR harmonic generation module (address:"},
-         "^ZOR harmonic generation module \\(address: (.*) / type: (.*)\\)\\n",
-         [](D &d, const Line &l) {
-             d.m_moduleAddress.current = l.captures.at(1);
-             d.m_moduleType.current = l.captures.at(2);
-             d.publish_ls_info_ModuleAddrType();
-             return true;
-         }},
-        {"11",
-         Test::Prefix,
-         {"Firmware version:"},
-         "^Firmware version:\t(.*)\\n",
-         [](D &d, const Line &l) {
-             d.m_moduleFirmwareVersion.current = l.captures.at(1);
-             d.publish_ls_info_FirmwareVersion();
-             return true;
-         }},
-        {"12",
-         Test::Prefix,
-         {"Bootloader version:"},
-         "^Bootloader version:\t(.*)\\n",
-         [](D &d, const Line &l) {
-             d.m_moduleBootloaderVersion.current = l.captures.at(1);
-             d.publish_ls_info_BootladerVersion();
-             return true;
-         }},
-        {"13",
-         Test::Prefix,
-         {"Module serial number:"},
-         "^Module serial number:\t(.*)\\n",
-         [](D &d, const Line &l) {
-             d.m_moduleSerialNumber.current = l.captures.at(1);
-             d.publish_ls_info_ModuleSerialNumber();
-             return true;
-         }},
-        {"14",
-         Test::Prefix,
-         {"PCB serial number:"},
-         "^PCB serial number:\t(.*)\\n",
-         [](D &d, const Line &l) {
-             d.m_modulePCBSerialNumber.current = l.captures.at(1);
-             d.publish_ls_info_PCBSerialNumber();
-             checkModuleType(d); // the last line of the module block
-             return true;
-         }},
+        {"10", T::Prefix, {"ZOR harmonic generation module (address:"}, "^ZOR harmonic generation module \\(address: (.*) / type: (.*)\\)\\n",
+            &storeTexts<&D::publish_ls_info_ModuleAddrType, &D::m_moduleAddress, &D::m_moduleType>},
+        {"11", T::Prefix, {"Firmware version:"}, "^Firmware version:\t(.*)\\n",
+            &storeTexts<&D::publish_ls_info_FirmwareVersion, &D::m_moduleFirmwareVersion>},
+        {"12", T::Prefix, {"Bootloader version:"}, "^Bootloader version:\t(.*)\\n",
+            &storeTexts<&D::publish_ls_info_BootladerVersion, &D::m_moduleBootloaderVersion>},
+        {"13", T::Prefix, {"Module serial number:"}, "^Module serial number:\t(.*)\\n",
+            &storeTexts<&D::publish_ls_info_ModuleSerialNumber, &D::m_moduleSerialNumber>},
+        {"14", T::Prefix, {"PCB serial number:"}, "^PCB serial number:\t(.*)\\n", &readPCBSerialNumber},
 
         // Status records
-        {"15",
-         Test::Prefix,
-         {"s6 "},
-         {},
-         [](D &d, const Line &l) {
-             return readRecord(d, l, 6);
-         }},
-        {"16",
-         Test::Prefix,
-         {"s7 "},
-         {},
-         [](D &d, const Line &l) {
-             return readRecord(d, l, 7);
-         }},
-        {"17",
-         Test::Prefix,
-         {"s8 "},
-         {},
-         [](D &d, const Line &l) {
-             return readRecord(d, l, 8);
-         }},
-        {"18",
-         Test::Prefix,
-         {"s9 "},
-         {},
-         [](D &d, const Line &l) {
-             return readRecord(d, l, 9);
-         }},
+        {"15", T::Prefix, {"s6 "}, {}, &storeRecord<6>},
+        {"16", T::Prefix, {"s7 "}, {}, &storeRecord<7>},
+        {"17", T::Prefix, {"s8 "}, {}, &storeRecord<8>},
+        {"18", T::Prefix, {"s9 "}, {}, &storeRecord<9>},
 
         // Debug output and system state
-        {"19",
-         Test::Prefix,
-         {"d2?", "d2="},
-         {},
-         [](D &, const Line &) {
-             return true;
-         }},
-        {"20",
-         Test::MatchNoCase,
-         {"^Ok write.*debug Communication value to eeprom"},
-         {},
-         [](D &, const Line &) {
-             return true;
-         }},
-        {"21",
-         Test::MatchNoCase,
-         {"^Debugging on communication channel.*enabled"},
-         {},
-         [](D &d, const Line &) {
-             d.m_debuggingEnabled.current = d.m_debuggingEnabled.published = true;
-             emit d.sigDebuggingStatusChanged(true);
-             return true;
-         }},
-        {"22",
-         Test::MatchNoCase,
-         {"^Debugging on communication channel.*disabled"},
-         {},
-         [](D &d, const Line &) {
-             d.m_debuggingEnabled.current = d.m_debuggingEnabled.published = false;
-             emit d.sigDebuggingStatusChanged(false);
-             return true;
-         }},
-        {"23",
-         Test::SystemState,
-         {},
-         {},
-         [](D &d, const Line &l) {
-             d.m_systemState.current = l.alternative;
-             d.publish_SystemState();
-             return true;
-         }},
-        {"24",
-         Test::Prefix,
-         {"^?AVGENGY =", "^?ENERGY =", "ly_lqz2_power", "e_power"},
-         {},
-         [](D &, const Line &) {
-             return true;
-         }},
+        {"19", T::Prefix, {"d2?", "d2="}, {}, &drop},
+        {"20", T::MatchNoCase, {"^Ok write.*debug Communication value to eeprom"}, {}, &drop},
+        {"21", T::MatchNoCase, {"^Debugging on communication channel.*enabled"}, {}, &storeDebugging<true>},
+        {"22", T::MatchNoCase, {"^Debugging on communication channel.*disabled"}, {}, &storeDebugging<false>},
+        {"23", T::SystemState, {}, {}, &storeAlternative<&D::m_systemState, &D::publish_SystemState>},
+        {"24", T::Prefix, {"^?AVGENGY =", "^?ENERGY =", "ly_lqz2_power", "e_power"}, {}, &drop},
 
-        // Power set-points and repetition rate
-        {"25",
-         Test::Prefix,
-         {"Setted laser power:"},
-         {},
-         [](D &d, const Line &l) {
-             const QString text = l.text.mid(20).remove(QStringLiteral("nJ\n"));
-             double value = 0.0;
-             if (!toDouble(text, value)) {
-                 return false;
-             }
-             d.m_powerSetpoint_nJ.current = text;
-             d.publish_PowerSetpoint_nJ();
-             return true;
-         }},
-        {"26",
-         Test::Prefix,
-         {"Setted laser power in relative unit:"},
-         {},
-         [](D &d, const Line &l) {
-             const QString text = l.text.mid(37).remove(QLatin1Char('\n'));
-             double value = 0.0;
-             if (!toDouble(text, value)) {
-                 return false;
-             }
-             d.m_powerSetpoint_Percent.current = text;
-             d.publish_PowerSetpoint_Percent();
-             return true;
-         }},
-        {"27",
-         Test::Prefix,
-         {"Frequency index parameter:"},
-         {},
-         [](D &d, const Line &l) {
-             if (!toInt(l.text.mid(27).remove(QLatin1Char('\n')), d.m_frequencyIndex.current)) {
-                 return false;
-             }
-             d.publish_FrequencyIndex();
-             return true;
-         }},
-        {"28",
-         Test::Prefix,
-         {"Notice: Division factor for PCAOM is"},
-         {},
-         [](D &d, const Line &l) {
-             if (!toInt(l.text.mid(37).remove(QLatin1Char('\n')), d.m_divisionFactor.current)) {
-                 return false;
-             }
-             d.publish_DivisionFactor();
-             return true;
-         }},
-        {"29",
-         Test::Prefix,
-         {"Notice: Division factor is"},
-         {},
-         [](D &d, const Line &l) {
-             if (!toInt(l.text.mid(27).remove(QLatin1Char('\n')), d.m_divisionFactor.current)) {
-                 return false;
-             }
-             d.publish_DivisionFactor();
-             return true;
-         }},
-        {"30",
-         Test::Prefix,
-         {"Laser output disabled"},
-         {},
-         [](D &d, const Line &) {
-             d.m_aomEnabled.current = 0;
-             d.publish_AOMStatus();
-             return true;
-         }},
-        {"31",
-         Test::Prefix,
-         {"Laser output enabled"},
-         {},
-         [](D &d, const Line &) {
-             d.m_aomEnabled.current = 1;
-             d.publish_AOMStatus();
-             return true;
-         }},
+        // Power set-points, repetition rate and output
+        {"25", T::Prefix, {"Setted laser power:"}, {},
+            &storeTail<20, &D::m_powerSetpoint_nJ, &D::publish_PowerSetpoint_nJ, true>},
+        {"26", T::Prefix, {"Setted laser power in relative unit:"}, {},
+            &storeTail<37, &D::m_powerSetpoint_Percent, &D::publish_PowerSetpoint_Percent, false>},
+        {"27", T::Prefix, {"Frequency index parameter:"}, {},
+            &storeTail<27, &D::m_frequencyIndex, &D::publish_FrequencyIndex, false>},
+        {"28", T::Prefix, {"Notice: Division factor for PCAOM is"}, {},
+            &storeTail<37, &D::m_divisionFactor, &D::publish_DivisionFactor, false>},
+        {"29", T::Prefix, {"Notice: Division factor is"}, {},
+            &storeTail<27, &D::m_divisionFactor, &D::publish_DivisionFactor, false>},
+        {"30", T::Prefix, {"Laser output disabled"}, {},
+            &storeConstant<&D::m_aomEnabled, 0, &D::publish_AOMStatus>},
+        {"31", T::Prefix, {"Laser output enabled"}, {},
+            &storeConstant<&D::m_aomEnabled, 1, &D::publish_AOMStatus>},
 
         // Harmonic module: ovens and humidity
-        {"32",
-         Test::Prefix,
-         {"ZOR HG\tCurrent FSM state="},
-         "^ZOR HG\tCurrent FSM state=(.*)\\n",
-         [](D &d, const Line &l) {
-             if (!toInt(l.captures.at(1), d.m_ovenMode.current)) {
-                 return false;
-             }
-             d.publish_OvenMode();
-             return true;
-         }},
-        {"33",
-         Test::Prefix,
-         {"ZOR SHG\tOven Setpoint"},
-         "^ZOR SHG\tOven Setpoint=(.*) C\tMin=(.*) C\tMax=(.*) C\\n",
-         [](D &d, const Line &l) {
-             if (!readOvenSetpoint(l, d.m_oven1Setpoint, d.m_oven1Min, d.m_oven1Max)) {
-                 return false;
-             }
-             d.publish_Oven1TemperatureSetpoint();
-             return true;
-         }},
-        {"34",
-         Test::Prefix,
-         {"ZOR SHG\tOven Temperature="},
-         "^ZOR SHG\tOven Temperature=(.*) C\\n",
-         [](D &d, const Line &l) {
-             if (!toDouble(l.captures.at(1), d.m_oven1Actual.current)) {
-                 return false;
-             }
-             d.publish_Oven1TemperatureActual();
-             return true;
-         }},
-        {"35",
-         Test::Prefix,
-         {"ZOR THG\tSHG Oven Setpoint"},
-         "^ZOR THG\tSHG Oven Setpoint=(.*) C\tMin=(.*) C\tMax=(.*) C\\n",
-         [](D &d, const Line &l) {
-             if (!readOvenSetpoint(l, d.m_oven1Setpoint, d.m_oven1Min, d.m_oven1Max)) {
-                 return false;
-             }
-             d.publish_Oven1TemperatureSetpoint();
-             return true;
-         }},
-        {"36",
-         Test::Prefix,
-         {"ZOR THG\tSHG Oven Temperature="},
-         "^ZOR THG\tSHG Oven Temperature=(.*) C\\n",
-         [](D &d, const Line &l) {
-             if (!toDouble(l.captures.at(1), d.m_oven1Actual.current)) {
-                 return false;
-             }
-             d.publish_Oven1TemperatureActual();
-             return true;
-         }},
-        {"37",
-         Test::Prefix,
-         {"ZOR THG\tTHG Oven Setpoint"},
-         "^ZOR THG\tTHG Oven Setpoint=(.*) C\tMin=(.*) C\tMax=(.*) C\\n",
-         [](D &d, const Line &l) {
-             if (!readOvenSetpoint(l, d.m_oven2Setpoint, d.m_oven2Min, d.m_oven2Max)) {
-                 return false;
-             }
-             d.publish_Oven2TemperatureSetpoint();
-             return true;
-         }},
-        {"38",
-         Test::Prefix,
-         {"ZOR THG\tTHG Oven Temperature="},
-         "^ZOR THG\tTHG Oven Temperature=(.*) C\\n",
-         [](D &d, const Line &l) {
-             if (!toDouble(l.captures.at(1), d.m_oven2Actual.current)) {
-                 return false;
-             }
-             d.publish_Oven2TemperatureActual();
-             return true;
-         }},
-        {"39",
-         Test::Prefix,
-         {"ZOR SHG\tHumidity="},
-         "^ZOR SHG\tHumidity=(.*)%\\n",
-         [](D &d, const Line &l) {
-             return readHumidity(d, l);
-         }},
-        {"40",
-         Test::Prefix,
-         {"ZOR THG\tHumidity="},
-         "^ZOR THG\tHumidity=(.*)%\\n",
-         [](D &d, const Line &l) {
-             return readHumidity(d, l);
-         }},
+        {"32", T::Prefix, {"ZOR HG\tCurrent FSM state="}, "^ZOR HG\tCurrent FSM state=(.*)\\n",
+            &storeNumber<&D::m_ovenMode, &D::publish_OvenMode>},
+        {"33", T::Prefix, {"ZOR SHG\tOven Setpoint"}, "^ZOR SHG\tOven Setpoint=(.*) C\tMin=(.*) C\tMax=(.*) C\\n",
+            &readOvenSetpoint<1>},
+        {"34", T::Prefix, {"ZOR SHG\tOven Temperature="}, "^ZOR SHG\tOven Temperature=(.*) C\\n",
+            &storeNumber<&D::m_oven1Actual, &D::publish_Oven1TemperatureActual>},
+        {"35", T::Prefix, {"ZOR THG\tSHG Oven Setpoint"}, "^ZOR THG\tSHG Oven Setpoint=(.*) C\tMin=(.*) C\tMax=(.*) C\\n",
+            &readOvenSetpoint<1>},
+        {"36", T::Prefix, {"ZOR THG\tSHG Oven Temperature="}, "^ZOR THG\tSHG Oven Temperature=(.*) C\\n",
+            &storeNumber<&D::m_oven1Actual, &D::publish_Oven1TemperatureActual>},
+        {"37", T::Prefix, {"ZOR THG\tTHG Oven Setpoint"}, "^ZOR THG\tTHG Oven Setpoint=(.*) C\tMin=(.*) C\tMax=(.*) C\\n",
+            &readOvenSetpoint<2>},
+        {"38", T::Prefix, {"ZOR THG\tTHG Oven Temperature="}, "^ZOR THG\tTHG Oven Temperature=(.*) C\\n",
+            &storeNumber<&D::m_oven2Actual, &D::publish_Oven2TemperatureActual>},
+        {"39", T::Prefix, {"ZOR SHG\tHumidity="}, "^ZOR SHG\tHumidity=(.*)%\\n", &readHumidity},
+        {"40", T::Prefix, {"ZOR THG\tHumidity="}, "^ZOR THG\tHumidity=(.*)%\\n", &readHumidity},
 
         // Harmonic module: wavelength, gate and dynamic wavelength switching
-        {"41",
-         Test::Match,
-         {"^ZOR [ST]HG\tCurrent position="},
-         "^ZOR [ST]HG\tCurrent position=(.*)\\n",
-         [](D &d, const Line &l) {
-             const QString name = l.captures.at(1);
-             if (name.contains(QLatin1String("IR"), Qt::CaseInsensitive)) {
-                 d.m_piezoPosition.current = 0;
-             } else if (name.contains(QLatin1String("GREEN"), Qt::CaseInsensitive)) {
-                 d.m_piezoPosition.current = 1;
-             } else if (name.contains(QLatin1String("UV"), Qt::CaseInsensitive)) {
-                 d.m_piezoPosition.current = 2;
-             } else {
-                 return false;
-             }
-             d.publish_PiezoPositionSetting();
-             return true;
-         }},
-        {"42",
-         Test::Prefix,
-         {"Active digital gate logic:\tlogic LOW (no connection) = AOM OPEN"},
-         {},
-         [](D &d, const Line &) {
-             d.m_digitalGate.current = 0;
-             d.publish_DigitalGateSetting();
-             return true;
-         }},
-        {"43",
-         Test::Prefix,
-         {"Active digital gate logic:\tlogic LOW (no connection) = AOM CLOSED"},
-         {},
-         [](D &d, const Line &) {
-             d.m_digitalGate.current = 1;
-             d.publish_DigitalGateSetting();
-             return true;
-         }},
-        {"44",
-         Test::Prefix,
-         {"ZOR HG\tDynamic wavelength switching disabled", "ZOR HG\tDynamic wavelength switching enabled"},
-         {},
-         [](D &d, const Line &l) {
-             d.m_dynamicWavelengthEnabled.current = l.alternative; // 0 disabled, 1 enabled
-             d.publish_DynamicWavelengthEnabled();
-             return true;
-         }},
-        {"45",
-         Test::Prefix,
-         {"ZOR HG\tDynamic wavelength switching feature disabled",
-          "ZOR HG\tDynamic wavelength switching feature enabled"},
-         {},
-         [](D &d, const Line &l) {
-             d.m_dynamicWavelengthSupported.current = l.alternative;
-             d.publish_DynamicWavelengthSupport();
-             return true;
-         }},
-        {"46",
-         Test::Match,
-         {"^\\s+(IR|SHG|THG|FHG)\\s+Wavelength\\s+Index:"},
-         "^\\s+(IR|SHG|THG|FHG)\\s+Wavelength\\s+Index:\\s+(\\d)\\s+IR\\s+pulse\\s+energy\\s+=\\s+(\\d+)",
-         [](D &d, const Line &l) {
-             return readDynamicSetpoint(d, l);
-         }},
-        {"47",
-         Test::Match,
-         {"^ZOR\\s+[S|T]HG\\s+Output\\s+power\\s*="},
-         "^ZOR\\s+([S|T])HG\\s+Output\\s+power\\s*=\\s*(.+)\\n",
-         [](D &d, const Line &l) {
-             return readOutputPower(d, l);
-         }},
+        {"41", T::Match, {"^ZOR [ST]HG\tCurrent position="}, "^ZOR [ST]HG\tCurrent position=(.*)\\n",
+            &readPiezoPosition},
+        {"42", T::Prefix, {"Active digital gate logic:\tlogic LOW (no connection) = AOM OPEN"}, {},
+            &storeConstant<&D::m_digitalGate, 0, &D::publish_DigitalGateSetting>},
+        {"43", T::Prefix, {"Active digital gate logic:\tlogic LOW (no connection) = AOM CLOSED"}, {},
+            &storeConstant<&D::m_digitalGate, 1, &D::publish_DigitalGateSetting>},
+        {"44", T::Prefix, {"ZOR HG\tDynamic wavelength switching disabled", "ZOR HG\tDynamic wavelength switching enabled"}, {},
+            &storeAlternative<&D::m_dynamicWavelengthEnabled, &D::publish_DynamicWavelengthEnabled>},
+        {"45", T::Prefix, {"ZOR HG\tDynamic wavelength switching feature disabled", "ZOR HG\tDynamic wavelength switching feature enabled"}, {},
+            &storeAlternative<&D::m_dynamicWavelengthSupported, &D::publish_DynamicWavelengthSupport>},
+        {"46", T::Match, {"^\\s+(IR|SHG|THG|FHG)\\s+Wavelength\\s+Index:"}, "^\\s+(IR|SHG|THG|FHG)\\s+Wavelength\\s+Index:\\s+(\\d)\\s+IR\\s+pulse\\s+energy\\s+=\\s+(\\d+)",
+            &readDynamicSetpoint},
+        {"47", T::Match, {"^ZOR\\s+[S|T]HG\\s+Output\\s+power\\s*="}, "^ZOR\\s+([S|T])HG\\s+Output\\s+power\\s*=\\s*(.+)\\n",
+            &readOutputPower},
 
         // Harmonic module: status, runtimes and crystal spots
-        {"48",
-         Test::Prefix,
-         {"ZOR HG\tStatus flags="},
-         "^ZOR HG\tStatus flags=(.*)\\n",
-         [](D &d, const Line &l) {
-             if (!toUnsigned(l.captures.at(1), d.m_hgStatusFlags.current, 16)) {
-                 return false;
-             }
-             d.publish_HGStatusFlags();
-             return true;
-         }},
-        {"49",
-         Test::Prefix,
-         {"ZOR HG\tErrorcode="},
-         "^ZOR HG\tErrorcode=(.*)\\n",
-         [](D &d, const Line &l) {
-             if (!toUnsigned(l.captures.at(1), d.m_hgErrorcode.current, 10)) {
-                 return false;
-             }
-             d.publish_HGErrorcode();
-             return true;
-         }},
-        {"50",
-         Test::Match,
-         {"^ZOR\\s*HG\\s+WL\\s+output\\s+config:\\s+"},
-         "^ZOR\\s*HG\\s+WL\\s+output\\s+config:\\s+0x(.+)\\n",
-         [](D &d, const Line &l) {
-             if (!toUnsigned(l.captures.at(1), d.m_hgOutputConfig.current, 16)) {
-                 return false;
-             }
-             d.publish_HGOutputConfig();
-             return true;
-         }},
-        {"51",
-         Test::Prefix,
-         {"ZOR SHG\tRuntime=", "ZOR THG\tRuntime="},
-         "^ZOR .HG\tRuntime=(.*)s\\n",
-         [](D &d, const Line &l) {
-             if (!toUInt64(l.captures.at(1), d.m_hgRuntime.current)) {
-                 return false;
-             }
-             d.publish_HGRuntime();
-             return true;
-         }},
-        {"52",
-         Test::Prefix,
-         {"ZOR THG\tCurrent crystal spot="},
-         "^ZOR THG\tCurrent crystal spot=(.*)\\n",
-         [](D &d, const Line &l) {
-             quint64 spot = 0;
-             if (!toUInt64(l.captures.at(1), spot) || spot > quint64(INT_MAX)) {
-                 return false;
-             }
-             d.m_crystalCurSpot.current = int(spot);
-             d.publish_HGCrystalCurSpot();
-             return true;
-         }},
-        {"53",
-         Test::Prefix,
-         {"ZOR THG\tCurrent runtime="},
-         "^ZOR THG\tCurrent runtime=(.*)s\\n",
-         [](D &d, const Line &l) {
-             if (!toUInt64(l.captures.at(1), d.m_crystalCurRuntime.current)) {
-                 return false;
-             }
-             d.publish_HGCrystalCurRuntime();
-             return true;
-         }},
-        {"54",
-         Test::Prefix,
-         {"ZOR THG\tMax runtime="},
-         "^ZOR THG\tMax runtime=(.*)s\\n",
-         [](D &d, const Line &l) {
-             if (!toUInt64(l.captures.at(1), d.m_crystalMaxRuntime.current)) {
-                 return false;
-             }
-             d.publish_HGCrystalMaxRuntime();
-             return true;
-         }},
-        {"55",
-         Test::Prefix,
-         {"ZOR THG\tAll runtimes="},
-         {},
-         [](D &d, const Line &l) {
-             return readAllRuntimes(d, l);
-         }},
-        {"56",
-         Test::Prefix,
-         {"AOM max frequency fields number is:", "e_mode of AOM:",
-          "Switching OFF Seeder Laser diode: Laser_OnOff_value_Seeder="},
-         {},
-         [](D &, const Line &) {
-             return true;
-         }},
+        {"48", T::Prefix, {"ZOR HG\tStatus flags="}, "^ZOR HG\tStatus flags=(.*)\\n",
+            &storeNumber<&D::m_hgStatusFlags, &D::publish_HGStatusFlags, 16>},
+        {"49", T::Prefix, {"ZOR HG\tErrorcode="}, "^ZOR HG\tErrorcode=(.*)\\n",
+            &storeNumber<&D::m_hgErrorcode, &D::publish_HGErrorcode>},
+        {"50", T::Match, {"^ZOR\\s*HG\\s+WL\\s+output\\s+config:\\s+"}, "^ZOR\\s*HG\\s+WL\\s+output\\s+config:\\s+0x(.+)\\n",
+            &storeNumber<&D::m_hgOutputConfig, &D::publish_HGOutputConfig, 16>},
+        {"51", T::Prefix, {"ZOR SHG\tRuntime=", "ZOR THG\tRuntime="}, "^ZOR .HG\tRuntime=(.*)s\\n",
+            &storeNumber<&D::m_hgRuntime, &D::publish_HGRuntime>},
+        {"52", T::Prefix, {"ZOR THG\tCurrent crystal spot="}, "^ZOR THG\tCurrent crystal spot=(.*)\\n",
+            &readCrystalSpot},
+        {"53", T::Prefix, {"ZOR THG\tCurrent runtime="}, "^ZOR THG\tCurrent runtime=(.*)s\\n",
+            &storeNumber<&D::m_crystalCurRuntime, &D::publish_HGCrystalCurRuntime>},
+        {"54", T::Prefix, {"ZOR THG\tMax runtime="}, "^ZOR THG\tMax runtime=(.*)s\\n",
+            &storeNumber<&D::m_crystalMaxRuntime, &D::publish_HGCrystalMaxRuntime>},
+        {"55", T::Prefix, {"ZOR THG\tAll runtimes="}, {}, &readAllRuntimes},
+        {"56", T::Prefix, {"AOM max frequency fields number is:", "e_mode of AOM:", "Switching OFF Seeder Laser diode: Laser_OnOff_value_Seeder="}, {},
+            &drop},
 
         // Power listing and parameter table
-        {"57",
-         Test::Match,
-         {"^\\d* \\d* .*"},
-         {},
-         [](D &d, const Line &l) {
-             return d.m_powerListingOpen ? readPowerRow(d, l) : readParameterRow(d, l);
-         }},
-        {"57a",
-         Test::Prefix,
-         {"ERRRST", "AOM80S80", "AOMMODE", "AOMRNG", "AOMAMP", "PCPER", "PC1OFF", "PC1ON", "PDSMPL", "AOMOFF",
-          "AOMEN", "OUT2SEL", "PC2EN", "PC1EN", "AOMINH", "PC1INH", "PC2INH"},
-         {},
-         [](D &, const Line &) {
-             return true;
-         }},
-        {"57a",
-         Test::Equals,
-         {"P\r", "F\r"},
-         {},
-         [](D &, const Line &) {
-             return true;
-         }},
-        {"57b",
-         Test::Prefix,
-         {"eira"},
-         {},
-         [](D &d, const Line &) {
-             d.m_powerListingOpen = false;
-             return true;
-         }},
-        {"57c",
-         Test::Prefix,
-         {"ezra"},
-         {},
-         [](D &d, const Line &) {
-             d.m_powerListingOpen = true;
-             return true;
-         }},
+        {"57", T::Match, {"^\\d* \\d* .*"}, {}, &readTableRow},
+        {"57a", T::Prefix, {"ERRRST", "AOM80S80", "AOMMODE", "AOMRNG", "AOMAMP", "PCPER", "PC1OFF", "PC1ON", "PDSMPL", "AOMOFF", "AOMEN", "OUT2SEL", "PC2EN", "PC1EN", "AOMINH", "PC1INH", "PC2INH"}, {},
+            &drop},
+        {"57a", T::Equals, {"P\r", "F\r"}, {}, &drop},
+        {"57b", T::Prefix, {"eira"}, {}, &storeListing<false>},
+        {"57c", T::Prefix, {"ezra"}, {}, &storeListing<true>},
 
         // Warnings, known lines and the rest
-        {"58",
-         Test::Prefix,
-         {"ZOR HG\tShutter in wrong position."},
-         {},
-         [](D &d, const Line &) {
-             emit d.sigsHGModuleWarning(D::tr("Shutter in wrong position"));
-             return true;
-         }},
-        {"59",
-         Test::Prefix,
-         knownPrefixes,
-         {},
-         [](D &, const Line &) {
-             return true;
-         }},
-        {"60",
-         Test::Always,
-         {},
-         {},
-         [](D &d, const Line &l) {
-             emit d.sigUnhandledLineData(l.data);
-             return true;
-         }},
+        {"58", T::Prefix, {"ZOR HG\tShutter in wrong position."}, {}, &readShutterWarning},
+        {"59", T::Prefix, knownPrefixes, {}, &drop},
+        {"60", T::Always, {}, {}, &readUnhandled},
     };
+    // clang-format on
     return kinds;
 }
 
@@ -934,8 +540,7 @@ bool LumetraResponseGrammar::readRecord(LumetraResponseDecoder &d, const Line &l
     return true;
 }
 
-bool LumetraResponseGrammar::readOvenSetpoint(const Line &line, TrackedDouble &setpoint, TrackedDouble &min,
-                                              TrackedDouble &max)
+template <int oven> bool LumetraResponseGrammar::readOvenSetpoint(LumetraResponseDecoder &d, const Line &line)
 {
     double values[3] = {};
     for (int i = 0; i < 3; ++i) {
@@ -943,9 +548,74 @@ bool LumetraResponseGrammar::readOvenSetpoint(const Line &line, TrackedDouble &s
             return false;
         }
     }
-    setpoint.current = values[0];
-    min.current = values[1];
-    max.current = values[2];
+    if (oven == 1) {
+        d.m_oven1Setpoint.current = values[0];
+        d.m_oven1Min.current = values[1];
+        d.m_oven1Max.current = values[2];
+        d.publish_Oven1TemperatureSetpoint();
+    } else {
+        d.m_oven2Setpoint.current = values[0];
+        d.m_oven2Min.current = values[1];
+        d.m_oven2Max.current = values[2];
+        d.publish_Oven2TemperatureSetpoint();
+    }
+    return true;
+}
+
+bool LumetraResponseGrammar::readPCBSerialNumber(LumetraResponseDecoder &d, const Line &line)
+{
+    storeTexts<&D::publish_ls_info_PCBSerialNumber, &D::m_modulePCBSerialNumber>(d, line);
+    // The last line of the module block: the module type read before it tells which module is fitted.
+    const QString &type = d.m_moduleType.current;
+    if (type.contains(QLatin1String("0x86"))) {
+        emit d.sigExistsSHGModule(true);
+    } else if (type.contains(QLatin1String("0x8d"))) {
+        emit d.sigExistsTHGModule(true);
+    } else if (type.contains(QLatin1String("0x90"))) {
+        emit d.sigExistsSHGgModule(true);
+    } else if (type.contains(QLatin1String("0x93"))) {
+        emit d.sigExistsTHGiModule(true);
+    }
+    return true;
+}
+
+bool LumetraResponseGrammar::readPiezoPosition(LumetraResponseDecoder &d, const Line &line)
+{
+    const QString &name = line.captures.at(1);
+    if (name.contains(QLatin1String("IR"), Qt::CaseInsensitive)) {
+        d.m_piezoPosition.current = 0;
+    } else if (name.contains(QLatin1String("GREEN"), Qt::CaseInsensitive)) {
+        d.m_piezoPosition.current = 1;
+    } else if (name.contains(QLatin1String("UV"), Qt::CaseInsensitive)) {
+        d.m_piezoPosition.current = 2;
+    } else {
+        return false; // a position the panel cannot show
+    }
+    d.publish_PiezoPositionSetting();
+    return true;
+}
+
+bool LumetraResponseGrammar::readCrystalSpot(LumetraResponseDecoder &d, const Line &line)
+{
+    quint64 spot = 0;
+    if (!toUInt64(line.captures.at(1), spot) || spot > quint64(INT_MAX)) {
+        return false;
+    }
+    d.m_crystalCurSpot.current = int(spot);
+    d.publish_HGCrystalCurSpot();
+    return true;
+}
+
+bool LumetraResponseGrammar::readShutterWarning(LumetraResponseDecoder &d, const Line &)
+{
+    emit d.sigsHGModuleWarning(LumetraResponseDecoder::tr("Shutter in wrong position"));
+    return true;
+}
+
+bool LumetraResponseGrammar::readUnhandled(LumetraResponseDecoder &d, const Line &line)
+{
+    qCDebug(lcLumetraResponseDecoder) << "unhandled line" << line.data;
+    emit d.sigUnhandledLineData(line.data);
     return true;
 }
 
@@ -1041,6 +711,12 @@ bool LumetraResponseGrammar::readAllRuntimes(LumetraResponseDecoder &d, const Li
 // ---------------------------------------------------------------------------------------------------
 // Power listing and parameter table
 
+bool LumetraResponseGrammar::readTableRow(LumetraResponseDecoder &d, const Line &line)
+{
+    // The same row shape means a power limit while the power listing is open, a parameter otherwise.
+    return d.m_powerListingOpen ? readPowerRow(d, line) : readParameterRow(d, line);
+}
+
 bool LumetraResponseGrammar::readPowerRow(LumetraResponseDecoder &d, const Line &line)
 {
     // Rows that do not read are dropped without a report: the listing carries free text too.
@@ -1097,18 +773,4 @@ bool LumetraResponseGrammar::readParameterRow(LumetraResponseDecoder &d, const L
     d.m_frequencyDivList.current.insert(index, double(baseValue));
     d.publish_FrequencyDivList();
     return true;
-}
-
-void LumetraResponseGrammar::checkModuleType(LumetraResponseDecoder &d)
-{
-    const QString &type = d.m_moduleType.current;
-    if (type.contains(QLatin1String("0x86"))) {
-        emit d.sigExistsSHGModule(true);
-    } else if (type.contains(QLatin1String("0x8d"))) {
-        emit d.sigExistsTHGModule(true);
-    } else if (type.contains(QLatin1String("0x90"))) {
-        emit d.sigExistsSHGgModule(true);
-    } else if (type.contains(QLatin1String("0x93"))) {
-        emit d.sigExistsTHGiModule(true);
-    }
 }

@@ -52,8 +52,6 @@ private:
         Handler handler;
     };
 
-    using TrackedDouble = LumetraResponseDecoder::Tracked<double>;
-
     struct StatePattern
     {
         QString pattern;
@@ -72,14 +70,35 @@ private:
     static bool toUInt64(const QString &text, quint64 &value, int base = 10);
     template <typename T> static bool toUnsigned(const QString &text, T &value, int base);
 
-    static bool readRecord(LumetraResponseDecoder &decoder, const Line &line, int record);
-    static bool readOvenSetpoint(const Line &line, TrackedDouble &setpoint, TrackedDouble &min,
-                                 TrackedDouble &max);
-    static bool readHumidity(LumetraResponseDecoder &decoder, const Line &line);
-    static bool readDynamicSetpoint(LumetraResponseDecoder &decoder, const Line &line);
-    static bool readOutputPower(LumetraResponseDecoder &decoder, const Line &line);
-    static bool readAllRuntimes(LumetraResponseDecoder &decoder, const Line &line);
-    static bool readPowerRow(LumetraResponseDecoder &decoder, const Line &line);
-    static bool readParameterRow(LumetraResponseDecoder &decoder, const Line &line);
-    static void checkModuleType(LumetraResponseDecoder &decoder);
+    // Handlers shared by several kinds, bound to their fields and publishers in the table.
+    static bool drop(LumetraResponseDecoder &decoder, const Line &line);
+    template <auto publisher, auto... fields>
+    static bool storeTexts(LumetraResponseDecoder &d, const Line &line);
+    template <auto field, auto publisher, int base = 10>
+    static bool storeNumber(LumetraResponseDecoder &d, const Line &line);
+    template <int position, auto field, auto publisher, bool energyUnit>
+    static bool storeTail(LumetraResponseDecoder &d, const Line &line);
+    template <auto field, int constant, auto publisher>
+    static bool storeConstant(LumetraResponseDecoder &d, const Line &line);
+    template <auto field, auto publisher>
+    static bool storeAlternative(LumetraResponseDecoder &d, const Line &line);
+    template <int record> static bool storeRecord(LumetraResponseDecoder &d, const Line &line);
+    template <bool enabled> static bool storeDebugging(LumetraResponseDecoder &d, const Line &line);
+    template <bool open> static bool storeListing(LumetraResponseDecoder &d, const Line &line);
+
+    // Handlers of single kinds.
+    static bool readRecord(LumetraResponseDecoder &d, const Line &line, int record);
+    static bool readPCBSerialNumber(LumetraResponseDecoder &d, const Line &line);
+    template <int oven> static bool readOvenSetpoint(LumetraResponseDecoder &d, const Line &line);
+    static bool readHumidity(LumetraResponseDecoder &d, const Line &line);
+    static bool readPiezoPosition(LumetraResponseDecoder &d, const Line &line);
+    static bool readDynamicSetpoint(LumetraResponseDecoder &d, const Line &line);
+    static bool readOutputPower(LumetraResponseDecoder &d, const Line &line);
+    static bool readCrystalSpot(LumetraResponseDecoder &d, const Line &line);
+    static bool readAllRuntimes(LumetraResponseDecoder &d, const Line &line);
+    static bool readTableRow(LumetraResponseDecoder &d, const Line &line);
+    static bool readPowerRow(LumetraResponseDecoder &d, const Line &line);
+    static bool readParameterRow(LumetraResponseDecoder &d, const Line &line);
+    static bool readShutterWarning(LumetraResponseDecoder &d, const Line &line);
+    static bool readUnhandled(LumetraResponseDecoder &d, const Line &line);
 };
