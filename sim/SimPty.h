@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QSocketNotifier>
+
+// The simulator's end of a pseudo-terminal, published as a virtual serial port: a symbolic link to the
+// terminal's device in the per-user ports folder, which the program's Connect menu lists.
+class SimPty : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SimPty(const QString &linkDirectory, const QString &linkName, QObject *parent = nullptr);
+    ~SimPty() override;
+
+    static QString defaultLinkDirectory();
+
+    bool open(QString *error);
+    // Closes the terminal as an unplugged adapter would and withdraws the published link.
+    void hangUp();
+    bool isOpen() const { return masterFd >= 0; }
+    QString linkPath() const;
+    QString devicePath() const { return device; }
+    // Writes what the terminal takes now; returns the number of bytes taken, -1 when closed.
+    qint64 write(const QByteArray &bytes);
+
+signals:
+    void bytesReceived(const QByteArray &bytes);
+
+private:
+    void onReadable();
+    bool publish(QString *error);
+    void withdraw();
+
+    QString directory;
+    QString name;
+    QString device;
+    int masterFd = -1;
+    int slaveFd = -1;
+    QPointer<QSocketNotifier> notifier;
+};

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "sim/SimOptions.h"
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+class SimFaults;
+class SimLaser;
+class SimPty;
+class SimTranscript;
+class SimWire;
+
+// One simulated laser on one virtual port: cuts the received bytes into command lines, answers each
+// after the turnaround delay with its echo and the laser's lines, lets the model's time run, and applies
+// the faults and port events asked for on the control channel.
+class Simulator : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Simulator(const SimOptions &options, QObject *parent = nullptr);
+
+    bool start(QString *error);
+    void shutdown();
+
+    QString portPath() const;
+    SimLaser *laser() const { return model; }
+    SimFaults *faults() const { return faultState; }
+    SimTranscript *transcript() const { return log; }
+
+    // Closes the port as an unplugged adapter would; it comes back after the given seconds (never when
+    // negative).
+    void hangUp(double seconds);
+    bool isHungUp() const;
+    void sendGarbage(int length);
+    void sendUnterminated(int length);
+    QString describe() const;
+
+signals:
+    void portLost();
+    void portRestored(const QString &path);
+
+private:
+    struct PendingCommand
+    {
+        QByteArray line; // without its terminator
+        qint64 dueMs;
+    };
+
+    void onBytesReceived(const QByteArray &bytes);
+    void answerDueCommands();
+    void onClockTick();
+    void onSpontaneousLine(const QByteArray &line);
+    void comeBack();
+    void transmit(const QByteArray &bytes);
+    void scheduleAnswers();
+
+    SimOptions options;
+    SimPty *pty;
+    SimWire *wire;
+    SimLaser *model;
+    SimFaults *faultState;
+    SimTranscript *log;
+    QTimer *answerTimer;
+    QTimer *clockTimer;
+    QTimer *comebackTimer;
+    QElapsedTimer clock;
+    qint64 lastTickMs = 0;
+    QByteArray inputLine;
+    bool inputOverflow = false;
+    bool lastByteWasCr = false;
+    QList<PendingCommand> pendingCommands;
+};
