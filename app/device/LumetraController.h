@@ -1,0 +1,476 @@
+#pragma once
+
+#include "app/device/LumetraResponseDecoder.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QLoggingCategory>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class GUIWidget;
+class LumetraSerialHandler;
+class MainControlPanel;
+class MainWindow;
+class QTimer;
+
+Q_DECLARE_LOGGING_CATEGORY(lcLumetraController)
+
+// The application's model of the connected laser. It turns what the decoder reports into what the
+// control panel shows, turns the operator's actions into command lines for the serial link, and
+// keeps the link's poll list in step with the system, firmware and harmonic module it has found.
+// It never touches the port: everything goes out through the four command signals.
+class LumetraController : public QObject
+{
+    Q_OBJECT
+public:
+    // Bits of the laser's status byte.
+    enum StatusBit : quint8
+    {
+        StatusPowerOn = 0x01,
+        StatusError = 0x02,
+        StatusWarning = 0x04,
+        StatusListen = 0x08,
+        StatusDeviceSetup = 0x10,
+        StatusStandby = 0x20,
+        StatusLaserOnAlt = 0x40,
+        StatusLaserOn = 0x80,
+    };
+
+    // Main-loop states.
+    enum MainLoopState
+    {
+        LoopSetUp = 0,
+        LoopWaiting = 1,
+        LoopConnected = 2
+    };
+
+    explicit LumetraController(MainWindow *mainWindow, MainControlPanel *controlPanel,
+                               LumetraSerialHandler *serialHandler, QObject *parent = nullptr);
+    ~LumetraController() override;
+
+    // Decoder signals this controller receives by the naming rule (sigX to slotX).
+    int decoderConnectionCount() const { return decoderConnections; }
+
+public slots:
+    void slotConnectedStatus(bool connected);
+    void slotSendManualCommand(QByteArray command);
+
+    // Identification texts
+    void slotsLumetraTypeChanged(QString strType);
+    void slotsHardwareVersionChanged(QString strVersion);
+    void slotsFirmwareVersionChanged(QString strVersion);
+    void slotsApplicationNameChanged(QString strSoftMain);
+    void slotsCompilationDateTimeChanged(QString strDateTime);
+    void slotsSerialNumberChanged(QString strSerial);
+    void slotsLDDDeviceHardwareChanged(QString strHardware);
+    void slotsLDDDeviceSoftwareChanged(QString strSoftware);
+    void slotsLDDDeviceRevisionChanged(QString strRevision);
+    void slotsTECDeviceHardwareChanged(QString strHardware);
+    void slotsTECDeviceSoftwareChanged(QString strSoftware);
+    void slotsTECDeviceRevisionChanged(QString strRevision);
+    void slotsTimingBoardSerialChanged(QString strSerial);
+    void slotsTimingBoardMCUChanged(QString strVersion);
+    void slotsTimingBoardFPGAChanged(QString strVersion);
+    void slotsDeviceOnHoursChanged(QString strHours);
+    void slotsDeviceOnMinutesChanged(QString strMinutes);
+
+    // Harmonic-generator module texts and presence
+    void slotsHGModuleAddress(QString address);
+    void slotsHGModuleType(QString moduleType);
+    void slotsHGModuleFirwareVersion(QString version);
+    void slotsHGModuleBootloaderVersion(QString version);
+    void slotsHGModuleSerialNumber(QString serial);
+    void slotsHGModulePCBSerialNumber(QString serial);
+    void slotsHGModuleRuntime(QString runtime);
+    void slotsHGModuleWarning(QString message);
+    void slotExistsSHGModule(bool exists);
+    void slotExistsSHGgModule(bool exists);
+    void slotExistsTHGModule(bool exists);
+    void slotExistsTHGiModule(bool exists);
+
+    // Status record s6
+    void slotiCounterLaserOnOff_hChanged(int hours);
+    void slotiCounterLaserOnOff_mChanged(int minutes);
+    void slotiCounterLaserEmmisionOnOff_hChanged(int hours);
+    void slotiCounterLaserEmmisionOnOff_mChanged(int minutes);
+    void slotiTEC_initialisationChanged(int) {}
+    void slotiLDD_initialisationChanged(int) {}
+    void slotiDownload_lin12b_status_TBChanged(int) {}
+    void slotiDownload_wrnmin_status_TBChanged(int) {}
+    void slotiDownload_errmax_status_TBChanged(int) {}
+    void slotiDownload_errmin_status_TBChanged(int) {}
+    void slotiDownload_wrnmax_status_TBChanged(int) {}
+    void slotiOperationModeChanged(int) {}
+
+    // Status record s7
+    void slotiLaserEmmisionChanged(int) {}
+    void slotiModeOfOperationAOMChanged(int aom);
+    void slotiShutterOnOffChanged(int state);
+    void slotiLumetraQZReadyChanged(int) {}
+    void slotiLaserPowerSetAOMChanged(int) {}
+    void slotiFrequencyDividerAOMChanged(int) {}
+    void slotiFrequencyIndexPCAOMinitChanged(int) {}
+    void slotfMeasuredLaserPowerChanged(double measuredPower);
+    void slotiNoOfPulsesSingleBurstChanged(int) {}
+    void slotiGeneral_temperature_statusChanged(int) {}
+    void slotiTemperature_status_1Changed(int) {}
+    void slotiTemperature_status_8Changed(int) {}
+    void slotiDELAY_BOARD_ERRORChanged(int) {}
+    void slotiErrorStatusTECChanged(int) {}
+    void slotiErrorStatusLDDChanged(int) {}
+    void slotiWavelenghtLQZChanged(int wavelength);
+
+    // Status record s8: received, nothing on the panel depends on them
+    void slotiLpcl_en_statusChanged(int) {}
+    void slotiLpcl_boost_timeChanged(int) {}
+    void slotfLpcl_currentChanged(double) {}
+    void slotfLpcl_current_boostChanged(double) {}
+    void slotfLpcl_temperatureChanged(double) {}
+    void slotfTmpFloatValueAChanged(double) {}
+    void slotfTmpFloatValueBChanged(double) {}
+    void slotfTmpFloatValueCChanged(double) {}
+    void slotiComm_device_1_RS485Changed(int) {}
+    void slotiComm_device_2_RS485Changed(int) {}
+    void slotiActualCurrentLDDChanged(int) {}
+    void slotfLdd1_om2_MaxCurrentChanged(double) {}
+
+    // Status record s9: only the actual temperatures are shown
+    void slotfTemperature_set_1Changed(double) {}
+    void slotfTemperature_actual_1Changed(double temperature);
+    void slotfTemperature_min_1Changed(double) {}
+    void slotfTemperature_max_1Changed(double) {}
+    void slotfTemperature_set_2Changed(double) {}
+    void slotfTemperature_actual_2Changed(double temperature);
+    void slotfTemperature_min_2Changed(double) {}
+    void slotfTemperature_max_2Changed(double) {}
+    void slotfTemperature_set_3Changed(double) {}
+    void slotfTemperature_actual_3Changed(double temperature);
+    void slotfTemperature_min_3Changed(double) {}
+    void slotfTemperature_max_3Changed(double) {}
+    void slotfTemperature_set_4Changed(double) {}
+    void slotfTemperature_actual_4Changed(double temperature);
+    void slotfTemperature_min_4Changed(double) {}
+    void slotfTemperature_max_4Changed(double) {}
+    void slotfTemperature_set_5Changed(double) {}
+    void slotfTemperature_actual_5Changed(double temperature);
+    void slotfTemperature_min_5Changed(double) {}
+    void slotfTemperature_max_5Changed(double) {}
+    void slotfTemperature_set_6Changed(double) {}
+    void slotfTemperature_actual_6Changed(double temperature);
+    void slotfTemperature_min_6Changed(double) {}
+    void slotfTemperature_max_6Changed(double) {}
+    void slotfTemperature_set_7Changed(double) {}
+    void slotfTemperature_actual_7Changed(double temperature);
+    void slotfTemperature_min_7Changed(double) {}
+    void slotfTemperature_max_7Changed(double) {}
+    void slotfTemperature_set_8Changed(double) {}
+    void slotfTemperature_actual_8Changed(double temperature);
+    void slotfTemperature_min_8Changed(double) {}
+    void slotfTemperature_max_8Changed(double) {}
+    void slotfTemperature_set_9Changed(double) {}
+    void slotfTemperature_actual_9Changed(double temperature);
+    void slotfTemperature_min_9Changed(double) {}
+    void slotfTemperature_max_9Changed(double) {}
+    void slotfTemperature_set_10Changed(double) {}
+    void slotfTemperature_actual_10Changed(double temperature);
+    void slotfTemperature_min_10Changed(double) {}
+    void slotfTemperature_max_10Changed(double) {}
+    void slotuiTmpChar2Changed(uchar char2);
+
+    // State, power and repetition rate
+    void slotDebuggingStatusChanged(bool debuggingEnabled);
+    void slotSystemStateChanged(SystemState state);
+    void slotPowerSetting_nJ_Changed(double setpoint);
+    void slotPowerSetting_percent_Changed(double setpoint);
+    void slotPowerSetting_nJ_RangeChanged(double min, double max);
+    void slotPowerSettingPercentRangeChanged(double min, double max);
+    void slotOutputFrequencyChanged(double frequency);
+    void slotFrequencyIndexChanged(int index);
+    void slotFrequencyDivListChanged(QMap<int, double> freqList);
+    void slotDivisionFactorChanged(int factor);
+    void slotAOMChanged(bool enabled);
+
+    // Ovens, humidity, crystal, gate and dynamic wavelength switching
+    void slotOvenModeChanged(int mode);
+    void slotOven1TempSettingRangeChanged(double min, double max);
+    void slotOven1TempSettingChanged(double setpoint);
+    void slotOven2TempSettingRangeChanged(double min, double max);
+    void slotOven2TempSettingChanged(double setpoint);
+    void slotOven1TempActualChanged(double temperature);
+    void slotOven2TempActualChanged(double temperature);
+    void slotHumidityActualChanged(int humidity);
+    void slotPiezoPositionChanged(int position);
+    void slotDigitalGateChanged(int position);
+    void slotDynamicWavelengthFeatureChanged(int position);
+    void slotDynamicWavelengthFeatureSupported(bool supported);
+    void slotDynamicWLS_IRChanged(double setpoint);
+    void slotDynamicWLS_GreenChanged(double setpoint);
+    void slotDynamicWLS_UVChanged(double setpoint);
+    void slotDynamicWLS_DUVChanged(double setpoint);
+
+    // Harmonic-generator status
+    void slotSHGOutputPowerChanged(double measuredPower);
+    void slotTHGOutputPowerChanged(double measuredPower);
+    void slotHGStatusFlagsChanged(quint16 flags);
+    void slotHGErrorcodeChanged(quint8 errorcode);
+    void slotHGOutputConfigChanged(quint8 outputConfig);
+    void slotHGCrystalCurSpotChanged(int spot);
+    void slotHGCrystalCurRuntimeChanged(quint64 seconds);
+    void slotHGCrystalMaxRuntimeChanged(quint64 seconds);
+    void slotHGCrystalAllRuntimesChanged(QMap<int, quint64> runtimes);
+
+    // Lines the decoder could not use
+    void slotUnhandledLineData(QByteArray lineData);
+    void slotParsingError(QByteArray lineData);
+
+    // Operator actions from the control panel and the remote-control buttons
+    void slotOperatingModeChanged(int mode);
+    void wavelengthSelectorComboChanged(int index);
+    void power_uJ_Changed(double value);
+    void powerPercentChanged(double value);
+    void powerIndexChanged(int index);
+    void repRateChanged(double value);
+    void repRateDividerChanged(double value);
+    void repRateScaleIndexChanged(int scaleIndex);
+    void systemInfoViewChanged(bool view);
+    void divisionChanged(double value);
+    void wavelengthChanged(int index);
+    void ovenModeComboChanged(int index);
+    void oven1SetpointChanged(double setpoint);
+    void oven2SetpointChanged(double setpoint);
+    void crystalSpotSliderChanged(double value);
+    void digitalGateModeChanged(int index);
+    void dynamicWavelengthFeatureChanged(int index);
+    void dynamicWLS_SaveSetpoint(int wavelength, double setpoint);
+    void outEnableChanged(bool on);
+    void laserOnChanged(bool on);
+    void standbyChanged(bool on);
+    void listenChanged(bool on);
+
+signals:
+    // To the serial link
+    void sigAddMonitorCommand(QString command);
+    void sigDelMonitorCommand(QString command);
+    void sigClrAllMonitorCommands();
+    void sigAppendSettingsCommand(QString command);
+
+    // To the control panel view, one to one with its slots
+    void setOperatingMode(int index);
+    void setWavelengthSelectorCombo(int index);
+    void setWavelengthSelectorComboItemVisibility(int index, bool visible);
+    void setWavelengthSelectorComboVisibility(bool visible);
+    void setWavelengthSelector(int index);
+    void setWavelengthSelectorEnabled(bool enabled);
+    void enableWavelengths(bool enable_343, bool enable_515, bool enable_1030);
+    void setPowerMeasuredIR_uJ(double energy);
+    void setPowerMeasuredGreen_uJ(double energy);
+    void setPowerMeasuredUV_uJ(double energy);
+    void setPowerMeasuredDUV_uJ(double energy);
+    void setPowerMeasuredIR_uJVisibility(bool visible);
+    void setPowerMeasuredGreen_uJVisibility(bool visible);
+    void setPowerMeasuredUV_uJVisibility(bool visible);
+    void setPowerMeasuredDUV_uJVisibility(bool visible);
+    void setPowerSetpoint_uJ(double setpoint);
+    void setPowerSetpoint_Percent(double setpoint);
+    void setPowerSetpointIndex(int index);
+    void setPowerSetpointIndexVisibility(int index, bool visible);
+    void setPowerRange_uJ(double min, double max);
+    void setPowerRangePercent(double min, double max);
+    void setPowerSliderVisibility(bool visible);
+    void setOutputRepRate(double repRate);
+    void setOutputRepRateVisibility(bool visible);
+    void setRepRateSliderVisibility(bool visible);
+    void setDivisionSliderVisibility(bool visible);
+    void setRepRate(double repRate);
+    void setRepRateDivider(double divider);
+    void setRepRateSteps(QList<double> steps);
+    void setRepRateDividerSteps(QList<double> steps);
+    void setRepRateSliderDisabled(bool disabled);
+    void setDivisionSliderDisabled(bool disabled);
+    void setRepRateScaleIndex(int index);
+    void setDivision(double division);
+    void setDivisionRange(double min, double max);
+    void setSystemInfoView(bool view);
+    void setPowerOnIndicator(bool on);
+    void setErrorIndicator(bool on);
+    void setOvenFaultIndicator(bool on);
+    void setHumidityFaultIndicator(bool on);
+    void setErrorcodeHGIndicator(bool on);
+    void setWarningIndicator(bool on);
+    void setDeviceSetupIndicator(bool on);
+    void setOvenFaultIndicatorVisibility(bool visible);
+    void setHumidityFaultIndicatorVisibility(bool visible);
+    void setErrorcodeHGIndicatorVisible(bool visible);
+    void setErrorcodeHGMessage(QString message);
+    void setOutputPowerIRMeasuredW(double power);
+    void setOutputPowerGreenMeasuredW(double power);
+    void setOutputPowerUVMeasuredW(double power);
+    void setOutputPowerDUVMeasuredW(double power);
+    void setOutputPowerIRMeasuredWVisibility(bool visible);
+    void setOutputPowerGreenMeasuredWVisibility(bool visible);
+    void setOutputPowerUVMeasuredWVisibility(bool visible);
+    void setOutputPowerDUVMeasuredWVisibility(bool visible);
+    void setOvenMode(int mode);
+    void setOvenModeVisibility(bool visible);
+    void setOvenModeReadOnly(bool readOnly);
+    void setOven1TempSetpoint(double setpoint);
+    void setOven1TempSetpointRange(double min, double max);
+    void setOven1TempSetpointVisibility(bool visible);
+    void setOven2TempSetpoint(double setpoint);
+    void setOven2TempSetpointRange(double min, double max);
+    void setOven2TempSetpointVisibility(bool visible);
+    void setOven1TempActual(double temperature);
+    void setOven2TempActual(double temperature);
+    void setOven1TempActualVisibility(bool visible);
+    void setOven2TempActualVisibility(bool visible);
+    void setCrystalPosition(int spot);
+    void setCrystalPositionRange(int min, int max);
+    void setCrystalPositionReadOnly(bool readOnly);
+    void setCrystalPositionVisibility(bool visible);
+    void setCrystalCurRuntime(quint64 seconds);
+    void setCrystalMaxRuntime(quint64 seconds);
+    void setCrystalAllRuntimes(QMap<int, quint64> runtimes);
+    void setHumidityMonitor(int humidity);
+    void setHumidityMonitorVisibility(bool visible);
+    void setDigitalGate(int position);
+    void setDigitalGateVisible(bool visible);
+    void setDynamicWavelengthFeature(int position);
+    void setDynamicWavelengthFeatureVisibility(bool visible);
+    void setDynamicWLS_IR_uJ(double setpoint);
+    void setDynamicWLS_Green_uJ(double setpoint);
+    void setDynamicWLS_UV_uJ(double setpoint);
+    void setDynamicWLS_DUV_uJ(double setpoint);
+    void setDynamicWLS_IR_Percent(double percent);
+    void setDynamicWLS_Green_Percent(double percent);
+    void setDynamicWLS_UV_Percent(double percent);
+    void setDynamicWLS_DUV_Percent(double percent);
+    void setDynamicWLS_IR_Visibility(bool visible);
+    void setDynamicWLS_Green_Visibility(bool visible);
+    void setDynamicWLS_UV_Visibility(bool visible);
+    void setDynamicWLS_DUV_Visibility(bool visible);
+    // The view's counterparts are spelled setTemperatureVisibilityN.
+    void setTemperatureVisibilty1(bool visible);
+    void setTemperatureVisibilty2(bool visible);
+    void setTemperatureVisibilty3(bool visible);
+    void setTemperatureVisibilty4(bool visible);
+    void setTemperatureVisibilty5(bool visible);
+    void setTemperatureVisibilty6(bool visible);
+    void setTemperatureVisibilty7(bool visible);
+    void setTemperatureVisibilty8(bool visible);
+    void setTemperatureVisibilty9(bool visible);
+    void setTemperatureVisibilty10(bool visible);
+    void setTemperatureActual1(QString temperature);
+    void setTemperatureActual2(QString temperature);
+    void setTemperatureActual3(QString temperature);
+    void setTemperatureActual4(QString temperature);
+    void setTemperatureActual5(QString temperature);
+    void setTemperatureActual6(QString temperature);
+    void setTemperatureActual7(QString temperature);
+    void setTemperatureActual8(QString temperature);
+    void setTemperatureActual9(QString temperature);
+    void setTemperatureActual10(QString temperature);
+    void setLumetraType(QString type);
+    void setHardwareVersion(QString version);
+    void setFirmwareVersion(QString version);
+    void setApplicationName(QString name);
+    void setCompilationDateTime(QString dateTime);
+    void setSerialNumber(QString serial);
+    void setLDDDeviceHardware(QString hardware);
+    void setLDDDeviceSoftware(QString software);
+    void setLDDDeviceRevision(QString revision);
+    void setTECDeviceHardware(QString hardware);
+    void setTECDeviceSoftware(QString software);
+    void setTECDeviceRevision(QString revision);
+    void setTimingBoardSerial(QString serial);
+    void setTimingBoardMCU(QString version);
+    void setTimingBoardFPGA(QString version);
+    void setHGModuleAddress(QString address);
+    void setHGModuleType(QString moduleType);
+    void setHGModuleFirwareVersion(QString version);
+    void setHGModuleBootloaderVersion(QString version);
+    void setHGModuleSerialNumber(QString serial);
+    void setHGModulePCBSerialNumber(QString serial);
+    void setHGModuleRuntime(QString runtime);
+    void setHGModuleWarning(QString message);
+    void setDeviceOnHours(QString hours);
+    void setDeviceOnMinutes(QString minutes);
+    void setDeviceEmissionHours(QString hours);
+    void setDeviceEmissionMinutes(QString minutes);
+    void setHGModuleInfoVisibility(bool visible);
+    void setHGSettingsPageVisibility(bool visible);
+
+    // To the remote-control buttons
+    void setOutEnableOn(bool on);
+    void setOutEnableOnFlash(bool on);
+    void setOutEnableOnVisible(bool visible);
+    void setLaserOn(bool on);
+    void setLaserOnFlash(bool on);
+    void setStandby(bool on);
+    void setStandbyFlash(bool on);
+    void setListen(bool on);
+    void enableOutEnable(bool enable);
+    void enableLaserOn(bool enable);
+    void enableStandby(bool enable);
+    void enableListen(bool enable);
+
+    // Reported, shown nowhere
+    void setShutterIndicator(bool closed);
+
+private slots:
+    void slotMainLoop();
+    void appendDelayed_digiop_Command();
+
+private:
+    void connectDecoder();
+    void loadSettings();
+    void saveSettings() const;
+    void createControlWidget();
+    void setControlWidgetEnabled(bool enabled);
+
+    bool runFeatureSelection();
+    void runModuleSequence(int module);
+    void deriveStatus();
+    void updateOutputRate();
+    void sendFrequencyIndexFor(const QMap<int, double> &map, double value);
+    void queue(const QString &command);
+    void poll(const QString &command);
+    void writeLog(const QString &line);
+    static QString textUpToNul(const QByteArray &bytes);
+
+    MainWindow *mainWindow = nullptr;
+    MainControlPanel *controlPanel = nullptr;
+    LumetraSerialHandler *serialHandler = nullptr;
+    LumetraResponseDecoder *decoder = nullptr;
+    QPointer<GUIWidget> guiWidget;
+    QTimer *mainLoopTimer = nullptr;
+    int decoderConnections = 0;
+
+    bool connected = false;
+    int systemType = 0;
+    bool viewSystemInfo = false;
+    int powerSetIndex = 0;
+    int repRateScaleIndex = 0;
+    QString applicationName;
+    int modeOfOperation = -1;
+    int mainLoopState = LoopSetUp;
+    int hgModuleKind = 0;
+    QString hgModuleType;
+
+    double powerSetting_nJ = 0.0;
+    double powerSetting_percent = 0.0;
+    double energyLimitFromMin_nJ = 0.0;
+    double energyLimitFromMax_nJ = 0.0;
+    double percentRangeMin = 0.0;
+    double percentRangeMax = 0.0;
+    QMap<int, double> repRateMap;
+    QMap<int, double> dividerMap;
+    int freqIndex = 0;
+    int divisionFactor = 0;
+    double outputRepRate = 0.0;
+
+    quint8 statusByte = 0;
+    SystemState systemState = SystemStateUnknown;
+};
