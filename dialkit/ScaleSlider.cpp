@@ -22,6 +22,18 @@ QFont scaleFont()
     return QFont(QStringLiteral("Calibri"), 8);
 }
 
+// "1.0" -> "1", "0.50" -> "0.5": tick labels carry no trailing zeros
+QString trimZeros(QString text)
+{
+    if (!text.contains(QLatin1Char('.')))
+        return text;
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
+}
+
 // halves away from zero, as std::round does
 int roundHalfAway(double v)
 {
@@ -256,13 +268,13 @@ QString ScaleSlider::tickLabel(unsigned i) const
     case Linear:
         return QString::number(value, 'g', 6);
     case Logarithmic:
-        return Dialkit::formatSignificant(std::pow(10.0, value), 2);
+        return trimZeros(Dialkit::formatSignificant(std::pow(10.0, value), 2));
     case StepList:
         if (m_intervalCount > 10 && !isEnd)
             return QString();
         return QString::number(std::round(value), 'f', 0);
     case StepListEnds:
-        return isEnd ? Dialkit::formatSignificant(value, 2) : QString();
+        return isEnd ? trimZeros(Dialkit::formatSignificant(value, 2)) : QString();
     }
     return QString();
 }
