@@ -146,9 +146,12 @@ LumetraView::Field LumetraView::addField(QGridLayout *grid, const QString &text,
     field.edit = new LineEdit(parent);
     field.edit->setReadOnly(true);
     field.edit->setDarkBackground();
-    field.edit->setProperty("type", "text");
+    field.edit->setProperty("type", "label");
     field.edit->setText(QStringLiteral("???"));
     field.edit->setMinimumWidth(220);
+    field.edit->setMaximumWidth(420);
+    // One label width for every group of the page, so that the fields line up.
+    field.label->setMinimumWidth(230);
     const int row = grid->rowCount();
     grid->addWidget(field.label, row, 0);
     grid->addWidget(field.edit, row, 1);
@@ -173,7 +176,7 @@ Indicator *LumetraView::addStatusLamp(QGridLayout *grid, int row, const QString 
 {
     auto *lamp = new Indicator(parent);
     lamp->setColor(Indicator::Grey);
-    auto *label = makeLabel(text, "panel-text", parent);
+    auto *label = makeLabel(text, "panel-label", parent);
     grid->addWidget(lamp, row, 0, Qt::AlignCenter);
     grid->addWidget(label, row, 1);
     if (labelOut) {
@@ -192,7 +195,7 @@ void LumetraView::buildStatusStrip()
 
     auto *lamps = new QGridLayout();
     lamps->setHorizontalSpacing(8);
-    lamps->setVerticalSpacing(2);
+    lamps->setVerticalSpacing(0);
     lamps->setColumnStretch(1, 1);
     powerOnLamp = addStatusLamp(lamps, 0, tr("Power On"), statusStrip);
     errorLamp = addStatusLamp(lamps, 1, tr("Error"), statusStrip);
@@ -445,7 +448,7 @@ QWidget *LumetraView::buildTemperaturePage()
         field.edit->setObjectName(QStringLiteral("temperature%1").arg(i));
         field.edit->setReadOnly(true);
         field.edit->setDarkBackground();
-        field.edit->setProperty("type", "text");
+        field.edit->setProperty("type", "label");
         field.edit->setAlignment(Qt::AlignCenter);
         field.edit->setFixedWidth(90);
         field.edit->setText(QStringLiteral("???"));
@@ -467,7 +470,7 @@ QWidget *LumetraView::buildSystemDetailsPage()
     layout->addWidget(makeLabel(tr("System"), "heading", page));
 
     auto *system = new QGridLayout();
-    system->setColumnStretch(1, 1);
+    system->setColumnStretch(2, 1);
     hardwareField = addField(system, tr("Hardware:"), page);
     firmwareField = addField(system, tr("Firmware:"), page);
     applicationNameField = addField(system, tr("Application Name:"), page);
@@ -487,7 +490,7 @@ QWidget *LumetraView::buildSystemDetailsPage()
         QVBoxLayout *box = nullptr;
         QWidget *group = makeGroup(title, page, &box);
         auto *grid = new QGridLayout();
-        grid->setColumnStretch(1, 1);
+        grid->setColumnStretch(2, 1);
         box->addLayout(grid);
         layout->addWidget(group);
         return std::make_pair(group, grid);
