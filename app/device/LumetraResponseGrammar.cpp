@@ -54,6 +54,76 @@ constexpr int maxCrystalSpots = 32;
 
 } // namespace
 
+// Regular expressions are the costly part of dispatch: every line that reaches the state table would
+// run sixteen of them. A literal that each match must contain rules most lines out with a plain search.
+QString LumetraResponseGrammar::requiredLiteral(const QString &pattern)
+{
+    QString longest;
+    QString run;
+    int depth = 0;
+    auto endRun = [&]() {
+        if (run.size() > longest.size()) {
+            longest = run;
+        }
+        run.clear();
+    };
+    for (int i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern.at(i);
+        QChar literal;
+        if (c == QLatin1Char('\\') && i + 1 < pattern.size()) {
+            const QChar escaped = pattern.at(++i);
+            if (escaped == QLatin1Char('t')) {
+                literal = QLatin1Char('\t');
+            } else if (escaped == QLatin1Char('n')) {
+                literal = QLatin1Char('\n');
+            } else if (!escaped.isLetterOrNumber()) {
+                literal = escaped;
+            }
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')')) {
+            --depth;
+        } else if (c == QLatin1Char('|') && depth == 0) {
+            return QString(); // alternatives at the top: nothing is common to all matches
+        } else if (c == QLatin1Char('[')) {
+            while (i + 1 < pattern.size() && pattern.at(i) != QLatin1Char(']')) {
+                ++i;
+            }
+        } else if (QStringLiteral("^$.*+?{}]").indexOf(c) < 0) {
+            literal = c;
+        }
+        // Text inside groups may sit in an alternative; a quantified character may be absent.
+        const bool quantified =
+            i + 1 < pattern.size() && QStringLiteral("*+?{").indexOf(pattern.at(i + 1)) >= 0;
+        if (literal.isNull() || depth > 0 || quantified) {
+            endRun();
+        } else {
+            run += literal;
+        }
+    }
+    endRun();
+    return longest;
+}
+
+bool LumetraResponseGrammar::mayMatch(const QString &text, const QString &needle, Qt::CaseSensitivity cs)
+{
+    return needle.isEmpty() || text.contains(needle, cs);
+}
+
+template <typename Row> QVector<Row> LumetraResponseGrammar::withNeedles(QVector<Row> rows)
+{
+    for (Row &row : rows) {
+        if constexpr (std::is_same_v<Row, LineKind>) {
+            if (row.test == Test::Match || row.test == Test::MatchNoCase) {
+                row.needle = requiredLiteral(row.texts.constFirst());
+            }
+        } else {
+            row.needle = requiredLiteral(row.pattern);
+        }
+    }
+    return rows;
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Handlers shared by several kinds
 
@@ -163,7 +233,7 @@ const QVector<LumetraResponseGrammar::LineKind> &LumetraResponseGrammar::lineKin
 {
     using T = Test;
     // clang-format off
-    static const QVector<LineKind> kinds = {
+    static const QVector<LineKind> kinds = withNeedles<LineKind>({
         // System identification (answer to "ly_system_info")
         {"1", T::Prefix, {"Lumetra-"}, "^(Lumetra-.+) Hardware:(.*) Firmware:(.*)\\n",
             &storeTexts<&D::publish_ly_system_info_Lumetra, &D::m_systemType, &D::m_hardwareVersion, &D::m_firmwareVersion>},
@@ -290,7 +360,7 @@ const QVector<LumetraResponseGrammar::LineKind> &LumetraResponseGrammar::lineKin
         {"58", T::Prefix, {"ZOR HG\tShutter in wrong position."}, {}, &readShutterWarning},
         {"59", T::Prefix, knownPrefixes, {}, &drop},
         {"60", T::Always, {}, {}, &readUnhandled},
-    };
+    });
     // clang-format on
     return kinds;
 }
@@ -298,7 +368,7 @@ const QVector<LumetraResponseGrammar::LineKind> &LumetraResponseGrammar::lineKin
 // Tried in this order, letter case ignored; the first match gives the state.
 const QVector<LumetraResponseGrammar::StatePattern> &LumetraResponseGrammar::statePatterns()
 {
-    static const QVector<StatePattern> patterns = {
+    static const QVector<StatePattern> patterns = withNeedles<StatePattern>({
         {"^Listen.*=.*ok", SystemStateListen},
         {"^Already.*Listen", SystemStateListen},
         {"^Listen.*->.*Standby", SystemStateListenToStandby},
@@ -315,7 +385,7 @@ const QVector<LumetraResponseGrammar::StatePattern> &LumetraResponseGrammar::sta
         {"^.*enabled.*->.*Standby", SystemStateEnabledToStandby},
         {"^.*disabled.*->.*Listen", SystemStateDisabledToListen},
         {"^.*enabled.*->.*Listen", SystemStateEnabledToListen},
-    };
+    });
     return patterns;
 }
 
@@ -347,16 +417,24 @@ LumetraResponseGrammar::findKind(LumetraResponseDecoder &decoder, const QString 
             }
             break;
         case Test::Match:
-        case Test::MatchNoCase:
-            regExp.setCaseSensitivity(kind.test == Test::Match ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        case Test::MatchNoCase: {
+            const Qt::CaseSensitivity cs = kind.test == Test::Match ? Qt::CaseSensitive : Qt::CaseInsensitive;
+            if (!mayMatch(text, kind.needle, cs)) {
+                break;
+            }
+            regExp.setCaseSensitivity(cs);
             regExp.setPattern(kind.texts.constFirst());
             if (regExp.indexIn(text, 0) == 0) {
                 return &kind;
             }
             break;
+        }
         case Test::SystemState:
             regExp.setCaseSensitivity(Qt::CaseInsensitive);
             for (const StatePattern &state : statePatterns()) {
+                if (!mayMatch(text, state.needle, Qt::CaseInsensitive)) {
+                    continue;
+                }
                 regExp.setPattern(state.pattern);
                 if (regExp.indexIn(text, 0) == 0) {
                     alternative = state.state;

@@ -50,13 +50,20 @@ private:
         QStringList texts;
         QString pattern;
         Handler handler;
+        QString needle = {}; // filled in from the test's expression, see requiredLiteral()
     };
 
     struct StatePattern
     {
         QString pattern;
         int state;
+        QString needle = {};
     };
+
+    // The longest text that every match of the expression contains: lines without it skip the expression.
+    static QString requiredLiteral(const QString &pattern);
+    template <typename Row> static QVector<Row> withNeedles(QVector<Row> rows);
+    static bool mayMatch(const QString &text, const QString &needle, Qt::CaseSensitivity cs);
 
     static const QVector<LineKind> &lineKinds();
     static const QVector<StatePattern> &statePatterns();

@@ -116,6 +116,12 @@ QStringList tst_LumetraResponseDecoder::feed(const Lines &lines)
 // One row per line kind: real lines and everything the decoder must announce for them.
 void tst_LumetraResponseDecoder::lineKinds_data()
 {
+    QStringList spots;
+    for (int i = 0; i < 32; ++i) {
+        spots << QStringLiteral("%1:%2").arg(i).arg(100 + i);
+    }
+    const QString allRuntimes32 = spots.join(' ');
+
     QTest::addColumn<Lines>("lines");
     QTest::addColumn<QStringList>("expected");
 
@@ -295,6 +301,9 @@ void tst_LumetraResponseDecoder::lineKinds_data()
                                             << QStringList{"sigHGCrystalMaxRuntimeChanged(5000000000)"};
     QTest::newRow("55 all runtimes") << Lines{"ZOR THG\tAll runtimes=10 20 30 \n"}
                                      << QStringList{"sigHGCrystalAllRuntimesChanged({0:10 1:20 2:30})"};
+    QTest::newRow("55 at most 32 spots")
+        << Lines{"ZOR THG\tAll runtimes=" + numbers(100, 33).join(' ').toLatin1() + " \n"}
+        << QStringList{"sigHGCrystalAllRuntimesChanged({" + allRuntimes32 + "})"};
     QTest::newRow("55 bad runtime") << Lines{"ZOR THG\tAll runtimes=10 x 30 \n"}
                                     << QStringList{"sigParsingError(ZOR THG\\tAll runtimes=10 x 30 \\n)"};
     QTest::newRow("56 notices") << Lines{"AOM max frequency fields number is: 12\n", "e_mode of AOM: 1\n"}
