@@ -2,6 +2,8 @@
 
 #include <QHBoxLayout>
 #include <QPixmap>
+#include <QStyle>
+#include <QVariant>
 
 IconLabel::IconLabel(const QString &text, QWidget *parent) : IconLabel(text, QString(), parent) {}
 
@@ -77,4 +79,25 @@ QSize IconLabel::sizeHint() const
     const QSize t = m_textLabel->sizeHint();
     const QSize i = m_iconLabel->sizeHint();
     return QSize(t.width() + i.width() + 16, qMax(t.height(), i.height()));
+}
+
+void IconLabel::enterEvent(QEvent *event)
+{
+    setHover(true);
+    QLabel::enterEvent(event);
+}
+
+void IconLabel::leaveEvent(QEvent *event)
+{
+    setHover(false);
+    QLabel::leaveEvent(event);
+}
+
+void IconLabel::setHover(bool hover)
+{
+    // Style sheet colours are not inherited: the text label is told itself that its entry is
+    // highlighted, so the sheet can give it the highlight text colour.
+    m_textLabel->setProperty("hover", hover);
+    m_textLabel->style()->unpolish(m_textLabel);
+    m_textLabel->style()->polish(m_textLabel);
 }

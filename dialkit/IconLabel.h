@@ -29,7 +29,13 @@ public:
 
     QSize sizeHint() const override;
 
+protected:
+    void enterEvent(QEvent *event) override;
+    void leaveEvent(QEvent *event) override;
+
 private:
+    void setHover(bool hover);
+
     void rebuildLayout();
 
     QLabel *m_textLabel = nullptr;
