@@ -1,0 +1,560 @@
+// The simulator as a user meets it: the real program on a real pseudo-terminal, commands in, lines out,
+// and every fault of its control channel.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+const int waitMs = 5000; // an upper bound for answers that normally take a millisecond
+
+// One running simulator and our end of its port.
+class SimRun
+{
+public:
+    explicit SimRun(const QTemporaryDir &dir) : folder(dir.path()) {}
+    ~SimRun() { stop(); }
+
+    bool start(const QStringList &arguments = {}, const QString &name = QStringLiteral("laser"))
+    {
+        process.setProgram(QStringLiteral(LUMETRA_SIM_PATH));
+        process.setArguments(QStringList{QStringLiteral("--fast"), QStringLiteral("--port-dir"), folder,
+                                         QStringLiteral("--name"), name, QStringLiteral("--log"), logPath()} +
+                             arguments);
+        process.start();
+        if (!process.waitForStarted(waitMs) || !process.waitForReadyRead(waitMs))
+            return false;
+        path = QString::fromLocal8Bit(process.readLine()).trimmed();
+        return openPort();
+    }
+
+    bool openPort()
+    {
+        closePort();
+        fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd < 0)
+            return false;
+        termios settings{};
+        ::tcgetattr(fd, &settings);
+        ::cfmakeraw(&settings);
+        ::tcsetattr(fd, TCSANOW, &settings);
+        received.clear();
+        return true;
+    }
+
+    void closePort()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+
+    void stop()
+    {
+        closePort();
+        if (process.state() != QProcess::NotRunning) {
+            process.terminate();
+            if (!process.waitForFinished(waitMs))
+                process.kill();
+            process.waitForFinished(waitMs);
+        }
+    }
+
+    QString logPath() const { return folder + QStringLiteral("/transcript.log"); }
+
+    void send(const QByteArray &bytes)
+    {
+        QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
+    }
+
+    // Reads until the received bytes contain the marker; false when the port closed or nothing came.
+    bool readUntil(const QByteArray &marker)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!received.contains(marker)) {
+            if (timer.elapsed() > waitMs)
+                return false;
+            pollfd item{fd, POLLIN, 0};
+            if (::poll(&item, 1, 20) > 0) {
+                char buffer[4096];
+                const ssize_t got = ::read(fd, buffer, sizeof buffer);
+                if (got <= 0)
+                    return false;
+                received.append(buffer, int(got));
+            }
+        }
+        return true;
+    }
+
+    // Sends one command and a marker behind it; returns the raw bytes that came before the marker's
+    // echo (or before its answer, when echoes are being dropped).
+    QByteArray exchangeRaw(const QByteArray &command)
+    {
+        const QByteArray marker = "sync-" + QByteArray::number(++syncs);
+        send(command + '\n' + marker + '\n');
+        const QByteArray end = "Unknown command: " + marker + '\n';
+        if (!readUntil(end))
+            return QByteArray("<no answer>");
+        const int at = received.indexOf(end);
+        QByteArray bytes = received.left(at);
+        received.remove(0, at + end.size());
+        if (bytes.endsWith(marker + '\n') || bytes.endsWith(marker + '\r'))
+            bytes.chop(marker.size() + 1);
+        return bytes;
+    }
+
+    QList<QByteArray> exchange(const QByteArray &command)
+    {
+        QList<QByteArray> lines;
+        const QByteArray bytes = exchangeRaw(command);
+        int start = 0;
+        while (start < bytes.size()) {
+            int end = bytes.indexOf('\n', start);
+            end = end < 0 ? bytes.size() : end + 1;
+            lines << bytes.mid(start, end - start);
+            start = end;
+        }
+        return lines;
+    }
+
+    // Next reply line on standard output that is not a port event; events are collected.
+    QString control(const QString &command)
+    {
+        process.write(command.toLocal8Bit() + '\n');
+        for (;;) {
+            while (!process.canReadLine()) {
+                if (!process.waitForReadyRead(waitMs))
+                    return QStringLiteral("<no reply>");
+            }
+            const QString line = QString::fromLocal8Bit(process.readLine()).trimmed();
+            if (line.startsWith(QLatin1String("event ")))
+                events << line;
+            else
+                return line;
+        }
+    }
+
+    bool waitForEvent(const QString &event)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!events.contains(event)) {
+            if (process.canReadLine()) {
+                events << QString::fromLocal8Bit(process.readLine()).trimmed();
+                continue;
+            }
+            if (timer.elapsed() > waitMs || !process.waitForReadyRead(waitMs))
+                return false;
+        }
+        return true;
+    }
+
+    QString transcript() const
+    {
+        QFile file(logPath());
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    bool waitForTranscript(const QString &needle) const
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (!transcript().contains(needle)) {
+            if (timer.elapsed() > waitMs)
+                return false;
+            QThread::msleep(10);
+        }
+        return true;
+    }
+
+    QString folder;
+    QProcess process;
+    QString path;
+    int fd = -1;
+    QByteArray received;
+    QStringList events;
+    int syncs = 0;
+};
+
+} // namespace
+
+class TestSimProtocol : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void queriesAreEchoedAndAnswered_data();
+    void queriesAreEchoedAndAnswered();
+    void commandsChangeWhatTheLaserReports();
+    void terminalLineEndingsAndOverlongLines();
+    void echoFaults_data();
+    void echoFaults();
+    void noiseAndUnterminatedLines();
+    void silenceLosesCommands();
+    void readyCanBeRefused();
+    void moduleFaultsAndReadings();
+    void debugOutputAnnouncesItself();
+    void hangUpWithdrawsThePortAndComesBack();
+    void controlCommandsCheckTheirArguments_data();
+    void controlCommandsCheckTheirArguments();
+    void namedPipeControl();
+    void transcriptRecordsBothDirections();
+    void terminationWithdrawsThePort();
+    void portNameInUseIsRefusedAndStaleLinkReplaced();
+    void helpListsEveryOption();
+
+private:
+    QTemporaryDir dir;
+};
+
+void TestSimProtocol::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QVERIFY(dir.isValid());
+}
+
+void TestSimProtocol::queriesAreEchoedAndAnswered_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<QString>("firstLine");
+    QTest::newRow("ident") << "ly_system_info" << 9 << "Lumetra-3 Hardware:1\\.2 Firmware:V5\\.0\\.9\n";
+    QTest::newRow("ready") << "ly_lqz2_dev_status?" << 1 << "ly_lqz2_dev_status 9\n";
+    QTest::newRow("s6") << "s6" << 1 << "s6( \\d+){12}\n";
+    QTest::newRow("s7") << "s7" << 1 << "s7( [\\d.]+){16}\n";
+    QTest::newRow("s8") << "s8" << 1 << "s8( [\\d.]+){12}\n";
+    QTest::newRow("s9") << "s9" << 1 << "s9( [\\d.]+){40} 09\n";
+    QTest::newRow("energy") << "ly_lqz2_power?" << 1 << "Setted laser power: 5000nJ\n";
+    QTest::newRow("relative power") << "e_power?" << 1 << "Setted laser power in relative unit: 2000\n";
+    QTest::newRow("frequency") << "e_freq?" << 2 << "AOM max frequency fields number is: 8\n";
+    QTest::newRow("division") << "e_div?" << 1 << "Notice: Division factor for PCAOM is 1\n";
+    QTest::newRow("debug") << "d2?" << 1 << "Debugging on communication channel 2 disabled\n";
+    QTest::newRow("power table") << "ezra?" << 16 << "0 0 40\\.000000\n";
+    QTest::newRow("parameters") << "eira?" << 25 << "ERRRST 0\n";
+    QTest::newRow("module") << "ls?" << 5
+                            << "ZOR harmonic generation module \\(address: 0x24 / type: 0x93\\)\n";
+    QTest::newRow("output") << "ly_lqz2_output?" << 1 << "Laser output disabled\n";
+    QTest::newRow("gate") << "ly_lqz2_digiop?" << 1
+                          << "Active digital gate logic:\tlogic LOW \\(no connection\\) = AOM OPEN\n";
+    QTest::newRow("dwls") << "ls_dwls_default?" << 4 << "Dynamic wavelength switching data in memory:\n";
+    QTest::newRow("unknown") << "hello" << 1 << "Unknown command: hello\n";
+}
+
+void TestSimProtocol::queriesAreEchoedAndAnswered()
+{
+    QFETCH(QString, command);
+    QFETCH(int, lines);
+    QFETCH(QString, firstLine);
+    SimRun sim(dir);
+    QVERIFY(sim.start({"--system", "Lumetra-3", "--firmware", "V5.0.9", "--module", "0x93"}));
+    const QList<QByteArray> answer = sim.exchange(command.toLatin1());
+    QCOMPARE(answer.value(0), command.toLatin1() + '\n');
+    QCOMPARE(answer.size(), lines + 1);
+    QVERIFY2(QRegularExpression(QStringLiteral("\\A") + firstLine + QStringLiteral("\\z"))
+                 .match(QString::fromLatin1(answer.at(1)))
+                 .hasMatch(),
+             answer.at(1).constData());
+    for (const QByteArray &line : answer)
+        QVERIFY(line.endsWith('\n'));
+}
+
+void TestSimProtocol::commandsChangeWhatTheLaserReports()
+{
+    SimRun sim(dir);
+    QVERIFY(sim.start());
+    QCOMPARE(sim.exchange("ly_lqz2_power=3000").value(1), QByteArray("Setted laser power: 3000nJ\n"));
+    QCOMPARE(sim.exchange("ly_lqz2_power?").value(1), QByteArray("Setted laser power: 3000nJ\n"));
+    QCOMPARE(sim.exchange("e_freq 4").value(1), QByteArray("Frequency index parameter: 4\n"));
+    QCOMPARE(sim.exchange("e_freq?").value(2), QByteArray("Frequency index parameter: 4\n"));
+    QCOMPARE(sim.exchange("ly_lqz2_standby").value(1), QByteArray("Listen -> Standby\n"));
+    QCOMPARE(sim.exchange("ly_lqz2_dev_status?").value(1), QByteArray("ly_lqz2_dev_status 25\n"));
+    QCOMPARE(sim.exchange("ls_crystal_setSpot=4"), QList<QByteArray>({"ls_crystal_setSpot=4\n"}));
+    QCOMPARE(sim.exchange("ls_temp_setpoint_THG=65").value(1),
+             QByteArray("New oven temperature setpoint: 65.0 C\n"));
+    QCOMPARE(sim.exchange("ls_enable?").value(1), QByteArray("ZOR HG\tCurrent FSM state=3\n"));
+}
+
+void TestSimProtocol::terminalLineEndingsAndOverlongLines()
+{
+    SimRun sim(dir);
+    QVERIFY(sim.start());
+    // A terminal program sends CR or CR LF; the echo still ends in a line feed, once per command.
+    sim.send("e_div?\r");
+    QVERIFY(sim.readUntil("Notice: Division factor for PCAOM is 1\n"));
+    QCOMPARE(sim.received, QByteArray("e_div?\nNotice: Division factor for PCAOM is 1\n"));
+    sim.received.clear();
+    QCOMPARE(sim.exchangeRaw("\r\ne_div?\r"), QByteArray("e_div?\nNotice: Division factor for PCAOM is 1\n"));
+    // A runaway line is thrown away whole, and the next command is served as usual.
+    QCOMPARE(sim.exchangeRaw(QByteArray(3000, 'x')), QByteArray());
+    QCOMPARE(sim.exchangeRaw("e_div?"), QByteArray("e_div?\nNotice: Division factor for PCAOM is 1\n"));
+}
+
+void TestSimProtocol::echoFaults_data()
+{
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::newRow("echo dropped") << "drop-echo 1" << QByteArray("Notice: Division factor for PCAOM is 1\n");
+    QTest::newRow("echo in CR") << "cr-echo 1"
+                                << QByteArray("e_div?\rNotice: Division factor for PCAOM is 1\n");
+    QTest::newRow("no fault") << "drop-echo 0"
+                              << QByteArray("e_div?\nNotice: Division factor for PCAOM is 1\n");
+}
+
+void TestSimProtocol::echoFaults()
+{
+    QFETCH(QString, fault);
+    QFETCH(QByteArray, expected);
+    SimRun sim(dir);
+    QVERIFY(sim.start());
+    QCOMPARE(sim.control(fault), QStringLiteral("ok ") + fault);
+    // The marker command behind it suffers the same fault, so compare only what precedes its echo.
+    QByteArray raw = sim.exchangeRaw("e_div?");
+    QCOMPARE(raw, expected);
+    // Switched off again, the conversation is whole.
+    sim.control(fault.section(QLatin1Char(' '), 0, 0) + QStringLiteral(" 0"));
+    QCOMPARE(sim.exchangeRaw("e_div?"), QByteArray("e_div?\nNotice: Division factor for PCAOM is 1\n"));
+}
+
+void TestSimProtocol::noiseAndUnterminatedLines()
+{
+    SimRun sim(dir);
+    QVERIFY(sim.start());
+    QCOMPARE(sim.control(QStringLiteral("garbage 1")), QStringLiteral("ok garbage 1"));
+    const QList<QByteArray> lines = sim.exchange("e_freq?");
+    QCOMPARE(lines.size(), 5); // echo, two answers, each answer followed by a line of noise
+    QCOMPARE(lines.at(0), QByteArray("e_freq?\n"));
+    QCOMPARE(lines.at(1), QByteArray("AOM max frequency fields number is: 8\n"));
+    QVERIFY(lines.at(2).contains('\0'));
+    QCOMPARE(lines.at(3), QByteArray("Frequency index parameter: 2\n"));
+    QVERIFY(lines.at(4).contains('\0'));
+    sim.control(QStringLiteral("garbage 0"));
+    // The marker's answer had its noise line too; one more exchange leaves nothing pending.
+    sim.exchangeRaw("e_div?");
+    QCOMPARE(sim.received, QByteArray());
+
+    QCOMPARE(sim.control(QStringLiteral("garbage-now 20")), QStringLiteral("ok garbage-now 20"));
+    QVERIFY(sim.readUntil("\n"));
+    QCOMPARE(sim.received.size(), 21);
+    QCOMPARE(sim.received.at(0), '\0');
+    sim.received.clear();
+
+    // Bytes without a terminator run into the next echo, as a half-sent line would on the wire.
+    QCOMPARE(sim.control(QStringLiteral("partial 12")), QStringLiteral("ok partial 12"));
+    const QByteArray raw = sim.exchangeRaw("e_div?");
+    QCOMPARE(raw.size(), 12 + 7 + 39);
+    QVERIFY(raw.mid(12).startsWith("e_div?\n"));
+    QVERIFY(!raw.left(12).contains('\n'));
+}
+
+void TestSimProtocol::silenceLosesCommands()
+{
+    SimRun sim(dir);
+    QVERIFY(sim.start());
+    QCOMPARE(sim.control(QStringLiteral("silence forever")), QStringLiteral("ok silence forever"));
+    sim.send("e_div?\n");
+    QVERIFY(sim.waitForTranscript(QStringLiteral("silent: no answer")));
+    QCOMPARE(sim.control(QStringLiteral("silence off")), QStringLiteral("ok silence off"));
+    // Only the command sent after the silence is answered: the one before was lost, not delayed.
+    QCOMPARE(sim.exchangeRaw("e_power?"),
+             QByteArray("e_power?\nSetted laser power in relative unit: 2000\n"));
+}
+
+void TestSimProtocol::readyCanBeRefused()
+{
+    SimRun sim(dir);
+    QVERIFY(sim.start({"--refuse-ready", "1"}));
+    QCOMPARE(sim.exchange("ly_lqz2_dev_status?").value(1), QByteArray("ly_lqz2_dev_status 17\n"));
+    QCOMPARE(sim.exchange("ly_lqz2_dev_status?").value(1), QByteArray("ly_lqz2_dev_status 9\n"));
+    QCOMPARE(sim.control(QStringLiteral("refuse-ready 1")), QStringLiteral("ok refuse-ready 1"));
+    QCOMPARE(sim.exchange("ly_lqz2_dev_status?").value(1), QByteArray("ly_lqz2_dev_status 17\n"));
+}
+
+void TestSimProtocol::moduleFaultsAndReadings()
+{
+    SimRun sim(dir);
+    QVERIFY(sim.start({"--module", "0x90", "--error", "12"}));
+    QCOMPARE(sim.exchange("ls_errorcode?").value(1), QByteArray("ZOR HG\tErrorcode=12\n"));
+    QCOMPARE(sim.exchange("ly_lqz2_dev_status?").value(1), QByteArray("ly_lqz2_dev_status 11\n"));
+    QCOMPARE(sim.control(QStringLiteral("error 0")), QStringLiteral("ok error 0"));
+    QCOMPARE(sim.control(QStringLiteral("flags 0x0400")), QStringLiteral("ok flags 0x0400"));
+    QCOMPARE(sim.control(QStringLiteral("shutter on")), QStringLiteral("ok shutter on"));
+    QCOMPARE(sim.exchange("ls_status?"), QList<QByteArray>({"ls_status?\n", "ZOR HG\tStatus flags=0400\n",
+                                                            "ZOR HG\tShutter in wrong position.\n"}));
+    QCOMPARE(sim.exchange("ly_lqz2_dev_status?").value(1), QByteArray("ly_lqz2_dev_status 13\n"));
+    QCOMPARE(sim.control(QStringLiteral("set humidity 47")), QStringLiteral("ok set humidity 47"));
+    const QByteArray humidity = sim.exchange("ls_humidity?").value(1);
+    QVERIFY2(humidity.startsWith("ZOR SHG\tHumidity=4") && humidity.endsWith("%\n"), humidity.constData());
+    QVERIFY(qAbs(humidity.mid(17, humidity.size() - 19).toDouble() - 47.0) < 0.5);
+    QCOMPARE(sim.control(QStringLiteral("set shg-power 1234.5")), QStringLiteral("ok set shg-power 1234.5"));
+    QCOMPARE(sim.exchange("ls_output_power?").value(1), QByteArray("ZOR SHG\tOutput power = 1.234 W\n"));
+}
+
+void TestSimProtocol::debugOutputAnnouncesItself()
+{
+    SimRun sim(dir);
+    QVERIFY(sim.start());
+    QCOMPARE(sim.control(QStringLiteral("debug on")), QStringLiteral("ok debug on"));
+    QVERIFY(sim.readUntil("Debugging on communication channel 2 enabled\n"));
+    sim.received.clear();
+    const QList<QByteArray> traced = sim.exchange("e_div?");
+    QCOMPARE(traced.size(), 3);
+    QVERIFY(traced.at(2).startsWith("DBG: "));
+    // The marker behind the last command left its own trace line, which comes first here.
+    QVERIFY(sim.exchange("d2=0").contains("Debugging on communication channel 2 disabled\n"));
+    QCOMPARE(sim.exchange("e_div?").size(), 2);
+}
+
+void TestSimProtocol::hangUpWithdrawsThePortAndComesBack()
+{
+    SimRun sim(dir);
+    QVERIFY(sim.start());
+    QCOMPARE(sim.exchange("e_freq 5").value(1), QByteArray("Frequency index parameter: 5\n"));
+    QCOMPARE(sim.control(QStringLiteral("hangup 0.2")), QStringLiteral("ok hangup 0.2"));
+    QVERIFY(sim.events.contains(QStringLiteral("event port-lost")));
+    // Our end sees the adapter vanish: a read ends with an error or end of file, not with data.
+    pollfd item{sim.fd, POLLIN, 0};
+    QVERIFY(::poll(&item, 1, waitMs) > 0);
+    char byte = 0;
+    QVERIFY(::read(sim.fd, &byte, 1) <= 0);
+    QVERIFY(sim.waitForEvent(QStringLiteral("event port-restored ") + sim.path));
+    QVERIFY(QFileInfo(sim.path).exists());
+    QVERIFY(sim.openPort());
+    // The laser itself kept its settings; only the cable was pulled.
+    QCOMPARE(sim.exchange("e_freq?").value(2), QByteArray("Frequency index parameter: 5\n"));
+    QVERIFY(sim.transcript().contains(QLatin1String("-- hung up")));
+}
+
+void TestSimProtocol::controlCommandsCheckTheirArguments_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("fraction above 1") << "drop-echo 2";
+    QTest::newRow("fraction missing") << "cr-echo";
+    QTest::newRow("silence word") << "silence soon";
+    QTest::newRow("garbage of nothing") << "garbage-now 0";
+    QTest::newRow("unknown reading") << "set colour red";
+    QTest::newRow("reading without value") << "set humidity";
+    QTest::newRow("shutter maybe") << "shutter maybe";
+    QTest::newRow("hangup off") << "hangup off";
+    QTest::newRow("unknown command") << "explode";
+}
+
+void TestSimProtocol::controlCommandsCheckTheirArguments()
+{
+    QFETCH(QString, command);
+    SimRun sim(dir);
+    QVERIFY(sim.start({"--module", "none"}));
+    QVERIFY(sim.control(command).startsWith(QLatin1String("error: ")));
+    // Nothing was half-applied: the laser still answers normally.
+    QCOMPARE(sim.exchangeRaw("e_div?"), QByteArray("e_div?\nNotice: Division factor for PCAOM is 1\n"));
+    QVERIFY(sim.control(QStringLiteral("status")).startsWith(QLatin1String("port ")));
+}
+
+void TestSimProtocol::namedPipeControl()
+{
+    SimRun sim(dir);
+    const QString pipe = dir.filePath(QStringLiteral("control"));
+    QVERIFY(sim.start({"--control", pipe, "--module", "0x86"}));
+    QFile fifo(pipe);
+    QVERIFY(fifo.open(QIODevice::WriteOnly));
+    fifo.write("set humidity 80\n");
+    fifo.close();
+    QVERIFY(sim.process.waitForReadyRead(waitMs));
+    QCOMPARE(QString::fromLocal8Bit(sim.process.readLine()).trimmed(), QStringLiteral("ok set humidity 80"));
+    QCOMPARE(sim.exchange("ls_status?").value(1), QByteArray("ZOR HG\tStatus flags=0200\n"));
+    sim.stop();
+    QVERIFY(!QFileInfo::exists(pipe)); // the pipe it made goes with it
+}
+
+void TestSimProtocol::transcriptRecordsBothDirections()
+{
+    SimRun sim(dir);
+    QVERIFY(sim.start({"--module", "0x86"}));
+    sim.exchange("ls_humidity?");
+    sim.control(QStringLiteral("garbage-now 4"));
+    QVERIFY(sim.waitForTranscript(QStringLiteral("TX \"\\x00")));
+    const QStringList lines = sim.transcript().split(QLatin1Char('\n'));
+    const QRegularExpression stamp(
+        QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} (RX|TX|--) "));
+    int rx = -1;
+    int echo = -1;
+    int humidity = -1;
+    for (int i = 0; i < lines.size(); ++i) {
+        if (lines[i].isEmpty())
+            continue;
+        QVERIFY2(stamp.match(lines[i]).hasMatch(), qPrintable(lines[i]));
+        if (lines[i].endsWith(QLatin1String(" RX \"ls_humidity?\\n\"")))
+            rx = i;
+        else if (lines[i].endsWith(QLatin1String(" TX \"ls_humidity?\\n\"")))
+            echo = i;
+        else if (lines[i].contains(QLatin1String(" TX \"ZOR SHG\\tHumidity=")))
+            humidity = i;
+    }
+    QVERIFY(rx >= 0 && rx < echo && echo < humidity);
+}
+
+void TestSimProtocol::terminationWithdrawsThePort()
+{
+    SimRun sim(dir);
+    QVERIFY(sim.start({}, QStringLiteral("going")));
+    QVERIFY(QFileInfo(sim.path).isSymLink());
+    ::kill(pid_t(sim.process.processId()), SIGTERM);
+    QVERIFY(sim.process.waitForFinished(waitMs));
+    QCOMPARE(sim.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(sim.process.exitCode(), 0);
+    QVERIFY(!QFileInfo(sim.path).isSymLink());
+}
+
+void TestSimProtocol::portNameInUseIsRefusedAndStaleLinkReplaced()
+{
+    SimRun first(dir);
+    QVERIFY(first.start({}, QStringLiteral("shared")));
+    SimRun second(dir);
+    QVERIFY(!second.start({}, QStringLiteral("shared")));
+    QVERIFY(second.process.state() == QProcess::NotRunning || second.process.waitForFinished(waitMs));
+    QCOMPARE(second.process.exitCode(), 1);
+    QVERIFY(second.process.readAllStandardError().contains("already published"));
+    // The refused one left the running one's link alone.
+    QVERIFY(first.openPort());
+    QCOMPARE(first.exchange("e_div?").size(), 2);
+
+    // A link left behind by a simulator that died leads nowhere and is taken over.
+    const QString stale = dir.filePath(QStringLiteral("stale"));
+    QVERIFY(QFile::link(dir.filePath(QStringLiteral("no-such-terminal")), stale));
+    SimRun third(dir);
+    QVERIFY(third.start({}, QStringLiteral("stale")));
+    QCOMPARE(third.exchange("e_div?").size(), 2);
+}
+
+void TestSimProtocol::helpListsEveryOption()
+{
+    QProcess help;
+    help.start(QStringLiteral(LUMETRA_SIM_PATH), {QStringLiteral("--help")});
+    QVERIFY(help.waitForFinished(waitMs));
+    QCOMPARE(help.exitCode(), 0);
+    const QString text = QString::fromLocal8Bit(help.readAllStandardOutput());
+    const char *const options[] = {"--name",     "--port-dir",  "--system",  "--app",        "--firmware",
+                                   "--hardware", "--module",    "--mode",    "--turnaround", "--fast",
+                                   "--baud",     "--log",       "--seed",    "--control",    "--set",
+                                   "--silence",  "--drop-echo", "--cr-echo", "--garbage",    "--refuse-ready",
+                                   "--error",    "--flags",     "--shutter", "--debug"};
+    for (const char *option : options)
+        QVERIFY2(text.contains(QLatin1String(option)), option);
+    for (const char *command : {"hangup", "partial", "garbage-now", "silence", "humidity"})
+        QVERIFY2(text.contains(QLatin1String(command)), command);
+
+    QProcess wrong;
+    wrong.start(QStringLiteral(LUMETRA_SIM_PATH), {QStringLiteral("--module"), QStringLiteral("0x42")});
+    QVERIFY(wrong.waitForFinished(waitMs));
+    QCOMPARE(wrong.exitCode(), 2);
+    QVERIFY(wrong.readAllStandardError().contains("unknown module 0x42"));
+}
+
+QTEST_GUILESS_MAIN(TestSimProtocol)
+#include "tst_simprotocol.moc"
