@@ -1,189 +1,8 @@
 // The simulator as a user meets it: the real program on a real pseudo-terminal, commands in, lines out,
 // and every fault of its control channel.
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QtTest>
+#include "SimRunner.h"
 
 #include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
-
-namespace {
-
-const int waitMs = 5000; // an upper bound for answers that normally take a millisecond
-
-// One running simulator and our end of its port.
-class SimRun
-{
-public:
-    explicit SimRun(const QTemporaryDir &dir) : folder(dir.path()) {}
-    ~SimRun() { stop(); }
-
-    bool start(const QStringList &arguments = {}, const QString &name = QStringLiteral("laser"))
-    {
-        process.setProgram(QStringLiteral(LUMETRA_SIM_PATH));
-        process.setArguments(QStringList{QStringLiteral("--fast"), QStringLiteral("--port-dir"), folder,
-                                         QStringLiteral("--name"), name, QStringLiteral("--log"), logPath()} +
-                             arguments);
-        process.start();
-        if (!process.waitForStarted(waitMs) || !process.waitForReadyRead(waitMs))
-            return false;
-        path = QString::fromLocal8Bit(process.readLine()).trimmed();
-        return openPort();
-    }
-
-    bool openPort()
-    {
-        closePort();
-        fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd < 0)
-            return false;
-        termios settings{};
-        ::tcgetattr(fd, &settings);
-        ::cfmakeraw(&settings);
-        ::tcsetattr(fd, TCSANOW, &settings);
-        received.clear();
-        return true;
-    }
-
-    void closePort()
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-
-    void stop()
-    {
-        closePort();
-        if (process.state() != QProcess::NotRunning) {
-            process.terminate();
-            if (!process.waitForFinished(waitMs))
-                process.kill();
-            process.waitForFinished(waitMs);
-        }
-    }
-
-    QString logPath() const { return folder + QStringLiteral("/transcript.log"); }
-
-    void send(const QByteArray &bytes)
-    {
-        QCOMPARE(::write(fd, bytes.constData(), size_t(bytes.size())), ssize_t(bytes.size()));
-    }
-
-    // Reads until the received bytes contain the marker; false when the port closed or nothing came.
-    bool readUntil(const QByteArray &marker)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!received.contains(marker)) {
-            if (timer.elapsed() > waitMs)
-                return false;
-            pollfd item{fd, POLLIN, 0};
-            if (::poll(&item, 1, 20) > 0) {
-                char buffer[4096];
-                const ssize_t got = ::read(fd, buffer, sizeof buffer);
-                if (got <= 0)
-                    return false;
-                received.append(buffer, int(got));
-            }
-        }
-        return true;
-    }
-
-    // Sends one command and a marker behind it; returns the raw bytes that came before the marker's
-    // echo (or before its answer, when echoes are being dropped).
-    QByteArray exchangeRaw(const QByteArray &command)
-    {
-        const QByteArray marker = "sync-" + QByteArray::number(++syncs);
-        send(command + '\n' + marker + '\n');
-        const QByteArray end = "Unknown command: " + marker + '\n';
-        if (!readUntil(end))
-            return QByteArray("<no answer>");
-        const int at = received.indexOf(end);
-        QByteArray bytes = received.left(at);
-        received.remove(0, at + end.size());
-        if (bytes.endsWith(marker + '\n') || bytes.endsWith(marker + '\r'))
-            bytes.chop(marker.size() + 1);
-        return bytes;
-    }
-
-    QList<QByteArray> exchange(const QByteArray &command)
-    {
-        QList<QByteArray> lines;
-        const QByteArray bytes = exchangeRaw(command);
-        int start = 0;
-        while (start < bytes.size()) {
-            int end = bytes.indexOf('\n', start);
-            end = end < 0 ? bytes.size() : end + 1;
-            lines << bytes.mid(start, end - start);
-            start = end;
-        }
-        return lines;
-    }
-
-    // Next reply line on standard output that is not a port event; events are collected.
-    QString control(const QString &command)
-    {
-        process.write(command.toLocal8Bit() + '\n');
-        for (;;) {
-            while (!process.canReadLine()) {
-                if (!process.waitForReadyRead(waitMs))
-                    return QStringLiteral("<no reply>");
-            }
-            const QString line = QString::fromLocal8Bit(process.readLine()).trimmed();
-            if (line.startsWith(QLatin1String("event ")))
-                events << line;
-            else
-                return line;
-        }
-    }
-
-    bool waitForEvent(const QString &event)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!events.contains(event)) {
-            if (process.canReadLine()) {
-                events << QString::fromLocal8Bit(process.readLine()).trimmed();
-                continue;
-            }
-            if (timer.elapsed() > waitMs || !process.waitForReadyRead(waitMs))
-                return false;
-        }
-        return true;
-    }
-
-    QString transcript() const
-    {
-        QFile file(logPath());
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-
-    bool waitForTranscript(const QString &needle) const
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (!transcript().contains(needle)) {
-            if (timer.elapsed() > waitMs)
-                return false;
-            QThread::msleep(10);
-        }
-        return true;
-    }
-
-    QString folder;
-    QProcess process;
-    QString path;
-    int fd = -1;
-    QByteArray received;
-    QStringList events;
-    int syncs = 0;
-};
-
-} // namespace
 
 class TestSimProtocol : public QObject
 {
@@ -252,7 +71,7 @@ void TestSimProtocol::queriesAreEchoedAndAnswered()
     QFETCH(QString, command);
     QFETCH(int, lines);
     QFETCH(QString, firstLine);
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start({"--system", "Lumetra-3", "--firmware", "V5.0.9", "--module", "0x93"}));
     const QList<QByteArray> answer = sim.exchange(command.toLatin1());
     QCOMPARE(answer.value(0), command.toLatin1() + '\n');
@@ -267,7 +86,7 @@ void TestSimProtocol::queriesAreEchoedAndAnswered()
 
 void TestSimProtocol::commandsChangeWhatTheLaserReports()
 {
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start());
     QCOMPARE(sim.exchange("ly_lqz2_power=3000").value(1), QByteArray("Setted laser power: 3000nJ\n"));
     QCOMPARE(sim.exchange("ly_lqz2_power?").value(1), QByteArray("Setted laser power: 3000nJ\n"));
@@ -283,7 +102,7 @@ void TestSimProtocol::commandsChangeWhatTheLaserReports()
 
 void TestSimProtocol::terminalLineEndingsAndOverlongLines()
 {
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start());
     // A terminal program sends CR or CR LF; the echo still ends in a line feed, once per command.
     sim.send("e_div?\r");
@@ -311,7 +130,7 @@ void TestSimProtocol::echoFaults()
 {
     QFETCH(QString, fault);
     QFETCH(QByteArray, expected);
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start());
     QCOMPARE(sim.control(fault), QStringLiteral("ok ") + fault);
     // The marker command behind it suffers the same fault, so compare only what precedes its echo.
@@ -324,7 +143,7 @@ void TestSimProtocol::echoFaults()
 
 void TestSimProtocol::noiseAndUnterminatedLines()
 {
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start());
     QCOMPARE(sim.control(QStringLiteral("garbage 1")), QStringLiteral("ok garbage 1"));
     const QList<QByteArray> lines = sim.exchange("e_freq?");
@@ -355,7 +174,7 @@ void TestSimProtocol::noiseAndUnterminatedLines()
 
 void TestSimProtocol::silenceLosesCommands()
 {
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start());
     QCOMPARE(sim.control(QStringLiteral("silence forever")), QStringLiteral("ok silence forever"));
     sim.send("e_div?\n");
@@ -368,7 +187,7 @@ void TestSimProtocol::silenceLosesCommands()
 
 void TestSimProtocol::readyCanBeRefused()
 {
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start({"--refuse-ready", "1"}));
     QCOMPARE(sim.exchange("ly_lqz2_dev_status?").value(1), QByteArray("ly_lqz2_dev_status 17\n"));
     QCOMPARE(sim.exchange("ly_lqz2_dev_status?").value(1), QByteArray("ly_lqz2_dev_status 9\n"));
@@ -378,7 +197,7 @@ void TestSimProtocol::readyCanBeRefused()
 
 void TestSimProtocol::moduleFaultsAndReadings()
 {
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start({"--module", "0x90", "--error", "12"}));
     QCOMPARE(sim.exchange("ls_errorcode?").value(1), QByteArray("ZOR HG\tErrorcode=12\n"));
     QCOMPARE(sim.exchange("ly_lqz2_dev_status?").value(1), QByteArray("ly_lqz2_dev_status 11\n"));
@@ -398,7 +217,7 @@ void TestSimProtocol::moduleFaultsAndReadings()
 
 void TestSimProtocol::debugOutputAnnouncesItself()
 {
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start());
     QCOMPARE(sim.control(QStringLiteral("debug on")), QStringLiteral("ok debug on"));
     QVERIFY(sim.readUntil("Debugging on communication channel 2 enabled\n"));
@@ -413,14 +232,14 @@ void TestSimProtocol::debugOutputAnnouncesItself()
 
 void TestSimProtocol::hangUpWithdrawsThePortAndComesBack()
 {
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start());
     QCOMPARE(sim.exchange("e_freq 5").value(1), QByteArray("Frequency index parameter: 5\n"));
     QCOMPARE(sim.control(QStringLiteral("hangup 0.2")), QStringLiteral("ok hangup 0.2"));
     QVERIFY(sim.events.contains(QStringLiteral("event port-lost")));
     // Our end sees the adapter vanish: a read ends with an error or end of file, not with data.
     pollfd item{sim.fd, POLLIN, 0};
-    QVERIFY(::poll(&item, 1, waitMs) > 0);
+    QVERIFY(::poll(&item, 1, simWaitMs) > 0);
     char byte = 0;
     QVERIFY(::read(sim.fd, &byte, 1) <= 0);
     QVERIFY(sim.waitForEvent(QStringLiteral("event port-restored ") + sim.path));
@@ -448,7 +267,7 @@ void TestSimProtocol::controlCommandsCheckTheirArguments_data()
 void TestSimProtocol::controlCommandsCheckTheirArguments()
 {
     QFETCH(QString, command);
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start({"--module", "none"}));
     QVERIFY(sim.control(command).startsWith(QLatin1String("error: ")));
     // Nothing was half-applied: the laser still answers normally.
@@ -458,14 +277,14 @@ void TestSimProtocol::controlCommandsCheckTheirArguments()
 
 void TestSimProtocol::namedPipeControl()
 {
-    SimRun sim(dir);
+    SimRunner sim(dir);
     const QString pipe = dir.filePath(QStringLiteral("control"));
     QVERIFY(sim.start({"--control", pipe, "--module", "0x86"}));
     QFile fifo(pipe);
     QVERIFY(fifo.open(QIODevice::WriteOnly));
     fifo.write("set humidity 80\n");
     fifo.close();
-    QVERIFY(sim.process.waitForReadyRead(waitMs));
+    QVERIFY(sim.process.waitForReadyRead(simWaitMs));
     QCOMPARE(QString::fromLocal8Bit(sim.process.readLine()).trimmed(), QStringLiteral("ok set humidity 80"));
     QCOMPARE(sim.exchange("ls_status?").value(1), QByteArray("ZOR HG\tStatus flags=0200\n"));
     sim.stop();
@@ -474,7 +293,7 @@ void TestSimProtocol::namedPipeControl()
 
 void TestSimProtocol::transcriptRecordsBothDirections()
 {
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start({"--module", "0x86"}));
     sim.exchange("ls_humidity?");
     sim.control(QStringLiteral("garbage-now 4"));
@@ -501,11 +320,11 @@ void TestSimProtocol::transcriptRecordsBothDirections()
 
 void TestSimProtocol::terminationWithdrawsThePort()
 {
-    SimRun sim(dir);
+    SimRunner sim(dir);
     QVERIFY(sim.start({}, QStringLiteral("going")));
     QVERIFY(QFileInfo(sim.path).isSymLink());
     ::kill(pid_t(sim.process.processId()), SIGTERM);
-    QVERIFY(sim.process.waitForFinished(waitMs));
+    QVERIFY(sim.process.waitForFinished(simWaitMs));
     QCOMPARE(sim.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(sim.process.exitCode(), 0);
     QVERIFY(!QFileInfo(sim.path).isSymLink());
@@ -513,11 +332,11 @@ void TestSimProtocol::terminationWithdrawsThePort()
 
 void TestSimProtocol::portNameInUseIsRefusedAndStaleLinkReplaced()
 {
-    SimRun first(dir);
+    SimRunner first(dir);
     QVERIFY(first.start({}, QStringLiteral("shared")));
-    SimRun second(dir);
+    SimRunner second(dir);
     QVERIFY(!second.start({}, QStringLiteral("shared")));
-    QVERIFY(second.process.state() == QProcess::NotRunning || second.process.waitForFinished(waitMs));
+    QVERIFY(second.process.state() == QProcess::NotRunning || second.process.waitForFinished(simWaitMs));
     QCOMPARE(second.process.exitCode(), 1);
     QVERIFY(second.process.readAllStandardError().contains("already published"));
     // The refused one left the running one's link alone.
@@ -527,7 +346,7 @@ void TestSimProtocol::portNameInUseIsRefusedAndStaleLinkReplaced()
     // A link left behind by a simulator that died leads nowhere and is taken over.
     const QString stale = dir.filePath(QStringLiteral("stale"));
     QVERIFY(QFile::link(dir.filePath(QStringLiteral("no-such-terminal")), stale));
-    SimRun third(dir);
+    SimRunner third(dir);
     QVERIFY(third.start({}, QStringLiteral("stale")));
     QCOMPARE(third.exchange("e_div?").size(), 2);
 }
@@ -536,7 +355,7 @@ void TestSimProtocol::helpListsEveryOption()
 {
     QProcess help;
     help.start(QStringLiteral(LUMETRA_SIM_PATH), {QStringLiteral("--help")});
-    QVERIFY(help.waitForFinished(waitMs));
+    QVERIFY(help.waitForFinished(simWaitMs));
     QCOMPARE(help.exitCode(), 0);
     const QString text = QString::fromLocal8Bit(help.readAllStandardOutput());
     const char *const options[] = {"--name",     "--port-dir",  "--system",  "--app",        "--firmware",
@@ -551,7 +370,7 @@ void TestSimProtocol::helpListsEveryOption()
 
     QProcess wrong;
     wrong.start(QStringLiteral(LUMETRA_SIM_PATH), {QStringLiteral("--module"), QStringLiteral("0x42")});
-    QVERIFY(wrong.waitForFinished(waitMs));
+    QVERIFY(wrong.waitForFinished(simWaitMs));
     QCOMPARE(wrong.exitCode(), 2);
     QVERIFY(wrong.readAllStandardError().contains("unknown module 0x42"));
 }
