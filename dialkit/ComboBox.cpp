@@ -9,6 +9,7 @@ ComboBox::ComboBox(QWidget *parent) : QLabel(parent)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setIndent(0);
     m_dropDown = new DropDown(parentWidget());
+    m_dropDown->setOwner(this);
     connect(m_dropDown, &DropDown::itemSelected, this, &ComboBox::checkCurrentIndex);
     applySingleMode();
 }
@@ -166,7 +167,8 @@ void ComboBox::mousePressEvent(QMouseEvent *event)
 
 void ComboBox::focusOutEvent(QFocusEvent *event)
 {
-    if (!m_dropDown->hasFocus() && m_dropDown->isVisible())
+    // Opening the popup itself moves the focus into it.
+    if (event->reason() != Qt::PopupFocusReason && m_dropDown->isVisible() && !m_dropDown->hasFocus())
         m_dropDown->hide();
     QLabel::focusOutEvent(event);
 }

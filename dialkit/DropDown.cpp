@@ -7,7 +7,8 @@
 
 #include <cmath>
 
-DropDown::DropDown(QWidget *parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Tool)
+// A popup window closes itself on a click anywhere outside it, as operators expect of a menu.
+DropDown::DropDown(QWidget *parent) : QWidget(parent, Qt::Popup | Qt::FramelessWindowHint)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setMinimumSize(80, 40);
@@ -115,6 +116,13 @@ int DropDown::itemAt(int y) const
 
 void DropDown::mousePressEvent(QMouseEvent *event)
 {
+    if (!rect().contains(event->pos())) {
+        // Without this the press would be replayed to the owner, which would open the popup again.
+        if (m_owner && m_owner->rect().contains(m_owner->mapFromGlobal(event->globalPos())))
+            setAttribute(Qt::WA_NoMouseReplay);
+        hide();
+        return;
+    }
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;

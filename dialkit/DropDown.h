@@ -4,6 +4,7 @@
 #include "dialkit/IconLabel.h"
 
 #include <QList>
+#include <QPointer>
 #include <QWidget>
 
 class QFrame;
@@ -30,6 +31,8 @@ public:
     // index of the visible entry at the vertical position y, or -1
     int itemAt(int y) const;
     IconLabel *item(int index) const;
+    // The widget that opens the popup: a click on it while the popup is open only closes the popup.
+    void setOwner(QWidget *owner) { m_owner = owner; }
 
 public slots:
     void clear();
@@ -45,5 +48,6 @@ private:
     QVBoxLayout *m_itemLayout = nullptr;
     QList<IconLabel *> m_items;
     QList<bool> m_requestedVisibility;
+    QPointer<QWidget> m_owner;
     IconLabel::IconDisplay m_iconDisplay = IconLabel::NoIcon;
 };

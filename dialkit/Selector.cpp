@@ -6,6 +6,7 @@ Selector::Selector(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     m_dropDown = new DropDown(parentWidget());
+    m_dropDown->setOwner(this);
     connect(m_dropDown, &DropDown::itemSelected, this, &Selector::itemSelected);
 }
 
@@ -58,7 +59,8 @@ void Selector::mousePressEvent(QMouseEvent *event)
 
 void Selector::focusOutEvent(QFocusEvent *event)
 {
-    if (m_dropDown->isVisible() && !m_dropDown->hasFocus())
+    // Opening the popup itself moves the focus into it.
+    if (event->reason() != Qt::PopupFocusReason && m_dropDown->isVisible() && !m_dropDown->hasFocus())
         m_dropDown->hide();
     QLabel::focusOutEvent(event);
 }

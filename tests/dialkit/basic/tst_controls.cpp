@@ -43,6 +43,7 @@ private slots:
     void comboBoxSingleMode();
     void comboBoxPopupSelection();
     void comboBoxItemsOutOfRange();
+    void popupClosesOnOutsidePress();
     void lineEditSaveReset();
     void lineEditTimeoutConnections();
     void lineEditNumberKeys_data();
@@ -460,6 +461,30 @@ void TestControls::comboBoxItemsOutOfRange()
     QCOMPARE(box.isItemVisible(7), false);
     QCOMPARE(box.count(), 2);
     QCOMPARE(box.text(), QString("a"));
+}
+
+void TestControls::popupClosesOnOutsidePress()
+{
+    QWidget window;
+    auto *box = new ComboBox(&window);
+    box->addItems({"a", "b"});
+    box->move(10, 10);
+    window.resize(300, 300);
+    window.show();
+    DropDown *popup = box->dropDown();
+    // a press far from both the popup and its owner closes it and is passed on
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(popup->isVisible());
+    QTest::mousePress(popup, Qt::LeftButton, {}, popup->mapFromGlobal(window.mapToGlobal(QPoint(290, 290))));
+    QVERIFY(!popup->isVisible());
+    QVERIFY(!popup->testAttribute(Qt::WA_NoMouseReplay));
+    // a press on the owner only closes it: replayed, it would open the popup again
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(popup->isVisible());
+    QTest::mousePress(popup, Qt::LeftButton, {}, popup->mapFromGlobal(box->mapToGlobal(QPoint(2, 2))));
+    QVERIFY(!popup->isVisible());
+    QVERIFY(popup->testAttribute(Qt::WA_NoMouseReplay));
+    QCOMPARE(box->currentIndex(), 0);
 }
 
 void TestControls::lineEditSaveReset()
