@@ -1,6 +1,7 @@
 #include "EmissionLog.h"
 
 #include "app/device/LumetraResponseDecoder.h"
+#include "app/device/LumetraResponseGrammar.h"
 
 #include <QCoreApplication>
 #include <QStandardPaths>
@@ -85,6 +86,8 @@ private slots:
     void lineKinds();
     void dispatchOrder_data();
     void dispatchOrder();
+    void owningKind_data();
+    void owningKind();
     void statusRecords_data();
     void statusRecords();
     void changeOnlyAndForced_data();
@@ -400,6 +403,42 @@ void tst_LumetraResponseDecoder::dispatchOrder()
     QFETCH(Lines, lines);
     QFETCH(QStringList, expected);
     QCOMPARE(feed(lines), expected);
+}
+
+// Lines that are dropped leave no trace in the signals: which kind took them shows the order.
+void tst_LumetraResponseDecoder::owningKind_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("kind");
+
+    QTest::newRow("SW_MAIN") << QByteArray("SW_MAIN_006_LQZ\n") << "2";
+    QTest::newRow("record echo") << QByteArray("s7\n") << "59";
+    QTest::newRow("record") << QByteArray("s7 1\n") << "16";
+    QTest::newRow("debug query") << QByteArray("d2?\n") << "19";
+    QTest::newRow("power query") << QByteArray("e_power?\n") << "24";
+    QTest::newRow("power query, not e_ prefix") << QByteArray("ly_lqz2_power?\n") << "24";
+    QTest::newRow("energy") << QByteArray("Setted laser power: 1 nJ\n") << "25";
+    QTest::newRow("relative") << QByteArray("Setted laser power in relative unit: 1\n") << "26";
+    QTest::newRow("PCAOM") << QByteArray("Notice: Division factor for PCAOM is 1\n") << "28";
+    QTest::newRow("division") << QByteArray("Notice: Division factor is 1\n") << "29";
+    QTest::newRow("e_mode notice before e_mode echo") << QByteArray("e_mode of AOM: 1\n") << "56";
+    QTest::newRow("table row") << QByteArray("3 0 AOMEN 1\n") << "57";
+    QTest::newRow("parameter name") << QByteArray("AOMEN\n") << "57a";
+    QTest::newRow("P") << QByteArray("P\r") << "57a";
+    QTest::newRow("listing closed") << QByteArray("eira?\n") << "57b";
+    QTest::newRow("listing opened") << QByteArray("ezra?\n") << "57c";
+    QTest::newRow("help line") << QByteArray("\tDisplays the current output power\n") << "59";
+    QTest::newRow("prompt") << QByteArray(">") << "59";
+    QTest::newRow("unknown") << QByteArray("P\n") << "60";
+    QTest::newRow("empty") << QByteArray() << "60";
+}
+
+void tst_LumetraResponseDecoder::owningKind()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, kind);
+    LumetraResponseDecoder decoder;
+    QCOMPARE(LumetraResponseGrammar::kindOf(decoder, line), kind);
 }
 
 void tst_LumetraResponseDecoder::statusRecords_data()
