@@ -108,8 +108,11 @@ void MainView::setRemoteControlWidget(QWidget *widget)
             QWidget *previous = item->widget();
             old->takeAt(0);
             delete item;
-            if (previous != widget)
-                delete previous;
+            // deferred: the old panel may be the sender of the signal that led here
+            if (previous && previous != widget) {
+                previous->hide();
+                previous->deleteLater();
+            }
         }
         delete old;
     }

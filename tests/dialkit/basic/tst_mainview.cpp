@@ -148,6 +148,8 @@ void TestMainView::remoteControlWidgetReplaced()
     QCOMPARE(first->parentWidget(), view.remoteControlArea());
     QPointer<QWidget> second = new QWidget;
     view.setRemoteControlWidget(second);
+    QVERIFY(!first.isNull() && first->isHidden());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(first.isNull());
     QVERIFY(!second.isNull());
     QCOMPARE(view.remoteControlArea()->layout()->count(), 1);
