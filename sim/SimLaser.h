@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sim/SimHgModule.h"
 #include "sim/SimIdentity.h"
 #include "sim/SimLines.h"
 
@@ -9,8 +10,6 @@
 #include <QVector>
 
 #include <cmath>
-
-#include "sim/SimHgModule.h"
 
 // The simulated laser: identity, operating state, timing, power and the command table that turns each
 // command line into the lines a real unit answers. Time moves only through advance(), so the model is

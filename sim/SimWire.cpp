@@ -11,7 +11,8 @@ Q_LOGGING_CATEGORY(lcSimWire, "lumetra.sim.wire")
 namespace {
 const int bitsPerByte = 10; // start bit, eight data bits, stop bit
 const int tickMs = 2;
-const int retryMs = 5; // the terminal's buffer is full: nobody is reading
+const int retryMs = 5;          // the terminal's buffer is full: nobody is reading
+const int maxPending = 1 << 20; // beyond this a reader is not coming back for it
 } // namespace
 
 SimWire::SimWire(SimPty *pty, QObject *parent) : QObject(parent), port(pty), timer(new QTimer(this))
@@ -26,6 +27,10 @@ void SimWire::send(const QByteArray &bytes)
 {
     if (bytes.isEmpty())
         return;
+    if (pending.size() + bytes.size() > maxPending) {
+        qCWarning(lcSimWire) << "nobody reads the port:" << bytes.size() << "bytes dropped";
+        return;
+    }
     pending += bytes;
     if (!timer->isActive())
         pump();
