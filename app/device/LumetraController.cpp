@@ -182,16 +182,6 @@ void LumetraController::saveSettings() const
     settings.setValue(QStringLiteral("repRateScaleIndex"), repRateScaleIndex);
 }
 
-void LumetraController::queue(const QString &command)
-{
-    emit sigAppendSettingsCommand(command);
-}
-
-void LumetraController::poll(const QString &command)
-{
-    emit sigAddMonitorCommand(command);
-}
-
 void LumetraController::writeLog(const QString &line)
 {
     _AppLog::instance()->WriteLogLine(line);
@@ -420,96 +410,6 @@ void LumetraController::slotParsingError(QByteArray lineData)
 void LumetraController::slotUnhandledLineData(QByteArray lineData)
 {
     writeLog(tr("Lumetra message: %1").arg(textUpToNul(lineData)));
-}
-
-// Pass-through texts
-void LumetraController::slotsHardwareVersionChanged(QString s)
-{
-    emit setHardwareVersion(s);
-}
-void LumetraController::slotsFirmwareVersionChanged(QString s)
-{
-    emit setFirmwareVersion(s);
-}
-void LumetraController::slotsCompilationDateTimeChanged(QString s)
-{
-    emit setCompilationDateTime(s);
-}
-void LumetraController::slotsSerialNumberChanged(QString s)
-{
-    emit setSerialNumber(s);
-}
-void LumetraController::slotsLDDDeviceHardwareChanged(QString s)
-{
-    emit setLDDDeviceHardware(s);
-}
-void LumetraController::slotsLDDDeviceSoftwareChanged(QString s)
-{
-    emit setLDDDeviceSoftware(s);
-}
-void LumetraController::slotsLDDDeviceRevisionChanged(QString s)
-{
-    emit setLDDDeviceRevision(s);
-}
-void LumetraController::slotsTECDeviceHardwareChanged(QString s)
-{
-    emit setTECDeviceHardware(s);
-}
-void LumetraController::slotsTECDeviceSoftwareChanged(QString s)
-{
-    emit setTECDeviceSoftware(s);
-}
-void LumetraController::slotsTECDeviceRevisionChanged(QString s)
-{
-    emit setTECDeviceRevision(s);
-}
-void LumetraController::slotsTimingBoardSerialChanged(QString s)
-{
-    emit setTimingBoardSerial(s);
-}
-void LumetraController::slotsTimingBoardMCUChanged(QString s)
-{
-    emit setTimingBoardMCU(s);
-}
-void LumetraController::slotsTimingBoardFPGAChanged(QString s)
-{
-    emit setTimingBoardFPGA(s);
-}
-void LumetraController::slotsDeviceOnHoursChanged(QString s)
-{
-    emit setDeviceOnHours(s);
-}
-void LumetraController::slotsDeviceOnMinutesChanged(QString s)
-{
-    emit setDeviceOnMinutes(s);
-}
-void LumetraController::slotsHGModuleAddress(QString s)
-{
-    emit setHGModuleAddress(s);
-}
-void LumetraController::slotsHGModuleFirwareVersion(QString s)
-{
-    emit setHGModuleFirwareVersion(s);
-}
-void LumetraController::slotsHGModuleBootloaderVersion(QString s)
-{
-    emit setHGModuleBootloaderVersion(s);
-}
-void LumetraController::slotsHGModuleSerialNumber(QString s)
-{
-    emit setHGModuleSerialNumber(s);
-}
-void LumetraController::slotsHGModulePCBSerialNumber(QString s)
-{
-    emit setHGModulePCBSerialNumber(s);
-}
-void LumetraController::slotsHGModuleRuntime(QString s)
-{
-    emit setHGModuleRuntime(s);
-}
-void LumetraController::slotsHGModuleWarning(QString s)
-{
-    emit setHGModuleWarning(s);
 }
 
 void LumetraController::slotsHGModuleType(QString moduleType)
@@ -805,53 +705,6 @@ void LumetraController::slotDynamicWLS_DUVChanged(double setpoint)
     emit setDynamicWLS_DUV_Percent(setpoint / (energyLimitFromMax_nJ / 1000.0) * 100.0);
 }
 
-void LumetraController::slotAOMChanged(bool enabled)
-{
-    emit setOutEnableOn(enabled);
-}
-void LumetraController::slotPiezoPositionChanged(int position)
-{
-    emit setWavelengthSelectorCombo(position);
-}
-void LumetraController::slotDigitalGateChanged(int position)
-{
-    emit setDigitalGate(position);
-}
-void LumetraController::slotDynamicWavelengthFeatureChanged(int p)
-{
-    emit setDynamicWavelengthFeature(p);
-}
-void LumetraController::slotOven1TempSettingChanged(double setpoint)
-{
-    emit setOven1TempSetpoint(setpoint);
-}
-void LumetraController::slotOven2TempSettingChanged(double setpoint)
-{
-    emit setOven2TempSetpoint(setpoint);
-}
-void LumetraController::slotOven1TempActualChanged(double t)
-{
-    emit setOven1TempActual(t);
-}
-void LumetraController::slotOven2TempActualChanged(double t)
-{
-    emit setOven2TempActual(t);
-}
-void LumetraController::slotHumidityActualChanged(int humidity)
-{
-    emit setHumidityMonitor(humidity);
-}
-
-void LumetraController::slotOven1TempSettingRangeChanged(double min, double max)
-{
-    emit setOven1TempSetpointRange(min, max);
-}
-
-void LumetraController::slotOven2TempSettingRangeChanged(double min, double max)
-{
-    emit setOven2TempSetpointRange(min, max);
-}
-
 void LumetraController::slotOvenModeChanged(int mode)
 {
     emit setOvenMode(mode == ovenModeHeating1 || mode == ovenModeHeating2 ? 1 : 0);
@@ -985,85 +838,7 @@ void LumetraController::slotTHGOutputPowerChanged(double measuredPower)
     }
 }
 
-void LumetraController::slotiShutterOnOffChanged(int state)
-{
-    emit setShutterIndicator(state != 0);
-}
-
-// Temperatures, shown with two decimals
-void LumetraController::slotfTemperature_actual_1Changed(double t)
-{
-    emit setTemperatureActual1(QString::number(t, 'f', 2));
-}
-void LumetraController::slotfTemperature_actual_2Changed(double t)
-{
-    emit setTemperatureActual2(QString::number(t, 'f', 2));
-}
-void LumetraController::slotfTemperature_actual_3Changed(double t)
-{
-    emit setTemperatureActual3(QString::number(t, 'f', 2));
-}
-void LumetraController::slotfTemperature_actual_4Changed(double t)
-{
-    emit setTemperatureActual4(QString::number(t, 'f', 2));
-}
-void LumetraController::slotfTemperature_actual_5Changed(double t)
-{
-    emit setTemperatureActual5(QString::number(t, 'f', 2));
-}
-void LumetraController::slotfTemperature_actual_6Changed(double t)
-{
-    emit setTemperatureActual6(QString::number(t, 'f', 2));
-}
-void LumetraController::slotfTemperature_actual_7Changed(double t)
-{
-    emit setTemperatureActual7(QString::number(t, 'f', 2));
-}
-void LumetraController::slotfTemperature_actual_8Changed(double t)
-{
-    emit setTemperatureActual8(QString::number(t, 'f', 2));
-}
-void LumetraController::slotfTemperature_actual_9Changed(double t)
-{
-    emit setTemperatureActual9(QString::number(t, 'f', 2));
-}
-void LumetraController::slotfTemperature_actual_10Changed(double t)
-{
-    emit setTemperatureActual10(QString::number(t, 'f', 2));
-}
-
-// Counters
-void LumetraController::slotiCounterLaserOnOff_hChanged(int h)
-{
-    emit setDeviceOnHours(QString::number(h));
-}
-void LumetraController::slotiCounterLaserOnOff_mChanged(int m)
-{
-    emit setDeviceOnMinutes(QString::number(m));
-}
-void LumetraController::slotiCounterLaserEmmisionOnOff_hChanged(int h)
-{
-    emit setDeviceEmissionHours(QString::number(h));
-}
-void LumetraController::slotiCounterLaserEmmisionOnOff_mChanged(int m)
-{
-    emit setDeviceEmissionMinutes(QString::number(m));
-}
-
 // Crystal spots
-void LumetraController::slotHGCrystalCurSpotChanged(int spot)
-{
-    emit setCrystalPosition(spot);
-}
-void LumetraController::slotHGCrystalCurRuntimeChanged(quint64 seconds)
-{
-    emit setCrystalCurRuntime(seconds);
-}
-void LumetraController::slotHGCrystalMaxRuntimeChanged(quint64 seconds)
-{
-    emit setCrystalMaxRuntime(seconds);
-}
-
 void LumetraController::slotHGCrystalAllRuntimesChanged(QMap<int, quint64> runtimes)
 {
     // An empty map has no first or last spot; the spot control keeps the range it has until the

@@ -60,42 +60,42 @@ public slots:
 
     // Identification texts
     void slotsLumetraTypeChanged(QString strType);
-    void slotsHardwareVersionChanged(QString strVersion);
-    void slotsFirmwareVersionChanged(QString strVersion);
+    void slotsHardwareVersionChanged(QString s) { emit setHardwareVersion(s); }
+    void slotsFirmwareVersionChanged(QString s) { emit setFirmwareVersion(s); }
     void slotsApplicationNameChanged(QString strSoftMain);
-    void slotsCompilationDateTimeChanged(QString strDateTime);
-    void slotsSerialNumberChanged(QString strSerial);
-    void slotsLDDDeviceHardwareChanged(QString strHardware);
-    void slotsLDDDeviceSoftwareChanged(QString strSoftware);
-    void slotsLDDDeviceRevisionChanged(QString strRevision);
-    void slotsTECDeviceHardwareChanged(QString strHardware);
-    void slotsTECDeviceSoftwareChanged(QString strSoftware);
-    void slotsTECDeviceRevisionChanged(QString strRevision);
-    void slotsTimingBoardSerialChanged(QString strSerial);
-    void slotsTimingBoardMCUChanged(QString strVersion);
-    void slotsTimingBoardFPGAChanged(QString strVersion);
-    void slotsDeviceOnHoursChanged(QString strHours);
-    void slotsDeviceOnMinutesChanged(QString strMinutes);
+    void slotsCompilationDateTimeChanged(QString s) { emit setCompilationDateTime(s); }
+    void slotsSerialNumberChanged(QString s) { emit setSerialNumber(s); }
+    void slotsLDDDeviceHardwareChanged(QString s) { emit setLDDDeviceHardware(s); }
+    void slotsLDDDeviceSoftwareChanged(QString s) { emit setLDDDeviceSoftware(s); }
+    void slotsLDDDeviceRevisionChanged(QString s) { emit setLDDDeviceRevision(s); }
+    void slotsTECDeviceHardwareChanged(QString s) { emit setTECDeviceHardware(s); }
+    void slotsTECDeviceSoftwareChanged(QString s) { emit setTECDeviceSoftware(s); }
+    void slotsTECDeviceRevisionChanged(QString s) { emit setTECDeviceRevision(s); }
+    void slotsTimingBoardSerialChanged(QString s) { emit setTimingBoardSerial(s); }
+    void slotsTimingBoardMCUChanged(QString s) { emit setTimingBoardMCU(s); }
+    void slotsTimingBoardFPGAChanged(QString s) { emit setTimingBoardFPGA(s); }
+    void slotsDeviceOnHoursChanged(QString s) { emit setDeviceOnHours(s); }
+    void slotsDeviceOnMinutesChanged(QString s) { emit setDeviceOnMinutes(s); }
 
     // Harmonic-generator module texts and presence
-    void slotsHGModuleAddress(QString address);
+    void slotsHGModuleAddress(QString s) { emit setHGModuleAddress(s); }
     void slotsHGModuleType(QString moduleType);
-    void slotsHGModuleFirwareVersion(QString version);
-    void slotsHGModuleBootloaderVersion(QString version);
-    void slotsHGModuleSerialNumber(QString serial);
-    void slotsHGModulePCBSerialNumber(QString serial);
-    void slotsHGModuleRuntime(QString runtime);
-    void slotsHGModuleWarning(QString message);
+    void slotsHGModuleFirwareVersion(QString s) { emit setHGModuleFirwareVersion(s); }
+    void slotsHGModuleBootloaderVersion(QString s) { emit setHGModuleBootloaderVersion(s); }
+    void slotsHGModuleSerialNumber(QString s) { emit setHGModuleSerialNumber(s); }
+    void slotsHGModulePCBSerialNumber(QString s) { emit setHGModulePCBSerialNumber(s); }
+    void slotsHGModuleRuntime(QString s) { emit setHGModuleRuntime(s); }
+    void slotsHGModuleWarning(QString s) { emit setHGModuleWarning(s); }
     void slotExistsSHGModule(bool exists);
     void slotExistsSHGgModule(bool exists);
     void slotExistsTHGModule(bool exists);
     void slotExistsTHGiModule(bool exists);
 
     // Status record s6
-    void slotiCounterLaserOnOff_hChanged(int hours);
-    void slotiCounterLaserOnOff_mChanged(int minutes);
-    void slotiCounterLaserEmmisionOnOff_hChanged(int hours);
-    void slotiCounterLaserEmmisionOnOff_mChanged(int minutes);
+    void slotiCounterLaserOnOff_hChanged(int h) { emit setDeviceOnHours(QString::number(h)); }
+    void slotiCounterLaserOnOff_mChanged(int m) { emit setDeviceOnMinutes(QString::number(m)); }
+    void slotiCounterLaserEmmisionOnOff_hChanged(int h) { emit setDeviceEmissionHours(QString::number(h)); }
+    void slotiCounterLaserEmmisionOnOff_mChanged(int m) { emit setDeviceEmissionMinutes(QString::number(m)); }
     void slotiTEC_initialisationChanged(int) {}
     void slotiLDD_initialisationChanged(int) {}
     void slotiDownload_lin12b_status_TBChanged(int) {}
@@ -108,7 +108,7 @@ public slots:
     // Status record s7
     void slotiLaserEmmisionChanged(int) {}
     void slotiModeOfOperationAOMChanged(int aom);
-    void slotiShutterOnOffChanged(int state);
+    void slotiShutterOnOffChanged(int state) { emit setShutterIndicator(state != 0); }
     void slotiLumetraQZReadyChanged(int) {}
     void slotiLaserPowerSetAOMChanged(int) {}
     void slotiFrequencyDividerAOMChanged(int) {}
@@ -139,43 +139,43 @@ public slots:
 
     // Status record s9: only the actual temperatures are shown
     void slotfTemperature_set_1Changed(double) {}
-    void slotfTemperature_actual_1Changed(double temperature);
+    void slotfTemperature_actual_1Changed(double t) { emit setTemperatureActual1(celsiusText(t)); }
     void slotfTemperature_min_1Changed(double) {}
     void slotfTemperature_max_1Changed(double) {}
     void slotfTemperature_set_2Changed(double) {}
-    void slotfTemperature_actual_2Changed(double temperature);
+    void slotfTemperature_actual_2Changed(double t) { emit setTemperatureActual2(celsiusText(t)); }
     void slotfTemperature_min_2Changed(double) {}
     void slotfTemperature_max_2Changed(double) {}
     void slotfTemperature_set_3Changed(double) {}
-    void slotfTemperature_actual_3Changed(double temperature);
+    void slotfTemperature_actual_3Changed(double t) { emit setTemperatureActual3(celsiusText(t)); }
     void slotfTemperature_min_3Changed(double) {}
     void slotfTemperature_max_3Changed(double) {}
     void slotfTemperature_set_4Changed(double) {}
-    void slotfTemperature_actual_4Changed(double temperature);
+    void slotfTemperature_actual_4Changed(double t) { emit setTemperatureActual4(celsiusText(t)); }
     void slotfTemperature_min_4Changed(double) {}
     void slotfTemperature_max_4Changed(double) {}
     void slotfTemperature_set_5Changed(double) {}
-    void slotfTemperature_actual_5Changed(double temperature);
+    void slotfTemperature_actual_5Changed(double t) { emit setTemperatureActual5(celsiusText(t)); }
     void slotfTemperature_min_5Changed(double) {}
     void slotfTemperature_max_5Changed(double) {}
     void slotfTemperature_set_6Changed(double) {}
-    void slotfTemperature_actual_6Changed(double temperature);
+    void slotfTemperature_actual_6Changed(double t) { emit setTemperatureActual6(celsiusText(t)); }
     void slotfTemperature_min_6Changed(double) {}
     void slotfTemperature_max_6Changed(double) {}
     void slotfTemperature_set_7Changed(double) {}
-    void slotfTemperature_actual_7Changed(double temperature);
+    void slotfTemperature_actual_7Changed(double t) { emit setTemperatureActual7(celsiusText(t)); }
     void slotfTemperature_min_7Changed(double) {}
     void slotfTemperature_max_7Changed(double) {}
     void slotfTemperature_set_8Changed(double) {}
-    void slotfTemperature_actual_8Changed(double temperature);
+    void slotfTemperature_actual_8Changed(double t) { emit setTemperatureActual8(celsiusText(t)); }
     void slotfTemperature_min_8Changed(double) {}
     void slotfTemperature_max_8Changed(double) {}
     void slotfTemperature_set_9Changed(double) {}
-    void slotfTemperature_actual_9Changed(double temperature);
+    void slotfTemperature_actual_9Changed(double t) { emit setTemperatureActual9(celsiusText(t)); }
     void slotfTemperature_min_9Changed(double) {}
     void slotfTemperature_max_9Changed(double) {}
     void slotfTemperature_set_10Changed(double) {}
-    void slotfTemperature_actual_10Changed(double temperature);
+    void slotfTemperature_actual_10Changed(double t) { emit setTemperatureActual10(celsiusText(t)); }
     void slotfTemperature_min_10Changed(double) {}
     void slotfTemperature_max_10Changed(double) {}
     void slotuiTmpChar2Changed(uchar char2);
@@ -191,20 +191,26 @@ public slots:
     void slotFrequencyIndexChanged(int index);
     void slotFrequencyDivListChanged(QMap<int, double> freqList);
     void slotDivisionFactorChanged(int factor);
-    void slotAOMChanged(bool enabled);
+    void slotAOMChanged(bool enabled) { emit setOutEnableOn(enabled); }
 
     // Ovens, humidity, crystal, gate and dynamic wavelength switching
     void slotOvenModeChanged(int mode);
-    void slotOven1TempSettingRangeChanged(double min, double max);
-    void slotOven1TempSettingChanged(double setpoint);
-    void slotOven2TempSettingRangeChanged(double min, double max);
-    void slotOven2TempSettingChanged(double setpoint);
-    void slotOven1TempActualChanged(double temperature);
-    void slotOven2TempActualChanged(double temperature);
-    void slotHumidityActualChanged(int humidity);
-    void slotPiezoPositionChanged(int position);
-    void slotDigitalGateChanged(int position);
-    void slotDynamicWavelengthFeatureChanged(int position);
+    void slotOven1TempSettingRangeChanged(double min, double max)
+    {
+        emit setOven1TempSetpointRange(min, max);
+    }
+    void slotOven1TempSettingChanged(double setpoint) { emit setOven1TempSetpoint(setpoint); }
+    void slotOven2TempSettingRangeChanged(double min, double max)
+    {
+        emit setOven2TempSetpointRange(min, max);
+    }
+    void slotOven2TempSettingChanged(double setpoint) { emit setOven2TempSetpoint(setpoint); }
+    void slotOven1TempActualChanged(double t) { emit setOven1TempActual(t); }
+    void slotOven2TempActualChanged(double t) { emit setOven2TempActual(t); }
+    void slotHumidityActualChanged(int humidity) { emit setHumidityMonitor(humidity); }
+    void slotPiezoPositionChanged(int position) { emit setWavelengthSelectorCombo(position); }
+    void slotDigitalGateChanged(int position) { emit setDigitalGate(position); }
+    void slotDynamicWavelengthFeatureChanged(int p) { emit setDynamicWavelengthFeature(p); }
     void slotDynamicWavelengthFeatureSupported(bool supported);
     void slotDynamicWLS_IRChanged(double setpoint);
     void slotDynamicWLS_GreenChanged(double setpoint);
@@ -217,9 +223,9 @@ public slots:
     void slotHGStatusFlagsChanged(quint16 flags);
     void slotHGErrorcodeChanged(quint8 errorcode);
     void slotHGOutputConfigChanged(quint8 outputConfig);
-    void slotHGCrystalCurSpotChanged(int spot);
-    void slotHGCrystalCurRuntimeChanged(quint64 seconds);
-    void slotHGCrystalMaxRuntimeChanged(quint64 seconds);
+    void slotHGCrystalCurSpotChanged(int spot) { emit setCrystalPosition(spot); }
+    void slotHGCrystalCurRuntimeChanged(quint64 seconds) { emit setCrystalCurRuntime(seconds); }
+    void slotHGCrystalMaxRuntimeChanged(quint64 seconds) { emit setCrystalMaxRuntime(seconds); }
     void slotHGCrystalAllRuntimesChanged(QMap<int, quint64> runtimes);
 
     // Lines the decoder could not use
@@ -435,10 +441,11 @@ private:
     void deriveStatus();
     void updateOutputRate();
     void sendFrequencyIndexFor(const QMap<int, double> &map, double value);
-    void queue(const QString &command);
-    void poll(const QString &command);
+    void queue(const QString &command) { emit sigAppendSettingsCommand(command); }
+    void poll(const QString &command) { emit sigAddMonitorCommand(command); }
     void writeLog(const QString &line);
     static QString textUpToNul(const QByteArray &bytes);
+    static QString celsiusText(double celsius) { return QString::number(celsius, 'f', 2); }
 
     MainWindow *mainWindow = nullptr;
     MainControlPanel *controlPanel = nullptr;
