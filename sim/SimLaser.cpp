@@ -1,6 +1,7 @@
 #include "sim/SimLaser.h"
 
 #include "sim/SimHgModule.h"
+#include "sim/SimRecords.h"
 
 #include <QLoggingCategory>
 
@@ -13,7 +14,6 @@ namespace {
 const double oscillator_kHz = 80000.0;   // seed oscillator; the pulse picker divides it by PCPER
 const double maxAveragePower_mW = 10000; // the amplifier's average-power limit
 const double maxPulseEnergy_nJ = 100000; // and its pulse-energy limit
-const int powerCountsFull = 4000;
 
 // Seconds each state change takes, by the state it leaves and the one it reaches.
 struct Transition
@@ -42,14 +42,6 @@ const quint8 bitOnOutputEnabled = 0x80;
 
 // The PCPER values of the frequency table, slowest pulse picking last.
 const int defaultPcper[] = {80, 100, 160, 200, 400, 800, 1600, 4000};
-
-// Scalar parameters listed before the PCPER rows, as the laser's parameter dump shows them.
-const char *const scalarParameters[][2] = {
-    {"ERRRST", "0"}, {"AOM80S80", "0"}, {"AOMMODE", "2"}, {"AOMRNG", "4095"},
-    {"AOMAMP", "1"}, {"PC1OFF", "12"},  {"PC1ON", "4"},   {"PDSMPL", "3"},
-    {"AOMOFF", "0"}, {"AOMEN", "1"},    {"OUT2SEL", "0"}, {"PC2EN", "1"},
-    {"PC1EN", "1"},  {"AOMINH", "0"},   {"PC1INH", "0"},  {"PC2INH", "0"},
-};
 
 const double sensorSetpoints[10] = {25.0, 25.0, 30.0, 35.0, 22.0, 22.0, 40.0, 28.0, 25.0, 25.0};
 
@@ -119,7 +111,7 @@ const QVector<SimLaser::Command> &SimLaser::commandTable()
     static const QVector<Command> table = {
         {"ly_system_info", A::None, S::Laser, nullptr,
          [](SimLaser &l, const QString &) {
-             return l.identification();
+             return SimRecords::identification(l);
          }},
         {"ly_lqz2_dev_status?", A::None, S::Laser, nullptr,
          [](SimLaser &l, const QString &) {
@@ -132,19 +124,19 @@ const QVector<SimLaser::Command> &SimLaser::commandTable()
          }},
         {"s6", A::None, S::Laser, nullptr,
          [](SimLaser &l, const QString &) {
-             return l.record6();
+             return SimRecords::record6(l);
          }},
         {"s7", A::None, S::Laser, nullptr,
          [](SimLaser &l, const QString &) {
-             return l.record7();
+             return SimRecords::record7(l);
          }},
         {"s8", A::None, S::Laser, nullptr,
          [](SimLaser &l, const QString &) {
-             return l.record8();
+             return SimRecords::record8(l);
          }},
         {"s9", A::None, S::Laser, nullptr,
          [](SimLaser &l, const QString &) {
-             return l.record9();
+             return SimRecords::record9(l);
          }},
         {"ly_lqz2_power?", A::None, S::Laser, nullptr,
          [](SimLaser &l, const QString &) {
@@ -200,11 +192,11 @@ const QVector<SimLaser::Command> &SimLaser::commandTable()
          }},
         {"ezra?", A::None, S::Laser, nullptr,
          [](SimLaser &l, const QString &) {
-             return l.powerTable();
+             return SimRecords::powerTable(l);
          }},
         {"eira?", A::None, S::Laser, nullptr,
          [](SimLaser &l, const QString &) {
-             return l.parameterTable();
+             return SimRecords::parameterTable(l);
          }},
         {"ly_lqz2_listen", A::None, S::Laser, nullptr,
          [](SimLaser &l, const QString &) {
@@ -553,120 +545,6 @@ void SimLaser::clampPower()
 bool SimLaser::quirkyFirmware() const
 {
     return id.firmwareVersion.contains(QLatin1String("V5.0.2"));
-}
-
-SimLines SimLaser::identification() const
-{
-    const qint64 on = qint64(deviceOnSeconds) / 60;
-    const qint64 emission = qint64(emissionSeconds) / 60;
-    return {
-        simLine(QStringLiteral("%1 Hardware:%2 Firmware:%3")
-                    .arg(id.systemType, id.hardwareVersion, id.firmwareVersion)),
-        simLine(id.applicationName),
-        simLine(QStringLiteral("Compiled on: Nov 12 2026 14:03:11")),
-        simLine(QStringLiteral("Serial number: %1").arg(id.serialNumber)),
-        simLine(QStringLiteral("LDD device - Hardware: LDD-3.1, Software version: 2.4.0, Revision: B")),
-        simLine(QStringLiteral("TEC device - Hardware: TEC-2.0, Software version: 1.9.3, Revision: C")),
-        simLine(QStringLiteral("Timing Board S/N: TB-1187; MCU T/B: 3.2.1; FPGA T/B: 1.7.0")),
-        simLine(QStringLiteral("Device switch on time (Standby and up): %1 hours %2 minutes")
-                    .arg(on / 60)
-                    .arg(on % 60)),
-        simLine(QStringLiteral("Laser Emission switch on time: %1 hours %2 minutes")
-                    .arg(emission / 60)
-                    .arg(emission % 60)),
-    };
-}
-
-SimLines SimLaser::record6() const
-{
-    const qint64 on = qint64(deviceOnSeconds) / 60;
-    const qint64 emission = qint64(emissionSeconds) / 60;
-    // This firmware leaves the timing-board download states blank until the first download.
-    const QString download = quirkyFirmware() ? QStringLiteral("-") : QStringLiteral("0");
-    QStringList values = {
-        QString::number(on / 60),       QString::number(on % 60), QString::number(emission / 60),
-        QString::number(emission % 60), QStringLiteral("1"),      QStringLiteral("1")};
-    for (int i = 0; i < 5; ++i)
-        values << download;
-    values << QString::number(mode);
-    return {simLine(QStringLiteral("s6 ") + values.join(QLatin1Char(' ')))};
-}
-
-SimLines SimLaser::record7() const
-{
-    const bool on = currentPhase == Phase::On && transitionRemaining <= 0;
-    const int aomValue = qRound(4095.0 * energy_nJ() / maxEnergy_nJ(freqIndex));
-    const QStringList values = {QString::number(int(on)),   QString::number(mode),
-                                QString::number(int(on)),   QString::number(int(transitionRemaining <= 0)),
-                                QString::number(aomValue),  QString::number(divisionFactor),
-                                QString::number(freqIndex), QString::number(measuredEnergy_nJ(), 'f', 1),
-                                QStringLiteral("1"),        QStringLiteral("0"),
-                                QStringLiteral("0"),        QStringLiteral("0"),
-                                QStringLiteral("0"),        QStringLiteral("0"),
-                                QStringLiteral("0"),        QString::number(systemWavelength)};
-    return {simLine(QStringLiteral("s7 ") + values.join(QLatin1Char(' ')))};
-}
-
-SimLines SimLaser::record8() const
-{
-    const bool pumping = currentPhase != Phase::Listen;
-    const QString spare = quirkyFirmware() ? QStringLiteral("---") : QStringLiteral("0.00");
-    QStringList values = {QStringLiteral("1"),
-                          QStringLiteral("0"),
-                          QString::number(pumping ? 12.5 : 0.0, 'f', 2),
-                          QStringLiteral("14.00"),
-                          QString::number(sensorActual[0] - 0.2, 'f', 2),
-                          spare,
-                          spare,
-                          spare,
-                          QStringLiteral("0"),
-                          QStringLiteral("0"),
-                          QString::number(pumping ? 1250 : 0)};
-    // The smallest model has a single-stage driver and leaves out its current limit.
-    if (!id.systemType.contains(QLatin1String("Lumetra-2"), Qt::CaseInsensitive))
-        values << QStringLiteral("15.00");
-    return {simLine(QStringLiteral("s8 ") + values.join(QLatin1Char(' ')))};
-}
-
-SimLines SimLaser::record9() const
-{
-    QStringList values;
-    for (int i = 0; i < sensorSet.size(); ++i) {
-        values << QString::number(sensorSet[i], 'f', 2) << QString::number(sensorActual[i], 'f', 2)
-               << QString::number(sensorSet[i] - 5.0, 'f', 2) << QString::number(sensorSet[i] + 5.0, 'f', 2);
-    }
-    values << QString::number(statusByte(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
-    return {simLine(QStringLiteral("s9 ") + values.join(QLatin1Char(' ')))};
-}
-
-SimLines SimLaser::powerTable() const
-{
-    // Conversion factors from AOM counts to energy: full scale is 4000 counts.
-    SimLines lines;
-    for (int index = 0; index < pcper.size(); ++index) {
-        lines << simLine(
-            QStringLiteral("%1 0 %2").arg(index).arg(powerCountsFull / minEnergy_nJ(index), 0, 'f', 6));
-        lines << simLine(
-            QStringLiteral("%1 1 %2").arg(index).arg(powerCountsFull / maxEnergy_nJ(index), 0, 'f', 6));
-    }
-    return lines;
-}
-
-SimLines SimLaser::parameterTable() const
-{
-    SimLines lines;
-    for (const auto &parameter : scalarParameters) {
-        QString value = QLatin1String(parameter[1]);
-        if (qstrcmp(parameter[0], "AOMMODE") == 0)
-            value = QString::number(mode);
-        else if (qstrcmp(parameter[0], "AOMEN") == 0)
-            value = QString::number(int(aomOutput));
-        lines << simLine(QStringLiteral("%1 %2").arg(QLatin1String(parameter[0]), value));
-    }
-    for (int index = 0; index < pcper.size(); ++index)
-        lines << simLine(QStringLiteral("%1 0 PCPER %2").arg(index).arg(pcper[index]));
-    lines << QByteArrayLiteral("P\r\n"); // the dump's checksum verdict, terminated the old way
-    return lines;
 }
 
 SimLines SimLaser::help() const

@@ -24,6 +24,8 @@ public:
         Standby,
         On
     };
+    // Full scale of the relative power, in AOM counts.
+    static constexpr int powerCountsFull = 4000;
 
     explicit SimLaser(const SimIdentity &identity, quint32 seed = 1, QObject *parent = nullptr);
 
@@ -61,6 +63,7 @@ signals:
 
 private:
     friend class SimReadings;
+    friend class SimRecords;
     enum class ArgumentStyle
     {
         None,
@@ -83,13 +86,6 @@ private:
     static const QVector<Command> &commandTable();
     const Command *findCommand(const QString &text, QString *argument) const;
 
-    SimLines identification() const;
-    SimLines record6() const;
-    SimLines record7() const;
-    SimLines record8() const;
-    SimLines record9() const;
-    SimLines powerTable() const;
-    SimLines parameterTable() const;
     SimLines help() const;
     SimLines changePhase(Phase target, bool enableOutput);
     SimLines setPower_nJ(const QString &arg);
