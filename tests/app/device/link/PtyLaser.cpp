@@ -67,6 +67,13 @@ void PtyLaser::hangUp()
     m_master = -1;
 }
 
+void PtyLaser::releaseSlave()
+{
+    if (m_slave >= 0)
+        ::close(m_slave);
+    m_slave = -1;
+}
+
 void PtyLaser::onReadable()
 {
     char buffer[4096];

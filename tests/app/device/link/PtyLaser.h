@@ -25,6 +25,8 @@ public:
     void write(const QByteArray &bytes);
     // Closes the master side, as an unplugged adapter would vanish.
     void hangUp();
+    // Closes the test's own handle on the slave side, leaving the link as its only user.
+    void releaseSlave();
 
     // Every complete command line received, line feed included.
     QList<QByteArray> commands;

@@ -127,6 +127,7 @@ private slots:
     void settingsQueuedWhileClosedWaitForFirstCycle();
     void secondOpenClosesFirst();
     void closeWithoutPortTouchesNothing();
+    void peerHangUpClosesQuietly_data();
     void peerHangUpClosesQuietly();
 };
 
@@ -379,13 +380,23 @@ void tst_LumetraSerialHandler::closeWithoutPortTouchesNothing()
     QCOMPARE(link.connectedStates, (QList<bool>{false, true}));
 }
 
+void tst_LumetraSerialHandler::peerHangUpClosesQuietly_data()
+{
+    QTest::addColumn<bool>("linkIsOnlyUser");
+    QTest::newRow("slave also held by the peer") << false;
+    QTest::newRow("slave held by the link alone") << true;
+}
+
 void tst_LumetraSerialHandler::peerHangUpClosesQuietly()
 {
+    QFETCH(bool, linkIsOnlyUser);
     PtyLaser laser;
     LinkUnderTest link;
     link.addMonitor("A");
     link.open(laser.portName());
     QTRY_VERIFY_WITH_TIMEOUT(link.isConnected(), 5000);
+    if (linkIsOnlyUser)
+        laser.releaseSlave();
     QTRY_VERIFY(laser.commands.size() >= 4);
     QVERIFY(link.threadStarted);
 
