@@ -10,7 +10,7 @@ class DIALKIT_EXPORT Button : public QPushButton
 {
     Q_OBJECT
 public:
-    enum Size
+    enum Size : int
     {
         Normal = 0,
         Small = 1,
@@ -21,7 +21,7 @@ public:
         LongSmall = 6
     };
     Q_ENUM(Size)
-    enum Color
+    enum Color : int
     {
         Red = 0,
         Grey = 1,

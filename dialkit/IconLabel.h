@@ -9,7 +9,7 @@ class DIALKIT_EXPORT IconLabel : public QLabel
 {
     Q_OBJECT
 public:
-    enum IconDisplay
+    enum IconDisplay : int
     {
         NoIcon = 0,
         IconLeft = 1,

@@ -18,7 +18,7 @@ public:
         Grey = 0xFF555555,
     };
     Q_ENUM(Color)
-    enum Form
+    enum Form : int
     {
         Circle = 0,
         TriangleUp = 1,

@@ -11,7 +11,7 @@ class DIALKIT_EXPORT IndicatorButton : public QWidget
 {
     Q_OBJECT
 public:
-    enum Position
+    enum Position : int
     {
         Top = 0,
         Left = 1,

@@ -12,7 +12,7 @@ class DIALKIT_EXPORT ScaleSlider : public QWidget
 {
     Q_OBJECT
 public:
-    enum ScaleType
+    enum ScaleType : int
     {
         Linear = 0,
         Logarithmic = 1,
