@@ -123,5 +123,8 @@ void SerialMonitor::resizeEvent(QResizeEvent *event)
 void SerialMonitor::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    // The editor brings its cursor into view when first shown, and the cursor rides along at the end of the
+    // appended text: that would open the dock scrolled sideways to the end of a hex dump, labels hidden.
+    ui->plainTextEdit->horizontalScrollBar()->setValue(0);
     onTextChanged();
 }

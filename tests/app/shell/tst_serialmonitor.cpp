@@ -29,6 +29,7 @@ private slots:
     void sending();
     void clearDoesNotAsk();
     void autoScrollFollowsUnlessScrolledUp();
+    void longLinesKeepTheColumn();
 };
 
 void TestSerialMonitor::lineFormat_data()
@@ -205,6 +206,28 @@ void TestSerialMonitor::autoScrollFollowsUnlessScrolledUp()
     bar->setValue(bar->maximum());
     monitor.slotBytesReceived(QStringLiteral("L"), QByteArray("after"));
     QCOMPARE(bar->value(), bar->maximum());
+}
+
+void TestSerialMonitor::longLinesKeepTheColumn()
+{
+    SerialMonitor monitor;
+    monitor.resize(300, 150);
+    // Traffic arrives while the dock is still hidden, then keeps coming while it is shown.
+    for (int i = 0; i < 5; ++i)
+        monitor.slotBytesReceived(QStringLiteral("COM3:07-412"), QByteArray(80, 'x'));
+    monitor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+    QScrollBar *columns = view(monitor)->horizontalScrollBar();
+    QCOMPARE(columns->value(), 0);
+    for (int i = 0; i < 50; ++i)
+        monitor.slotBytesReceived(QStringLiteral("COM3:07-412"), QByteArray(80, 'x'));
+    QVERIFY(columns->maximum() > 0);
+    QCOMPARE(columns->value(), 0);
+
+    columns->setValue(columns->maximum() / 2);
+    const int chosen = columns->value();
+    monitor.slotBytesTransmitted(QStringLiteral("COM3:07-413"), QByteArray(90, 'y'));
+    QCOMPARE(columns->value(), chosen);
 }
 
 SHELL_TEST_MAIN(TestSerialMonitor)
