@@ -254,6 +254,9 @@ void ComboSlider::setValue(double value)
     }
     m_slider->setCurrentValue(value);
     showNumber(m_slider->currentValue());
+    // An abandoned edit returns to what the device reports now, not to what it reported before.
+    if (m_editMode)
+        m_editStartValue = m_slider->currentValue();
 }
 
 void ComboSlider::updateFeedbackValue()

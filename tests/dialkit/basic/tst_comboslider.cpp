@@ -64,6 +64,7 @@ private slots:
     void backgroundAndEnabled();
     void logarithmicUnit();
     void unconfirmedEditReverts();
+    void cancelledEditShowsLatestDeviceValue();
 };
 
 void TestComboSlider::initTestCase()
@@ -342,6 +343,19 @@ void TestComboSlider::unconfirmedEditReverts()
     QVERIFY(!c->isEditMode());
     QCOMPARE(c->value(), 50.0);
     QVERIFY(rec.log.isEmpty());
+}
+
+void TestComboSlider::cancelledEditShowsLatestDeviceValue()
+{
+    QWidget w;
+    ComboSlider *c = makeSlider(&w, 0, 100, 0);
+    c->setValue(50);
+    QTest::keyClicks(c->getLineInput(), "9");
+    QVERIFY(c->isEditMode());
+    c->setValue(30); // the device moved on while the operator was typing
+    c->cancelEditMode();
+    QCOMPARE(c->value(), 30.0);
+    QCOMPARE(c->getLineInput()->text(), QString("30"));
 }
 
 QTEST_MAIN(TestComboSlider)
