@@ -97,7 +97,9 @@ QString AbstractStringAppender::formattedString(const QDateTime &timeStamp, Logg
                 result += QString::number(line);
                 break;
             case Field::Function:
-                result += text(function);
+                // Release builds of Qt pass no source location with their messages; the category still says
+                // which part of the program spoke.
+                result += function && *function ? text(function) : text(category);
                 break;
             case Field::Category:
                 result += text(category);
