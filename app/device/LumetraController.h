@@ -12,6 +12,7 @@
 
 class GUIWidget;
 class LumetraSerialHandler;
+class LumetraView;
 class MainControlPanel;
 class MainWindow;
 class QTimer;
@@ -53,6 +54,8 @@ public:
 
     // Decoder signals this controller receives by the naming rule (sigX to slotX).
     int decoderConnectionCount() const { return decoderConnections; }
+    // Setter signals wired one to one to the control panel's slots.
+    int viewConnectionCount() const { return viewConnections; }
 
 public slots:
     void slotConnectedStatus(bool connected);
@@ -434,6 +437,7 @@ private:
     void loadSettings();
     void saveSettings() const;
     void createControlWidget();
+    int connectViewSetters(LumetraView *view);
     void setControlWidgetEnabled(bool enabled);
 
     bool runFeatureSelection();
@@ -454,6 +458,7 @@ private:
     QPointer<GUIWidget> guiWidget;
     QTimer *mainLoopTimer = nullptr;
     int decoderConnections = 0;
+    int viewConnections = 0;
 
     bool connected = false;
     int systemType = 0;

@@ -40,10 +40,23 @@ LumetraRemoteControl::LumetraRemoteControl(QWidget *parent)
     row->addLayout(column);
     row->addStretch();
 
-    connect(outEnableButton, &IndicatorButton::toggled, this, &LumetraRemoteControl::outEnableChanged);
-    connect(laserOnButton, &IndicatorButton::toggled, this, &LumetraRemoteControl::laserOnChanged);
-    connect(standbyButton, &IndicatorButton::toggled, this, &LumetraRemoteControl::standbyChanged);
-    connect(listenButton, &IndicatorButton::toggled, this, &LumetraRemoteControl::listenChanged);
+    relayClick(outEnableButton, &outEnableShown, &LumetraRemoteControl::outEnableChanged);
+    relayClick(laserOnButton, &laserOnShown, &LumetraRemoteControl::laserOnChanged);
+    relayClick(standbyButton, &standbyShown, &LumetraRemoteControl::standbyChanged);
+    relayClick(listenButton, &listenShown, &LumetraRemoteControl::listenChanged);
+}
+
+// A click flips the button's own flag although the lamp waits for the laser. Were the flag left flipped,
+// a request the laser refuses (and so never reports back) would turn the next click into the opposite
+// request: "Output enable" would ask for the output to be disabled. The flag is therefore put back to
+// what the lamp shows, and every click asks for the opposite of that.
+void LumetraRemoteControl::relayClick(IndicatorButton *button, const bool *shown,
+                                      void (LumetraRemoteControl::*relay)(bool))
+{
+    connect(button, &IndicatorButton::toggled, this, [this, button, shown, relay]() {
+        button->setActive(*shown);
+        emit(this->*relay)(!*shown);
+    });
 }
 
 void LumetraRemoteControl::enableOutEnable(bool enable)
@@ -68,6 +81,7 @@ void LumetraRemoteControl::enableListen(bool enable)
 
 void LumetraRemoteControl::setOutEnable(bool on)
 {
+    outEnableShown = on;
     qCDebug(lcRemoteControl) << "output enabled" << on;
     outEnableButton->setActive(on);
     outEnableButton->setButtonText(on ? tr("Output\ndisable") : tr("Output\nenable"));
@@ -85,6 +99,7 @@ void LumetraRemoteControl::setOutEnableVisible(bool visible)
 
 void LumetraRemoteControl::setLaserOn(bool on)
 {
+    laserOnShown = on;
     laserOnButton->setActive(on);
 }
 
@@ -95,6 +110,7 @@ void LumetraRemoteControl::setLaserOnFlashing(bool on)
 
 void LumetraRemoteControl::setStandby(bool on)
 {
+    standbyShown = on;
     standbyButton->setActive(on);
 }
 
@@ -105,5 +121,6 @@ void LumetraRemoteControl::setStandbyFlashing(bool on)
 
 void LumetraRemoteControl::setListen(bool on)
 {
+    listenShown = on;
     listenButton->setActive(on);
 }

@@ -34,6 +34,13 @@ signals:
     void listenChanged(bool on);
 
 private:
+    void relayClick(IndicatorButton *button, const bool *shown, void (LumetraRemoteControl::*relay)(bool));
+
+    // What the lamps show, as last reported by the laser.
+    bool outEnableShown = false;
+    bool laserOnShown = false;
+    bool standbyShown = false;
+    bool listenShown = false;
     IndicatorButton *outEnableButton;
     IndicatorButton *laserOnButton;
     IndicatorButton *standbyButton;

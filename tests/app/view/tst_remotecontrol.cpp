@@ -121,6 +121,26 @@ private slots:
                  quint32(lit ? button(panel, index)->onColor() : Indicator::Grey));
     }
 
+    // The laser may refuse a request and report nothing new: the next click must ask for the same again.
+    void unansweredClickAsksAgain()
+    {
+        LumetraRemoteControl panel;
+        panel.show();
+        QSignalSpy spy(&panel, &LumetraRemoteControl::outEnableChanged);
+        QTest::mouseClick(button(panel, 0)->button(), Qt::LeftButton);
+        QTest::mouseClick(button(panel, 0)->button(), Qt::LeftButton);
+        QCOMPARE(spy.count(), 2);
+        QCOMPARE(spy.at(0).at(0).toBool(), true);
+        QCOMPARE(spy.at(1).at(0).toBool(), true);
+        QVERIFY(!button(panel, 0)->isActive());
+        panel.setOutEnable(true);
+        QTest::mouseClick(button(panel, 0)->button(), Qt::LeftButton);
+        QCOMPARE(spy.at(2).at(0).toBool(), false);
+        QTest::mouseClick(button(panel, 0)->button(), Qt::LeftButton);
+        QCOMPARE(spy.at(3).at(0).toBool(), false);
+        QCOMPARE(quint32(button(panel, 0)->indicator()->color()), quint32(Indicator::Red));
+    }
+
     void flashing_data()
     {
         QTest::addColumn<QString>("slot");

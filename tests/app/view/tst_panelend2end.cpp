@@ -1,0 +1,307 @@
+#include "app/MainWindow.h"
+#include "app/device/LumetraController.h"
+#include "app/view/LumetraProgressTicker.h"
+#include "app/view/LumetraSpotChangeDialog.h"
+#include "app/view/LumetraView.h"
+#include "dialkit/Button.h"
+#include "dialkit/ComboBox.h"
+#include "dialkit/ComboSlider.h"
+#include "dialkit/Indicator.h"
+#include "dialkit/IndicatorButton.h"
+#include "dialkit/LineEditNumber.h"
+#include "framekit/GUIOverlay.h"
+#include "framekit/GUIWidget.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+constexpr int connectTimeoutMs = 15000;
+
+// The simulated laser on its own pseudo-terminal, with a transcript of what it received.
+class SimulatedLaser
+{
+public:
+    bool start(const QStringList &options)
+    {
+        if (!dir.isValid()) {
+            return false;
+        }
+        transcriptPath = dir.filePath("transcript.log");
+        process.setProcessChannelMode(QProcess::SeparateChannels);
+        process.start(QStringLiteral(LUMETRA_SIM_PATH),
+                      QStringList{"--fast", "--port-dir", dir.path(), "--log", transcriptPath} + options);
+        if (!process.waitForStarted(5000)) {
+            return false;
+        }
+        while (!process.canReadLine()) {
+            if (!process.waitForReadyRead(5000)) {
+                return false;
+            }
+        }
+        port = QString::fromLocal8Bit(process.readLine()).trimmed();
+        return !port.isEmpty();
+    }
+    ~SimulatedLaser()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.write("quit\n");
+            if (!process.waitForFinished(3000)) {
+                process.kill();
+                process.waitForFinished(3000);
+            }
+        }
+    }
+    void control(const QByteArray &line)
+    {
+        process.write(line + "\n");
+        process.waitForBytesWritten(1000);
+    }
+    // Whether the laser has received `command`, written as the transcript escapes it ("...\n").
+    bool received(const QString &command) const
+    {
+        QFile file(transcriptPath);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return false;
+        }
+        return QString::fromLatin1(file.readAll()).contains(QStringLiteral("RX \"%1\"").arg(command));
+    }
+    int receivedCount(const QString &command) const
+    {
+        QFile file(transcriptPath);
+        if (!file.open(QIODevice::ReadOnly)) {
+            return 0;
+        }
+        return QString::fromLatin1(file.readAll()).count(QStringLiteral("RX \"%1\"").arg(command));
+    }
+
+    QString port;
+
+private:
+    QTemporaryDir dir;
+    QString transcriptPath;
+    QProcess process;
+};
+
+QString textOf(QWidget *root, const char *name)
+{
+    if (auto *label = root->findChild<QLabel *>(QLatin1String(name))) {
+        return label->text();
+    }
+    if (auto *edit = root->findChild<QLineEdit *>(QLatin1String(name))) {
+        return edit->text();
+    }
+    return QStringLiteral("<missing %1>").arg(name);
+}
+
+void enter(ComboSlider *slider, const QString &number)
+{
+    LineEditNumber *field = slider->getLineInput();
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, number);
+    QTest::keyClick(field, Qt::Key_Return);
+}
+} // namespace
+
+class TestPanelEnd2End : public QObject
+{
+    Q_OBJECT
+private:
+    QTemporaryDir settingsDir;
+    std::unique_ptr<SimulatedLaser> laser;
+    std::unique_ptr<MainWindow> window;
+
+    LumetraView *view() const { return window ? window->findChild<LumetraView *>() : nullptr; }
+
+    // Starts the simulator and connects the program to it as the Connect menu does.
+    void connectTo(const QStringList &options)
+    {
+        laser.reset(new SimulatedLaser);
+        QVERIFY(laser->start(options));
+        window.reset(new MainWindow);
+        window->resize(1366, 768);
+        window->show();
+        emit window->sigOpenCommunication(laser->port);
+        QTRY_VERIFY_WITH_TIMEOUT(view() != nullptr, connectTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(textOf(view(), "serialNumberInfo"), QString("LQZ10-2611-0042"),
+                                  connectTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(view()->parentWidget()->isEnabled(), connectTimeoutMs);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QVERIFY(settingsDir.isValid());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+        QCoreApplication::setOrganizationName("Zorvane");
+        QCoreApplication::setApplicationName("LUMETRA-QZ-end2end");
+    }
+
+    void cleanup()
+    {
+        window.reset();
+        laser.reset();
+    }
+
+    // Each module type shows its own controls and the laser's identification.
+    void moduleTypes_data()
+    {
+        QTest::addColumn<QString>("module");
+        QTest::addColumn<bool>("hgPage");
+        QTest::addColumn<bool>("crystal");
+        QTest::newRow("no module") << "none" << false << false;
+        QTest::newRow("SHG 0x86") << "0x86" << true << false;
+        QTest::newRow("THG 0x8d") << "0x8d" << true << true;
+        QTest::newRow("SHG 0x90") << "0x90" << true << false;
+        QTest::newRow("THG 0x93") << "0x93" << true << true;
+    }
+
+    void moduleTypes()
+    {
+        QFETCH(QString, module);
+        QFETCH(bool, hgPage);
+        QFETCH(bool, crystal);
+        // The module is asked for only by the firmware that drives one.
+        connectTo({"--module", module, "--system", "Lumetra-3"});
+        LumetraView *panel = view();
+        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "deviceOnTime"), QString("1234 hours 56 minutes"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "emissionTime"), QString("987 hours 12 minutes"), 5000);
+        QVERIFY(panel->findChild<QLabel *>("firmwareVersionInfo")->text().contains("V5.1.4"));
+        QVERIFY(panel->tinyHeaderLabel()->text().contains("Lumetra-3"));
+        if (hgPage) {
+            QTRY_VERIFY_WITH_TIMEOUT(panel->settingsMenu()->hasItemVisibility(LumetraView::HGPage), 5000);
+            QTRY_VERIFY_WITH_TIMEOUT(textOf(panel, "hgTypeField").contains(module, Qt::CaseInsensitive),
+                                     5000);
+            QTRY_COMPARE_WITH_TIMEOUT(!panel->findChild<QWidget *>("crystalGroup")->isHidden(), crystal,
+                                      5000);
+            if (crystal) {
+                QTRY_VERIFY_WITH_TIMEOUT(laser->received("ls_crystal_curSpot?\\n"), 5000);
+            }
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(laser->received("e_div?\\n"), 5000);
+            QVERIFY(!panel->settingsMenu()->hasItemVisibility(LumetraView::HGPage));
+            QVERIFY(!laser->received("ls_output_config?\\n"));
+        }
+    }
+
+    void readingsReachThePanel()
+    {
+        connectTo({"--module", "0x8d", "--system", "Lumetra-3", "--set", "oven1 45.5", "--set",
+                   "oven1-setpoint 45.5", "--set", "ir-energy 500", "--error", "12"});
+        LumetraView *panel = view();
+        // The sensors drift with noise; a reading far from the usual 25 °C can only come from this report.
+        laser->control("set temperature 1 90");
+        QTRY_VERIFY_WITH_TIMEOUT(textOf(panel, "temperature1").toDouble() > 80.0, 5000);
+        QVERIFY(QRegExp("\\d+\\.\\d\\d").exactMatch(textOf(panel, "temperature1")));
+        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "oven1Actual"), QString("45.5°C"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "energyReadout0"), QString("0.50 µJ"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "hgErrorMessage"),
+                                  QString("HG Error code: 12 - Oven Temperature."), 5000);
+        QCOMPARE(quint32(panel->findChild<Indicator *>("hgErrorLamp")->color()), quint32(Indicator::Red));
+        QTRY_COMPARE_WITH_TIMEOUT(quint32(panel->findChild<Indicator *>("powerOnLamp")->color()),
+                                  quint32(Indicator::Green), 5000);
+
+        laser->control("set humidity 47");
+        laser->control("error 0");
+        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "hgErrorMessage"), QString(), 5000);
+        QCOMPARE(quint32(panel->findChild<Indicator *>("hgErrorLamp")->color()), quint32(Indicator::Grey));
+    }
+
+    void operatorActionsBecomeCommands()
+    {
+        connectTo({"--module", "0x8d", "--system", "Lumetra-3"});
+        LumetraView *panel = view();
+        laser->control("set state listen");
+
+        auto *power = panel->findChild<ComboSlider *>("powerSlider");
+        power->unitSelector()->checkCurrentIndex(1);
+        enter(power, "12.5");
+        QTRY_VERIFY_WITH_TIMEOUT(laser->received("e_power=500\\n"), 5000);
+
+        // The standby lamp follows the laser's report, not the click.
+        const auto buttons = panel->findChildren<IndicatorButton *>();
+        QCOMPARE(buttons.size(), 4);
+        Indicator *standbyLamp = buttons.at(2)->indicator();
+        QTRY_VERIFY_WITH_TIMEOUT(buttons.at(3)->indicator()->color() == Indicator::Green &&
+                                     standbyLamp->color() == Indicator::Grey,
+                                 5000);
+        buttons.at(2)->button()->click();
+        QCOMPARE(quint32(standbyLamp->color()), quint32(Indicator::Grey));
+        QTRY_VERIFY_WITH_TIMEOUT(laser->received("ly_lqz2_standby\\n"), 5000);
+        QTRY_COMPARE_WITH_TIMEOUT(quint32(standbyLamp->color()), quint32(Indicator::Orange), 5000);
+
+        // Picking another output asks twice; the command goes out after the first OK.
+        panel->setControlPage(LumetraView::ControlPage);
+        auto *selector = panel->findChild<ComboBox *>("wavelengthSelectorCombo");
+        QTRY_VERIFY_WITH_TIMEOUT(!panel->findChild<QWidget *>("wavelengthSelectorGroup")->isHidden(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(laser->received("ls_wavelength?\\n"), 5000);
+        const int output = selector->currentIndex() == 1 ? 2 : 1;
+        const QString command = QStringLiteral("ls_wavelength=%1\\n").arg(output);
+        int dialogs = 0;
+        std::function<void()> confirm = [&confirm, &dialogs]() {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                ++dialogs;
+                dialog->accept();
+                QTimer::singleShot(0, confirm);
+            }
+        };
+        QTimer::singleShot(0, confirm);
+        selector->checkCurrentIndex(output);
+        QCOMPARE(dialogs, 2);
+        QTRY_VERIFY_WITH_TIMEOUT(laser->received(command), 5000);
+        QCOMPARE(laser->receivedCount(command), 1);
+
+        // A new crystal spot: the command, the progress window, and the window closing on the report.
+        panel->setControlPage(LumetraView::HGPage);
+        auto *spot = panel->findChild<ComboSlider *>("crystalSlider");
+        QTRY_VERIFY_WITH_TIMEOUT(spot->isEnabled() && spot->value() >= 1, 5000);
+        const int current = qRound(spot->value());
+        const int target = current > 1 ? current - 1 : current + 1;
+        enter(spot, QString::number(target));
+        QTRY_VERIFY_WITH_TIMEOUT(laser->received(QStringLiteral("ls_crystal_setSpot=%1\\n").arg(target)),
+                                 5000);
+        auto *window = panel->findChild<LumetraSpotChangeDialog *>();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->ticker()->maximum(), 10);
+        // The stage needs its ten seconds; the simulated one is told to arrive now, well before the bar is
+        // full.
+        laser->control(QStringLiteral("set spot %1").arg(target).toLatin1());
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 3000);
+        QVERIFY(window->ticker()->value() < 5);
+        QCOMPARE(qRound(spot->value()), target);
+    }
+
+    void silenceGreysOutAndReconnectionRestores()
+    {
+        connectTo({"--module", "0x8d", "--system", "Lumetra-3"});
+        LumetraView *panel = view();
+        auto *widget = qobject_cast<GUIWidget *>(panel->parentWidget());
+        QVERIFY(widget);
+        auto *overlay = widget->findChild<GUIOverlay *>();
+        QVERIFY(overlay);
+        laser->control("silence forever");
+        QTRY_VERIFY_WITH_TIMEOUT(!widget->isEnabled(), 10000);
+        QCOMPARE(overlay->disabledMessage(), QString("Unavailable"));
+        QVERIFY(overlay->isVisible());
+        QCOMPARE(textOf(panel, "serialNumberInfo"), QString("LQZ10-2611-0042"));
+        laser->control("silence off");
+        QTRY_VERIFY_WITH_TIMEOUT(widget->isEnabled(), 15000);
+        QCOMPARE(view(), panel);
+        QCOMPARE(textOf(panel, "serialNumberInfo"), QString("LQZ10-2611-0042"));
+    }
+};
+
+QTEST_MAIN(TestPanelEnd2End)
+#include "tst_panelend2end.moc"
