@@ -133,7 +133,9 @@ LumetraView::Readout LumetraView::addReadout(QGridLayout *grid, const QString &t
     readout.value = makeLabel(QStringLiteral("???"), "label", parent);
     readout.value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     readout.value->setMinimumWidth(130);
-    const int row = grid->rowCount();
+    grid->setHorizontalSpacing(20);
+    // An empty grid still counts one row; the first read-out belongs in it.
+    const int row = grid->count() == 0 ? 0 : grid->rowCount();
     grid->addWidget(readout.label, row, 0);
     grid->addWidget(readout.value, row, 1);
     return readout;
@@ -152,7 +154,7 @@ LumetraView::Field LumetraView::addField(QGridLayout *grid, const QString &text,
     field.edit->setMaximumWidth(420);
     // One label width for every group of the page, so that the fields line up.
     field.label->setMinimumWidth(230);
-    const int row = grid->rowCount();
+    const int row = grid->count() == 0 ? 0 : grid->rowCount();
     grid->addWidget(field.label, row, 0);
     grid->addWidget(field.edit, row, 1);
     return field;
@@ -291,6 +293,8 @@ void LumetraView::buildStatusStrip()
     gate->addWidget(gateHighText, 2, 1);
     gate->setColumnStretch(1, 1);
     strip->addLayout(gate);
+    // On a tall screen the spare room goes below the strip, not between its rows.
+    strip->addStretch(1);
 
     // The strip sits in the frame's right panel, outside the page stack, so it stays in view on every page.
     QWidget *spare = sparePanel();
