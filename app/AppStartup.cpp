@@ -18,7 +18,7 @@ Q_LOGGING_CATEGORY(lcAppStartup, "lumetra.app.startup")
 const char *const AppStartup::organizationName = "Zorvane";
 const char *const AppStartup::organizationDomain = "zorvane.example";
 const char *const AppStartup::applicationName = "LUMETRA-QZ";
-const char *const AppStartup::applicationVersion = "1.0.25.680";
+const char *const AppStartup::applicationVersion = APP_VERSION;
 
 void AppStartup::setIdentity()
 {
