@@ -747,8 +747,11 @@ void LumetraView::newWavelengthSelected(int index)
         return;
     }
     dialogOpen = true;
-    const bool accepted = confirmWavelengthChange(index);
-    if (!accepted) {
+    const WavelengthAnswer answer = confirmWavelengthChange(index);
+    if (answer == WavelengthAnswer::ViewGone) {
+        return;
+    }
+    if (answer == WavelengthAnswer::Cancelled) {
         wavelengthSelectorCombo->setCurrentIndex(previousWavelengthIndex);
     } else {
         previousWavelengthIndex = index;
@@ -756,48 +759,67 @@ void LumetraView::newWavelengthSelected(int index)
     dialogOpen = false;
 }
 
-bool LumetraView::confirmWavelengthChange(int index)
+// The dialogs run their own event loop, in which the port may close and the whole panel be deleted
+// (the main window removes it). So the dialog lives on the heap under a guard, and the view checks that
+// it still exists before it touches itself again.
+LumetraView::WavelengthAnswer LumetraView::confirmWavelengthChange(int index)
 {
-    Dialog dialog(this);
-    dialog.setObjectName(QStringLiteral("wavelengthDialog"));
-    dialog.setWindowTitle(tr("Wavelength selector"));
-    auto *header = makeLabel(tr("** Warning **"), "label-header", &dialog);
+    QPointer<LumetraView> alive(this);
+    QPointer<Dialog> dialog = new Dialog(this);
+    dialog->setObjectName(QStringLiteral("wavelengthDialog"));
+    dialog->setWindowTitle(tr("Wavelength selector"));
+    auto *header = makeLabel(tr("** Warning **"), "label-header", dialog);
     header->setAlignment(Qt::AlignCenter);
-    auto *text = makeLabel(tr("The AOM will be disabled, click OK to continue."), "label", &dialog);
+    auto *text = makeLabel(tr("The AOM will be disabled, click OK to continue."), "label", dialog);
     text->setAlignment(Qt::AlignCenter);
-    auto *okButton = new Button(tr("OK"), &dialog);
+    auto *okButton = new Button(tr("OK"), dialog);
     okButton->setObjectName(QStringLiteral("okButton"));
-    auto *cancelButton = new Button(tr("Cancel"), &dialog);
+    auto *cancelButton = new Button(tr("Cancel"), dialog);
     cancelButton->setObjectName(QStringLiteral("cancelButton"));
     for (Button *button : {okButton, cancelButton}) {
         button->setSize(Button::Small);
         button->setColor(Button::DarkGrey);
     }
-    connect(okButton, &QAbstractButton::clicked, &dialog, &QDialog::accept);
-    connect(cancelButton, &QAbstractButton::clicked, &dialog, &QDialog::reject);
+    connect(okButton, &QAbstractButton::clicked, dialog, &QDialog::accept);
+    connect(cancelButton, &QAbstractButton::clicked, dialog, &QDialog::reject);
     auto *buttons = new QHBoxLayout();
     buttons->addStretch();
     buttons->addWidget(okButton);
     buttons->addWidget(cancelButton);
     buttons->addStretch();
-    auto *layout = new QVBoxLayout(&dialog);
+    auto *layout = new QVBoxLayout(dialog);
     layout->setContentsMargins(25, 25, 25, 25);
     layout->setSpacing(15);
     layout->addWidget(header);
     layout->addWidget(text);
     layout->addLayout(buttons);
 
-    if (dialog.exec() != QDialog::Accepted) {
+    const int result = dialog->exec();
+    if (!alive) {
+        return WavelengthAnswer::ViewGone;
+    }
+    if (!dialog || result != QDialog::Accepted) {
         qCDebug(lcView) << "wavelength change to" << index << "cancelled";
-        return false;
+        delete dialog;
+        return WavelengthAnswer::Cancelled;
     }
     emit wavelengthSelectorComboChanged(index);
+    if (!alive) {
+        return WavelengthAnswer::ViewGone;
+    }
+    if (!dialog) {
+        return WavelengthAnswer::Accepted;
+    }
     header->setText(tr("** Attention **"));
     text->setText(tr("Open the %1 shutter and close the %2 shutter.\nClick OK to continue.")
                       .arg(harmonicName(index), harmonicName(previousWavelengthIndex)));
     cancelButton->hide();
-    dialog.exec();
-    return true;
+    dialog->exec();
+    if (!alive) {
+        return WavelengthAnswer::ViewGone;
+    }
+    delete dialog;
+    return WavelengthAnswer::Accepted;
 }
 
 // ---------------------------------------------------------------------------------------------------------

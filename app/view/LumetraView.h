@@ -284,7 +284,13 @@ private:
     void setAomEnergy(int wavelength, double value);
     void setTemperatureRowVisible(int row, bool visible);
     void setTemperatureText(int row, const QString &text);
-    bool confirmWavelengthChange(int index);
+    enum class WavelengthAnswer
+    {
+        Cancelled,
+        Accepted,
+        ViewGone
+    };
+    WavelengthAnswer confirmWavelengthChange(int index);
 
     // Status strip.
     QWidget *statusStrip = nullptr;

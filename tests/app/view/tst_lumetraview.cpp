@@ -563,6 +563,24 @@ private slots:
                  QString("Open the Green shutter and close the UV shutter.\nClick OK to continue."));
     }
 
+    // The port can close while the operator reads the warning; the panel then goes away under it.
+    void panelDeletedWhileWarningOpen()
+    {
+        QPointer<LumetraView> view = new LumetraView;
+        view->show();
+        QSignalSpy spy(view.data(), &LumetraView::wavelengthSelectorComboChanged);
+        bool dialogSeen = false;
+        onNextDialog([&](QDialog *dialog) {
+            dialogSeen = dialog->objectName() == "wavelengthDialog";
+            view->deleteLater();
+        });
+        view->findChild<ComboBox *>("wavelengthSelectorCombo")->checkCurrentIndex(1);
+        QVERIFY(dialogSeen);
+        QTRY_VERIFY(view.isNull());
+        QCOMPARE(spy.count(), 0);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
     void dynamicSwitchingSendsAtOnce()
     {
         LumetraView view;
