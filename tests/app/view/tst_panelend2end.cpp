@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -300,6 +301,23 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(widget->isEnabled(), 15000);
         QCOMPARE(view(), panel);
         QCOMPARE(textOf(panel, "serialNumberInfo"), QString("LQZ10-2611-0042"));
+    }
+
+    // An unplugged adapter closes the port: the panel goes, and opening the port again brings a fresh one.
+    void hangUpRemovesPanelAndReopeningRestoresIt()
+    {
+        connectTo({"--module", "0x8d", "--system", "Lumetra-3"});
+        QPointer<LumetraView> first = view();
+        laser->control("hangup 1");
+        QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), 10000);
+        QVERIFY(!window->findChild<LumetraController *>());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(laser->port), 10000);
+        emit window->sigOpenCommunication(laser->port);
+        QTRY_VERIFY_WITH_TIMEOUT(view() != nullptr, connectTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(textOf(view(), "serialNumberInfo"), QString("LQZ10-2611-0042"),
+                                  connectTimeoutMs);
+        QTRY_VERIFY_WITH_TIMEOUT(view()->parentWidget()->isEnabled(), connectTimeoutMs);
+        QCOMPARE(window->findChildren<LumetraView *>().size(), 1);
     }
 };
 
