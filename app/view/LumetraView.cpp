@@ -108,7 +108,15 @@ LumetraView::LumetraView(QWidget *parent) : MainView(parent)
     newOperationMode(0);
 }
 
-LumetraView::~LumetraView() = default;
+LumetraView::~LumetraView()
+{
+    // The widget base deletes the children only after this destructor has run, and a number field that
+    // loses the focus then still reports its value. Nothing they send may reach this half-destroyed panel.
+    const auto children = findChildren<QObject *>();
+    for (QObject *child : children) {
+        disconnect(child, nullptr, this, nullptr);
+    }
+}
 
 bool LumetraView::isDialogOpen() const
 {
@@ -340,8 +348,10 @@ QWidget *LumetraView::buildControlPage()
     selector->addWidget(wavelengthSelectorCombo);
     selector->addStretch();
     layout->addWidget(wavelengthSelectorGroup);
+    // Queued: the confirmation runs its own event loop, which must not start while the combo box is still
+    // inside its own signal (the panel, combo box included, may be deleted before the loop returns).
     connect(wavelengthSelectorCombo, &ComboBox::currentIndexChanged, this,
-            &LumetraView::newWavelengthSelected);
+            &LumetraView::newWavelengthSelected, Qt::QueuedConnection);
 
     auto *energies = new QGridLayout();
     energies->setColumnStretch(2, 1);

@@ -79,14 +79,16 @@ private:
     // Runs `handler` on the next modal dialog once it is shown.
     static void onNextDialog(std::function<void(QDialog *)> handler)
     {
-        QTimer::singleShot(0, [handler]() {
-            auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-            if (!dialog) {
-                qWarning("no modal dialog");
-                return;
+        auto *poll = new QTimer;
+        poll->setInterval(5);
+        QObject::connect(poll, &QTimer::timeout, [poll, handler]() {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+                poll->stop();
+                poll->deleteLater();
+                handler(dialog);
             }
-            handler(dialog);
         });
+        poll->start();
     }
     static QStringList labelTexts(QWidget *widget)
     {
@@ -516,11 +518,11 @@ private slots:
             click(dialog, "cancelButton");
         });
         selector->checkCurrentIndex(2);
+        QTRY_VERIFY(!texts.isEmpty() && !view.isDialogOpen());
         QCOMPARE(texts, QStringList({"** Warning **", "The AOM will be disabled, click OK to continue."}));
         QVERIFY(warningSuppressed);
         QCOMPARE(spy.count(), 0);
         QCOMPARE(selector->currentIndex(), 1);
-        QVERIFY(!view.isDialogOpen());
     }
 
     void confirmedWavelengthChangeAsksForShutters()
@@ -542,6 +544,7 @@ private slots:
             click(dialog, "okButton");
         });
         selector->checkCurrentIndex(2);
+        QTRY_VERIFY(!second.isEmpty() && !view.isDialogOpen());
         QCOMPARE(sentBeforeSecond, 1);
         QCOMPARE(second,
                  QStringList({"** Attention **",
@@ -558,7 +561,9 @@ private slots:
             });
             click(dialog, "okButton");
         });
+        second.clear();
         selector->checkCurrentIndex(1);
+        QTRY_VERIFY(!second.isEmpty() && !view.isDialogOpen());
         QCOMPARE(second.value(1),
                  QString("Open the Green shutter and close the UV shutter.\nClick OK to continue."));
     }
@@ -575,8 +580,8 @@ private slots:
             view->deleteLater();
         });
         view->findChild<ComboBox *>("wavelengthSelectorCombo")->checkCurrentIndex(1);
-        QVERIFY(dialogSeen);
         QTRY_VERIFY(view.isNull());
+        QVERIFY(dialogSeen);
         QCOMPARE(spy.count(), 0);
         QVERIFY(!QApplication::activeModalWidget());
     }
@@ -590,7 +595,7 @@ private slots:
         QVERIFY(child<QRadioButton>(view, "dynamicEnableButton")->isChecked());
         QSignalSpy spy(&view, &LumetraView::wavelengthSelectorComboChanged);
         child<ComboBox>(view, "wavelengthSelectorCombo")->checkCurrentIndex(3);
-        QCOMPARE(spy.count(), 1);
+        QTRY_COMPARE(spy.count(), 1);
         QCOMPARE(spy.at(0).at(0).toInt(), 3);
         QVERIFY(!QApplication::activeModalWidget());
 

@@ -251,16 +251,18 @@ private slots:
         const int output = selector->currentIndex() == 1 ? 2 : 1;
         const QString command = QStringLiteral("ls_wavelength=%1\\n").arg(output);
         int dialogs = 0;
-        std::function<void()> confirm = [&confirm, &dialogs]() {
+        QTimer confirm;
+        confirm.setInterval(5);
+        connect(&confirm, &QTimer::timeout, [&dialogs]() {
             if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
                 ++dialogs;
                 dialog->accept();
-                QTimer::singleShot(0, confirm);
             }
-        };
-        QTimer::singleShot(0, confirm);
+        });
+        confirm.start();
         selector->checkCurrentIndex(output);
-        QCOMPARE(dialogs, 2);
+        QTRY_COMPARE_WITH_TIMEOUT(dialogs, 2, 5000);
+        confirm.stop();
         QTRY_VERIFY_WITH_TIMEOUT(laser->received(command), 5000);
         QCOMPARE(laser->receivedCount(command), 1);
 
