@@ -1,4 +1,5 @@
 #include "dialkit/RangedScaleSlider.h"
+#include "dialkit/LinearScale.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -117,31 +118,10 @@ void RangedScaleSlider::setFixedStop(bool enable, double value)
 
 void RangedScaleSlider::calculateLabelValues()
 {
-    unsigned n = unsigned(qMax(0, width() - handleSize)) / 100u;
-    if (n == 0)
-        n = 1;
-    const double minimum = m_startMin;
-    const double maximum = m_stopMax;
-    const double rawStep = (maximum - minimum) / n;
-    if (!(rawStep > 0) || !std::isfinite(rawStep)) {
-        m_scaleStart = minimum;
-        m_scaleEnd = minimum + 1;
-        m_intervalCount = n;
-        return;
-    }
-    const double magnitude = std::pow(10.0, std::floor(std::log10(rawStep)));
-    double step = magnitude;
-    if (rawStep > 5 * magnitude)
-        step = 5 * magnitude;
-    else if (rawStep > 2.5 * magnitude)
-        step = 2.5 * magnitude;
-    else if (rawStep > 2 * magnitude)
-        step = 2 * magnitude;
-    const double upper = std::ceil(maximum / step);
-    const double lower = std::floor(minimum / step);
-    m_scaleEnd = upper * step;
-    m_scaleStart = lower * step;
-    m_intervalCount = qMax(n, unsigned(qMax(0.0, std::round(upper - lower))));
+    const LinearScale scale = LinearScale::fit(m_startMin, m_stopMax, width() - handleSize);
+    m_scaleStart = scale.start;
+    m_scaleEnd = scale.end;
+    m_intervalCount = scale.intervals;
 }
 
 double RangedScaleSlider::xForValue(double value) const

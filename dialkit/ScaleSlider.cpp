@@ -1,4 +1,5 @@
 #include "dialkit/ScaleSlider.h"
+#include "dialkit/LinearScale.h"
 
 #include "dialkit/Dialkit.h"
 
@@ -144,31 +145,10 @@ void ScaleSlider::calculateLabelValues()
         m_scaleEnd = m_stepList.last();
         return;
     }
-    // One interval per 100 px; a widget not yet laid out may be narrower than the minimum width.
-    unsigned n = unsigned(qMax(0, width() - 50)) / 100u;
-    if (n == 0)
-        n = 1;
-    const double rawStep = (m_maxValue - m_minValue) / n;
-    if (!(rawStep > 0) || !std::isfinite(rawStep)) {
-        // An empty range still gets a drawable scale.
-        m_scaleStart = m_minValue;
-        m_scaleEnd = m_minValue + 1;
-        m_intervalCount = n;
-        return;
-    }
-    const double magnitude = std::pow(10.0, std::floor(std::log10(rawStep)));
-    double step = magnitude;
-    if (rawStep > 5 * magnitude)
-        step = 5 * magnitude;
-    else if (rawStep > 2.5 * magnitude)
-        step = 2.5 * magnitude;
-    else if (rawStep > 2 * magnitude)
-        step = 2 * magnitude;
-    const double upper = std::ceil(m_maxValue / step);
-    const double lower = std::floor(m_minValue / step);
-    m_scaleEnd = upper * step;
-    m_scaleStart = lower * step;
-    m_intervalCount = qMax(n, unsigned(qMax(0.0, std::round(upper - lower))));
+    const LinearScale scale = LinearScale::fit(m_minValue, m_maxValue, width() - 50);
+    m_scaleStart = scale.start;
+    m_scaleEnd = scale.end;
+    m_intervalCount = scale.intervals;
 }
 
 void ScaleSlider::updateHandle()
