@@ -17,13 +17,14 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 if [ -x "$build/sim/lumetra-sim" ]; then
-    "$build/sim/lumetra-sim" "$@" > "$build/lumetra-sim.out" 2>&1 &
+    # Fault injection while it runs: echo 'set humidity 61' > build/lumetra-sim.control
+    "$build/sim/lumetra-sim" --control "$build/lumetra-sim.control" "$@" > "$build/lumetra-sim.out" 2>&1 < /dev/null &
     sim_pid=$!
     for _ in $(seq 50); do
         [ -s "$build/lumetra-sim.out" ] && break
         sleep 0.1
     done
-    echo "Simulated laser on $(head -n 1 "$build/lumetra-sim.out")"
+    echo "Simulated laser on $(head -n 1 "$build/lumetra-sim.out") (control: $build/lumetra-sim.control)"
 fi
 
 "$build/app/LUMETRA-QZ"
