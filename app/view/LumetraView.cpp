@@ -3,6 +3,7 @@
 #include "app/view/LumetraFormat.h"
 #include "app/view/LumetraRuntimeTable.h"
 #include "app/view/LumetraSpotChangeDialog.h"
+#include "app/view/LumetraStatusStrip.h"
 #include "dialkit/Button.h"
 #include "dialkit/ComboBox.h"
 #include "dialkit/ComboSlider.h"
@@ -10,7 +11,6 @@
 #include "dialkit/ComboSliderUnit.h"
 #include "dialkit/Dialog.h"
 #include "dialkit/FlowLayout.h"
-#include "dialkit/Indicator.h"
 #include "dialkit/LineEdit.h"
 
 #include <QButtonGroup>
@@ -71,13 +71,6 @@ void LumetraView::Field::setVisible(bool visible) const
 {
     label->setVisible(visible);
     edit->setVisible(visible);
-}
-
-void LumetraView::AomReadout::setVisible(bool visible) const
-{
-    label->setVisible(visible);
-    percent->setVisible(visible);
-    energy->setVisible(visible);
 }
 
 LumetraView::LumetraView(QWidget *parent) : MainView(parent)
@@ -181,128 +174,10 @@ QWidget *LumetraView::makeGroup(const QString &title, QWidget *parent, QVBoxLayo
     return group;
 }
 
-Indicator *LumetraView::addStatusLamp(QGridLayout *grid, int row, const QString &text, QWidget *parent,
-                                      QLabel **labelOut)
-{
-    auto *lamp = new Indicator(parent);
-    lamp->setColor(Indicator::Grey);
-    auto *label = makeLabel(text, "panel-label", parent);
-    grid->addWidget(lamp, row, 0, Qt::AlignCenter);
-    grid->addWidget(label, row, 1);
-    if (labelOut) {
-        *labelOut = label;
-    }
-    return lamp;
-}
-
 void LumetraView::buildStatusStrip()
 {
-    statusStrip = new QWidget(this);
-    statusStrip->setObjectName(QStringLiteral("statusStrip"));
-    auto *strip = new QVBoxLayout(statusStrip);
-    strip->setContentsMargins(pageMargin, 10, pageMargin, 10);
-    strip->setSpacing(8);
-
-    auto *lamps = new QGridLayout();
-    lamps->setHorizontalSpacing(8);
-    lamps->setVerticalSpacing(0);
-    lamps->setColumnStretch(1, 1);
-    powerOnLamp = addStatusLamp(lamps, 0, tr("Power On"), statusStrip);
-    errorLamp = addStatusLamp(lamps, 1, tr("Error"), statusStrip);
-    warningLamp = addStatusLamp(lamps, 2, tr("Warning"), statusStrip);
-    deviceSetupLamp = addStatusLamp(lamps, 3, tr("Device Setup"), statusStrip);
-    ovenFaultLamp = addStatusLamp(lamps, 4, tr("Oven fault"), statusStrip, &ovenFaultLabel);
-    humidityFaultLamp = addStatusLamp(lamps, 5, tr("Humidity fault"), statusStrip, &humidityFaultLabel);
-    hgErrorLamp = addStatusLamp(lamps, 6, tr("SHG/THG fault"), statusStrip, &hgErrorLabel);
-    const QList<std::pair<Indicator *, const char *>> lampNames{
-        {powerOnLamp, "powerOnLamp"},     {errorLamp, "errorLamp"},
-        {warningLamp, "warningLamp"},     {deviceSetupLamp, "deviceSetupLamp"},
-        {ovenFaultLamp, "ovenFaultLamp"}, {humidityFaultLamp, "humidityFaultLamp"},
-        {hgErrorLamp, "hgErrorLamp"}};
-    for (const auto &lamp : lampNames) {
-        lamp.first->setObjectName(QLatin1String(lamp.second));
-    }
-    hgErrorMessage = makeLabel(QString(), "panel-text", statusStrip);
-    hgErrorMessage->setObjectName(QStringLiteral("hgErrorMessage"));
-    hgErrorMessage->setWordWrap(true);
-    lamps->addWidget(hgErrorMessage, 7, 1);
-    strip->addLayout(lamps);
-
-    auto *dynamic = new QGridLayout();
-    dynamic->setHorizontalSpacing(8);
-    dynamic->setVerticalSpacing(0);
-    dynamicWlsLamp = addStatusLamp(dynamic, 0, tr("Dynamic Wl. Switching"), statusStrip);
-    dynamicWlsLamp->setObjectName(QStringLiteral("dynamicWlsLamp"));
-    dynamic->setColumnStretch(1, 1);
-    const QStringList aomNames{tr("IR AOM"), tr("Green AOM"), tr("UV AOM"), tr("DUV AOM")};
-    auto *aomGrid = new QGridLayout();
-    aomGrid->setContentsMargins(28, 0, 0, 0);
-    aomGrid->setHorizontalSpacing(10);
-    aomGrid->setVerticalSpacing(0);
-    for (int i = 0; i < aomNames.size(); ++i) {
-        AomReadout aom;
-        aom.label = makeLabel(aomNames.at(i), "panel-text", statusStrip);
-        aom.percent = makeLabel(QStringLiteral("??%"), "panel-text", statusStrip);
-        aom.percent->setObjectName(QStringLiteral("aomPercent%1").arg(i));
-        aom.percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        aom.energy = makeLabel(QStringLiteral("???"), "panel-text", statusStrip);
-        aom.energy->setObjectName(QStringLiteral("aomEnergy%1").arg(i));
-        aom.energy->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        aomGrid->addWidget(aom.label, i, 0);
-        aomGrid->addWidget(aom.percent, i, 1);
-        aomGrid->addWidget(aom.energy, i, 2);
-        aomReadouts.append(aom);
-    }
-    aomGrid->setColumnStretch(3, 1);
-    strip->addLayout(dynamic);
-    strip->addLayout(aomGrid);
-
-    wavelengthRow = new QWidget(statusStrip);
-    wavelengthRow->setObjectName(QStringLiteral("wavelengthRow"));
-    auto *wavelength = new QHBoxLayout(wavelengthRow);
-    wavelength->setContentsMargins(0, 0, 0, 0);
-    wavelength->addWidget(makeLabel(tr("Wavelength:"), "panel-label", wavelengthRow));
-    wavelengthCombo = new ComboBox(wavelengthRow);
-    wavelengthCombo->setObjectName(QStringLiteral("wavelengthCombo"));
-    wavelengthCombo->setProperty("type", "panel-label");
-    wavelengthCombo->addItems({tr("1030 nm"), tr("515 nm"), tr("343 nm")});
-    wavelength->addWidget(wavelengthCombo);
-    wavelength->addStretch();
-    strip->addWidget(wavelengthRow);
-    connect(wavelengthCombo, &ComboBox::currentIndexChanged, this, &LumetraView::wavelengthChanged);
-
-    systemInfoGroup = new QWidget(statusStrip);
-    systemInfoGroup->setObjectName(QStringLiteral("systemInfoGroup"));
-    auto *info = new QGridLayout(systemInfoGroup);
-    info->setContentsMargins(0, 0, 0, 0);
-    info->setVerticalSpacing(0);
-    info->addWidget(makeLabel(tr("System info"), "panel-label", systemInfoGroup), 0, 0, 1, 2);
-    info->addWidget(makeLabel(tr("Serial number:"), "panel-text", systemInfoGroup), 1, 0);
-    serialNumberInfo = makeLabel(QStringLiteral("???"), "panel-text", systemInfoGroup);
-    serialNumberInfo->setObjectName(QStringLiteral("serialNumberInfo"));
-    info->addWidget(serialNumberInfo, 1, 1);
-    info->addWidget(makeLabel(tr("Firmware version:"), "panel-text", systemInfoGroup), 2, 0);
-    firmwareVersionInfo = makeLabel(QStringLiteral("???"), "panel-text", systemInfoGroup);
-    firmwareVersionInfo->setObjectName(QStringLiteral("firmwareVersionInfo"));
-    info->addWidget(firmwareVersionInfo, 2, 1);
-    info->setColumnStretch(1, 1);
-    strip->addWidget(systemInfoGroup);
-
-    auto *gate = new QGridLayout();
-    gate->setVerticalSpacing(0);
-    gate->addWidget(makeLabel(tr("Digital Gate Logic"), "panel-label", statusStrip), 0, 0, 1, 2);
-    gate->addWidget(makeLabel(tr("0V:"), "panel-text", statusStrip), 1, 0);
-    gateLowText = makeLabel(tr("AOM Open"), "panel-text", statusStrip);
-    gateLowText->setObjectName(QStringLiteral("gateLowText"));
-    gate->addWidget(gateLowText, 1, 1);
-    gate->addWidget(makeLabel(tr("3.3V:"), "panel-text", statusStrip), 2, 0);
-    gateHighText = makeLabel(tr("AOM Closed"), "panel-text", statusStrip);
-    gateHighText->setObjectName(QStringLiteral("gateHighText"));
-    gate->addWidget(gateHighText, 2, 1);
-    gate->setColumnStretch(1, 1);
-    strip->addLayout(gate);
-    // On a tall screen the spare room goes below the strip, not between its rows.
-    strip->addStretch(1);
+    statusStrip = new LumetraStatusStrip(this);
+    connect(statusStrip, &LumetraStatusStrip::wavelengthChanged, this, &LumetraView::wavelengthChanged);
 
     // The strip sits in the frame's right panel, outside the page stack, so it stays in view on every page.
     QWidget *spare = sparePanel();
@@ -725,28 +600,17 @@ void LumetraView::setWavelengthSelectorComboVisibility(bool visible)
 
 void LumetraView::setWavelengthSelector(int index)
 {
-    wavelengthCombo->setCurrentIndex(index);
+    statusStrip->setWavelength(index);
 }
 
 void LumetraView::setWavelengthSelectorEnabled(bool enabled)
 {
-    wavelengthSelectorAllowed = enabled;
-    updateWavelengthCombo();
+    statusStrip->setWavelengthAllowed(enabled);
 }
 
 void LumetraView::enableWavelengths(bool enable_343, bool enable_515, bool enable_1030)
 {
-    wavelengthCombo->setItemVisibility(0, enable_1030);
-    wavelengthCombo->setItemVisibility(1, enable_515);
-    wavelengthCombo->setItemVisibility(2, enable_343);
-    shownWavelengths = int(enable_343) + int(enable_515) + int(enable_1030);
-    updateWavelengthCombo();
-}
-
-void LumetraView::updateWavelengthCombo()
-{
-    wavelengthRow->setVisible(shownWavelengths >= 1);
-    wavelengthCombo->setEnabled(shownWavelengths >= 2 && wavelengthSelectorAllowed);
+    statusStrip->enableWavelengths(enable_343, enable_515, enable_1030);
 }
 
 void LumetraView::newWavelengthSelected(int index)
@@ -1075,7 +939,7 @@ void LumetraView::setDivisionRange(double min, double max)
 
 void LumetraView::setSystemInfoView(bool view)
 {
-    systemInfoGroup->setVisible(view);
+    statusStrip->setSystemInfoVisible(view);
     systemInfoCheck->setChecked(view);
 }
 
@@ -1084,61 +948,57 @@ void LumetraView::setSystemInfoView(bool view)
 
 void LumetraView::setPowerOnIndicator(bool on)
 {
-    powerOnLamp->setColor(on ? Indicator::Green : Indicator::Grey);
+    statusStrip->setLamp(LumetraStatusStrip::PowerOn, on);
 }
 
 void LumetraView::setErrorIndicator(bool on)
 {
-    errorLamp->setColor(on ? Indicator::Red : Indicator::Grey);
+    statusStrip->setLamp(LumetraStatusStrip::Error, on);
 }
 
 void LumetraView::setOvenFaultIndicator(bool on)
 {
-    ovenFaultLamp->setColor(on ? Indicator::Red : Indicator::Grey);
+    statusStrip->setLamp(LumetraStatusStrip::OvenFault, on);
 }
 
 void LumetraView::setHumidityFaultIndicator(bool on)
 {
-    humidityFaultLamp->setColor(on ? Indicator::Red : Indicator::Grey);
+    statusStrip->setLamp(LumetraStatusStrip::HumidityFault, on);
 }
 
 void LumetraView::setErrorcodeHGIndicator(bool on)
 {
-    hgErrorLamp->setColor(on ? Indicator::Red : Indicator::Grey);
+    statusStrip->setLamp(LumetraStatusStrip::HGError, on);
 }
 
 void LumetraView::setWarningIndicator(bool on)
 {
-    warningLamp->setColor(on ? Indicator::Orange : Indicator::Grey);
+    statusStrip->setLamp(LumetraStatusStrip::Warning, on);
 }
 
 void LumetraView::setDeviceSetupIndicator(bool on)
 {
-    deviceSetupLamp->setColor(on ? Indicator::Orange : Indicator::Grey);
+    statusStrip->setLamp(LumetraStatusStrip::DeviceSetup, on);
 }
 
 void LumetraView::setOvenFaultIndicatorVisibility(bool visible)
 {
-    ovenFaultLamp->setVisible(visible);
-    ovenFaultLabel->setVisible(visible);
+    statusStrip->setLampVisible(LumetraStatusStrip::OvenFault, visible);
 }
 
 void LumetraView::setHumidityFaultIndicatorVisibility(bool visible)
 {
-    humidityFaultLamp->setVisible(visible);
-    humidityFaultLabel->setVisible(visible);
+    statusStrip->setLampVisible(LumetraStatusStrip::HumidityFault, visible);
 }
 
 void LumetraView::setErrorcodeHGIndicatorVisible(bool visible)
 {
-    hgErrorLamp->setVisible(visible);
-    hgErrorLabel->setVisible(visible);
-    hgErrorMessage->setVisible(visible);
+    statusStrip->setLampVisible(LumetraStatusStrip::HGError, visible);
 }
 
 void LumetraView::setErrorcodeHGMessage(QString message)
 {
-    hgErrorMessage->setText(message);
+    statusStrip->setHGErrorMessage(message);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -1386,14 +1246,11 @@ void LumetraView::newDigitalGateSelected(QAbstractButton *button)
 void LumetraView::updateDigitalGateTexts()
 {
     if (gateFirstButton->isChecked()) {
-        gateLowText->setText(tr("AOM Open"));
-        gateHighText->setText(tr("AOM Closed"));
+        statusStrip->setDigitalGate(LumetraStatusStrip::GateOpenAtLow);
     } else if (gateSecondButton->isChecked()) {
-        gateLowText->setText(tr("AOM Closed"));
-        gateHighText->setText(tr("AOM Open"));
+        statusStrip->setDigitalGate(LumetraStatusStrip::GateClosedAtLow);
     } else {
-        gateLowText->setText(QStringLiteral("    "));
-        gateHighText->setText(QStringLiteral("    "));
+        statusStrip->setDigitalGate(LumetraStatusStrip::GateUnknown);
     }
 }
 
@@ -1401,11 +1258,11 @@ void LumetraView::setDynamicWavelengthFeature(int index)
 {
     if (index == 0) {
         dynamicDisableButton->setChecked(true);
-        dynamicWlsLamp->setColor(Indicator::Grey);
+        statusStrip->setDynamicSwitching(false);
         dynamicWavelengthSwitching = false;
     } else if (index == 1) {
         dynamicEnableButton->setChecked(true);
-        dynamicWlsLamp->setColor(Indicator::Green);
+        statusStrip->setDynamicSwitching(true);
         dynamicWavelengthSwitching = true;
     }
 }
@@ -1435,8 +1292,8 @@ void LumetraView::dynamicWLS_SaveButtonClicked()
 
 void LumetraView::setAomEnergy(int wavelength, double value)
 {
-    aomReadouts[wavelength].energy_uJ = value;
-    aomReadouts.at(wavelength).energy->setText(LumetraFormat::number(value, 2, tr("µJ"), false));
+    aomEnergy_uJ[wavelength] = value;
+    statusStrip->setAomEnergy(wavelength, value);
 }
 
 void LumetraView::setDynamicWLS_IR_uJ(double value)
@@ -1461,42 +1318,42 @@ void LumetraView::setDynamicWLS_DUV_uJ(double value)
 
 void LumetraView::setDynamicWLS_IR_Percent(double value)
 {
-    aomReadouts.at(0).percent->setText(LumetraFormat::aomPercent(value));
+    statusStrip->setAomPercent(0, value);
 }
 
 void LumetraView::setDynamicWLS_Green_Percent(double value)
 {
-    aomReadouts.at(1).percent->setText(LumetraFormat::aomPercent(value));
+    statusStrip->setAomPercent(1, value);
 }
 
 void LumetraView::setDynamicWLS_UV_Percent(double value)
 {
-    aomReadouts.at(2).percent->setText(LumetraFormat::aomPercent(value));
+    statusStrip->setAomPercent(2, value);
 }
 
 void LumetraView::setDynamicWLS_DUV_Percent(double value)
 {
-    aomReadouts.at(3).percent->setText(LumetraFormat::aomPercent(value));
+    statusStrip->setAomPercent(3, value);
 }
 
 void LumetraView::setDynamicWLS_IR_Visibility(bool visible)
 {
-    aomReadouts.at(0).setVisible(visible);
+    statusStrip->setAomVisible(0, visible);
 }
 
 void LumetraView::setDynamicWLS_Green_Visibility(bool visible)
 {
-    aomReadouts.at(1).setVisible(visible);
+    statusStrip->setAomVisible(1, visible);
 }
 
 void LumetraView::setDynamicWLS_UV_Visibility(bool visible)
 {
-    aomReadouts.at(2).setVisible(visible);
+    statusStrip->setAomVisible(2, visible);
 }
 
 void LumetraView::setDynamicWLS_DUV_Visibility(bool visible)
 {
-    aomReadouts.at(3).setVisible(visible);
+    statusStrip->setAomVisible(3, visible);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -1682,13 +1539,13 @@ void LumetraView::setHGModuleRuntime(QString text)
 void LumetraView::setFirmwareVersion(QString text)
 {
     firmwareField.edit->setText(text);
-    firmwareVersionInfo->setText(text);
+    statusStrip->setFirmwareVersion(text);
 }
 
 void LumetraView::setSerialNumber(QString text)
 {
     serialNumberField.edit->setText(text);
-    serialNumberInfo->setText(text);
+    statusStrip->setSerialNumber(text);
 }
 
 void LumetraView::setDeviceOnHours(QString hours)

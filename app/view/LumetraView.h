@@ -18,9 +18,9 @@ class ComboBox;
 class ComboSlider;
 class ComboSliderUnit;
 class Dialog;
-class Indicator;
 class LineEdit;
 class LumetraSpotChangeDialog;
+class LumetraStatusStrip;
 
 // The laser's control panel: a status strip that stays in view, the "Control" page and the settings pages.
 // The controller drives it through the set... slots (one per controller signal, so the slot list is long by
@@ -251,16 +251,6 @@ private:
         LineEdit *edit = nullptr;
         void setVisible(bool visible) const;
     };
-    // One AOM read-out of the status strip.
-    struct AomReadout
-    {
-        QLabel *label = nullptr;
-        QLabel *percent = nullptr;
-        QLabel *energy = nullptr;
-        double energy_uJ = 0.0;
-        void setVisible(bool visible) const;
-    };
-
     void buildStatusStrip();
     QWidget *buildControlPage();
     QWidget *buildViewPage();
@@ -273,11 +263,8 @@ private:
     Readout addReadout(QGridLayout *grid, const QString &text, QWidget *parent);
     Field addField(QGridLayout *grid, const QString &text, QWidget *parent);
     QWidget *makeGroup(const QString &title, QWidget *parent, QVBoxLayout **layout);
-    Indicator *addStatusLamp(QGridLayout *grid, int row, const QString &text, QWidget *parent,
-                             QLabel **labelOut = nullptr);
 
     void applyEnergySetpoint();
-    void updateWavelengthCombo();
     void updateDigitalGateTexts();
     void updateDeviceTimes();
     void updateCrystalRuntimeText();
@@ -292,28 +279,7 @@ private:
     };
     WavelengthAnswer confirmWavelengthChange(int index);
 
-    // Status strip.
-    QWidget *statusStrip = nullptr;
-    Indicator *powerOnLamp = nullptr;
-    Indicator *errorLamp = nullptr;
-    Indicator *warningLamp = nullptr;
-    Indicator *deviceSetupLamp = nullptr;
-    Indicator *ovenFaultLamp = nullptr;
-    Indicator *humidityFaultLamp = nullptr;
-    Indicator *hgErrorLamp = nullptr;
-    QLabel *ovenFaultLabel = nullptr;
-    QLabel *humidityFaultLabel = nullptr;
-    QLabel *hgErrorLabel = nullptr;
-    QLabel *hgErrorMessage = nullptr;
-    Indicator *dynamicWlsLamp = nullptr;
-    QList<AomReadout> aomReadouts;
-    QWidget *wavelengthRow = nullptr;
-    ComboBox *wavelengthCombo = nullptr;
-    QWidget *systemInfoGroup = nullptr;
-    QLabel *serialNumberInfo = nullptr;
-    QLabel *firmwareVersionInfo = nullptr;
-    QLabel *gateLowText = nullptr;
-    QLabel *gateHighText = nullptr;
+    LumetraStatusStrip *statusStrip = nullptr;
 
     // "Control" page.
     ComboBox *operatingModeCombo = nullptr;
@@ -370,8 +336,7 @@ private:
     int previousWavelengthIndex = 0;
     bool dynamicWavelengthSwitching = false;
     bool dialogOpen = false;
-    bool wavelengthSelectorAllowed = true;
-    int shownWavelengths = 3;
+    double aomEnergy_uJ[4] = {0.0, 0.0, 0.0, 0.0};
     QPointer<Dialog> hgWarningDialog;
 
     int currentCrystalSpot = 0;

@@ -1,0 +1,268 @@
+#include "app/view/LumetraStatusStrip.h"
+
+#include "app/view/LumetraFormat.h"
+#include "dialkit/ComboBox.h"
+#include "dialkit/Indicator.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLoggingCategory>
+#include <QVBoxLayout>
+#include <QVariant>
+
+Q_LOGGING_CATEGORY(lcStatusStrip, "lumetra.view.statusstrip")
+
+namespace {
+struct LampRow
+{
+    const char *text;
+    const char *objectName;
+    Indicator::Color onColor;
+};
+
+// The status lamps, top to bottom, with the colour each shows when on (grey when off).
+const LampRow lampTable[LumetraStatusStrip::LampCount] = {
+    {QT_TRANSLATE_NOOP("LumetraStatusStrip", "Power On"), "powerOnLamp", Indicator::Green},
+    {QT_TRANSLATE_NOOP("LumetraStatusStrip", "Error"), "errorLamp", Indicator::Red},
+    {QT_TRANSLATE_NOOP("LumetraStatusStrip", "Warning"), "warningLamp", Indicator::Orange},
+    {QT_TRANSLATE_NOOP("LumetraStatusStrip", "Device Setup"), "deviceSetupLamp", Indicator::Orange},
+    {QT_TRANSLATE_NOOP("LumetraStatusStrip", "Oven fault"), "ovenFaultLamp", Indicator::Red},
+    {QT_TRANSLATE_NOOP("LumetraStatusStrip", "Humidity fault"), "humidityFaultLamp", Indicator::Red},
+    {QT_TRANSLATE_NOOP("LumetraStatusStrip", "SHG/THG fault"), "hgErrorLamp", Indicator::Red},
+};
+
+constexpr int stripMargin = 25;
+} // namespace
+
+LumetraStatusStrip::LumetraStatusStrip(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("statusStrip"));
+    auto *strip = new QVBoxLayout(this);
+    strip->setContentsMargins(stripMargin, 10, stripMargin, 10);
+    strip->setSpacing(8);
+
+    auto *lampGrid = new QGridLayout();
+    lampGrid->setHorizontalSpacing(8);
+    lampGrid->setVerticalSpacing(0);
+    lampGrid->setColumnStretch(1, 1);
+    for (int i = 0; i < LampCount; ++i) {
+        lamps[i] = addLamp(lampGrid, i, tr(lampTable[i].text), &lampLabels[i]);
+        lamps[i]->setObjectName(QLatin1String(lampTable[i].objectName));
+    }
+    hgErrorMessage = makeLabel(QString(), "panel-text", this);
+    hgErrorMessage->setObjectName(QStringLiteral("hgErrorMessage"));
+    hgErrorMessage->setWordWrap(true);
+    lampGrid->addWidget(hgErrorMessage, LampCount, 1);
+    strip->addLayout(lampGrid);
+
+    auto *dynamic = new QGridLayout();
+    dynamic->setHorizontalSpacing(8);
+    dynamic->setVerticalSpacing(0);
+    dynamicWlsLamp = addLamp(dynamic, 0, tr("Dynamic Wl. Switching"), nullptr);
+    dynamicWlsLamp->setObjectName(QStringLiteral("dynamicWlsLamp"));
+    dynamic->setColumnStretch(1, 1);
+    strip->addLayout(dynamic);
+    const QStringList aomNames{tr("IR AOM"), tr("Green AOM"), tr("UV AOM"), tr("DUV AOM")};
+    auto *aomGrid = new QGridLayout();
+    aomGrid->setContentsMargins(28, 0, 0, 0);
+    aomGrid->setHorizontalSpacing(10);
+    aomGrid->setVerticalSpacing(0);
+    for (int i = 0; i < aomNames.size(); ++i) {
+        AomReadout aom;
+        aom.label = makeLabel(aomNames.at(i), "panel-text", this);
+        aom.percent = makeLabel(QStringLiteral("??%"), "panel-text", this);
+        aom.percent->setObjectName(QStringLiteral("aomPercent%1").arg(i));
+        aom.percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        aom.energy = makeLabel(QStringLiteral("???"), "panel-text", this);
+        aom.energy->setObjectName(QStringLiteral("aomEnergy%1").arg(i));
+        aom.energy->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        aomGrid->addWidget(aom.label, i, 0);
+        aomGrid->addWidget(aom.percent, i, 1);
+        aomGrid->addWidget(aom.energy, i, 2);
+        aomReadouts.append(aom);
+    }
+    aomGrid->setColumnStretch(3, 1);
+    strip->addLayout(aomGrid);
+
+    wavelengthRow = new QWidget(this);
+    wavelengthRow->setObjectName(QStringLiteral("wavelengthRow"));
+    auto *wavelength = new QHBoxLayout(wavelengthRow);
+    wavelength->setContentsMargins(0, 0, 0, 0);
+    wavelength->addWidget(makeLabel(tr("Wavelength:"), "panel-label", wavelengthRow));
+    wavelengthCombo = new ComboBox(wavelengthRow);
+    wavelengthCombo->setObjectName(QStringLiteral("wavelengthCombo"));
+    wavelengthCombo->setProperty("type", "panel-label");
+    wavelengthCombo->addItems({tr("1030 nm"), tr("515 nm"), tr("343 nm")});
+    wavelength->addWidget(wavelengthCombo);
+    wavelength->addStretch();
+    strip->addWidget(wavelengthRow);
+    connect(wavelengthCombo, &ComboBox::currentIndexChanged, this, &LumetraStatusStrip::wavelengthChanged);
+
+    systemInfoGroup = new QWidget(this);
+    systemInfoGroup->setObjectName(QStringLiteral("systemInfoGroup"));
+    auto *info = new QGridLayout(systemInfoGroup);
+    info->setContentsMargins(0, 0, 0, 0);
+    info->setVerticalSpacing(0);
+    info->addWidget(makeLabel(tr("System info"), "panel-label", systemInfoGroup), 0, 0, 1, 2);
+    info->addWidget(makeLabel(tr("Serial number:"), "panel-text", systemInfoGroup), 1, 0);
+    serialNumberInfo = makeLabel(QStringLiteral("???"), "panel-text", systemInfoGroup);
+    serialNumberInfo->setObjectName(QStringLiteral("serialNumberInfo"));
+    info->addWidget(serialNumberInfo, 1, 1);
+    info->addWidget(makeLabel(tr("Firmware version:"), "panel-text", systemInfoGroup), 2, 0);
+    firmwareVersionInfo = makeLabel(QStringLiteral("???"), "panel-text", systemInfoGroup);
+    firmwareVersionInfo->setObjectName(QStringLiteral("firmwareVersionInfo"));
+    info->addWidget(firmwareVersionInfo, 2, 1);
+    info->setColumnStretch(1, 1);
+    strip->addWidget(systemInfoGroup);
+
+    auto *gate = new QGridLayout();
+    gate->setVerticalSpacing(0);
+    gate->addWidget(makeLabel(tr("Digital Gate Logic"), "panel-label", this), 0, 0, 1, 2);
+    gate->addWidget(makeLabel(tr("0V:"), "panel-text", this), 1, 0);
+    gateLowText = makeLabel(tr("AOM Open"), "panel-text", this);
+    gateLowText->setObjectName(QStringLiteral("gateLowText"));
+    gate->addWidget(gateLowText, 1, 1);
+    gate->addWidget(makeLabel(tr("3.3V:"), "panel-text", this), 2, 0);
+    gateHighText = makeLabel(tr("AOM Closed"), "panel-text", this);
+    gateHighText->setObjectName(QStringLiteral("gateHighText"));
+    gate->addWidget(gateHighText, 2, 1);
+    gate->setColumnStretch(1, 1);
+    strip->addLayout(gate);
+    // On a tall screen the spare room goes below the strip, not between its rows.
+    strip->addStretch(1);
+}
+
+QLabel *LumetraStatusStrip::makeLabel(const QString &text, const char *type, QWidget *parent)
+{
+    auto *label = new QLabel(text, parent);
+    label->setProperty("type", type);
+    return label;
+}
+
+Indicator *LumetraStatusStrip::addLamp(QGridLayout *grid, int row, const QString &text, QLabel **labelOut)
+{
+    auto *lamp = new Indicator(this);
+    lamp->setColor(Indicator::Grey);
+    auto *label = makeLabel(text, "panel-label", this);
+    grid->addWidget(lamp, row, 0, Qt::AlignCenter);
+    grid->addWidget(label, row, 1);
+    if (labelOut) {
+        *labelOut = label;
+    }
+    return lamp;
+}
+
+void LumetraStatusStrip::setLamp(Lamp lamp, bool on)
+{
+    if (lamp < 0 || lamp >= LampCount) {
+        return;
+    }
+    lamps[lamp]->setColor(on ? lampTable[lamp].onColor : Indicator::Grey);
+}
+
+void LumetraStatusStrip::setLampVisible(Lamp lamp, bool visible)
+{
+    if (lamp < 0 || lamp >= LampCount) {
+        return;
+    }
+    lamps[lamp]->setVisible(visible);
+    lampLabels[lamp]->setVisible(visible);
+    if (lamp == HGError) {
+        hgErrorMessage->setVisible(visible);
+    }
+}
+
+void LumetraStatusStrip::setHGErrorMessage(const QString &message)
+{
+    hgErrorMessage->setText(message);
+}
+
+void LumetraStatusStrip::setDynamicSwitching(bool on)
+{
+    dynamicWlsLamp->setColor(on ? Indicator::Green : Indicator::Grey);
+}
+
+void LumetraStatusStrip::setAomPercent(int wavelength, double percent)
+{
+    if (wavelength >= 0 && wavelength < aomReadouts.size()) {
+        aomReadouts.at(wavelength).percent->setText(LumetraFormat::aomPercent(percent));
+    }
+}
+
+void LumetraStatusStrip::setAomEnergy(int wavelength, double energy_uJ)
+{
+    if (wavelength >= 0 && wavelength < aomReadouts.size()) {
+        aomReadouts.at(wavelength).energy->setText(LumetraFormat::number(energy_uJ, 2, tr("µJ"), false));
+    }
+}
+
+void LumetraStatusStrip::setAomVisible(int wavelength, bool visible)
+{
+    if (wavelength >= 0 && wavelength < aomReadouts.size()) {
+        const AomReadout &aom = aomReadouts.at(wavelength);
+        aom.label->setVisible(visible);
+        aom.percent->setVisible(visible);
+        aom.energy->setVisible(visible);
+    }
+}
+
+void LumetraStatusStrip::setWavelength(int index)
+{
+    wavelengthCombo->setCurrentIndex(index);
+}
+
+void LumetraStatusStrip::setWavelengthAllowed(bool allowed)
+{
+    wavelengthAllowed = allowed;
+    updateWavelengthCombo();
+}
+
+void LumetraStatusStrip::enableWavelengths(bool enable_343, bool enable_515, bool enable_1030)
+{
+    wavelengthCombo->setItemVisibility(0, enable_1030);
+    wavelengthCombo->setItemVisibility(1, enable_515);
+    wavelengthCombo->setItemVisibility(2, enable_343);
+    shownWavelengths = int(enable_343) + int(enable_515) + int(enable_1030);
+    qCDebug(lcStatusStrip) << "wavelengths shown:" << shownWavelengths;
+    updateWavelengthCombo();
+}
+
+void LumetraStatusStrip::updateWavelengthCombo()
+{
+    wavelengthRow->setVisible(shownWavelengths >= 1);
+    wavelengthCombo->setEnabled(shownWavelengths >= 2 && wavelengthAllowed);
+}
+
+void LumetraStatusStrip::setSystemInfoVisible(bool visible)
+{
+    systemInfoGroup->setVisible(visible);
+}
+
+void LumetraStatusStrip::setSerialNumber(const QString &serial)
+{
+    serialNumberInfo->setText(serial);
+}
+
+void LumetraStatusStrip::setFirmwareVersion(const QString &version)
+{
+    firmwareVersionInfo->setText(version);
+}
+
+void LumetraStatusStrip::setDigitalGate(GateLogic logic)
+{
+    switch (logic) {
+    case GateOpenAtLow:
+        gateLowText->setText(tr("AOM Open"));
+        gateHighText->setText(tr("AOM Closed"));
+        break;
+    case GateClosedAtLow:
+        gateLowText->setText(tr("AOM Closed"));
+        gateHighText->setText(tr("AOM Open"));
+        break;
+    default:
+        gateLowText->setText(QStringLiteral("    "));
+        gateHighText->setText(QStringLiteral("    "));
+        break;
+    }
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QList>
+#include <QWidget>
+
+class ComboBox;
+class Indicator;
+class QGridLayout;
+class QLabel;
+
+// The rows of the control panel that stay in view whatever page is shown: the status lamps, the AOM
+// levels of dynamic wavelength switching, the output wavelength, the system info and the digital gate.
+class LumetraStatusStrip : public QWidget
+{
+    Q_OBJECT
+public:
+    enum Lamp
+    {
+        PowerOn,
+        Error,
+        Warning,
+        DeviceSetup,
+        OvenFault,
+        HumidityFault,
+        HGError,
+        LampCount
+    };
+    // The two ways the digital gate can be wired, and the state before the laser has said which.
+    enum GateLogic
+    {
+        GateOpenAtLow = 0,
+        GateClosedAtLow = 1,
+        GateUnknown = -1
+    };
+
+    explicit LumetraStatusStrip(QWidget *parent = nullptr);
+
+    void setLamp(Lamp lamp, bool on);
+    void setLampVisible(Lamp lamp, bool visible);
+    void setHGErrorMessage(const QString &message);
+    void setDynamicSwitching(bool on);
+    void setAomPercent(int wavelength, double percent);
+    void setAomEnergy(int wavelength, double energy_uJ);
+    void setAomVisible(int wavelength, bool visible);
+    void setWavelength(int index);
+    void setWavelengthAllowed(bool allowed);
+    void enableWavelengths(bool enable_343, bool enable_515, bool enable_1030);
+    void setSystemInfoVisible(bool visible);
+    void setSerialNumber(const QString &serial);
+    void setFirmwareVersion(const QString &version);
+    void setDigitalGate(GateLogic logic);
+
+signals:
+    void wavelengthChanged(int index);
+
+private:
+    struct AomReadout
+    {
+        QLabel *label = nullptr;
+        QLabel *percent = nullptr;
+        QLabel *energy = nullptr;
+    };
+
+    QLabel *makeLabel(const QString &text, const char *type, QWidget *parent);
+    Indicator *addLamp(QGridLayout *grid, int row, const QString &text, QLabel **labelOut);
+    void updateWavelengthCombo();
+
+    Indicator *lamps[LampCount] = {};
+    QLabel *lampLabels[LampCount] = {};
+    QLabel *hgErrorMessage = nullptr;
+    Indicator *dynamicWlsLamp = nullptr;
+    QList<AomReadout> aomReadouts;
+    QWidget *wavelengthRow = nullptr;
+    ComboBox *wavelengthCombo = nullptr;
+    QWidget *systemInfoGroup = nullptr;
+    QLabel *serialNumberInfo = nullptr;
+    QLabel *firmwareVersionInfo = nullptr;
+    QLabel *gateLowText = nullptr;
+    QLabel *gateHighText = nullptr;
+    bool wavelengthAllowed = true;
+    int shownWavelengths = 3;
+};
