@@ -202,6 +202,12 @@ QString LumetraController::textUpToNul(const QByteArray &bytes)
 void LumetraController::slotConnectedStatus(bool connected)
 {
     this->connected = connected;
+    if (!connected) {
+        // Readings of the lost connection must not be recomputed with the next connection's rate.
+        measuredIR_nJ = 0.0;
+        measuredSHG_mW = 0.0;
+        measuredTHG_mW = 0.0;
+    }
 }
 
 void LumetraController::slotMainLoop()
@@ -739,14 +745,29 @@ void LumetraController::slotDivisionFactorChanged(int factor)
 
 void LumetraController::updateOutputRate()
 {
-    outputRepRate = repRateMap.value(freqIndex, 0.0) / divisionFactor;
-    emit setOutputRepRate(outputRepRate);
+    setOutputRate(repRateMap.value(freqIndex, 0.0) / divisionFactor);
 }
 
 void LumetraController::slotOutputFrequencyChanged(double frequency)
 {
-    outputRepRate = frequency;
+    setOutputRate(frequency);
+}
+
+void LumetraController::setOutputRate(double rate)
+{
+    const bool changed = rate != outputRepRate;
+    outputRepRate = rate;
     emit setOutputRepRate(outputRepRate);
+    if (!changed)
+        return;
+    // The decoder reports a reading only when it changes: energies and powers derived from the rate
+    // are recomputed here, or the panel would keep showing them for a rate the laser no longer runs.
+    if (measuredIR_nJ > 0)
+        slotfMeasuredLaserPowerChanged(measuredIR_nJ);
+    if (measuredSHG_mW > 0)
+        slotSHGOutputPowerChanged(measuredSHG_mW);
+    if (measuredTHG_mW > 0)
+        slotTHGOutputPowerChanged(measuredTHG_mW);
 }
 
 void LumetraController::slotPowerSetting_nJ_Changed(double setpoint)
@@ -903,6 +924,7 @@ void LumetraController::slotHGOutputConfigChanged(quint8 outputConfig)
 
 void LumetraController::slotfMeasuredLaserPowerChanged(double measuredPower)
 {
+    measuredIR_nJ = measuredPower;
     if (measuredPower > 0) {
         const double energy_uJ = measuredPower / 1000.0;
         emit setPowerMeasuredIR_uJ(energy_uJ);
@@ -915,6 +937,7 @@ void LumetraController::slotfMeasuredLaserPowerChanged(double measuredPower)
 
 void LumetraController::slotSHGOutputPowerChanged(double measuredPower)
 {
+    measuredSHG_mW = measuredPower;
     if (measuredPower > 0) {
         emit setPowerMeasuredGreen_uJ(measuredPower / outputRepRate);
         emit setOutputPowerGreenMeasuredW(measuredPower / 1000.0);
@@ -926,6 +949,7 @@ void LumetraController::slotSHGOutputPowerChanged(double measuredPower)
 
 void LumetraController::slotTHGOutputPowerChanged(double measuredPower)
 {
+    measuredTHG_mW = measuredPower;
     if (measuredPower > 0) {
         emit setPowerMeasuredUV_uJ(measuredPower / outputRepRate);
         emit setOutputPowerUVMeasuredW(measuredPower / 1000.0);

@@ -444,6 +444,7 @@ private:
     void runModuleSequence(int module);
     void deriveStatus();
     void updateOutputRate();
+    void setOutputRate(double rate);
     void sendFrequencyIndexFor(const QMap<int, double> &map, double value);
     void queue(const QString &command) { emit sigAppendSettingsCommand(command); }
     void poll(const QString &command) { emit sigAddMonitorCommand(command); }
@@ -482,6 +483,10 @@ private:
     int freqIndex = 0;
     int divisionFactor = 0;
     double outputRepRate = 0.0;
+    // Last measured readings, kept to recompute what depends on the output rate.
+    double measuredIR_nJ = 0.0;
+    double measuredSHG_mW = 0.0;
+    double measuredTHG_mW = 0.0;
 
     quint8 statusByte = 0;
     SystemState systemState = SystemStateUnknown;

@@ -709,6 +709,25 @@ private slots:
         QCOMPARE(r.rec.last("setOutputPowerUVMeasuredW").toDouble(), 0.0);
     }
 
+    void derivedReadingsFollowTheOutputRate()
+    {
+        Rig r;
+        // The reading arrives first; the rate comes later and the reading itself does not change.
+        emit r.dec->sigfMeasuredLaserPowerChanged(12340.0);
+        emit r.dec->sigSHGOutputPowerChanged(350.0);
+        QCOMPARE(r.rec.last("setOutputPowerIRMeasuredW").toDouble(), 0.0);
+        emit r.dec->sigOutputFrequencyChanged(500.0);
+        QCOMPARE(r.rec.last("setOutputPowerIRMeasuredW").toDouble(), 12.34 * 500.0 / 1000.0);
+        QCOMPARE(r.rec.last("setPowerMeasuredGreen_uJ").toDouble(), 0.7);
+        const int irCalls = r.rec.spy("setOutputPowerIRMeasuredW").size();
+        emit r.dec->sigOutputFrequencyChanged(500.0);
+        QCOMPARE(r.rec.spy("setOutputPowerIRMeasuredW").size(), irCalls);
+        // After a disconnection the old reading is not carried over to the next connection's rate.
+        emit r.handler.sigConnectedStatus(false);
+        emit r.dec->sigOutputFrequencyChanged(1000.0);
+        QCOMPARE(r.rec.spy("setOutputPowerIRMeasuredW").size(), irCalls);
+    }
+
     void passThrough_data()
     {
         QTest::addColumn<QByteArray>("source");
