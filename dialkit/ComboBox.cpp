@@ -1,5 +1,7 @@
 #include "dialkit/ComboBox.h"
 
+#include <QPointer>
+
 #include <QMouseEvent>
 #include <QStyle>
 
@@ -16,9 +18,12 @@ ComboBox::ComboBox(QWidget *parent) : QLabel(parent)
 
 ComboBox::~ComboBox()
 {
-    // The popup is a top-level window owned by our parent; it must not outlive the combo box,
-    // nor stay on screen without it.
-    delete m_dropDown;
+    // The popup is a top-level window owned by our parent; it must not outlive the combo box, nor stay
+    // on screen without it. It goes later, as the combo box may be deleted from the popup's own click.
+    if (m_dropDown) {
+        m_dropDown->hide();
+        m_dropDown->deleteLater();
+    }
 }
 
 void ComboBox::addItem(const QString &text)
@@ -137,13 +142,16 @@ void ComboBox::clear()
 
 void ComboBox::checkCurrentIndex(int index)
 {
+    // A receiver of currentIndexChanged may delete this combo box (a panel torn down on a choice).
+    const QPointer<ComboBox> alive(this);
     if (index != m_currentIndex) {
         m_currentIndex = index;
         QLabel::setText(m_dropDown->itemText(index));
         adjustSize();
         emit currentIndexChanged(index);
     }
-    emit activated(index);
+    if (alive)
+        emit activated(index);
 }
 
 void ComboBox::mousePressEvent(QMouseEvent *event)

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFontInfo>
 #include <QLayout>
+#include <QPointer>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -43,6 +44,7 @@ private slots:
     void comboBoxSingleMode();
     void comboBoxPopupSelection();
     void comboBoxItemsOutOfRange();
+    void comboBoxDeletedByItsReceiver();
     void popupClosesOnOutsidePress();
     void lineEditSaveReset();
     void lineEditTimeoutConnections();
@@ -391,6 +393,24 @@ void TestControls::comboBoxSingleMode()
     QVERIFY(box->dropDown()->isVisible());
     QTest::mouseClick(box, Qt::LeftButton);
     QVERIFY(!box->dropDown()->isVisible());
+}
+
+void TestControls::comboBoxDeletedByItsReceiver()
+{
+    QWidget window;
+    QPointer<ComboBox> box = new ComboBox(&window);
+    box->addItems({"alpha", "beta"});
+    window.show();
+    // A panel torn down by the operator's choice deletes the box while it is still announcing it.
+    connect(box.data(), &ComboBox::currentIndexChanged, box.data(), [&box] { delete box.data(); });
+    DropDown *popup = box->dropDown();
+    QTest::mouseClick(box, Qt::LeftButton);
+    QVERIFY(popup->isVisible());
+    const QPointer<DropDown> popupAlive(popup);
+    const QPoint at = popup->item(1)->mapTo(popup, popup->item(1)->rect().center());
+    QTest::mousePress(popup, Qt::LeftButton, {}, at);
+    QVERIFY(box.isNull());
+    QTRY_VERIFY(popupAlive.isNull());
 }
 
 void TestControls::comboBoxPopupSelection()
