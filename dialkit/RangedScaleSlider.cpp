@@ -1,5 +1,6 @@
 #include "dialkit/RangedScaleSlider.h"
 #include "dialkit/LinearScale.h"
+#include "dialkit/SliderLook.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
@@ -8,19 +9,11 @@
 
 #include <cmath>
 
+using namespace SliderLook;
+
 namespace {
 
-const QRgb trackColor = 0xFFC5C6C6;
-const QRgb handleColorNormal = 0xFF87212E;
-const QRgb handleColorDisabled = 0xFFA6A6A6;
-const QRgb handleColorActive = 0xFFED6E00;
-const QRgb tickColor = 0xFF444444;
 const int handleSize = 35;
-
-QFont scaleFont()
-{
-    return QFont(QStringLiteral("Calibri"), 8);
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "dialkit/ScaleSlider.h"
 #include "dialkit/LinearScale.h"
+#include "dialkit/SliderLook.h"
 
 #include "dialkit/Dialkit.h"
 
@@ -10,18 +11,9 @@
 
 #include <cmath>
 
+using namespace SliderLook;
+
 namespace {
-
-const QRgb trackColor = 0xFFC5C6C6;
-const QRgb handleColorNormal = 0xFF87212E;
-const QRgb handleColorDisabled = 0xFFA6A6A6;
-const QRgb handleColorActive = 0xFFED6E00;
-const QRgb tickColor = 0xFF444444;
-
-QFont scaleFont()
-{
-    return QFont(QStringLiteral("Calibri"), 8);
-}
 
 // "1.0" -> "1", "0.50" -> "0.5": tick labels carry no trailing zeros
 QString trimZeros(QString text)
