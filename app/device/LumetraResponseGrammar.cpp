@@ -142,7 +142,9 @@ bool LumetraResponseGrammar::storeTexts(LumetraResponseDecoder &d, const Line &l
     return true;
 }
 
-// Capture 1 converted to the field's type; unsigned fields in the given base.
+// Capture 1 converted to the field's type; unsigned fields in the given base. A capture that does not
+// read as a number is a parsing error: publishing 0 for it would show the operator a reading the laser
+// never sent.
 template <auto field, auto publisher, int base>
 bool LumetraResponseGrammar::storeNumber(LumetraResponseDecoder &d, const Line &line)
 {
