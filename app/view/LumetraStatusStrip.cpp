@@ -105,28 +105,18 @@ LumetraStatusStrip::LumetraStatusStrip(QWidget *parent) : QWidget(parent)
     info->setContentsMargins(0, 0, 0, 0);
     info->setVerticalSpacing(0);
     info->addWidget(makeLabel(tr("System info"), "panel-label", systemInfoGroup), 0, 0, 1, 2);
-    info->addWidget(makeLabel(tr("Serial number:"), "panel-text", systemInfoGroup), 1, 0);
-    serialNumberInfo = makeLabel(QStringLiteral("???"), "panel-text", systemInfoGroup);
-    serialNumberInfo->setObjectName(QStringLiteral("serialNumberInfo"));
-    info->addWidget(serialNumberInfo, 1, 1);
-    info->addWidget(makeLabel(tr("Firmware version:"), "panel-text", systemInfoGroup), 2, 0);
-    firmwareVersionInfo = makeLabel(QStringLiteral("???"), "panel-text", systemInfoGroup);
-    firmwareVersionInfo->setObjectName(QStringLiteral("firmwareVersionInfo"));
-    info->addWidget(firmwareVersionInfo, 2, 1);
+    serialNumberInfo = addTextRow(info, 1, tr("Serial number:"), QStringLiteral("???"),
+                                  QStringLiteral("serialNumberInfo"), systemInfoGroup);
+    firmwareVersionInfo = addTextRow(info, 2, tr("Firmware version:"), QStringLiteral("???"),
+                                     QStringLiteral("firmwareVersionInfo"), systemInfoGroup);
     info->setColumnStretch(1, 1);
     strip->addWidget(systemInfoGroup);
 
     auto *gate = new QGridLayout();
     gate->setVerticalSpacing(0);
     gate->addWidget(makeLabel(tr("Digital Gate Logic"), "panel-label", this), 0, 0, 1, 2);
-    gate->addWidget(makeLabel(tr("0V:"), "panel-text", this), 1, 0);
-    gateLowText = makeLabel(tr("AOM Open"), "panel-text", this);
-    gateLowText->setObjectName(QStringLiteral("gateLowText"));
-    gate->addWidget(gateLowText, 1, 1);
-    gate->addWidget(makeLabel(tr("3.3V:"), "panel-text", this), 2, 0);
-    gateHighText = makeLabel(tr("AOM Closed"), "panel-text", this);
-    gateHighText->setObjectName(QStringLiteral("gateHighText"));
-    gate->addWidget(gateHighText, 2, 1);
+    gateLowText = addTextRow(gate, 1, tr("0V:"), tr("AOM Open"), QStringLiteral("gateLowText"), this);
+    gateHighText = addTextRow(gate, 2, tr("3.3V:"), tr("AOM Closed"), QStringLiteral("gateHighText"), this);
     gate->setColumnStretch(1, 1);
     strip->addLayout(gate);
     // On a tall screen the spare room goes below the strip, not between its rows.
@@ -138,6 +128,16 @@ QLabel *LumetraStatusStrip::makeLabel(const QString &text, const char *type, QWi
     auto *label = new QLabel(text, parent);
     label->setProperty("type", type);
     return label;
+}
+
+QLabel *LumetraStatusStrip::addTextRow(QGridLayout *grid, int row, const QString &caption,
+                                       const QString &text, const QString &objectName, QWidget *parent)
+{
+    grid->addWidget(makeLabel(caption, "panel-text", parent), row, 0);
+    QLabel *value = makeLabel(text, "panel-text", parent);
+    value->setObjectName(objectName);
+    grid->addWidget(value, row, 1);
+    return value;
 }
 
 Indicator *LumetraStatusStrip::addLamp(QGridLayout *grid, int row, const QString &text, QLabel **labelOut)

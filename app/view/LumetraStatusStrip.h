@@ -62,6 +62,9 @@ private:
     };
 
     QLabel *makeLabel(const QString &text, const char *type, QWidget *parent);
+    // A caption and its value text in one row of a two-column grid; returns the value label.
+    QLabel *addTextRow(QGridLayout *grid, int row, const QString &caption, const QString &text,
+                       const QString &objectName, QWidget *parent);
     Indicator *addLamp(QGridLayout *grid, int row, const QString &text, QLabel **labelOut);
     void updateWavelengthCombo();
 
