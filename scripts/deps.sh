@@ -8,6 +8,11 @@ packages=(
     clang libclang-rt-14-dev
     fonts-crosextra-carlito fonts-dejavu-core
     xvfb xauth x11-utils imagemagick xdotool
+    ccache
+    libqt5sql5-sqlite libqt5charts5-dev
+    qttools5-dev qttools5-dev-tools
+    libtango-dev python3-tango
+    dpkg-dev file lintian desktop-file-utils appstream pandoc
 )
 
 missing=()

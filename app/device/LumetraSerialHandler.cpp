@@ -1,5 +1,7 @@
 #include "app/device/LumetraSerialHandler.h"
 
+#include "app/device/LumetraStatusBits.h"
+
 #include <QLoggingCategory>
 #include <QTime>
 #include <QTimer>
@@ -15,8 +17,6 @@ constexpr int QuietAfterOpenMs = 2000;
 constexpr int HandshakeQuietMs = 16;
 constexpr int SchedulerQuietMs = 15;
 constexpr int ReadyChecks = 10;
-// Bits of the status value that mean the laser is ready to be talked to.
-constexpr int ReadyStatusBits = 0xE8;
 
 const char IdentQuery[] = "ly_system_info\n";
 const char StatusQuery[] = "ly_lqz2_dev_status?\n";
@@ -148,6 +148,21 @@ void LumetraSerialHandler::slotAppendSettingsCommand(QString command, bool delay
 void LumetraSerialHandler::slotAppendSettingsCommand(QString command)
 {
     slotAppendSettingsCommand(command, false);
+}
+
+void LumetraSerialHandler::slotDiscardQueuedCommands()
+{
+    const int dropped = settingsCommands.size() + delayedCommands.size();
+    if (dropped == 0)
+        return;
+    QStringList texts;
+    for (const QString &command : qAsConst(settingsCommands) + delayedCommands)
+        texts.append(command.trimmed());
+    settingsCommands.clear();
+    delayedCommands.clear();
+    emit sigStatusMessage(
+        tr("Dropped %n command(s) given while the laser was not connected: %1", nullptr, dropped)
+            .arg(texts.join(QStringLiteral(", "))));
 }
 
 void LumetraSerialHandler::slotMainLoop()
@@ -479,7 +494,7 @@ void LumetraSerialHandler::echoCheck(const QByteArray &line)
                 --readyChecksLeft;
                 bool ok = false;
                 const int status = parts.at(1).toInt(&ok, 10);
-                if (ok && (status & ReadyStatusBits)) {
+                if (ok && (status & LumetraStatusBits::Operating)) {
                     deviceReady = true;
                 } else {
                     deviceReady = false;

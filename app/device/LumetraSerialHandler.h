@@ -50,6 +50,9 @@ public slots:
     void slotClrAllMonitorCommands();
     void slotAppendSettingsCommand(QString command, bool delayed);
     void slotAppendSettingsCommand(QString command);
+    // After the port was lost, commands the operator gave meanwhile must not go out by surprise
+    // once the laser is back: they are dropped, and the log says which.
+    void slotDiscardQueuedCommands();
 
 signals:
     void sigLineReceived(QByteArray lineData);
