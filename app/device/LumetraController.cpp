@@ -3,14 +3,8 @@
 #include "app/device/LumetraCommandTable.h"
 #include "app/device/LumetraHGErrorTable.h"
 #include "app/device/LumetraSerialHandler.h"
-#include "app/view/LumetraRemoteControl.h"
-#include "app/view/LumetraView.h"
-#include "framekit/GUIWidget.h"
-#include "framekit/MainControlPanel.h"
-#include "framekit/_AppLog.h"
 
 #include <QCoreApplication>
-#include <QHBoxLayout>
 #include <QMetaMethod>
 #include <QSettings>
 #include <QTimer>
@@ -97,9 +91,8 @@ void applyFlash(Flash flash, LumetraController *controller, void (LumetraControl
 
 } // namespace
 
-LumetraController::LumetraController(MainWindow *mainWindow, MainControlPanel *controlPanel,
-                                     LumetraSerialHandler *serialHandler, QObject *parent)
-    : QObject(parent), mainWindow(mainWindow), controlPanel(controlPanel), serialHandler(serialHandler)
+LumetraController::LumetraController(LumetraSerialHandler *serialHandler, QObject *parent)
+    : QObject(parent), serialHandler(serialHandler)
 {
     LumetraResponseDecoder::registerMetaTypes();
     decoder = new LumetraResponseDecoder(this);
@@ -187,7 +180,10 @@ void LumetraController::saveSettings() const
 
 void LumetraController::writeLog(const QString &line)
 {
-    _AppLog::instance()->WriteLogLine(line);
+    if (logSink)
+        logSink(line);
+    else
+        qCInfo(lcLumetraController).noquote() << line;
 }
 
 QString LumetraController::textUpToNul(const QByteArray &bytes)
@@ -214,7 +210,7 @@ void LumetraController::slotMainLoop()
 {
     switch (mainLoopState) {
     case LoopSetUp:
-        createControlWidget();
+        createControls();
         emit sigClrAllMonitorCommands();
         for (const QString &command : Cmd::basePollList())
             poll(command);
@@ -222,7 +218,7 @@ void LumetraController::slotMainLoop()
         break;
     case LoopWaiting:
         if (connected) {
-            setControlWidgetEnabled(true);
+            emit controlEnabledChanged(true);
             for (const QString &command : Cmd::connectionQueries())
                 queue(command);
             mainLoopState = LoopConnected;
@@ -230,7 +226,7 @@ void LumetraController::slotMainLoop()
         break;
     case LoopConnected:
         if (!connected) {
-            setControlWidgetEnabled(false);
+            emit controlEnabledChanged(false);
             mainLoopState = LoopSetUp;
         }
         break;
@@ -241,112 +237,19 @@ void LumetraController::slotMainLoop()
     mainLoopTimer->start();
 }
 
-void LumetraController::createControlWidget()
+// Once per controller: a second set-up turn after a reconnection finds the controls alive and keeps
+// them with what they show.
+void LumetraController::createControls()
 {
-    if (guiWidget)
+    if (controls || !controlBuilder)
         return;
-
-    // No parent: the control panel takes the widget into its main pane below.
-    auto *widget = new GUIWidget();
-    guiWidget = widget;
-    widget->setEnabled(connected);
-    auto *layout = new QHBoxLayout(widget);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-
-    auto *view = new LumetraView();
-    auto *remote = new LumetraRemoteControl();
-    view->setRemoteControlWidget(remote);
-    layout->addWidget(view);
-
-    view->setDivisionRange(1, 10000000);
-    view->setPowerSetpointIndexVisibility(0, true);
-    view->setPowerSetpointIndexVisibility(1, true);
-    view->setPowerSetpointIndex(powerSetIndex);
-    view->setRepRateScaleIndex(repRateScaleIndex);
-
-    viewConnections = connectViewSetters(view);
-
-    connect(view, &LumetraView::operatingModeChanged, this, &LumetraController::slotOperatingModeChanged);
-    connect(view, &LumetraView::dynamicWavelengthFeature, this,
-            &LumetraController::dynamicWavelengthFeatureChanged);
-    connect(view, &LumetraView::wavelengthSelectorComboChanged, this,
-            &LumetraController::wavelengthSelectorComboChanged);
-    connect(view, &LumetraView::power_uJ_Changed, this, &LumetraController::power_uJ_Changed);
-    connect(view, &LumetraView::powerPercentChanged, this, &LumetraController::powerPercentChanged);
-    connect(view, &LumetraView::powerIndexChanged, this, &LumetraController::powerIndexChanged);
-    connect(view, &LumetraView::repRateChanged, this, &LumetraController::repRateChanged);
-    connect(view, &LumetraView::repRateDividerChanged, this, &LumetraController::repRateDividerChanged);
-    connect(view, &LumetraView::repRateScaleIndexChanged, this, &LumetraController::repRateScaleIndexChanged);
-    connect(view, &LumetraView::systemInfoViewChanged, this, &LumetraController::systemInfoViewChanged);
-    connect(view, &LumetraView::divisionChanged, this, &LumetraController::divisionChanged);
-    connect(view, &LumetraView::wavelengthChanged, this, &LumetraController::wavelengthChanged);
-    connect(view, &LumetraView::ovenModeComboChanged, this, &LumetraController::ovenModeComboChanged);
-    connect(view, &LumetraView::oven1SetpointChanged, this, &LumetraController::oven1SetpointChanged);
-    connect(view, &LumetraView::oven2SetpointChanged, this, &LumetraController::oven2SetpointChanged);
-    connect(view, &LumetraView::crystalSpotSliderChanged, this, &LumetraController::crystalSpotSliderChanged);
-    connect(view, &LumetraView::digitalGateModeChanged, this, &LumetraController::digitalGateModeChanged);
-    connect(view, &LumetraView::dynamicWLS_SaveSetpoint, this, &LumetraController::dynamicWLS_SaveSetpoint);
-
-    connect(remote, &LumetraRemoteControl::outEnableChanged, this, &LumetraController::outEnableChanged);
-    connect(remote, &LumetraRemoteControl::laserOnChanged, this, &LumetraController::laserOnChanged);
-    connect(remote, &LumetraRemoteControl::standbyChanged, this, &LumetraController::standbyChanged);
-    connect(remote, &LumetraRemoteControl::listenChanged, this, &LumetraController::listenChanged);
-    connect(this, &LumetraController::setOutEnableOn, remote, &LumetraRemoteControl::setOutEnable);
-    connect(this, &LumetraController::setOutEnableOnFlash, remote,
-            &LumetraRemoteControl::setOutEnableFlashing);
-    connect(this, &LumetraController::setOutEnableOnVisible, remote,
-            &LumetraRemoteControl::setOutEnableVisible);
-    connect(this, &LumetraController::setLaserOn, remote, &LumetraRemoteControl::setLaserOn);
-    connect(this, &LumetraController::setLaserOnFlash, remote, &LumetraRemoteControl::setLaserOnFlashing);
-    connect(this, &LumetraController::setStandby, remote, &LumetraRemoteControl::setStandby);
-    connect(this, &LumetraController::setStandbyFlash, remote, &LumetraRemoteControl::setStandbyFlashing);
-    connect(this, &LumetraController::setListen, remote, &LumetraRemoteControl::setListen);
-    connect(this, &LumetraController::enableOutEnable, remote, &LumetraRemoteControl::enableOutEnable);
-    connect(this, &LumetraController::enableLaserOn, remote, &LumetraRemoteControl::enableLaserOn);
-    connect(this, &LumetraController::enableStandby, remote, &LumetraRemoteControl::enableStandby);
-    connect(this, &LumetraController::enableListen, remote, &LumetraRemoteControl::enableListen);
-
-    if (controlPanel) {
-        controlPanel->showMainControl(widget, true);
-    } else {
-        // Nothing holds the widget without a control panel; it goes with the controller.
-        connect(this, &QObject::destroyed, widget, &QObject::deleteLater);
-    }
-    emit setSystemInfoView(viewSystemInfo);
-}
-
-// The view has one slot per setter signal, of the same name and signature (the controller's
-// temperature visibility signals are spelt "Visibilty"); pairing them by name keeps the long list in
-// one place, the signal declarations.
-int LumetraController::connectViewSetters(LumetraView *view)
-{
-    const QMetaObject *mine = metaObject();
-    const QMetaObject *theirs = view->metaObject();
-    const int first = mine->indexOfSignal("setOperatingMode(int)");
-    const int last = mine->indexOfSignal("setHGSettingsPageVisibility(bool)");
-    int made = 0;
-    for (int index = first; first >= 0 && index <= last; ++index) {
-        const QMetaMethod signal = mine->method(index);
-        if (signal.methodType() != QMetaMethod::Signal)
-            continue;
-        QByteArray signature = signal.methodSignature();
-        signature.replace("Visibilty", "Visibility");
-        const int slot = theirs->indexOfSlot(signature.constData());
-        if (slot < 0) {
-            qCWarning(lcLumetraController) << "no panel slot for" << signal.methodSignature();
-            continue;
-        }
-        if (connect(this, signal, view, theirs->method(slot)))
-            ++made;
-    }
-    return made;
-}
-
-void LumetraController::setControlWidgetEnabled(bool enabled)
-{
-    if (guiWidget)
-        guiWidget->setEnabled(enabled);
+    ControlSetup setup;
+    setup.connected = connected;
+    setup.powerSetIndex = powerSetIndex;
+    setup.repRateScaleIndex = repRateScaleIndex;
+    controls = controlBuilder(this, setup);
+    if (controls)
+        emit setSystemInfoView(viewSystemInfo);
 }
 
 void LumetraController::slotSendManualCommand(QByteArray command)
