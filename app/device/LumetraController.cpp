@@ -2,7 +2,9 @@
 
 #include "app/device/LumetraCommandTable.h"
 #include "app/device/LumetraHGErrorTable.h"
+#include "app/device/LumetraHarmonic.h"
 #include "app/device/LumetraSerialHandler.h"
+#include "app/device/LumetraStatusBits.h"
 
 #include <QCoreApplication>
 #include <QMetaMethod>
@@ -17,6 +19,7 @@
 Q_LOGGING_CATEGORY(lcLumetraController, "lumetra.controller")
 
 using Cmd = LumetraCommandTable;
+namespace Bits = LumetraStatusBits;
 
 namespace {
 
@@ -54,11 +57,13 @@ const FlashRow flashBySystemState[] = {
 const char *const unconnectedDecoderSignals[] = {
     "sigsDeviceEmissionHoursChanged", "sigsDeviceEmissionMinutesChanged", "sigDigitalGateNotSupported"};
 
-// Output configuration bits of the harmonic module.
-constexpr quint8 outputIR = 0x01;
-constexpr quint8 outputGreen = 0x02;
-constexpr quint8 outputUV = 0x04;
-constexpr quint8 outputDUV = 0x08;
+// The harmonic module's output configuration has one bit per harmonic, numbered like the harmonics.
+constexpr quint8 outputBit(LumetraHarmonic harmonic)
+{
+    return quint8(1u << harmonicIndex(harmonic));
+}
+static_assert(outputBit(LumetraHarmonic::IR) == 0x01 && outputBit(LumetraHarmonic::DeepUV) == 0x08,
+              "bit 0 is the IR output, bit 3 the deep-UV one");
 
 // Oven modes in which the module heats its ovens.
 constexpr int ovenModeHeating1 = 3;
@@ -433,10 +438,11 @@ void LumetraController::slotOperatingModeChanged(int mode)
         queue(QString::fromLatin1(Cmd::OperatingModeCommand).arg(row->deviceMode));
 }
 
-// A combo box without a current item reports -1; that is no index to send to the laser.
+// The selector's items are the harmonics. A combo box without a current item reports -1; that, like
+// anything past the deep UV, names no harmonic to send to the laser.
 void LumetraController::wavelengthSelectorComboChanged(int index)
 {
-    if (index >= 0)
+    if (isHarmonicIndex(index))
         queue(QString::fromLatin1(Cmd::HGWavelength).arg(index));
 }
 
@@ -580,7 +586,7 @@ void LumetraController::dynamicWavelengthFeatureChanged(int index)
 void LumetraController::dynamicWLS_SaveSetpoint(int wavelength, double setpoint)
 {
     const double nJ = setpoint * 1000.0;
-    if (wavelength < 0 || !std::isfinite(nJ)) {
+    if (!isHarmonicIndex(wavelength) || !std::isfinite(nJ)) {
         qCDebug(lcLumetraController) << __func__ << "ignored:" << wavelength << setpoint;
         return;
     }
@@ -755,15 +761,15 @@ void LumetraController::slotSystemStateChanged(SystemState state)
 
 void LumetraController::deriveStatus()
 {
-    const bool listen = statusByte & StatusListen;
-    const bool standby = statusByte & StatusStandby;
-    emit setPowerOnIndicator(statusByte & StatusPowerOn);
-    emit setErrorIndicator(statusByte & StatusError);
-    emit setWarningIndicator(statusByte & StatusWarning);
-    emit setDeviceSetupIndicator(statusByte & StatusDeviceSetup);
+    const bool listen = statusByte & Bits::Listen;
+    const bool standby = statusByte & Bits::Standby;
+    emit setPowerOnIndicator(statusByte & Bits::PowerOn);
+    emit setErrorIndicator(statusByte & Bits::Error);
+    emit setWarningIndicator(statusByte & Bits::Warning);
+    emit setDeviceSetupIndicator(statusByte & Bits::DeviceSetup);
 
     // Rep rate, crystal spot and harmonic wavelength may change only in listen or standby.
-    const bool adjustable = listen || standby;
+    const bool adjustable = statusByte & Bits::ListenOrStandby;
     emit setRepRateSliderDisabled(!adjustable);
     emit setCrystalPositionReadOnly(!adjustable);
     emit setWavelengthSelectorEnabled(adjustable);
@@ -773,11 +779,10 @@ void LumetraController::deriveStatus()
     emit enableStandby(true);
     emit setStandby(standby);
     emit enableLaserOn(true);
-    emit setLaserOn(statusByte & (StatusLaserOn | StatusLaserOnAlt));
+    emit setLaserOn(statusByte & (Bits::LaserOn | Bits::LaserOnPending));
 
-    // The oven mode may change only in plain listen.
-    const quint8 stateBits = StatusListen | StatusStandby | StatusLaserOnAlt | StatusLaserOn;
-    emit setOvenModeReadOnly((statusByte & stateBits) != StatusListen);
+    // The oven mode may change only in plain listen: no other operating state bit with it.
+    emit setOvenModeReadOnly((statusByte & Bits::Operating) != Bits::Listen);
 
     const int state = static_cast<int>(systemState);
     if (state >= 0 && state < int(std::size(flashBySystemState))) {
@@ -807,13 +812,13 @@ void LumetraController::slotHGErrorcodeChanged(quint8 errorcode)
 
 void LumetraController::slotHGOutputConfigChanged(quint8 outputConfig)
 {
-    const bool green = outputConfig & outputGreen;
-    const bool uv = outputConfig & outputUV;
-    const bool duv = outputConfig & outputDUV;
+    const bool green = outputConfig & outputBit(LumetraHarmonic::Green);
+    const bool uv = outputConfig & outputBit(LumetraHarmonic::UV);
+    const bool duv = outputConfig & outputBit(LumetraHarmonic::DeepUV);
     emit setPowerMeasuredGreen_uJVisibility(green);
     emit setPowerMeasuredUV_uJVisibility(uv);
     emit setPowerMeasuredDUV_uJVisibility(duv);
-    emit setDynamicWLS_IR_Visibility(outputConfig & outputIR);
+    emit setDynamicWLS_IR_Visibility(outputConfig & outputBit(LumetraHarmonic::IR));
     emit setDynamicWLS_Green_Visibility(green);
     emit setDynamicWLS_UV_Visibility(uv);
     emit setDynamicWLS_DUV_Visibility(duv);
@@ -821,8 +826,9 @@ void LumetraController::slotHGOutputConfigChanged(quint8 outputConfig)
     emit setOutputPowerGreenMeasuredWVisibility(green);
     emit setOutputPowerUVMeasuredWVisibility(uv);
     emit setOutputPowerDUVMeasuredWVisibility(duv);
-    for (int i = 0; i < 4; ++i)
-        emit setWavelengthSelectorComboItemVisibility(i, outputConfig & (1u << i));
+    // The selector's items are the harmonics in their order.
+    for (int i = 0; i < LumetraHarmonicCount; ++i)
+        emit setWavelengthSelectorComboItemVisibility(i, outputConfig & outputBit(harmonicAt(i)));
 }
 
 void LumetraController::slotfMeasuredLaserPowerChanged(double measuredPower)

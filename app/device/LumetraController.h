@@ -26,19 +26,6 @@ class LumetraController : public QObject
 {
     Q_OBJECT
 public:
-    // Bits of the laser's status byte.
-    enum StatusBit : quint8
-    {
-        StatusPowerOn = 0x01,
-        StatusError = 0x02,
-        StatusWarning = 0x04,
-        StatusListen = 0x08,
-        StatusDeviceSetup = 0x10,
-        StatusStandby = 0x20,
-        StatusLaserOnAlt = 0x40,
-        StatusLaserOn = 0x80,
-    };
-
     // Main-loop states.
     enum MainLoopState
     {

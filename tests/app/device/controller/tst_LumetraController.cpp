@@ -161,6 +161,7 @@ private slots:
         row("mode 3", "slotOperatingModeChanged", {3}, {});
         row("hg wavelength", "wavelengthSelectorComboChanged", {3}, {"ls_wavelength=3\n"});
         row("hg wavelength none", "wavelengthSelectorComboChanged", {-1}, {});
+        row("hg wavelength past deep UV", "wavelengthSelectorComboChanged", {4}, {});
         row("energy 0.25", "power_uJ_Changed", {0.25}, {"ly_lqz2_power=250\n"});
         row("energy rounds", "power_uJ_Changed", {1.2346}, {"ly_lqz2_power=1235\n"});
         row("energy nan", "power_uJ_Changed", {std::nan("")}, {});
@@ -195,6 +196,7 @@ private slots:
             {"ls_dwls_default=2,1500\n", "ls_dwls_default?\n"});
         row("dwls save g6", "dynamicWLS_SaveSetpoint", {0, 0.0012345678},
             {"ls_dwls_default=0,1.23457\n", "ls_dwls_default?\n"});
+        row("dwls save no harmonic", "dynamicWLS_SaveSetpoint", {4, 1.5}, {});
         row("manual", "slotSendManualCommand", {QByteArray("ls?\n\0junk", 9)}, {"ls?\n"});
         row("unit choice", "powerIndexChanged", {1}, {});
     }
