@@ -10,6 +10,8 @@
 #include <QString>
 #include <QVector>
 
+#include <optional>
+
 Q_DECLARE_LOGGING_CATEGORY(lcLumetraResponseDecoder)
 
 // The laser's system state as its state lines announce it. The numbers travel to the controller
@@ -285,11 +287,13 @@ signals:
     void sigParsingError(QByteArray lineData);
 
 private:
-    // The value the grammar last read and the value last announced.
+    // The value the grammar last read and the value last announced. Nothing announced yet (since
+    // construction or the last disconnection) is a state of its own: every bit pattern is a reading
+    // the laser can send, so no sentinel value could stand for "never read".
     template <typename T> struct Tracked
     {
         T current{};
-        T published{};
+        std::optional<T> published;
     };
 
     // One value of a status record. Integers and the status byte are held as doubles: every value a
@@ -349,7 +353,6 @@ private:
     Tracked<QMap<int, double>> m_frequencyDivList;
     double m_outputFrequency = 0.0;
 
-    // The two flags are held as ints so that a disconnection can give them a value no reading equals.
     Tracked<int> m_aomEnabled;
     Tracked<int> m_ovenMode;
     Tracked<double> m_oven1Setpoint, m_oven1Min, m_oven1Max, m_oven2Setpoint, m_oven2Min, m_oven2Max;

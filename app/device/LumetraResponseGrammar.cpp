@@ -217,7 +217,8 @@ template <int record> bool LumetraResponseGrammar::storeRecord(LumetraResponseDe
 template <bool enabled> bool LumetraResponseGrammar::storeDebugging(LumetraResponseDecoder &d, const Line &)
 {
     // Announced every time: the controller answers each report by switching the output off.
-    d.m_debuggingEnabled.current = d.m_debuggingEnabled.published = enabled;
+    d.m_debuggingEnabled.current = enabled;
+    d.m_debuggingEnabled.published = enabled;
     emit d.sigDebuggingStatusChanged(enabled);
     return true;
 }
@@ -540,7 +541,7 @@ bool LumetraResponseGrammar::readRecord(LumetraResponseDecoder &d, const Line &l
     const Layout *layout = nullptr;
     LumetraResponseDecoder::RecordValues *values = nullptr;
     Qt::SplitBehavior split = Qt::KeepEmptyParts;
-    bool tolerant = d.m_firmwareVersion.published.contains(tolerantRecordFirmware);
+    bool tolerant = d.m_firmwareVersion.published.value_or(QString()).contains(tolerantRecordFirmware);
     switch (record) {
     case 6:
         layout = &LumetraResponseDecoder::s6Layout();

@@ -93,6 +93,8 @@ private slots:
     void changeOnlyAndForced_data();
     void changeOnlyAndForced();
     void republishAfterDisconnection();
+    void allBitsSetIsAReading_data();
+    void allBitsSetIsAReading();
     void powerListing();
     void frequencyTable_data();
     void frequencyTable();
@@ -598,6 +600,45 @@ void tst_LumetraResponseDecoder::republishAfterDisconnection()
     decoder.slotConnectedStatus(false);
     decoder.publish_DebuggingStatus();
     QCOMPARE(log.take(), QStringList{"sigDebuggingStatusChanged(false)"});
+}
+
+// Readings with every bit set are as real as any other: the first one after start-up or a
+// disconnection is announced, or a module reporting error 255 would show no fault.
+void tst_LumetraResponseDecoder::allBitsSetIsAReading_data()
+{
+    QStringList sensors;
+    for (int i = 0; i < 40; ++i) {
+        sensors << QString::number(i);
+    }
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("error code") << QByteArray("ZOR HG\tErrorcode=255\n")
+                                << QStringList{"sigHGErrorcodeChanged(255)"};
+    QTest::newRow("status flags") << QByteArray("ZOR HG\tStatus flags=FFFF\n")
+                                  << QStringList{"sigHGStatusFlagsChanged(65535)"};
+    QTest::newRow("output config") << QByteArray("ZOR HG WL output config: 0xFF\n")
+                                   << QStringList{"sigHGOutputConfigChanged(255)"};
+    QTest::newRow("s9 status byte") << "s9 " + sensors.join(' ').toLatin1() + " FF\n"
+                                    << emissions(s9Signals(), sensors + QStringList{"255"});
+    QTest::newRow("largest int") << QByteArray("ZOR SHG\tHumidity=2147483647%\n")
+                                 << QStringList{"sigHumidityActualChanged(2147483647)"};
+    QTest::newRow("largest runtime") << QByteArray("ZOR THG\tMax runtime=18446744073709551615s\n")
+                                     << QStringList{"sigHGCrystalMaxRuntimeChanged(18446744073709551615)"};
+}
+
+void tst_LumetraResponseDecoder::allBitsSetIsAReading()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QStringList, expected);
+    LumetraResponseDecoder decoder;
+    EmissionLog log(&decoder);
+    decoder.slotLineReceived(line);
+    QCOMPARE(log.take(), expected);
+    decoder.slotLineReceived(line);
+    QCOMPARE(log.take(), QStringList());
+    decoder.slotConnectedStatus(false);
+    decoder.slotLineReceived(line);
+    QCOMPARE(log.take(), expected);
 }
 
 void tst_LumetraResponseDecoder::powerListing()
