@@ -253,6 +253,22 @@ double LumetraResponseDecoder::currentOutputFrequency() const
                            m_divisionFactor.published.value_or(0));
 }
 
+void LumetraResponseDecoder::publishListings()
+{
+    if (m_droppedListingRows > 0) {
+        qCDebug(lcLumetraResponseDecoder) << "listing too long:" << m_droppedListingRows << "rows dropped";
+        m_droppedListingRows = 0;
+    }
+    if (m_powerRowsPending) {
+        m_powerRowsPending = false;
+        publish_PowerSetpoint_nJ_Range();
+    }
+    if (m_divisionRowsPending) {
+        m_divisionRowsPending = false;
+        publish_FrequencyDivList();
+    }
+}
+
 // ---------------------------------------------------------------------------------------------------
 
 void LumetraResponseDecoder::slotLineReceived(QByteArray lineData)
@@ -266,6 +282,8 @@ void LumetraResponseDecoder::slotConnectedStatus(bool connected)
         return;
     }
     qCDebug(lcLumetraResponseDecoder) << "disconnected: every value will be announced again";
+    // Rows read before the cut were received: they are announced before the reset, as any reading is.
+    publishListings();
     resetPublished();
     // A listing cut off by the disconnection cannot continue; the next one starts with its own echo.
     m_powerListingOpen = false;

@@ -324,6 +324,9 @@ private:
     template <typename T> static bool takeIfChanged(Tracked<T> &value, bool forceEmit);
     void publishRecord(const RecordLayout &layout, RecordValues &values, int count, bool forceEmit);
     void resetPublished();
+    // Rows of a listing are announced together once the listing has ended: a row at a time, a long
+    // listing would copy, compare and hand on the whole table once per row.
+    void publishListings();
     double currentOutputFrequency() const;
 
     // System information
@@ -371,6 +374,9 @@ private:
     Tracked<QMap<int, quint64>> m_crystalAllRuntimes;
 
     bool m_powerListingOpen = false;
+    bool m_powerRowsPending = false;
+    bool m_divisionRowsPending = false;
+    int m_droppedListingRows = 0;
 
     QRegExp m_regExp;
 };
