@@ -6,6 +6,7 @@
 #include <QString>
 
 class LumetraController;
+class LumetraRecorder;
 class LumetraSerialHandler;
 class QAction;
 class QCloseEvent;
@@ -55,6 +56,7 @@ protected:
 private:
     void createSerialLink();
     void createDocks();
+    void createHistory();
     void createActions();
     void createMenus();
 
@@ -72,4 +74,5 @@ private:
     QMenu *windowMenu = nullptr;
 
     QPointer<SerialMonitor> serialMonitor;
+    QPointer<LumetraRecorder> recorder;
 };

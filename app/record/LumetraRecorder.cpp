@@ -138,6 +138,15 @@ void LumetraRecorder::attachLink(LumetraSerialHandler *link)
     connect(link, &LumetraSerialHandler::sigConnectedStatus, this, &LumetraRecorder::slotConnectedStatus);
 }
 
+void LumetraRecorder::attachLinkAndDecode(LumetraSerialHandler *link)
+{
+    auto *decoder = new LumetraResponseDecoder(this);
+    connect(link, &LumetraSerialHandler::sigLineReceived, decoder, &LumetraResponseDecoder::slotLineReceived);
+    connect(link, &LumetraSerialHandler::sigConnectedStatus, decoder, &LumetraResponseDecoder::slotConnectedStatus);
+    attachDecoder(decoder);
+    attachLink(link);
+}
+
 QStringList LumetraRecorder::untappedQuantities() const
 {
     QStringList untapped;

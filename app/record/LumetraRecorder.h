@@ -33,6 +33,9 @@ public:
     void attachDecoder(LumetraResponseDecoder *decoder);
     // Port opened, identified, lost and closed.
     void attachLink(LumetraSerialHandler *link);
+    // The link's events and its lines, read by a decoder of the recorder's own: the recording then
+    // depends on no controller or window and sees exactly what the laser sent.
+    void attachLinkAndDecode(LumetraSerialHandler *link);
 
     void setRetentionDays(int days);
     int retentionDays() const { return m_retentionDays; }

@@ -1,4 +1,3 @@
-#include "app/device/LumetraResponseDecoder.h"
 #include "app/device/LumetraSerialHandler.h"
 #include "app/record/LumetraRecordQuantities.h"
 #include "app/record/LumetraRecorder.h"
@@ -52,8 +51,7 @@ private slots:
                 &LumetraResponseDecoder::slotConnectedStatus);
         LumetraRecorder recorder(dir.path() + "/recordings");
         recorder.setFlushIntervalMs(100);
-        recorder.attachDecoder(&decoder);
-        recorder.attachLink(link);
+        recorder.attachLinkAndDecode(link);
         thread.start();
         QMetaObject::invokeMethod(link, "slotOpenCommunication", Q_ARG(QString, simulator.portPath()));
         for (const char *query : {"ls?", "ls_humidity?", "ls_status?"})
@@ -77,6 +75,13 @@ private slots:
         QVERIFY(!humidityAlarm());
         QVERIFY(control.execute("set humidity 61").startsWith("ok"));
         QTRY_VERIFY_WITH_TIMEOUT(recorded(61) && humidityAlarm(), 20000);
+
+        // The connection's story comes first, in order.
+        QStringList texts;
+        for (const RecordEvent &e : recorder.store().events(0, recorder.now(), false))
+            texts.prepend(e.text);
+        QCOMPARE(texts.mid(0, 2), (QStringList{"Port " + simulator.portPath() + " opened",
+                                               "Identified laser " + simulator.laser()->identity().serialNumber}));
     }
 };
 
