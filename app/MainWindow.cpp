@@ -10,6 +10,11 @@
 #include "app/device/LumetraController.h"
 #include "app/device/LumetraSerialHandler.h"
 #include "app/view/LumetraControlWidget.h"
+#include "app/history/LumetraEventsView.h"
+#include "app/history/LumetraTrendsView.h"
+#include "app/record/LumetraControllerTap.h"
+#include "app/record/LumetraRecordSource.h"
+#include "app/record/LumetraRecorder.h"
 #include "dialkit/Dialkit.h"
 #include "framekit/CenterTabWidget.h"
 #include "framekit/GUIOverlay.h"
@@ -81,6 +86,7 @@ MainWindow::MainWindow(QWidget *parent) : ZORVMainWindow(parent)
 
     createDocks();
     createConnectionWatch();
+    createHistory();
     createActions();
     createMenus();
 
@@ -137,6 +143,37 @@ void MainWindow::createDocks()
             &SerialMonitor::slotBytesReceived);
     connect(serialHandler, &LumetraSerialHandler::sigBytesTransmitted, serialMonitor.data(),
             &SerialMonitor::slotBytesTransmitted);
+}
+
+// The recorder of readings and events, and its two docks. The recorder decodes the link's lines itself,
+// so it records from the first line of every connection whatever the panel does; what the controller
+// derives is added once a controller exists for the port.
+void MainWindow::createHistory()
+{
+    QSettings settings = applicationSettings();
+    const char *const retentionKey = "Recorder/RetentionDays";
+    if (!settings.contains(retentionKey))
+        settings.setValue(retentionKey, LumetraRecorder::defaultRetentionDays);
+    recorder = new LumetraRecorder(LumetraRecordStore::defaultFolder(), this);
+    recorder->setRetentionDays(settings.value(retentionKey).toInt());
+    recorder->attachLinkAndDecode(serialHandler);
+    connect(serialHandler, &LumetraSerialHandler::sigCommunicationOpened, this, [this] {
+        if (controller && recorder)
+            LumetraControllerTap::attach(recorder, controller);
+    });
+    if (serialMonitor)
+        connect(serialMonitor.data(), &SerialMonitor::sigSendCommand, recorder.data(),
+                &LumetraRecorder::recordManualCommand);
+    for (auto signal : {&LumetraRecorder::sigProblem, &LumetraRecorder::sigNotice, &LumetraRecorder::sigRecovered}) {
+        connect(recorder.data(), signal, this, [this](const QString &message) {
+            slotWriteLogLine(message);
+            statusBar()->showMessage(message, 30000);
+        });
+    }
+
+    auto *source = new LumetraRecordSource(recorder, QString(), recorder);
+    createGenericDockWidget(new LumetraTrendsView(source, this), tr("Trends"), Qt::BottomDockWidgetArea, false);
+    createGenericDockWidget(new LumetraEventsView(source, this), tr("Events"), Qt::BottomDockWidgetArea, false);
 }
 
 void MainWindow::createActions()

@@ -10,6 +10,7 @@
 class ConnectionBanner;
 class ConnectionStatusBar;
 class LumetraController;
+class LumetraRecorder;
 class LumetraSerialHandler;
 class QAction;
 class QCloseEvent;
@@ -71,6 +72,7 @@ protected:
 private:
     void createSerialLink();
     void createDocks();
+    void createHistory();
     void createActions();
     void createMenus();
 
@@ -99,4 +101,5 @@ private:
     ConnectionStatusBar *connectionStatus = nullptr;
     QPointer<ConnectionBanner> banner;
     QAction *connectAtStartupAct = nullptr;
+    QPointer<LumetraRecorder> recorder;
 };
