@@ -1,7 +1,9 @@
+#include "app/device/LumetraResponseDecoder.h"
 #include "app/device/LumetraSerialHandler.h"
 #include "app/record/LumetraRecordQuantities.h"
 #include "app/record/LumetraRecorder.h"
 #include "sim/SimControl.h"
+#include "sim/SimLaser.h"
 #include "sim/Simulator.h"
 
 #include <QTemporaryDir>
@@ -80,8 +82,9 @@ private slots:
         QStringList texts;
         for (const RecordEvent &e : recorder.store().events(0, recorder.now(), false))
             texts.prepend(e.text);
-        QCOMPARE(texts.mid(0, 2), (QStringList{"Port " + simulator.portPath() + " opened",
-                                               "Identified laser " + simulator.laser()->identity().serialNumber}));
+        QCOMPARE(texts.mid(0, 2),
+                 (QStringList{"Port " + simulator.portPath() + " opened",
+                              "Identified laser " + simulator.laser()->identity().serialNumber}));
     }
 };
 
