@@ -367,8 +367,8 @@ void MainWindow::onConnectionStateChanged(LumetraReconnector::State state)
             tr("Another laser answered on %1 (%2, S/N %3) instead of %4, S/N %5; the connection "
                "stays closed.")
                 .arg(reconnector->portName(), reconnector->foundSystemType(),
-                     reconnector->foundSerialNumber(), reconnector->systemType(),
-                     reconnector->serialNumber()));
+                     reconnector->foundSerialNumber(), reconnector->expectedSystemType(),
+                     reconnector->expectedSerialNumber()));
         break;
     case State::Unavailable:
         showUnavailableReason(tr("No echo since %1")
