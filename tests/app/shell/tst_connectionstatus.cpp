@@ -33,6 +33,8 @@ void drive(LumetraReconnector &r, const QString &step)
     } else if (step == QLatin1String("close")) {
         r.slotCloseRequested();
         r.slotCommunicationClosed(port);
+    } else if (step == QLatin1String("choose other")) {
+        r.slotOpenRequested(QStringLiteral("/nonexistent/other-port"));
     } else if (step == QLatin1String("unplug")) {
         r.slotCommunicationClosed(port);
     } else {
@@ -82,6 +84,11 @@ void TestConnectionStatus::statusBarStates_data()
     QTest::newRow("port lost") << QStringList{"open", "query", "identity", "ready", "unplug"} << port
                                << identity
                                << QStringLiteral("^Lost at %1, waiting for the port$").arg(clockPattern) << 4;
+    // Until the other port opens, nothing is being waited for any more.
+    QTest::newRow("other port chosen while lost")
+        << QStringList{"open", "query", "identity", "ready", "unplug", "choose other"} << "No port"
+        << ""
+        << "^Closed$" << 5;
     QTest::newRow("operator close") << QStringList{"open", "query", "identity", "ready", "close"} << "No port"
                                     << ""
                                     << "^Closed$" << 4;
