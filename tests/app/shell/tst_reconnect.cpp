@@ -9,6 +9,7 @@
 #include "tests/app/device/reconnect/SimProcess.h"
 
 #include <QMenuBar>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QTabWidget>
@@ -124,6 +125,22 @@ private slots:
         QVERIFY(log.contains(QStringLiteral("Connection to %1 lost at").arg(laser->port)));
         QVERIFY(log.contains(
             QStringLiteral("Connected again to %1 (Lumetra-10 LQZ10-2611-0042).").arg(laser->port)));
+    }
+
+    void cancelStopsWaiting()
+    {
+        connectToLaser();
+        laser->control("hangup 1");
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Lost, stepTimeoutMs);
+        auto *cancel = window->connectionBanner()->findChild<QPushButton *>();
+        QVERIFY(cancel);
+        cancel->click();
+        QCOMPARE(watch()->state(), State::Closed);
+        QVERIFY(!window->connectionBanner()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(LumetraReconnector::portExists(laser->port), stepTimeoutMs);
+        QTest::qWait(LumetraReconnector::DefaultWatchIntervalMs * 3 / 2);
+        QCOMPARE(watch()->state(), State::Closed);
+        QCOMPARE(laser->receivedCount(identQuery), 1);
     }
 
     void otherLaserStaysClosed()
