@@ -402,14 +402,17 @@ void MainWindow::onConnectionStateChanged(LumetraReconnector::State state)
             tr("Connection to %1 lost at %2 — reconnecting when it returns.")
                 .arg(reconnector->portName(), reconnector->since().toString(QStringLiteral("HH:mm:ss"))));
         break;
-    case State::OtherLaser:
+    case State::OtherLaser: {
+        const auto identity = [this](const QString &type, const QString &serial) {
+            return serial.isEmpty() ? type : tr("%1, S/N %2").arg(type, serial);
+        };
         banner->showNotice(
-            tr("Another laser answered on %1 (%2, S/N %3) instead of %4, S/N %5; the connection "
-               "stays closed.")
-                .arg(reconnector->portName(), reconnector->foundSystemType(),
-                     reconnector->foundSerialNumber(), reconnector->systemType(),
-                     reconnector->serialNumber()));
+            tr("Another laser answered on %1 (%2) instead of %3; the connection stays closed.")
+                .arg(reconnector->portName(),
+                     identity(reconnector->foundSystemType(), reconnector->foundSerialNumber()),
+                     identity(reconnector->expectedSystemType(), reconnector->expectedSerialNumber())));
         break;
+    }
     case State::Unavailable:
         showUnavailableReason(tr("No echo since %1")
                                   .arg(reconnector->lastLineTime().isValid()
