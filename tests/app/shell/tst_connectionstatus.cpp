@@ -150,6 +150,9 @@ void TestConnectionStatus::openAdvice_data()
                           << "does not exist any more";
     QTest::newRow("not allowed") << int(QSerialPort::PermissionError) << int(PortOpenAdvice::Access::Denied)
                                  << "\"dialout\"";
+    QTest::newRow("not allowed, udev rule")
+        << int(QSerialPort::PermissionError) << int(PortOpenAdvice::Access::Denied)
+        << "70-lumetra-qz-serial.rules";
     QTest::newRow("held elsewhere") << int(QSerialPort::PermissionError)
                                     << int(PortOpenAdvice::Access::Allowed) << "held by another program";
     QTest::newRow("nothing to add") << int(QSerialPort::ReadError) << int(PortOpenAdvice::Access::Unknown)
