@@ -3,9 +3,10 @@
 # The simulator publishes its port in the Connect menu; pick "Open ..." there to connect.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-build="$root/build"
+build="$root/build-release"
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" "$build"
+# An optimised build, kept apart from the test build so that neither rebuilds the other.
+"$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 sim_pid=""
 cleanup() {
