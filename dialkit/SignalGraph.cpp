@@ -45,18 +45,18 @@ void SignalGraph::clearData()
     update();
 }
 
-void SignalGraph::insertData(QVector<short> data, unsigned int position, int count)
+void SignalGraph::insertData(QVector<short> samples, unsigned int position, int count)
 {
-    if (data.isEmpty() || position > static_cast<unsigned int>(m_samples.size()) || count < 1 ||
-        data.size() > count)
+    if (samples.isEmpty() || position > static_cast<unsigned int>(m_samples.size()) || count < 1 ||
+        samples.size() > count)
         return;
 
     if (m_samples.isEmpty()) {
-        m_minimum = data.first();
-        m_maximum = data.first();
+        m_minimum = samples.first();
+        m_maximum = samples.first();
     }
     int at = static_cast<int>(position);
-    for (short value : qAsConst(data)) {
+    for (short value : qAsConst(samples)) {
         m_samples.insert(at++, value);
         m_minimum = qMin(m_minimum, value);
         m_maximum = qMax(m_maximum, value);

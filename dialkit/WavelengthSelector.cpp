@@ -80,11 +80,11 @@ QPointF WavelengthSelector::markerCenter(int channel) const
     if (!validChannel(channel))
         return QPointF();
     const QRect spectrum = spectrumRect();
-    const ChannelData &data = m_channels.at(channel);
-    const double x = spectrum.left() + (data.wavelength - m_minWavelength) * spectrum.width() /
+    const ChannelData &entry = m_channels.at(channel);
+    const double x = spectrum.left() + (entry.wavelength - m_minWavelength) * spectrum.width() /
                                            double(m_maxWavelength - m_minWavelength);
     const double y =
-        spectrum.bottom() - (data.power - m_minPower) * spectrum.height() / double(m_maxPower - m_minPower);
+        spectrum.bottom() - (entry.power - m_minPower) * spectrum.height() / double(m_maxPower - m_minPower);
     return QPointF(x, y);
 }
 
@@ -126,10 +126,10 @@ void WavelengthSelector::enableChannel(int channel, bool enable)
 {
     if (!validChannel(channel))
         return;
-    ChannelData &data = m_channels[channel];
-    data.wavelength = clampWavelength(data.wavelength);
-    data.power = clampPower(data.power);
-    data.enabled = enable;
+    ChannelData &entry = m_channels[channel];
+    entry.wavelength = clampWavelength(entry.wavelength);
+    entry.power = clampPower(entry.power);
+    entry.enabled = enable;
     // A marker that disappears under the pointer cannot be dragged on.
     if (!enable && m_grabbedChannel == channel)
         m_grabbedChannel = -1;
@@ -225,19 +225,19 @@ void WavelengthSelector::drawMarkers(QPainter &painter)
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     for (int i = 0; i < ChannelCount; ++i) {
-        ChannelData &data = m_channels[i];
-        if (!data.enabled)
+        ChannelData &entry = m_channels[i];
+        if (!entry.enabled)
             continue;
-        data.marker = markerRect(i);
+        entry.marker = markerRect(i);
         const QPointF center = markerCenter(i);
         painter.setPen(QPen(MarkerOutline, 3));
-        if (data.marker.bottom() < spectrum.bottom())
-            painter.drawLine(QPointF(center.x(), data.marker.bottom() + 1),
+        if (entry.marker.bottom() < spectrum.bottom())
+            painter.drawLine(QPointF(center.x(), entry.marker.bottom() + 1),
                              QPointF(center.x(), spectrum.bottom()));
         painter.setBrush(Qt::white);
-        painter.drawRoundedRect(data.marker, 5, 5);
+        painter.drawRoundedRect(entry.marker, 5, 5);
         painter.setPen(QColor(0xFF444444));
-        painter.drawText(data.marker, Qt::AlignCenter, QString::number(i + 1));
+        painter.drawText(entry.marker, Qt::AlignCenter, QString::number(i + 1));
     }
     painter.restore();
 }
@@ -270,10 +270,10 @@ void WavelengthSelector::mouseMoveEvent(QMouseEvent *event)
                                                         double(spectrum.width());
         const double power = m_minPower + (spectrum.bottom() - center.y()) * (m_maxPower - m_minPower) /
                                               double(spectrum.height());
-        ChannelData &data = m_channels[m_grabbedChannel];
-        data.wavelength = clampWavelength(wavelength);
-        data.power = clampPower(power);
-        emit channelChanged(m_grabbedChannel, data.wavelength, qRound(data.power));
+        ChannelData &entry = m_channels[m_grabbedChannel];
+        entry.wavelength = clampWavelength(wavelength);
+        entry.power = clampPower(power);
+        emit channelChanged(m_grabbedChannel, entry.wavelength, qRound(entry.power));
         update();
     }
     WavelengthSpectrum::mouseMoveEvent(event);
@@ -284,8 +284,8 @@ void WavelengthSelector::mouseReleaseEvent(QMouseEvent *event)
     if (m_grabbedChannel >= 0) {
         const int channel = m_grabbedChannel;
         m_grabbedChannel = -1;
-        const ChannelData &data = m_channels.at(channel);
-        emit channelSaved(channel, data.wavelength, qRound(data.power));
+        const ChannelData &entry = m_channels.at(channel);
+        emit channelSaved(channel, entry.wavelength, qRound(entry.power));
     }
     WavelengthSpectrum::mouseReleaseEvent(event);
 }

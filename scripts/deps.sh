@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev qtbase5-dev-tools libqt5serialport5-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     fonts-crosextra-carlito fonts-dejavu-core
     xvfb xauth x11-utils imagemagick xdotool
     ccache

@@ -96,8 +96,8 @@ void applyFlash(Flash flash, LumetraController *controller, void (LumetraControl
 
 } // namespace
 
-LumetraController::LumetraController(LumetraSerialHandler *serialHandler, QObject *parent)
-    : QObject(parent), serialHandler(serialHandler)
+LumetraController::LumetraController(LumetraSerialHandler *link, QObject *parent)
+    : QObject(parent), serialHandler(link)
 {
     LumetraResponseDecoder::registerMetaTypes();
     decoder = new LumetraResponseDecoder(this);
@@ -200,9 +200,9 @@ QString LumetraController::textUpToNul(const QByteArray &bytes)
 // ---------------------------------------------------------------------------------------------
 // Main loop and connection
 
-void LumetraController::slotConnectedStatus(bool connected)
+void LumetraController::slotConnectedStatus(bool linkUp)
 {
-    this->connected = connected;
+    connected = linkUp;
     if (!connected) {
         // Readings of the lost connection must not be recomputed with the next connection's rate.
         measuredIR_nJ = 0.0;

@@ -41,7 +41,7 @@ QStringList paragraphs(const QTextDocument *document)
 class ModalAnswer : public QObject
 {
 public:
-    explicit ModalAnswer(std::function<void(QWidget *)> handler) : handler(std::move(handler))
+    explicit ModalAnswer(std::function<void(QWidget *)> answer) : handler(std::move(answer))
     {
         timer.setInterval(10);
         connect(&timer, &QTimer::timeout, this, [this] {

@@ -275,14 +275,14 @@ private slots:
         enter(spot, QString::number(target));
         QTRY_VERIFY_WITH_TIMEOUT(laser->received(QStringLiteral("ls_crystal_setSpot=%1\\n").arg(target)),
                                  5000);
-        auto *window = panel->findChild<LumetraSpotChangeDialog *>();
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->ticker()->maximum(), 10);
+        auto *dialog = panel->findChild<LumetraSpotChangeDialog *>();
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->ticker()->maximum(), 10);
         // The stage needs its ten seconds; the simulated one is told to arrive now, well before the bar is
         // full.
         laser->control(QStringLiteral("set spot %1").arg(target).toLatin1());
-        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 3000);
-        QVERIFY(window->ticker()->value() < 5);
+        QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), 3000);
+        QVERIFY(dialog->ticker()->value() < 5);
         QCOMPARE(qRound(spot->value()), target);
     }
 
