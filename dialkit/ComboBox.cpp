@@ -44,8 +44,16 @@ void ComboBox::addItem(const QString &text, const QString &iconPath)
 
 void ComboBox::addItems(const QStringList &texts)
 {
-    for (const QString &text : texts)
-        addItem(text);
+    // Sized once for the whole list: each sizing styles the widget, which is what filling a list costs.
+    for (const QString &text : texts) {
+        m_dropDown->addItem(text, QString());
+        if (m_dropDown->count() == 1) {
+            m_currentIndex = 0;
+            QLabel::setText(text);
+        }
+    }
+    applySingleMode();
+    adjustSize();
 }
 
 int ComboBox::count() const

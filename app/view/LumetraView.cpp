@@ -7,10 +7,16 @@
 
 #include <QBoxLayout>
 #include <QLoggingCategory>
+#include <QTimer>
 
 Q_LOGGING_CATEGORY(lcView, "lumetra.view")
 
-LumetraView::LumetraView(QWidget *parent) : MainView(parent)
+namespace {
+// Several poll cycles: one missed repeat (a busy link) must not count as the warning clearing.
+constexpr int hgWarningHoldMs = 5000;
+} // namespace
+
+LumetraView::LumetraView(QWidget *parent, StyleSheetTiming timing) : MainView(parent, timing)
 {
     setObjectName(QStringLiteral("LumetraView"));
     setTinyHeader(tr("Lumetra QZ\n"));
@@ -39,9 +45,16 @@ LumetraView::LumetraView(QWidget *parent) : MainView(parent)
     addControlPage(tr("Harmonic Generator"), hgPage);
     connectPages();
 
+    hgWarningHold = new QTimer(this);
+    hgWarningHold->setObjectName(QStringLiteral("hgWarningHold"));
+    hgWarningHold->setSingleShot(true);
+    hgWarningHold->setInterval(hgWarningHoldMs);
+    connect(hgWarningHold, &QTimer::timeout, this, &LumetraView::hgWarningCleared);
+
     setSystemInfoView(true);
     setControlPage(ControlPage);
     newOperationMode(0);
+    applyStyleSheet();
 }
 
 LumetraView::~LumetraView()
@@ -260,6 +273,17 @@ void LumetraView::setSerialNumber(QString text)
 
 void LumetraView::setHGModuleWarning(QString message)
 {
+    if (message != activeHGWarning) {
+        activeHGWarning = message;
+        hgWarningShown = false;
+    }
+    hgWarningHold->start();
+    statusStrip->setHGWarning(message);
+    // The window comes once while the warning stays active: brought back after every "OK" it would keep
+    // the operator from the state buttons that make the laser safe. The strip keeps showing it meanwhile.
+    if (hgWarningShown) {
+        return;
+    }
     if (isDialogOpen()) {
         qCDebug(lcView) << "HG warning not shown while a dialog is open:" << message;
         return;
@@ -271,5 +295,14 @@ void LumetraView::setHGModuleWarning(QString message)
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->addButton(tr("OK"), QDialog::Accepted);
     hgWarningDialog = dialog;
+    hgWarningShown = true;
     dialog->open();
+}
+
+void LumetraView::hgWarningCleared()
+{
+    qCDebug(lcView) << "HG warning cleared:" << activeHGWarning;
+    activeHGWarning.clear();
+    hgWarningShown = false;
+    statusStrip->setHGWarning(QString());
 }

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -765,6 +766,90 @@ private slots:
         QTRY_VERIFY(dialog.isNull());
         view.setHGModuleWarning("Humidity");
         QCOMPARE(view.findChildren<Dialog *>("hgWarningDialog").size(), 1);
+    }
+
+    // Text from the laser is shown as written: markup in it must neither restyle the panel nor make the
+    // GUI thread load a file (an <img> of /dev/zero froze it). A real image file tells the two apart: as
+    // rich text the label would grow to the picture's height.
+    void deviceTextIsPlain_data()
+    {
+        QTest::addColumn<QString>("slot");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("system type") << "setLumetraType"
+                                     << "";
+        QTest::newRow("serial number") << "setSerialNumber"
+                                       << "serialNumberInfo";
+        QTest::newRow("firmware") << "setFirmwareVersion"
+                                  << "firmwareVersionInfo";
+        QTest::newRow("HG error") << "setErrorcodeHGMessage"
+                                  << "hgErrorMessage";
+        QTest::newRow("HG warning banner") << "setHGModuleWarning"
+                                           << "hgWarningBanner";
+    }
+
+    void deviceTextIsPlain()
+    {
+        QFETCH(QString, slot);
+        QFETCH(QString, label);
+        QTemporaryDir folder;
+        const QString picture = folder.filePath("tall.png");
+        QImage image(40, 400, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(picture));
+        const QString markup = QStringLiteral("<img src=\"%1\"><font size=7>X</font>").arg(picture);
+
+        LumetraView view;
+        view.show();
+        QVERIFY(QMetaObject::invokeMethod(&view, slot.toLatin1().constData(), Q_ARG(QString, markup)));
+        QLabel *shown =
+            label.isEmpty() ? view.tinyHeaderLabel() : child<QLabel>(view, label.toLatin1().constData());
+        QVERIFY(shown);
+        QVERIFY(shown->text().contains(markup));
+        QVERIFY2(shown->sizeHint().height() < 100, qPrintable(QString::number(shown->sizeHint().height())));
+        if (auto *dialog = view.findChild<Dialog *>("hgWarningDialog")) {
+            const auto labels = dialog->findChildren<QLabel *>();
+            auto message = std::find_if(labels.begin(), labels.end(),
+                                        [&markup](QLabel *l) { return l->text() == markup; });
+            QVERIFY(message != labels.end());
+            QVERIFY((*message)->sizeHint().height() < 100);
+        }
+    }
+
+    void shutterWarningReturnsOnlyAfterClearing()
+    {
+        const QString warning("Shutter in wrong position");
+        LumetraView view;
+        view.show();
+        auto *hold = child<QTimer>(view, "hgWarningHold");
+        auto *banner = child<QLabel>(view, "hgWarningBanner");
+        QVERIFY(hold && banner);
+        auto windows = [&view]() {
+            return view.findChildren<Dialog *>("hgWarningDialog");
+        };
+        auto acknowledge = [&windows]() {
+            QCOMPARE(windows().size(), 1);
+            QPointer<Dialog> dialog = windows().first();
+            QTest::mouseClick(dialog->findChild<Button *>(), Qt::LeftButton);
+            QTRY_VERIFY(dialog.isNull());
+        };
+
+        view.setHGModuleWarning(warning);
+        acknowledge();
+        // Still active: the laser repeats it at every poll; the operator must reach the state buttons.
+        for (int poll = 0; poll < 3; ++poll) {
+            view.setHGModuleWarning(warning);
+            QVERIFY(windows().isEmpty());
+            QVERIFY(banner->isVisible());
+            QVERIFY(banner->text().contains(warning));
+        }
+        QVERIFY(!QApplication::activeModalWidget());
+
+        // No repeat for the hold time: cleared. Its return is news again.
+        QVERIFY(hold->isActive());
+        QVERIFY(QMetaObject::invokeMethod(hold, "timeout"));
+        QVERIFY(!banner->isVisible());
+        view.setHGModuleWarning(warning);
+        acknowledge();
     }
 
     void crystalSpotMoveWindow()
