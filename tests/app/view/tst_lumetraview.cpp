@@ -852,40 +852,84 @@ private slots:
         acknowledge();
     }
 
-    void crystalSpotMoveWindow()
+    // A move takes minutes: it is sent only once the operator has confirmed it, and a spot the crystal
+    // does not have is refused with a message rather than clamped to the nearest end and sent.
+    void crystalSpotEntry_data()
     {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("answer"); // button of the window that opens, or empty for none
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QVariantList>("sent");
+        QTest::addColumn<int>("shown"); // what the control shows afterwards
+        // clang-format off
+        QTest::newRow("above the range") << "9" << "" << "spotRefusedDialog" << QVariantList() << 4;
+        QTest::newRow("below the range") << "1" << "" << "spotRefusedDialog" << QVariantList() << 4;
+        QTest::newRow("declined") << "6" << "cancelButton" << "spotChangeDialog" << QVariantList() << 4;
+        QTest::newRow("confirmed") << "6" << "okButton" << "spotChangeDialog" << QVariantList{6.0} << 6;
+        QTest::newRow("half rounds up") << "2.5" << "okButton" << "spotChangeDialog" << QVariantList{3.0} << 3;
+        QTest::newRow("same spot moves nothing") << "4" << "" << "" << QVariantList() << 4;
+        // clang-format on
+    }
+
+    void crystalSpotEntry()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, answer);
+        QFETCH(QString, window);
+        QFETCH(QVariantList, sent);
+        QFETCH(int, shown);
         LumetraView view;
         view.show();
         view.setControlPage(LumetraView::HGPage);
         auto *spot = child<ComboSlider>(view, "crystalSlider");
-        auto *window = child<LumetraSpotChangeDialog>(view, "spotChangeDialog");
-        QVERIFY(spot && window);
-        view.setCrystalPositionRange(1, 10);
-        view.setCrystalPosition(3);
-        QCOMPARE(spot->value(), 3.0);
+        auto *move = child<LumetraSpotChangeDialog>(view, "spotChangeDialog");
+        view.setCrystalPositionRange(2, 6);
+        view.setCrystalPosition(4);
+        QSignalSpy spy(&view, &LumetraView::crystalSpotSliderChanged);
 
-        QSignalSpy sent(&view, &LumetraView::crystalSpotSliderChanged);
-        enter(spot, "5");
-        QCOMPARE(sent.count(), 1);
-        QCOMPARE(sent.at(0).at(0).toDouble(), 5.0);
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->ticker()->maximum(), 20);
-        QCOMPARE(window->ticker()->value(), 1);
-        QVERIFY(view.isDialogOpen());
-
-        // The laser reports the new spot before the bar has run out: the window goes at once.
-        view.setCrystalPosition(5);
-        QVERIFY(!window->isVisible());
-        QVERIFY(!window->ticker()->isTicking());
-
-        enter(spot, "5");
-        QCOMPARE(sent.count(), 2);
-        QVERIFY(!window->isVisible());
-
-        enter(spot, "1");
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->ticker()->maximum(), 40);
-        window->reject();
+        enter(spot, entry);
+        const bool moving = answer == "okButton";
+        QPointer<QDialog> asked = window.isEmpty() ? nullptr : view.findChild<QDialog *>(window);
+        QCOMPARE(asked.isNull(), window.isEmpty());
+        if (asked) {
+            QVERIFY(asked->isVisible());
+            QVERIFY(view.isDialogOpen());
+            // Nothing leaves before the answer.
+            QCOMPARE(spy.count(), 0);
+            const QString question = labelTexts(asked).join(' ');
+            if (window == "spotRefusedDialog") {
+                QVERIFY2(question.contains("There is no spot " + entry), qPrintable(question));
+                QVERIFY(question.contains("2 to 6"));
+                QTest::mouseClick(asked->findChild<Button *>(), Qt::LeftButton);
+                QTRY_VERIFY(asked.isNull());
+            } else {
+                QVERIFY2(question.contains("from spot 4 to spot"), qPrintable(question));
+                QVERIFY(!move->ticker()->isVisible());
+                click(asked, answer.toLatin1().constData());
+                QCOMPARE(asked->isVisible(), moving);
+            }
+        }
+        QVariantList values;
+        for (const QList<QVariant> &call : spy) {
+            values << call.at(0).toDouble();
+        }
+        QCOMPARE(values, sent);
+        QCOMPARE(spot->value(), double(shown));
+        QCOMPARE(move->isVisible(), moving);
+        if (moving) {
+            // Where it goes, where it is and how long it has left.
+            const int seconds = qAbs(shown - 4) * 10;
+            QCOMPARE(move->ticker()->maximum(), seconds);
+            const QString details = child<QLabel>(*move, "spotMoveDetails")->text();
+            QVERIFY2(details.contains(QStringLiteral("Target spot: %1").arg(shown)), qPrintable(details));
+            QVERIFY(details.contains("Current spot: 4"));
+            QVERIFY(details.contains(QStringLiteral("about %1 s").arg(seconds - 1)));
+            QVERIFY(labelTexts(move).contains("The current spot is changing, please wait"));
+            // The laser reports the new spot before the bar has run out: the window goes at once.
+            view.setCrystalPosition(shown);
+            QVERIFY(!move->isVisible());
+            QVERIFY(!move->ticker()->isTicking());
+        }
     }
 
     void crystalRangeAndReadOnly()
@@ -896,10 +940,6 @@ private slots:
         auto *spot = child<ComboSlider>(view, "crystalSlider");
         view.setCrystalPositionRange(2, 6);
         view.setCrystalPosition(4);
-        QSignalSpy sent(&view, &LumetraView::crystalSpotSliderChanged);
-        enter(spot, "9");
-        QCOMPARE(sent.at(0).at(0).toDouble(), 6.0);
-        child<LumetraSpotChangeDialog>(view, "spotChangeDialog")->reject();
         view.setCrystalPositionReadOnly(true);
         QVERIFY(!spot->isEnabled());
         view.setCrystalPositionReadOnly(false);
