@@ -4,6 +4,7 @@
 #include "dialkit/Button.h"
 #include "dialkit/ComboBox.h"
 #include "dialkit/MessageDialog.h"
+#include "dialkit/ScrollArea.h"
 
 #include <QBoxLayout>
 #include <QLoggingCategory>
@@ -29,7 +30,16 @@ LumetraView::LumetraView(QWidget *parent, StyleSheetTiming timing) : MainView(pa
         spareLayout = new QVBoxLayout(spare);
         spareLayout->setContentsMargins(0, 0, 0, 0);
     }
-    spareLayout->addWidget(statusStrip);
+    // On a low screen (1366x768 with the docks open) the strip scrolls within its own area, so that the
+    // state buttons below it stay in view instead of scrolling away with the whole panel.
+    auto *stripScroll = new ScrollArea(true, spare);
+    stripScroll->setObjectName(QStringLiteral("statusStripScroll"));
+    stripScroll->setWidgetProperty("widget-color", "red");
+    auto *stripLayout = new QVBoxLayout();
+    stripLayout->setContentsMargins(0, 0, 0, 0);
+    stripLayout->addWidget(statusStrip);
+    stripScroll->setLayout(stripLayout);
+    spareLayout->addWidget(stripScroll);
 
     controlPage = new LumetraControlPage(this);
     viewPage = new LumetraViewPage(this);

@@ -1,4 +1,5 @@
 #include "app/view/LumetraProgressTicker.h"
+#include "app/view/LumetraRemoteControl.h"
 #include "app/view/LumetraSpotChangeDialog.h"
 #include "app/view/LumetraView.h"
 #include "dialkit/Button.h"
@@ -6,6 +7,7 @@
 #include "dialkit/ComboSlider.h"
 #include "dialkit/Dialog.h"
 #include "dialkit/Indicator.h"
+#include "dialkit/IndicatorButton.h"
 #include "dialkit/LineEdit.h"
 #include "dialkit/LineEditNumber.h"
 
@@ -949,6 +951,30 @@ private slots:
         // A garbled run-time map must not make the panel build millions of steps.
         view.setCrystalPositionRange(1, 2000000000);
         QCOMPARE(spot->slider()->nearestStepValue(1000), 6.0);
+    }
+
+    // With the serial monitor and the log docked on a 1366x768 screen the panel is about 440 pixels high;
+    // the state buttons must stay in view there, with the status strip scrolling instead.
+    void stateButtonsStayInViewOnALowPanel()
+    {
+        LumetraView view;
+        view.setRemoteControlWidget(new LumetraRemoteControl);
+        view.setHGModuleWarning("Shutter in wrong position"); // the tallest strip: banner shown
+        for (QWidget *dialog : view.findChildren<Dialog *>("hgWarningDialog")) {
+            dialog->close();
+        }
+        view.resize(1100, 440);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const auto buttons = view.findChildren<IndicatorButton *>();
+        QCOMPARE(buttons.size(), 4);
+        for (IndicatorButton *button : buttons) {
+            const QRect shown(button->mapTo(&view, QPoint(0, 0)), button->size());
+            QVERIFY2(view.rect().contains(shown), qPrintable(button->objectName()));
+            // Not merely inside the panel's rectangle: not scrolled out of a viewport either.
+            QVERIFY(!button->visibleRegion().isEmpty());
+            QCOMPARE(button->visibleRegion().boundingRect().size(), button->size());
+        }
     }
 
     void runtimeTableFromView()
