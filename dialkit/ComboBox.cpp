@@ -1,6 +1,7 @@
 #include "dialkit/ComboBox.h"
 
 #include <QPointer>
+#include <QScreen>
 
 #include <QMouseEvent>
 #include <QStyle>
@@ -44,8 +45,16 @@ void ComboBox::addItem(const QString &text, const QString &iconPath)
 
 void ComboBox::addItems(const QStringList &texts)
 {
-    for (const QString &text : texts)
-        addItem(text);
+    // Sized once for the whole list: each sizing styles the widget, which is what filling a list costs.
+    for (const QString &text : texts) {
+        m_dropDown->addItem(text, QString());
+        if (m_dropDown->count() == 1) {
+            m_currentIndex = 0;
+            QLabel::setText(text);
+        }
+    }
+    applySingleMode();
+    adjustSize();
 }
 
 int ComboBox::count() const
@@ -129,7 +138,19 @@ void ComboBox::setProperty(const char *name, const QVariant &value)
 
 void ComboBox::setDropDownPosition()
 {
-    m_dropDown->move(mapToGlobal(QPoint(width() - m_dropDown->width() - 20, height())));
+    // Below the box and aligned to its right end; near an edge of the screen the list moves inside it,
+    // and opens above the box when there is no room below.
+    QPoint position = mapToGlobal(QPoint(width() - m_dropDown->width() - 20, height()));
+    const QScreen *screen = this->screen();
+    if (screen) {
+        const QRect area = screen->availableGeometry();
+        const QSize size = m_dropDown->size();
+        if (position.y() + size.height() > area.bottom() + 1)
+            position.setY(mapToGlobal(QPoint(0, 0)).y() - size.height());
+        position.setX(qBound(area.left(), position.x(), area.right() + 1 - size.width()));
+        position.setY(qBound(area.top(), position.y(), area.bottom() + 1 - size.height()));
+    }
+    m_dropDown->move(position);
 }
 
 void ComboBox::clear()

@@ -273,6 +273,12 @@ void ComboSlider::acceptInputValue()
 {
     m_editMode = false;
     double v = m_numberField->number();
+    const ComboSliderUnit *unit = currentUnit();
+    if (m_refusesOutOfRange && unit && !(v >= unit->minValue() && v <= unit->maxValue())) {
+        showNumber(m_slider->currentValue());
+        emit entryRefused(v);
+        return;
+    }
     v = m_slider->nearestStepValue(v);
     emit valueEntered(v);
     if (const ComboSliderUnit *u = currentUnit())

@@ -37,6 +37,9 @@ public:
     ComboSliderUnit *currentUnit() const;
     bool isEditMode() const { return m_editMode; }
     bool isHoldingOff() const { return m_holdOffTimer.isActive(); }
+    // An entered number outside the unit's range is normally clamped into it. Refused instead, it is
+    // reported by entryRefused, the control shows its previous value again and emits no value.
+    void setRefusesOutOfRange(bool refuses) { m_refusesOutOfRange = refuses; }
 
 public slots:
     void setValue(double value);
@@ -65,6 +68,7 @@ signals:
     void unitIndexChanged(int index);
     void valueChanged(double value);
     void valueEntered(double value);
+    void entryRefused(double value);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -82,5 +86,6 @@ private:
     QTimer m_feedbackTimer;
     double m_pendingFeedbackValue = 0;
     bool m_editMode = false;
+    bool m_refusesOutOfRange = false;
     double m_editStartValue = 0;
 };

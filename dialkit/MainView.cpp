@@ -2,6 +2,7 @@
 
 #include "dialkit/Dialkit.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLoggingCategory>
 #include <QPixmap>
@@ -9,14 +10,18 @@
 
 Q_LOGGING_CATEGORY(lcMainView, "dialkit.mainview")
 
-MainView::MainView(QWidget *parent) : QWidget(parent)
+MainView::MainView(QWidget *parent, StyleSheetTiming timing) : QWidget(parent)
 {
-    setStyleSheet(Dialkit::getApplicationStylesheet());
+    if (timing == StyleSheetTiming::Immediate)
+        setStyleSheet(Dialkit::getApplicationStylesheet());
 
+    // The headers show what the instrument calls itself; markup in that is shown as written.
     m_header = new QLabel(this);
+    m_header->setTextFormat(Qt::PlainText);
     m_header->setProperty("type", "header");
     m_header->hide();
     m_tinyHeader = new QLabel(this);
+    m_tinyHeader->setTextFormat(Qt::PlainText);
     m_tinyHeader->setProperty("type", "tiny-header");
     m_tinyHeader->setAlignment(Qt::AlignRight);
     m_logo = new QLabel(this);
@@ -91,6 +96,18 @@ MainView::MainView(QWidget *parent) : QWidget(parent)
     layout->addWidget(rightPanel, 1);
 
     m_warningButton->hide();
+}
+
+void MainView::applyStyleSheet()
+{
+    if (!styleSheet().isEmpty())
+        return;
+    const QString sheet = Dialkit::getApplicationStylesheet();
+    // The same sheet set application-wide already styles every widget; set again here, each widget would
+    // be matched against both copies of every rule.
+    if (qApp->styleSheet() == sheet)
+        return;
+    setStyleSheet(sheet);
 }
 
 int MainView::addControlPage(const QString &title, QWidget *page)

@@ -16,7 +16,17 @@ class DIALKIT_EXPORT MainView : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MainView(QWidget *parent = nullptr);
+    // When the frame takes the style sheet. Immediate: at once, so every child is styled again as it is
+    // added. Deferred: the panel builds its whole tree first and then calls applyStyleSheet(), which sets
+    // the sheet once, or not at all when the application already carries the same sheet (a second copy
+    // makes every widget match every rule twice, which is most of what building a large panel costs).
+    enum class StyleSheetTiming
+    {
+        Immediate,
+        Deferred
+    };
+
+    explicit MainView(QWidget *parent = nullptr, StyleSheetTiming timing = StyleSheetTiming::Immediate);
 
     int addControlPage(const QString &title, QWidget *page);
     void setRemoteControlWidget(QWidget *widget);
@@ -48,6 +58,10 @@ signals:
     void closeClicked();
     void warningClicked();
     void controlPageChanged(int index);
+
+protected:
+    // Styles the finished tree in one pass; see StyleSheetTiming.
+    void applyStyleSheet();
 
 private:
     QLabel *m_header = nullptr;

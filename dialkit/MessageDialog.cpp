@@ -39,12 +39,18 @@ MessageDialog::MessageDialog(const QString &title, const QString &header, const 
 
 Button *MessageDialog::addButton(const QString &text, int result)
 {
+    Button *button = addActionButton(text);
+    connect(button, &QAbstractButton::clicked, this, [this, result]() { done(result); });
+    return button;
+}
+
+Button *MessageDialog::addActionButton(const QString &text)
+{
     auto *button = new Button(text, this);
     button->setSize(Button::Small);
     button->setColor(Button::DarkGrey);
     // Between the two stretches, after the buttons already there.
     m_buttons->insertWidget(m_buttons->count() - 1, button);
-    connect(button, &QAbstractButton::clicked, this, [this, result]() { done(result); });
     return button;
 }
 

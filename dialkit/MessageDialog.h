@@ -20,6 +20,8 @@ public:
 
     // A button that closes the window with `result` (QDialog::Accepted or QDialog::Rejected).
     Button *addButton(const QString &text, int result);
+    // A button that leaves the window open; the caller connects its click.
+    Button *addActionButton(const QString &text);
     // Places `widget` below the message and above the buttons.
     void addContent(QWidget *widget);
 

@@ -442,6 +442,26 @@ zeigen</translation>
         <source>%1 hours of %2</source>
         <translation>%1 Stunden von %2</translation>
     </message>
+    <message>
+        <source>The crystal has the spots %1 to %2.</source>
+        <translation>Der Kristall hat die Punkte %1 bis %2.</translation>
+    </message>
+    <message>
+        <source>Crystal spot</source>
+        <translation>Kristallpunkt</translation>
+    </message>
+    <message>
+        <source>** Warning **</source>
+        <translation>** Warnung **</translation>
+    </message>
+    <message>
+        <source>There is no spot %1.</source>
+        <translation>Es gibt keinen Punkt %1.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
 </context>
 <context>
     <name>LumetraCsvExport</name>
@@ -1125,6 +1145,22 @@ sperren</translation>
         <source>The current spot is changing, please wait</source>
         <translation>Der Kristallpunkt wird gewechselt, bitte warten</translation>
     </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Move the crystal from spot %1 to spot %2?
+The move takes about %3 s.</source>
+        <translation>Den Kristall von Punkt %1 zu Punkt %2 bewegen?
+Die Bewegung dauert etwa %3 s.</translation>
+    </message>
+    <message>
+        <source>Target spot: %1    Current spot: %2
+Time left: about %3 s</source>
+        <translation>Zielpunkt: %1    Aktueller Punkt: %2
+Restzeit: etwa %3 s</translation>
+    </message>
 </context>
 <context>
     <name>LumetraStatusStrip</name>
@@ -1227,6 +1263,10 @@ sperren</translation>
     <message>
         <source>µJ</source>
         <translation>µJ</translation>
+    </message>
+    <message>
+        <source>Warning: %1</source>
+        <translation>Warnung: %1</translation>
     </message>
 </context>
 <context>

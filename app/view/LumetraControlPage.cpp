@@ -86,9 +86,11 @@ void LumetraControlPage::buildModeAndHarmonic(QVBoxLayout *layout)
     harmonicCombo = new ComboBox(harmonicGroup);
     harmonicCombo->setObjectName(QStringLiteral("wavelengthSelectorCombo"));
     harmonicCombo->setProperty("type", "label");
+    QStringList harmonics;
     for (int i = 0; i < LumetraHarmonicCount; ++i) {
-        harmonicCombo->addItem(harmonicName(i));
+        harmonics << harmonicName(i);
     }
+    harmonicCombo->addItems(harmonics);
     selector->addWidget(harmonicCombo);
     selector->addStretch();
     layout->addWidget(harmonicGroup);

@@ -7,6 +7,7 @@
 #include "dialkit/ComboSlider.h"
 #include "dialkit/ComboSliderScale.h"
 #include "dialkit/ComboSliderUnit.h"
+#include "dialkit/MessageDialog.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -52,11 +53,16 @@ LumetraCrystalSpotGroup::LumetraCrystalSpotGroup(QWidget *parent) : QWidget(pare
     spotScale->addUnit(unit);
     slider->addScale(spotScale);
     box->addWidget(slider);
-    connect(slider, &ComboSlider::valueChanged, this, &LumetraCrystalSpotGroup::spotPicked);
+    // A number outside the spots the laser has would be clamped to the nearest end and sent: a move of
+    // minutes to a spot the operator did not ask for.
+    slider->setRefusesOutOfRange(true);
+    connect(slider, &ComboSlider::entryRefused, this, &LumetraCrystalSpotGroup::spotRefused);
     connect(slider, &ComboSlider::valueChanged, this, &LumetraCrystalSpotGroup::spotSelected);
 
     spotChangeDialog = new LumetraSpotChangeDialog(this);
     spotChangeDialog->setObjectName(QStringLiteral("spotChangeDialog"));
+    connect(spotChangeDialog, &LumetraSpotChangeDialog::moveConfirmed, this,
+            &LumetraCrystalSpotGroup::startMove);
 }
 
 void LumetraCrystalSpotGroup::setPosition(int spot)
@@ -117,7 +123,8 @@ void LumetraCrystalSpotGroup::setAllRuntimes(const QMap<int, quint64> &runtimes)
 
 bool LumetraCrystalSpotGroup::isDialogOpen() const
 {
-    return spotChangeDialog && spotChangeDialog->isVisible();
+    return (spotChangeDialog && spotChangeDialog->isVisible()) ||
+           (pendingDialog && pendingDialog->isVisible());
 }
 
 void LumetraCrystalSpotGroup::closeMoveWindow()
@@ -127,14 +134,51 @@ void LumetraCrystalSpotGroup::closeMoveWindow()
     }
 }
 
+namespace {
+int moveSeconds(int from, int to)
+{
+    const qint64 distance = qAbs(qint64(to) - qint64(from));
+    return int(qMin<qint64>(distance * secondsPerSpot, 24 * 3600));
+}
+} // namespace
+
 void LumetraCrystalSpotGroup::spotSelected(double value)
 {
     const int spot = LumetraFormat::roundHalfUp(value);
-    const qint64 distance = qAbs(qint64(spot) - qint64(currentSpot));
-    if (!spotChangeDialog || distance == 0) {
+    if (spot == currentSpot) {
+        // Nothing to move. (The number field also commits when a window takes its focus away.)
         return;
     }
-    spotChangeDialog->showMove(int(qMin<qint64>(distance * secondsPerSpot, 24 * 3600)));
+    // The control goes back to the laser's spot until the move is confirmed.
+    slider->setValue(currentSpot);
+    if (spotChangeDialog) {
+        spotChangeDialog->askMove(currentSpot, spot, moveSeconds(currentSpot, spot));
+    }
+}
+
+void LumetraCrystalSpotGroup::startMove(int spot)
+{
+    qCDebug(lcCrystalSpot) << "crystal move from" << currentSpot << "to" << spot << "confirmed";
+    slider->setValue(spot);
+    emit spotPicked(double(spot));
+}
+
+void LumetraCrystalSpotGroup::spotRefused(double value)
+{
+    const QList<double> spots = unit->stepList();
+    const QString range = spots.isEmpty() ? QString()
+                                          : tr("The crystal has the spots %1 to %2.")
+                                                .arg(LumetraFormat::roundHalfUp(spots.first()))
+                                                .arg(LumetraFormat::roundHalfUp(spots.last()));
+    qCDebug(lcCrystalSpot) << "crystal spot" << value << "refused";
+    delete pendingDialog;
+    auto *dialog = new MessageDialog(tr("Crystal spot"), tr("** Warning **"),
+                                     tr("There is no spot %1.").arg(value) + QLatin1Char('\n') + range, this);
+    dialog->setObjectName(QStringLiteral("spotRefusedDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->addButton(tr("OK"), QDialog::Accepted);
+    pendingDialog = dialog;
+    dialog->open();
 }
 
 void LumetraCrystalSpotGroup::showAllSpots()

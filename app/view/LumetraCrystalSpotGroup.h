@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+class MessageDialog;
+
 class ComboSlider;
 class ComboSliderUnit;
 
@@ -33,11 +35,13 @@ public slots:
     void closeMoveWindow();
 
 signals:
-    // The operator picked a spot; the laser is to move there.
+    // The operator picked a spot and confirmed the move; the laser is to move there.
     void spotPicked(double value);
 
 private:
     void spotSelected(double value);
+    void spotRefused(double value);
+    void startMove(int spot);
     void showAllSpots();
     void updateRuntimeText();
 
@@ -45,6 +49,7 @@ private:
     ComboSlider *slider = nullptr;
     ComboSliderUnit *unit = nullptr;
     QPointer<LumetraSpotChangeDialog> spotChangeDialog;
+    QPointer<MessageDialog> pendingDialog;
 
     int currentSpot = 0;
     quint64 currentRuntime = 0;

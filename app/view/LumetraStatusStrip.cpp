@@ -54,6 +54,11 @@ LumetraStatusStrip::LumetraStatusStrip(QWidget *parent) : QWidget(parent)
     hgErrorMessage->setObjectName(QStringLiteral("hgErrorMessage"));
     hgErrorMessage->setWordWrap(true);
     lampGrid->addWidget(hgErrorMessage, LampCount, 1);
+    hgWarningBanner = makeLabel(QString(), "panel-label", this);
+    hgWarningBanner->setObjectName(QStringLiteral("hgWarningBanner"));
+    hgWarningBanner->setWordWrap(true);
+    hgWarningBanner->hide();
+    lampGrid->addWidget(hgWarningBanner, LampCount + 1, 0, 1, 2);
     strip->addLayout(lampGrid);
 
     auto *dynamic = new QGridLayout();
@@ -179,6 +184,12 @@ void LumetraStatusStrip::setLampVisible(Lamp lamp, bool visible)
 void LumetraStatusStrip::setHGErrorMessage(const QString &message)
 {
     hgErrorMessage->setText(message);
+}
+
+void LumetraStatusStrip::setHGWarning(const QString &message)
+{
+    hgWarningBanner->setText(message.isEmpty() ? QString() : tr("Warning: %1").arg(message));
+    hgWarningBanner->setVisible(!message.isEmpty());
 }
 
 void LumetraStatusStrip::setDynamicSwitching(bool on)

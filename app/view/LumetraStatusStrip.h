@@ -40,6 +40,8 @@ public:
     void setLamp(Lamp lamp, bool on);
     void setLampVisible(Lamp lamp, bool visible);
     void setHGErrorMessage(const QString &message);
+    // A harmonic-generator warning that is still active, shown under the lamps; empty hides it.
+    void setHGWarning(const QString &message);
     void setDynamicSwitching(bool on);
     void setAomPercent(LumetraHarmonic harmonic, double percent);
     void setAomEnergy(LumetraHarmonic harmonic, double energy_uJ);
@@ -73,6 +75,7 @@ private:
     Indicator *lamps[LampCount] = {};
     QLabel *lampLabels[LampCount] = {};
     QLabel *hgErrorMessage = nullptr;
+    QLabel *hgWarningBanner = nullptr;
     Indicator *dynamicWlsLamp = nullptr;
     QList<AomReadout> aomReadouts;
     QWidget *wavelengthRow = nullptr;

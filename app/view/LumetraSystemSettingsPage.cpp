@@ -5,7 +5,6 @@
 #include <QButtonGroup>
 #include <QGridLayout>
 #include <QLabel>
-#include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
 

@@ -4,13 +4,20 @@
 #include "dialkit/Button.h"
 #include "dialkit/ComboBox.h"
 #include "dialkit/MessageDialog.h"
+#include "dialkit/ScrollArea.h"
 
 #include <QBoxLayout>
 #include <QLoggingCategory>
+#include <QTimer>
 
 Q_LOGGING_CATEGORY(lcView, "lumetra.view")
 
-LumetraView::LumetraView(QWidget *parent) : MainView(parent)
+namespace {
+// Several poll cycles: one missed repeat (a busy link) must not count as the warning clearing.
+constexpr int hgWarningHoldMs = 5000;
+} // namespace
+
+LumetraView::LumetraView(QWidget *parent, StyleSheetTiming timing) : MainView(parent, timing)
 {
     setObjectName(QStringLiteral("LumetraView"));
     setTinyHeader(tr("Lumetra QZ\n"));
@@ -23,7 +30,16 @@ LumetraView::LumetraView(QWidget *parent) : MainView(parent)
         spareLayout = new QVBoxLayout(spare);
         spareLayout->setContentsMargins(0, 0, 0, 0);
     }
-    spareLayout->addWidget(statusStrip);
+    // On a low screen (1366x768 with the docks open) the strip scrolls within its own area, so that the
+    // state buttons below it stay in view instead of scrolling away with the whole panel.
+    auto *stripScroll = new ScrollArea(true, spare);
+    stripScroll->setObjectName(QStringLiteral("statusStripScroll"));
+    stripScroll->setWidgetProperty("widget-color", "red");
+    auto *stripLayout = new QVBoxLayout();
+    stripLayout->setContentsMargins(0, 0, 0, 0);
+    stripLayout->addWidget(statusStrip);
+    stripScroll->setLayout(stripLayout);
+    spareLayout->addWidget(stripScroll);
 
     controlPage = new LumetraControlPage(this);
     viewPage = new LumetraViewPage(this);
@@ -39,9 +55,16 @@ LumetraView::LumetraView(QWidget *parent) : MainView(parent)
     addControlPage(tr("Harmonic Generator"), hgPage);
     connectPages();
 
+    hgWarningHold = new QTimer(this);
+    hgWarningHold->setObjectName(QStringLiteral("hgWarningHold"));
+    hgWarningHold->setSingleShot(true);
+    hgWarningHold->setInterval(hgWarningHoldMs);
+    connect(hgWarningHold, &QTimer::timeout, this, &LumetraView::hgWarningCleared);
+
     setSystemInfoView(true);
     setControlPage(ControlPage);
     newOperationMode(0);
+    applyStyleSheet();
 }
 
 LumetraView::~LumetraView()
@@ -260,6 +283,17 @@ void LumetraView::setSerialNumber(QString text)
 
 void LumetraView::setHGModuleWarning(QString message)
 {
+    if (message != activeHGWarning) {
+        activeHGWarning = message;
+        hgWarningShown = false;
+    }
+    hgWarningHold->start();
+    statusStrip->setHGWarning(message);
+    // The window comes once while the warning stays active: brought back after every "OK" it would keep
+    // the operator from the state buttons that make the laser safe. The strip keeps showing it meanwhile.
+    if (hgWarningShown) {
+        return;
+    }
     if (isDialogOpen()) {
         qCDebug(lcView) << "HG warning not shown while a dialog is open:" << message;
         return;
@@ -271,5 +305,14 @@ void LumetraView::setHGModuleWarning(QString message)
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->addButton(tr("OK"), QDialog::Accepted);
     hgWarningDialog = dialog;
+    hgWarningShown = true;
     dialog->open();
+}
+
+void LumetraView::hgWarningCleared()
+{
+    qCDebug(lcView) << "HG warning cleared:" << activeHGWarning;
+    activeHGWarning.clear();
+    hgWarningShown = false;
+    statusStrip->setHGWarning(QString());
 }

@@ -16,6 +16,7 @@
 #include <QString>
 
 class MessageDialog;
+class QTimer;
 
 // The laser's control panel: a status strip that stays in view, the "Control" page and the settings pages.
 // The controller drives it through the set... slots (one per controller signal, paired by exact signature,
@@ -27,7 +28,9 @@ class LumetraView : public MainView
 {
     Q_OBJECT
 public:
-    explicit LumetraView(QWidget *parent = nullptr);
+    // The style sheet is applied once the panel is complete; Immediate is the slower order of a plain
+    // MainView, kept so that the two can be compared.
+    explicit LumetraView(QWidget *parent = nullptr, StyleSheetTiming timing = StyleSheetTiming::Deferred);
     ~LumetraView() override;
 
     // Settings-menu indices of the pages.
@@ -361,6 +364,7 @@ private slots:
     void newDigitalGateSelected(int index);
     void newDynamicWavelengthFeatureChanged(int index);
     void dynamicWLS_SaveButtonClicked();
+    void hgWarningCleared();
 
 private:
     void connectPages();
@@ -385,4 +389,9 @@ private:
     bool dynamicWavelengthSwitching = false;
     bool dialogOpen = false;
     QPointer<MessageDialog> hgWarningDialog;
+    // The laser repeats an active harmonic-generator warning at every poll and never says that it has
+    // cleared; it counts as cleared once no repeat has come for the hold time.
+    QTimer *hgWarningHold = nullptr;
+    QString activeHGWarning;
+    bool hgWarningShown = false;
 };

@@ -1,4 +1,5 @@
 #include "app/view/LumetraProgressTicker.h"
+#include "app/view/LumetraRemoteControl.h"
 #include "app/view/LumetraSpotChangeDialog.h"
 #include "app/view/LumetraView.h"
 #include "dialkit/Button.h"
@@ -6,6 +7,7 @@
 #include "dialkit/ComboSlider.h"
 #include "dialkit/Dialog.h"
 #include "dialkit/Indicator.h"
+#include "dialkit/IndicatorButton.h"
 #include "dialkit/LineEdit.h"
 #include "dialkit/LineEditNumber.h"
 
@@ -15,6 +17,7 @@
 #include <QLabel>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -767,40 +770,168 @@ private slots:
         QCOMPARE(view.findChildren<Dialog *>("hgWarningDialog").size(), 1);
     }
 
-    void crystalSpotMoveWindow()
+    // Text from the laser is shown as written: markup in it must neither restyle the panel nor make the
+    // GUI thread load a file (an <img> of /dev/zero froze it). A real image file tells the two apart: as
+    // rich text the label would grow to the picture's height.
+    void deviceTextIsPlain_data()
     {
+        QTest::addColumn<QString>("slot");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("system type") << "setLumetraType"
+                                     << "";
+        QTest::newRow("serial number") << "setSerialNumber"
+                                       << "serialNumberInfo";
+        QTest::newRow("firmware") << "setFirmwareVersion"
+                                  << "firmwareVersionInfo";
+        QTest::newRow("HG error") << "setErrorcodeHGMessage"
+                                  << "hgErrorMessage";
+        QTest::newRow("HG warning banner") << "setHGModuleWarning"
+                                           << "hgWarningBanner";
+    }
+
+    void deviceTextIsPlain()
+    {
+        QFETCH(QString, slot);
+        QFETCH(QString, label);
+        QTemporaryDir folder;
+        const QString picture = folder.filePath("tall.png");
+        QImage image(40, 400, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(picture));
+        const QString markup = QStringLiteral("<img src=\"%1\"><font size=7>X</font>").arg(picture);
+
+        LumetraView view;
+        view.show();
+        QVERIFY(QMetaObject::invokeMethod(&view, slot.toLatin1().constData(), Q_ARG(QString, markup)));
+        QLabel *shown =
+            label.isEmpty() ? view.tinyHeaderLabel() : child<QLabel>(view, label.toLatin1().constData());
+        QVERIFY(shown);
+        QVERIFY(shown->text().contains(markup));
+        QVERIFY2(shown->sizeHint().height() < 100, qPrintable(QString::number(shown->sizeHint().height())));
+        if (auto *dialog = view.findChild<Dialog *>("hgWarningDialog")) {
+            const auto labels = dialog->findChildren<QLabel *>();
+            auto message = std::find_if(labels.begin(), labels.end(),
+                                        [&markup](QLabel *l) { return l->text() == markup; });
+            QVERIFY(message != labels.end());
+            QVERIFY((*message)->sizeHint().height() < 100);
+        }
+    }
+
+    void shutterWarningReturnsOnlyAfterClearing()
+    {
+        const QString warning("Shutter in wrong position");
+        LumetraView view;
+        view.show();
+        auto *hold = child<QTimer>(view, "hgWarningHold");
+        auto *banner = child<QLabel>(view, "hgWarningBanner");
+        QVERIFY(hold && banner);
+        auto windows = [&view]() {
+            return view.findChildren<Dialog *>("hgWarningDialog");
+        };
+        auto acknowledge = [&windows]() {
+            QCOMPARE(windows().size(), 1);
+            QPointer<Dialog> dialog = windows().first();
+            QTest::mouseClick(dialog->findChild<Button *>(), Qt::LeftButton);
+            QTRY_VERIFY(dialog.isNull());
+        };
+
+        view.setHGModuleWarning(warning);
+        acknowledge();
+        // Still active: the laser repeats it at every poll; the operator must reach the state buttons.
+        for (int poll = 0; poll < 3; ++poll) {
+            view.setHGModuleWarning(warning);
+            QVERIFY(windows().isEmpty());
+            QVERIFY(banner->isVisible());
+            QVERIFY(banner->text().contains(warning));
+        }
+        QVERIFY(!QApplication::activeModalWidget());
+
+        // No repeat for the hold time: cleared. Its return is news again.
+        QVERIFY(hold->isActive());
+        QVERIFY(QMetaObject::invokeMethod(hold, "timeout"));
+        QVERIFY(!banner->isVisible());
+        view.setHGModuleWarning(warning);
+        acknowledge();
+    }
+
+    // A move takes minutes: it is sent only once the operator has confirmed it, and a spot the crystal
+    // does not have is refused with a message rather than clamped to the nearest end and sent.
+    void crystalSpotEntry_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("answer"); // button of the window that opens, or empty for none
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QVariantList>("sent");
+        QTest::addColumn<int>("shown"); // what the control shows afterwards
+        // clang-format off
+        QTest::newRow("above the range") << "9" << "" << "spotRefusedDialog" << QVariantList() << 4;
+        QTest::newRow("below the range") << "1" << "" << "spotRefusedDialog" << QVariantList() << 4;
+        QTest::newRow("declined") << "6" << "cancelButton" << "spotChangeDialog" << QVariantList() << 4;
+        QTest::newRow("confirmed") << "6" << "okButton" << "spotChangeDialog" << QVariantList{6.0} << 6;
+        QTest::newRow("half rounds up") << "2.5" << "okButton" << "spotChangeDialog" << QVariantList{3.0} << 3;
+        QTest::newRow("same spot moves nothing") << "4" << "" << "" << QVariantList() << 4;
+        // clang-format on
+    }
+
+    void crystalSpotEntry()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, answer);
+        QFETCH(QString, window);
+        QFETCH(QVariantList, sent);
+        QFETCH(int, shown);
         LumetraView view;
         view.show();
         view.setControlPage(LumetraView::HGPage);
         auto *spot = child<ComboSlider>(view, "crystalSlider");
-        auto *window = child<LumetraSpotChangeDialog>(view, "spotChangeDialog");
-        QVERIFY(spot && window);
-        view.setCrystalPositionRange(1, 10);
-        view.setCrystalPosition(3);
-        QCOMPARE(spot->value(), 3.0);
+        auto *move = child<LumetraSpotChangeDialog>(view, "spotChangeDialog");
+        view.setCrystalPositionRange(2, 6);
+        view.setCrystalPosition(4);
+        QSignalSpy spy(&view, &LumetraView::crystalSpotSliderChanged);
 
-        QSignalSpy sent(&view, &LumetraView::crystalSpotSliderChanged);
-        enter(spot, "5");
-        QCOMPARE(sent.count(), 1);
-        QCOMPARE(sent.at(0).at(0).toDouble(), 5.0);
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->ticker()->maximum(), 20);
-        QCOMPARE(window->ticker()->value(), 1);
-        QVERIFY(view.isDialogOpen());
-
-        // The laser reports the new spot before the bar has run out: the window goes at once.
-        view.setCrystalPosition(5);
-        QVERIFY(!window->isVisible());
-        QVERIFY(!window->ticker()->isTicking());
-
-        enter(spot, "5");
-        QCOMPARE(sent.count(), 2);
-        QVERIFY(!window->isVisible());
-
-        enter(spot, "1");
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->ticker()->maximum(), 40);
-        window->reject();
+        enter(spot, entry);
+        const bool moving = answer == "okButton";
+        QPointer<QDialog> asked = window.isEmpty() ? nullptr : view.findChild<QDialog *>(window);
+        QCOMPARE(asked.isNull(), window.isEmpty());
+        if (asked) {
+            QVERIFY(asked->isVisible());
+            QVERIFY(view.isDialogOpen());
+            // Nothing leaves before the answer.
+            QCOMPARE(spy.count(), 0);
+            const QString question = labelTexts(asked).join(' ');
+            if (window == "spotRefusedDialog") {
+                QVERIFY2(question.contains("There is no spot " + entry), qPrintable(question));
+                QVERIFY(question.contains("2 to 6"));
+                QTest::mouseClick(asked->findChild<Button *>(), Qt::LeftButton);
+                QTRY_VERIFY(asked.isNull());
+            } else {
+                QVERIFY2(question.contains("from spot 4 to spot"), qPrintable(question));
+                QVERIFY(!move->ticker()->isVisible());
+                click(asked, answer.toLatin1().constData());
+                QCOMPARE(asked->isVisible(), moving);
+            }
+        }
+        QVariantList values;
+        for (const QList<QVariant> &call : spy) {
+            values << call.at(0).toDouble();
+        }
+        QCOMPARE(values, sent);
+        QCOMPARE(spot->value(), double(shown));
+        QCOMPARE(move->isVisible(), moving);
+        if (moving) {
+            // Where it goes, where it is and how long it has left.
+            const int seconds = qAbs(shown - 4) * 10;
+            QCOMPARE(move->ticker()->maximum(), seconds);
+            const QString details = child<QLabel>(*move, "spotMoveDetails")->text();
+            QVERIFY2(details.contains(QStringLiteral("Target spot: %1").arg(shown)), qPrintable(details));
+            QVERIFY(details.contains("Current spot: 4"));
+            QVERIFY(details.contains(QStringLiteral("about %1 s").arg(seconds - 1)));
+            QVERIFY(labelTexts(move).contains("The current spot is changing, please wait"));
+            // The laser reports the new spot before the bar has run out: the window goes at once.
+            view.setCrystalPosition(shown);
+            QVERIFY(!move->isVisible());
+            QVERIFY(!move->ticker()->isTicking());
+        }
     }
 
     void crystalRangeAndReadOnly()
@@ -811,10 +942,6 @@ private slots:
         auto *spot = child<ComboSlider>(view, "crystalSlider");
         view.setCrystalPositionRange(2, 6);
         view.setCrystalPosition(4);
-        QSignalSpy sent(&view, &LumetraView::crystalSpotSliderChanged);
-        enter(spot, "9");
-        QCOMPARE(sent.at(0).at(0).toDouble(), 6.0);
-        child<LumetraSpotChangeDialog>(view, "spotChangeDialog")->reject();
         view.setCrystalPositionReadOnly(true);
         QVERIFY(!spot->isEnabled());
         view.setCrystalPositionReadOnly(false);
@@ -824,6 +951,30 @@ private slots:
         // A garbled run-time map must not make the panel build millions of steps.
         view.setCrystalPositionRange(1, 2000000000);
         QCOMPARE(spot->slider()->nearestStepValue(1000), 6.0);
+    }
+
+    // With the serial monitor and the log docked on a 1366x768 screen the panel is about 440 pixels high;
+    // the state buttons must stay in view there, with the status strip scrolling instead.
+    void stateButtonsStayInViewOnALowPanel()
+    {
+        LumetraView view;
+        view.setRemoteControlWidget(new LumetraRemoteControl);
+        view.setHGModuleWarning("Shutter in wrong position"); // the tallest strip: banner shown
+        for (QWidget *dialog : view.findChildren<Dialog *>("hgWarningDialog")) {
+            dialog->close();
+        }
+        view.resize(1100, 440);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        const auto buttons = view.findChildren<IndicatorButton *>();
+        QCOMPARE(buttons.size(), 4);
+        for (IndicatorButton *button : buttons) {
+            const QRect shown(button->mapTo(&view, QPoint(0, 0)), button->size());
+            QVERIFY2(view.rect().contains(shown), qPrintable(button->objectName()));
+            // Not merely inside the panel's rectangle: not scrolled out of a viewport either.
+            QVERIFY(!button->visibleRegion().isEmpty());
+            QCOMPARE(button->visibleRegion().boundingRect().size(), button->size());
+        }
     }
 
     void runtimeTableFromView()

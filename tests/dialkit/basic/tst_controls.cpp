@@ -12,6 +12,7 @@
 #include <QLayout>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
@@ -42,6 +43,8 @@ private slots:
     void comboBoxClamp_data();
     void comboBoxClamp();
     void comboBoxSingleMode();
+    void comboBoxPopupInsideScreen_data();
+    void comboBoxPopupInsideScreen();
     void comboBoxPopupSelection();
     void comboBoxItemsOutOfRange();
     void comboBoxDeletedByItsReceiver();
@@ -393,6 +396,44 @@ void TestControls::comboBoxSingleMode()
     QVERIFY(box->dropDown()->isVisible());
     QTest::mouseClick(box, Qt::LeftButton);
     QVERIFY(!box->dropDown()->isVisible());
+}
+
+void TestControls::comboBoxPopupInsideScreen_data()
+{
+    QTest::addColumn<Qt::Alignment>("corner");
+    QTest::newRow("left edge") << Qt::Alignment(Qt::AlignLeft | Qt::AlignTop);
+    QTest::newRow("bottom edge") << Qt::Alignment(Qt::AlignLeft | Qt::AlignBottom);
+    QTest::newRow("bottom right") << Qt::Alignment(Qt::AlignRight | Qt::AlignBottom);
+}
+
+// A list wider than its box, opened from a box at an edge of the screen, must still be all on the screen
+// (the rep-rate scale list opened half off it on a 1366x768 screen).
+void TestControls::comboBoxPopupInsideScreen()
+{
+    QFETCH(Qt::Alignment, corner);
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget window(nullptr, Qt::FramelessWindowHint);
+    auto *box = new ComboBox(&window);
+    box->addItems({"Rep rate control", "Rep rate divider control, a long entry"});
+    box->adjustSize();
+    window.resize(box->size());
+    const int x = corner & Qt::AlignLeft ? area.left() : area.right() + 1 - window.width();
+    const int y = corner & Qt::AlignTop ? area.top() : area.bottom() + 1 - window.height();
+    window.move(x, y);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(box, Qt::LeftButton);
+    DropDown *popup = box->dropDown();
+    QVERIFY(popup->isVisible());
+    QVERIFY(popup->width() > box->width());
+    const QRect shown(popup->pos(), popup->size());
+    QVERIFY2(area.contains(shown), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                  .arg(shown.x())
+                                                  .arg(shown.y())
+                                                  .arg(shown.width())
+                                                  .arg(shown.height())));
+    // Never over the box itself: the operator must still see what is selected.
+    QVERIFY(!shown.intersects(QRect(box->mapToGlobal(QPoint(0, 0)), box->size())));
 }
 
 void TestControls::comboBoxDeletedByItsReceiver()
