@@ -249,9 +249,11 @@ void MainWindow::onPortsOpened(QString portname)
     createSystemWidget(controlPanel, tr("Control Panel"));
 
     controller = new LumetraController(this, controlPanel, serialHandler, this);
-    if (serialMonitor && controller)
+    if (serialMonitor && controller) {
         connect(serialMonitor.data(), &SerialMonitor::sigSendCommand, controller.data(),
                 &LumetraController::slotSendManualCommand);
+        serialMonitor->followPolling(controller.data());
+    }
 
     // The controller's loop is private to it; the timer names it, and has no receiver if it is gone.
     QTimer::singleShot(controllerStartDelayMs, controller.data(), SLOT(slotMainLoop()));
