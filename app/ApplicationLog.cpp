@@ -13,7 +13,10 @@ ApplicationLog::ApplicationLog(QWidget *parent) : QWidget(parent), ui(new Ui::Ap
     // The store owns the document; the view only shows it.
     ui->plainTextEdit->setDocument(_AppLog::instance()->getLogDocument());
     ui->plainTextEdit->setReadOnly(true);
-    ui->plainTextEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Long messages (a device answer, a port's failure reason) are read whole, not cut at the dock's
+    // edge behind a sideways scroll; a word longer than the line breaks wherever it has to.
+    ui->plainTextEdit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    ui->plainTextEdit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     connect(ui->toolButtonClear, &QToolButton::clicked, this, &ApplicationLog::onToolButtonClear_clicked);
     connect(ui->toolButtonSave, &QToolButton::clicked, this, &ApplicationLog::onToolButtonSave_clicked);

@@ -318,9 +318,11 @@ void MainWindow::onPortsOpened(QString portname)
     controller = new LumetraController(serialHandler, this);
     controller->setControlBuilder(LumetraControlWidget::builder(controlPanel));
     controller->setLogSink([](const QString &line) { _AppLog::instance()->WriteLogLine(line); });
-    if (serialMonitor && controller)
+    if (serialMonitor && controller) {
         connect(serialMonitor.data(), &SerialMonitor::sigSendCommand, controller.data(),
                 &LumetraController::slotSendManualCommand);
+        serialMonitor->followPolling(controller.data());
+    }
 
     // The controller's loop is private to it; the timer names it, and has no receiver if it is gone.
     QTimer::singleShot(controllerStartDelayMs, controller.data(), SLOT(slotMainLoop()));

@@ -1764,6 +1764,46 @@ EIN / AUS</translation>
         <source>Send</source>
         <translation>Senden</translation>
     </message>
+    <message>
+        <source>Pause</source>
+        <translation>Anhalten</translation>
+    </message>
+    <message>
+        <source>Stop adding lines; the traffic meanwhile is shown on resuming</source>
+        <translation>Keine Zeilen mehr anfügen; der Verkehr in der Zwischenzeit erscheint beim Fortsetzen</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Copy the selected lines, or all lines when none are selected</source>
+        <translation>Die markierten Zeilen kopieren, ohne Markierung alle Zeilen</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Ansicht</translation>
+    </message>
+    <message>
+        <source>How the traffic is shown</source>
+        <translation>Wie der Verkehr angezeigt wird</translation>
+    </message>
+    <message>
+        <source>Hide polled queries and their answers</source>
+        <translation>Zyklische Abfragen und ihre Antworten ausblenden</translation>
+    </message>
+    <message>
+        <source>Time of day with milliseconds</source>
+        <translation>Uhrzeit mit Millisekunden</translation>
+    </message>
+    <message>
+        <source>Port in the title, not on every line</source>
+        <translation>Schnittstelle im Titel statt in jeder Zeile</translation>
+    </message>
+    <message>
+        <source>%1 - %2</source>
+        <translation>%1 - %2</translation>
+    </message>
 </context>
 <context>
     <name>WavelengthSelector</name>

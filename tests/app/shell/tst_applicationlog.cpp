@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolButton>
 
@@ -31,6 +32,7 @@ private slots:
     void newLineScrollsIntoView();
     void scrolledUpStaysUntilBackAtBottom();
     void showingAgainShowsNewest();
+    void longLinesWrap();
     void clear_data();
     void clear();
 };
@@ -46,7 +48,6 @@ void TestApplicationLog::showsTheStoreDocumentReadOnly()
     QPlainTextEdit *text = view(log);
     QCOMPARE(text->document(), _AppLog::instance()->getLogDocument());
     QVERIFY(text->isReadOnly());
-    QCOMPARE(text->lineWrapMode(), QPlainTextEdit::NoWrap);
     _AppLog::instance()->WriteLogLine(QStringLiteral("port opened"));
     QVERIFY(text->toPlainText().endsWith(QLatin1String(" port opened")));
     for (const char *name : {"toolButtonClear", "toolButtonSave", "toolButtonPrint"}) {
@@ -103,6 +104,19 @@ void TestApplicationLog::showingAgainShowsNewest()
                 .block()
                 .text()
                 .contains(QLatin1String("while hidden 5")));
+}
+
+void TestApplicationLog::longLinesWrap()
+{
+    ApplicationLog log;
+    log.resize(250, 200);
+    log.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&log));
+    _AppLog::instance()->WriteLogLine(QStringLiteral("Communication port ttyUSB0 open failed. Reason: ") +
+                                      QString(120, QLatin1Char('x')));
+    // All of it is on screen: no sideways scrolling, the paragraph folds over several lines instead.
+    QCOMPARE(view(log)->horizontalScrollBar()->maximum(), 0);
+    QVERIFY(_AppLog::instance()->getLogDocument()->lastBlock().layout()->lineCount() > 2);
 }
 
 void TestApplicationLog::clear_data()

@@ -1,9 +1,12 @@
 #include "ShellTestMain.h"
 #include "app/SerialMonitor.h"
 
+#include <QAction>
+#include <QDockWidget>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTextBlock>
 #include <QToolButton>
@@ -17,8 +20,52 @@ private:
     {
         return monitor.findChild<QPlainTextEdit *>(QStringLiteral("plainTextEdit"));
     }
+    static void setOption(SerialMonitor &monitor, const char *name, bool on)
+    {
+        QAction *action = monitor.findChild<QAction *>(QLatin1String(name));
+        QVERIFY2(action, name);
+        action->setChecked(on);
+    }
+    static QStringList shownLines(SerialMonitor &monitor)
+    {
+        return view(monitor)->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    struct Transfer
+    {
+        QString label;
+        QString tag;
+        QByteArray bytes;
+    };
+    // A mix of traffic as the link delivers it: commands, answers, markup and a NUL among them.
+    static QVector<Transfer> trafficMix(int from, int count)
+    {
+        QVector<Transfer> mix;
+        for (int i = from; i < from + count; ++i) {
+            const QString label = QStringLiteral("ttyS0%1%2-%3")
+                                      .arg(i % 5 ? ':' : '_')
+                                      .arg(i / 1000 % 60, 2, 10, QLatin1Char('0'))
+                                      .arg(i % 1000, 3, 10, QLatin1Char('0'));
+            if (i % 3 == 0)
+                mix.append({label, QStringLiteral("TX:"), "s6\n"});
+            else
+                mix.append({label, QStringLiteral("RX:"),
+                            QByteArray("ZOR <S6> ") + QByteArray::number(i) +
+                                (i % 7 ? QByteArray("\r") : QByteArray("\0x", 2))});
+        }
+        return mix;
+    }
+    static void feed(SerialMonitor &monitor, const QVector<Transfer> &transfers)
+    {
+        for (const Transfer &transfer : transfers) {
+            if (transfer.tag == QLatin1String("TX:"))
+                monitor.slotBytesTransmitted(transfer.label, transfer.bytes);
+            else
+                monitor.slotBytesReceived(transfer.label, transfer.bytes);
+        }
+    }
 
 private slots:
+    void init();
     void lineFormat_data();
     void lineFormat();
     void shownText_data();
@@ -30,7 +77,23 @@ private slots:
     void clearDoesNotAsk();
     void autoScrollFollowsUnlessScrolledUp();
     void longLinesKeepTheColumn();
+    void hiddenThenShownEqualsLive_data();
+    void hiddenThenShownEqualsLive();
+    void pauseKeepsTheLinesForLater();
+    void pollingFilter();
+    void transferTime_data();
+    void transferTime();
+    void timeOfDayAndPortInTitle();
+    void commandHistory();
 };
+
+void TestSerialMonitor::init()
+{
+    // Options and history are kept between runs; every case starts from the default look.
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QCoreApplication::organizationName(),
+              QCoreApplication::applicationName())
+        .remove(QStringLiteral("SerialMonitor"));
+}
 
 void TestSerialMonitor::lineFormat_data()
 {
@@ -65,6 +128,10 @@ void TestSerialMonitor::lineFormat_data()
     QTest::newRow("empty chunk") << "COM3:07-412"
                                  << "RX:" << QByteArray()
                                  << prefix + "<font color=#00aaff>RX:</font>  <font color=#ff00ff></font>";
+    QTest::newRow("label escaped too") << "COM<3>&:07-412"
+                                       << "RX:" << QByteArray("x")
+                                       << "<font color=#000000>COM&lt;3&gt;&amp;:07-412: </font><font "
+                                          "color=#00aaff>RX:</font> x <font color=#ff00ff>78h </font>";
     QTest::newRow("high bytes as Latin-1, hex keeps leading zero")
         << "P:01-002"
         << "RX:" << QByteArray("\xb5\x07", 2)
@@ -99,6 +166,7 @@ void TestSerialMonitor::shownText()
 
     SerialMonitor monitor;
     monitor.slotBytesReceived(QStringLiteral("COM3:07-412"), bytes);
+    monitor.renderPending();
     QTextDocument *document = view(monitor)->document();
     QCOMPARE(document->blockCount(), 1);
     QCOMPARE(document->firstBlock().text(), shown);
@@ -109,6 +177,7 @@ void TestSerialMonitor::slotsTagDirection()
     SerialMonitor monitor;
     monitor.slotBytesTransmitted(QStringLiteral("L1"), QByteArray("ls_humidity?\n"));
     monitor.slotBytesReceived(QStringLiteral("L2"), QByteArray("ZOR SHG\tHumidity=12%\r"));
+    monitor.renderPending();
     QTextDocument *document = view(monitor)->document();
     QCOMPARE(document->blockCount(), 2);
     QVERIFY(document->findBlockByNumber(0).text().startsWith(QLatin1String("L1: TX: ls_humidity?")));
@@ -126,11 +195,13 @@ void TestSerialMonitor::blockLimitDropsOldest()
     SerialMonitor monitor;
     for (int i = 0; i < SerialMonitor::maximumLines; ++i)
         monitor.slotBytesReceived(QStringLiteral("L"), QByteArray::number(i));
+    monitor.renderPending();
     QTextDocument *document = view(monitor)->document();
     QCOMPARE(document->blockCount(), 2000);
     QVERIFY(document->firstBlock().text().startsWith(QLatin1String("L: RX: 0 ")));
 
     monitor.slotBytesReceived(QStringLiteral("L"), QByteArray("2000"));
+    monitor.renderPending();
     QCOMPARE(document->blockCount(), 2000);
     QVERIFY(document->firstBlock().text().startsWith(QLatin1String("L: RX: 1 ")));
     QVERIFY(document->lastBlock().text().startsWith(QLatin1String("L: RX: 2000 ")));
@@ -194,6 +265,7 @@ void TestSerialMonitor::autoScrollFollowsUnlessScrolledUp()
     QScrollBar *bar = view(monitor)->verticalScrollBar();
     for (int i = 0; i < 100; ++i)
         monitor.slotBytesReceived(QStringLiteral("L"), QByteArray::number(i));
+    monitor.renderPending();
     QVERIFY(bar->maximum() > 0);
     QCOMPARE(bar->value(), bar->maximum());
 
@@ -201,10 +273,12 @@ void TestSerialMonitor::autoScrollFollowsUnlessScrolledUp()
     const int parked = bar->value();
     for (int i = 0; i < 20; ++i)
         monitor.slotBytesReceived(QStringLiteral("L"), QByteArray::number(i));
+    monitor.renderPending();
     QCOMPARE(bar->value(), parked);
 
     bar->setValue(bar->maximum());
     monitor.slotBytesReceived(QStringLiteral("L"), QByteArray("after"));
+    monitor.renderPending();
     QCOMPARE(bar->value(), bar->maximum());
 }
 
@@ -221,13 +295,227 @@ void TestSerialMonitor::longLinesKeepTheColumn()
     QCOMPARE(columns->value(), 0);
     for (int i = 0; i < 50; ++i)
         monitor.slotBytesReceived(QStringLiteral("COM3:07-412"), QByteArray(80, 'x'));
+    monitor.renderPending();
     QVERIFY(columns->maximum() > 0);
     QCOMPARE(columns->value(), 0);
 
     columns->setValue(columns->maximum() / 2);
     const int chosen = columns->value();
     monitor.slotBytesTransmitted(QStringLiteral("COM3:07-413"), QByteArray(90, 'y'));
+    monitor.renderPending();
     QCOMPARE(columns->value(), chosen);
+}
+
+void TestSerialMonitor::hiddenThenShownEqualsLive_data()
+{
+    QTest::addColumn<int>("shownBefore");
+    QTest::addColumn<int>("whileHidden");
+    QTest::newRow("a few lines") << 0 << 10;
+    QTest::newRow("hidden lines push shown ones out") << 300 << 1900;
+    QTest::newRow("more than the monitor keeps") << 100 << 2500;
+    QTest::newRow("exactly the limit") << 0 << 2000;
+}
+
+void TestSerialMonitor::hiddenThenShownEqualsLive()
+{
+    QFETCH(int, shownBefore);
+    QFETCH(int, whileHidden);
+
+    // The reference appends every line alone as it arrives, as the monitor always did.
+    QPlainTextEdit live;
+    live.setMaximumBlockCount(SerialMonitor::maximumLines);
+    for (const Transfer &transfer : trafficMix(0, shownBefore + whileHidden))
+        live.appendHtml(SerialMonitor::formatLine(transfer.label, transfer.tag, transfer.bytes));
+
+    SerialMonitor monitor;
+    monitor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+    feed(monitor, trafficMix(0, shownBefore));
+    monitor.renderPending();
+    monitor.hide();
+    const QString beforeHiding = view(monitor)->toPlainText();
+    feed(monitor, trafficMix(shownBefore, whileHidden));
+    QTest::qWait(3 * SerialMonitor::batchIntervalMs);
+    // Nothing is laid out while nobody can see it.
+    QCOMPARE(view(monitor)->toPlainText(), beforeHiding);
+
+    monitor.show();
+    QTextDocument *shown = view(monitor)->document();
+    QCOMPARE(shown->blockCount(), live.document()->blockCount());
+    QCOMPARE(shown->toPlainText(), live.document()->toPlainText());
+    QCOMPARE(shown->toHtml(), live.document()->toHtml());
+}
+
+void TestSerialMonitor::pauseKeepsTheLinesForLater()
+{
+    SerialMonitor monitor;
+    monitor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+    monitor.slotBytesReceived(QStringLiteral("L"), "before");
+    monitor.renderPending();
+    auto *pause = monitor.findChild<QToolButton *>(QStringLiteral("toolButtonPause"));
+    QVERIFY(pause);
+    pause->click();
+    monitor.slotBytesReceived(QStringLiteral("L"), "during 1");
+    monitor.slotBytesTransmitted(QStringLiteral("L"), "during 2");
+    monitor.renderPending();
+    QCOMPARE(shownLines(monitor), QStringList{"L: RX: before 62h 65h 66h 6Fh 72h 65h "});
+
+    pause->click();
+    const QStringList lines = shownLines(monitor);
+    QCOMPARE(lines.size(), 3);
+    QVERIFY(lines.at(1).startsWith(QLatin1String("L: RX: during 1 ")));
+    QVERIFY(lines.at(2).startsWith(QLatin1String("L: TX: during 2 ")));
+}
+
+void TestSerialMonitor::pollingFilter()
+{
+    SerialMonitor monitor;
+    monitor.slotAddPolledCommand(QStringLiteral("s6\n"));
+    monitor.slotAddPolledCommand(QStringLiteral("e_freq?\n"));
+    monitor.slotAddPolledCommand(QStringLiteral("ls_status?\n"));
+    monitor.slotDelPolledCommand(QStringLiteral("ls_status?\n"));
+    const QList<QPair<bool, QByteArray>> exchange{
+        {true, "s6\n"},           {false, "s6\r"},         {false, "S6 1 2 3\r"},   {false, "Standby = ok\r"},
+        {true, "ls_humidity?\n"}, {false, "ls_humidity?"}, {false, "Humidity=12%"}, {true, "e_freq?\n"},
+        {false, "e_freq=3"},      {false, "Unknown: x"},   {true, "ls_status?\n"},  {false, "status 0"},
+    };
+    for (const auto &transfer : exchange) {
+        if (transfer.first)
+            monitor.slotBytesTransmitted(QStringLiteral("L"), transfer.second);
+        else
+            monitor.slotBytesReceived(QStringLiteral("L"), transfer.second);
+    }
+    const auto texts = [&] {
+        monitor.renderPending();
+        QStringList list;
+        for (const QString &line : shownLines(monitor))
+            list << line.section(QLatin1Char(' '), 1, 2).trimmed();
+        return list;
+    };
+    const QStringList all{"TX: s6",           "RX: s6",           "RX: S6",           "RX: Standby",
+                          "TX: ls_humidity?", "RX: ls_humidity?", "RX: Humidity=12%", "TX: e_freq?",
+                          "RX: e_freq=3",     "RX: Unknown:",     "TX: ls_status?",   "RX: status"};
+    QCOMPARE(texts(), all);
+
+    // Typed commands, their replies and what the laser says unasked stay in view.
+    setOption(monitor, "actionHidePolling", true);
+    QCOMPARE(texts(), QStringList({"RX: Standby", "TX: ls_humidity?", "RX: ls_humidity?", "RX: Humidity=12%",
+                                   "RX: Unknown:", "TX: ls_status?", "RX: status"}));
+    // Nothing was lost by hiding it.
+    setOption(monitor, "actionHidePolling", false);
+    QCOMPARE(texts(), all);
+}
+
+void TestSerialMonitor::transferTime_data()
+{
+    QTest::addColumn<QTime>("arrival");
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QTime>("time");
+    QTest::newRow("same second") << QTime(10, 15, 30, 100) << "ttyS0:30-050" << QTime(10, 15, 30, 50);
+    QTest::newRow("arrived in the next minute")
+        << QTime(10, 0, 0, 5) << "ttyS0:59-998" << QTime(9, 59, 59, 998);
+    QTest::newRow("arrived just after midnight") << QTime(0, 0, 0, 1) << "p_59-999" << QTime(23, 59, 59, 999);
+    QTest::newRow("port with a colon") << QTime(8, 1, 2, 0) << "COM:3:01-500" << QTime(8, 1, 1, 500);
+}
+
+void TestSerialMonitor::transferTime()
+{
+    QFETCH(QTime, arrival);
+    QFETCH(QString, label);
+    QFETCH(QTime, time);
+    const SerialMonitor::Label parsed = SerialMonitor::parseLabel(label);
+    QVERIFY(parsed.isValid());
+    QCOMPARE(SerialMonitor::transferTime(arrival, parsed), time);
+}
+
+void TestSerialMonitor::timeOfDayAndPortInTitle()
+{
+    QDockWidget dock(QStringLiteral("Serial Monitor"));
+    auto *monitor = new SerialMonitor;
+    dock.setWidget(monitor);
+    dock.show();
+    monitor->slotBytesReceived(QStringLiteral("ttyS0:07-412"), "OK");
+    monitor->slotBytesReceived(QStringLiteral("no time label"), "OK");
+    monitor->renderPending();
+    const QString plain = QStringLiteral("ttyS0:07-412: RX: OK 4Fh 4Bh ");
+    const QString unlabelled = QStringLiteral("no time label: RX: OK 4Fh 4Bh ");
+    QCOMPARE(shownLines(*monitor), QStringList({plain, unlabelled}));
+
+    setOption(*monitor, "actionTimeOfDay", true);
+    QStringList lines = shownLines(*monitor);
+    QVERIFY2(QRegularExpression(QStringLiteral("^ttyS0:\\d\\d:\\d\\d:07\\.412: RX: OK 4Fh 4Bh $"))
+                 .match(lines.value(0))
+                 .hasMatch(),
+             qPrintable(lines.value(0)));
+    QCOMPARE(lines.value(1), unlabelled);
+
+    setOption(*monitor, "actionPortInTitle", true);
+    monitor->slotBytesReceived(QStringLiteral("ttyS0_08-001"), "x");
+    monitor->renderPending();
+    lines = shownLines(*monitor);
+    QVERIFY2(lines.value(0).contains(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:07\\.412: RX: OK"))),
+             qPrintable(lines.value(0)));
+    QVERIFY2(lines.value(2).contains(QRegularExpression(QStringLiteral("^_\\d\\d:\\d\\d:08\\.001: RX: x"))),
+             qPrintable(lines.value(2)));
+    QCOMPARE(dock.windowTitle(), QStringLiteral("Serial Monitor - ttyS0"));
+    QCOMPARE(dock.toggleViewAction()->text(), QStringLiteral("Serial Monitor"));
+
+    setOption(*monitor, "actionTimeOfDay", false);
+    QVERIFY(shownLines(*monitor).value(0).startsWith(QLatin1String("07-412: RX: OK")));
+    setOption(*monitor, "actionPortInTitle", false);
+    QCOMPARE(shownLines(*monitor).value(0), plain);
+    QCOMPARE(dock.windowTitle(), QStringLiteral("Serial Monitor"));
+
+    // The choice outlives the monitor.
+    SerialMonitor next;
+    QVERIFY(!next.findChild<QAction *>(QStringLiteral("actionPortInTitle"))->isChecked());
+    setOption(*monitor, "actionHidePolling", true);
+    SerialMonitor third;
+    QVERIFY(third.findChild<QAction *>(QStringLiteral("actionHidePolling"))->isChecked());
+}
+
+void TestSerialMonitor::commandHistory()
+{
+    auto monitor = std::make_unique<SerialMonitor>();
+    monitor->show();
+    QVERIFY(QTest::qWaitForWindowExposed(monitor.get()));
+    auto *line = monitor->findChild<QLineEdit *>(QStringLiteral("lineEditCommand"));
+    for (const char *command : {"a", "b", "b", "c"}) {
+        line->setText(QLatin1String(command));
+        QTest::keyClick(line, Qt::Key_Return);
+    }
+    line->setText(QStringLiteral("half typed"));
+    const auto press = [&](Qt::Key key) {
+        QTest::keyClick(line, key);
+        return line->text();
+    };
+    QCOMPARE(press(Qt::Key_Up), QStringLiteral("c"));
+    QCOMPARE(press(Qt::Key_Up), QStringLiteral("b"));
+    QCOMPARE(press(Qt::Key_Up), QStringLiteral("a"));
+    QCOMPARE(press(Qt::Key_Up), QStringLiteral("a"));
+    QCOMPARE(press(Qt::Key_Down), QStringLiteral("b"));
+    QCOMPARE(press(Qt::Key_Down), QStringLiteral("c"));
+    QCOMPARE(press(Qt::Key_Down), QStringLiteral("half typed"));
+    QCOMPARE(press(Qt::Key_Down), QStringLiteral("half typed"));
+
+    // Kept between runs, and only the newest commands.
+    for (int i = 0; i < SerialMonitor::maximumHistory + 10; ++i) {
+        line->setText(QStringLiteral("cmd %1").arg(i));
+        QTest::keyClick(line, Qt::Key_Return);
+    }
+    monitor = std::make_unique<SerialMonitor>();
+    monitor->show();
+    line = monitor->findChild<QLineEdit *>(QStringLiteral("lineEditCommand"));
+    QCOMPARE(press(Qt::Key_Up), QStringLiteral("cmd %1").arg(SerialMonitor::maximumHistory + 9));
+    QString oldest;
+    for (int i = 0; i < SerialMonitor::maximumHistory + 5; ++i)
+        oldest = press(Qt::Key_Up);
+    QCOMPARE(oldest, QStringLiteral("cmd 10"));
+    QSignalSpy spy(monitor.get(), &SerialMonitor::sigSendCommand);
+    QTest::keyClick(line, Qt::Key_Return);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0).at(0).toByteArray(), QByteArray("cmd 10\n"));
 }
 
 SHELL_TEST_MAIN(TestSerialMonitor)
