@@ -155,7 +155,8 @@ void MainWindow::createHistory()
     if (serialMonitor)
         connect(serialMonitor.data(), &SerialMonitor::sigSendCommand, recorder.data(),
                 &LumetraRecorder::recordManualCommand);
-    for (auto signal : {&LumetraRecorder::sigProblem, &LumetraRecorder::sigNotice, &LumetraRecorder::sigRecovered}) {
+    for (auto signal :
+         {&LumetraRecorder::sigProblem, &LumetraRecorder::sigNotice, &LumetraRecorder::sigRecovered}) {
         connect(recorder.data(), signal, this, [this](const QString &message) {
             slotWriteLogLine(message);
             statusBar()->showMessage(message, 30000);
@@ -163,8 +164,10 @@ void MainWindow::createHistory()
     }
 
     auto *source = new LumetraRecordSource(recorder, QString(), recorder);
-    createGenericDockWidget(new LumetraTrendsView(source, this), tr("Trends"), Qt::BottomDockWidgetArea, false);
-    createGenericDockWidget(new LumetraEventsView(source, this), tr("Events"), Qt::BottomDockWidgetArea, false);
+    createGenericDockWidget(new LumetraTrendsView(source, this), tr("Trends"), Qt::BottomDockWidgetArea,
+                            false);
+    createGenericDockWidget(new LumetraEventsView(source, this), tr("Events"), Qt::BottomDockWidgetArea,
+                            false);
 }
 
 void MainWindow::createActions()

@@ -75,7 +75,7 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
 
     m_list = new QTreeWidget(this);
     m_list->setHeaderHidden(true);
-    m_list->setMinimumWidth(200);
+    m_list->setMinimumWidth(260);
     buildQuantityList();
 
     m_chart = new QChart;
@@ -108,7 +108,8 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     m_followTimer->setInterval(1000);
     connect(m_followTimer, &QTimer::timeout, this, &LumetraTrendsView::followNow);
 
-    connect(m_range, qOverload<int>(&QComboBox::currentIndexChanged), this, &LumetraTrendsView::onRangeChanged);
+    connect(m_range, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &LumetraTrendsView::onRangeChanged);
     connect(m_fromEdit, &QDateTimeEdit::dateTimeChanged, this, [this] {
         if (!m_filling)
             setSpan(m_fromEdit->dateTime().toMSecsSinceEpoch(), m_toEdit->dateTime().toMSecsSinceEpoch());
@@ -128,8 +129,9 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     });
     connect(exportButton, &QPushButton::clicked, this, &LumetraTrendsView::exportCsv);
     connect(m_view, &LumetraTrendChartView::spanRequested, this, &LumetraTrendsView::onSpanRequested);
-    connect(m_view, &LumetraTrendChartView::resetRequested, this,
-            [this] { onRangeChanged(m_range->currentIndex() == RangeCustom ? Range1Hour : m_range->currentIndex()); });
+    connect(m_view, &LumetraTrendChartView::resetRequested, this, [this] {
+        onRangeChanged(m_range->currentIndex() == RangeCustom ? Range1Hour : m_range->currentIndex());
+    });
     connect(m_view, &LumetraTrendChartView::cursorMoved, this, &LumetraTrendsView::onCursor);
     if (m_source) {
         connect(m_source, &LumetraRecordSource::changed, this, [this] {
@@ -249,8 +251,8 @@ void LumetraTrendsView::onRangeChanged(int index)
     }
     m_fromEdit->setEnabled(false);
     m_toEdit->setEnabled(false);
-    const qint64 now = m_source && m_source->recorder() ? m_source->recorder()->now()
-                                                          : QDateTime::currentMSecsSinceEpoch();
+    const qint64 now =
+        m_source && m_source->recorder() ? m_source->recorder()->now() : QDateTime::currentMSecsSinceEpoch();
     const qint64 span = rangeSpans[std::clamp(index, 0, int(std::size(rangeSpans)) - 1)];
     // Without following, the range ends where the recording of the laser ends.
     m_to = now;
@@ -300,15 +302,28 @@ void LumetraTrendsView::onSpanRequested(qint64 from, qint64 to)
     setSpan(from, to);
 }
 
+void LumetraTrendsView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_stale)
+        followNow();
+}
+
 void LumetraTrendsView::reload()
 {
+    // A hidden dock costs nothing; it reads again when shown.
+    if (!isVisible()) {
+        m_stale = true;
+        return;
+    }
+    m_stale = false;
     m_filling = true;
     m_fromEdit->setDateTime(QDateTime::fromMSecsSinceEpoch(m_from));
     m_toEdit->setDateTime(QDateTime::fromMSecsSinceEpoch(m_to));
     m_filling = false;
     m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(m_from), QDateTime::fromMSecsSinceEpoch(m_to));
     m_timeAxis->setFormat(m_to - m_from > 2 * 24 * 60 * minuteMs ? QStringLiteral("MM-dd HH:mm")
-                                                                   : QStringLiteral("HH:mm:ss"));
+                                                                 : QStringLiteral("HH:mm:ss"));
     m_drawnPoints = 0;
     m_points.clear();
     const LumetraRecordStore *store = m_source ? m_source->store() : nullptr;
@@ -369,8 +384,11 @@ QString LumetraTrendsView::readoutAt(qint64 t) const
         // The value in force at t: the last point at or before it.
         const auto after = std::upper_bound(points.cbegin(), points.cend(), double(t),
                                             [](double x, const QPointF &p) { return x < p.x(); });
-        const QString value = after == points.cbegin() ? QStringLiteral("–") : LumetraCsvExport::number((after - 1)->y());
-        parts << QStringLiteral("%1: %2 %3").arg(LumetraRecordQuantities::label(q), value, LumetraRecordQuantities::unit(q)).trimmed();
+        const QString value =
+            after == points.cbegin() ? QStringLiteral("–") : LumetraCsvExport::number((after - 1)->y());
+        parts << QStringLiteral("%1: %2 %3")
+                     .arg(LumetraRecordQuantities::label(q), value, LumetraRecordQuantities::unit(q))
+                     .trimmed();
     }
     return parts.join(QLatin1String("   "));
 }
@@ -387,14 +405,16 @@ void LumetraTrendsView::exportCsv()
         QMessageBox::information(this, tr("Export CSV"), tr("Pick the quantities to export first."));
         return;
     }
-    const QString file = QFileDialog::getSaveFileName(this, tr("Export CSV"), QString(), tr("CSV files (*.csv)"));
+    const QString file =
+        QFileDialog::getSaveFileName(this, tr("Export CSV"), QString(), tr("CSV files (*.csv)"));
     if (file.isEmpty())
         return;
     QSaveFile out(file);
     QString error;
     if (!out.open(QIODevice::WriteOnly) ||
         !LumetraCsvExport::writeSamples(*store, m_quantities, m_from, m_to, &out, &error) || !out.commit()) {
-        QMessageBox::warning(this, tr("Export CSV"),
-                             tr("Cannot write %1: %2").arg(file, error.isEmpty() ? out.errorString() : error));
+        QMessageBox::warning(
+            this, tr("Export CSV"),
+            tr("Cannot write %1: %2").arg(file, error.isEmpty() ? out.errorString() : error));
     }
 }

@@ -142,7 +142,8 @@ void LumetraRecorder::attachLinkAndDecode(LumetraSerialHandler *link)
 {
     auto *decoder = new LumetraResponseDecoder(this);
     connect(link, &LumetraSerialHandler::sigLineReceived, decoder, &LumetraResponseDecoder::slotLineReceived);
-    connect(link, &LumetraSerialHandler::sigConnectedStatus, decoder, &LumetraResponseDecoder::slotConnectedStatus);
+    connect(link, &LumetraSerialHandler::sigConnectedStatus, decoder,
+            &LumetraResponseDecoder::slotConnectedStatus);
     attachDecoder(decoder);
     attachLink(link);
 }

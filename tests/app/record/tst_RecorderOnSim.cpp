@@ -2,6 +2,7 @@
 #include "app/record/LumetraRecordQuantities.h"
 #include "app/record/LumetraRecorder.h"
 #include "sim/SimControl.h"
+#include "sim/SimLaser.h"
 #include "sim/Simulator.h"
 
 #include <QTemporaryDir>
@@ -44,11 +45,6 @@ private slots:
         link->moveToThread(&thread);
         connect(&thread, SIGNAL(started()), link, SLOT(slotMainLoop()));
         connect(&thread, &QThread::finished, link, &QObject::deleteLater);
-        LumetraResponseDecoder decoder;
-        connect(link, &LumetraSerialHandler::sigLineReceived, &decoder,
-                &LumetraResponseDecoder::slotLineReceived);
-        connect(link, &LumetraSerialHandler::sigConnectedStatus, &decoder,
-                &LumetraResponseDecoder::slotConnectedStatus);
         LumetraRecorder recorder(dir.path() + "/recordings");
         recorder.setFlushIntervalMs(100);
         recorder.attachLinkAndDecode(link);
@@ -80,8 +76,9 @@ private slots:
         QStringList texts;
         for (const RecordEvent &e : recorder.store().events(0, recorder.now(), false))
             texts.prepend(e.text);
-        QCOMPARE(texts.mid(0, 2), (QStringList{"Port " + simulator.portPath() + " opened",
-                                               "Identified laser " + simulator.laser()->identity().serialNumber}));
+        QCOMPARE(texts.mid(0, 2),
+                 (QStringList{"Port " + simulator.portPath() + " opened",
+                              "Identified laser " + simulator.laser()->identity().serialNumber}));
     }
 };
 
