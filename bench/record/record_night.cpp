@@ -1,6 +1,6 @@
 // Records a night of the simulated laser at speed and, on request, pictures the Trends and Events
 // docks over it:
-//   record_night FOLDER [--hours H] [--screenshots DIR]
+//   record_night FOLDER [--hours H] [--screenshots DIR] [--pictures-only]
 // The simulated laser is polled once a simulated second with the program's poll list; its answers go
 // through the real decoder into the real recorder, whose clock is the simulated one. The night has an
 // operator's evening start, a humidity excursion with its fault, a harmonic-module error that comes
@@ -93,6 +93,8 @@ int main(int argc, char **argv)
     const QString folder = args.takeFirst();
     double hours = 12;
     QString shots;
+    // Pictures of a night recorded before, without recording it again.
+    const bool record = !args.removeOne(QStringLiteral("--pictures-only"));
     for (int i = 0; i + 1 < args.size(); i += 2) {
         if (args[i] == "--hours")
             hours = args[i + 1].toDouble();
@@ -104,62 +106,64 @@ int main(int argc, char **argv)
     identity.moduleType = QStringLiteral("0x93");
     // An evening at 19:00 UTC: the pictures show a night whatever the machine's zone.
     const qint64 start = QDateTime(QDate(2026, 12, 7), QTime(19, 0), Qt::UTC).toMSecsSinceEpoch();
-    Night night(identity, folder, start);
     QElapsedTimer timer;
     timer.start();
-    night.send("ly_system_info");
-    night.send("ls?");
-    const int seconds = int(hours * 3600);
-    for (int s = 0; s < seconds; ++s) {
-        const double h = s / 3600.0;
-        if (s == 600)
-            night.send("ly_lqz2_standby", true);
-        if (s == 1800)
-            night.send("ly_lqz2_enabled", true);
-        if (s == int(2.5 * 3600))
-            night.send("e_power=600", true);
-        if (s == int(7.5 * 3600))
-            night.laser.module()->setHumidity(61);
-        if (s == int(7.7 * 3600))
-            night.recorder.acknowledge(QStringLiteral("hg.humidity_fault"), QStringLiteral("jdoe"));
-        if (s == int(10.5 * 3600))
-            night.laser.setShutterWarning(true);
-        if (s == int(8.2 * 3600))
-            night.laser.module()->setHumidity(34);
-        if (s == int(8.0 * 3600))
-            night.laser.setErrorcode(12);
-        if (s == int(8.05 * 3600))
-            night.laser.setErrorcode(0);
-        if (s == int(9.0 * 3600))
-            night.send("ls_temp_setpoint=151.5", true);
-        if (s == int(11.0 * 3600))
-            night.send("ly_lqz2_standby", true);
-        night.second();
-        if (s % 3600 == 0)
-            fprintf(stderr, "%.0f h simulated\n", h);
+    if (record) {
+        Night night(identity, folder, start);
+        night.send("ly_system_info");
+        night.send("ls?");
+        const int seconds = int(hours * 3600);
+        for (int s = 0; s < seconds; ++s) {
+            const double h = s / 3600.0;
+            if (s == 600)
+                night.send("ly_lqz2_standby", true);
+            if (s == 1800)
+                night.send("ly_lqz2_enabled", true);
+            if (s == int(2.5 * 3600))
+                night.send("e_power=600", true);
+            if (s == int(7.5 * 3600))
+                night.laser.module()->setHumidity(61);
+            if (s == int(7.7 * 3600))
+                night.recorder.acknowledge(QStringLiteral("hg.humidity_fault"), QStringLiteral("jdoe"));
+            if (s == int(10.5 * 3600))
+                night.laser.setShutterWarning(true);
+            if (s == int(8.2 * 3600))
+                night.laser.module()->setHumidity(34);
+            if (s == int(8.0 * 3600))
+                night.laser.setErrorcode(12);
+            if (s == int(8.05 * 3600))
+                night.laser.setErrorcode(0);
+            if (s == int(9.0 * 3600))
+                night.send("ls_temp_setpoint=151.5", true);
+            if (s == int(11.0 * 3600))
+                night.send("ly_lqz2_standby", true);
+            night.second();
+            if (s % 3600 == 0)
+                fprintf(stderr, "%.0f h simulated\n", h);
+        }
+        night.recorder.flush();
+        out << "recorded " << hours << " h in " << timer.elapsed() / 1000.0 << " s into "
+            << night.recorder.store().fileName() << "\n";
     }
-    night.recorder.flush();
-    out << "recorded " << hours << " h in " << timer.elapsed() / 1000.0 << " s into "
-        << night.recorder.store().fileName() << "\n";
 
     if (shots.isEmpty())
         return 0;
     QDir().mkpath(shots);
     LumetraRecordSource source(nullptr, folder);
     LumetraTrendsView trends(&source);
-    trends.resize(1100, 560);
+    trends.resize(1300, 600);
     trends.setSelectedQuantities(
         {"hg.humidity", "hg.oven1_actual", "hg.oven2_actual", "hg.thg_power", "laser.measured_energy"});
     trends.show();
     app.processEvents();
-    trends.setSpan(start, night.now);
+    trends.setSpan(start, start + qint64(hours * 3600 * 1000));
     app.processEvents();
     trends.reload();
     app.processEvents();
     trends.grab().save(shots + "/trends-night.png");
 
     LumetraEventsView events(&source);
-    events.resize(1100, 420);
+    events.resize(1300, 420);
     events.show();
     app.processEvents();
     events.grab().save(shots + "/events-night.png");
