@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -286,12 +287,16 @@ void LumetraTrendsView::setSpan(qint64 from, qint64 to)
 {
     if (to <= from)
         return;
-    m_follow->setChecked(false);
-    m_filling = true;
-    m_range->setCurrentIndex(RangeCustom);
+    {
+        // One reload for the new span, not one for every control that changes with it.
+        const QSignalBlocker followBlocker(m_follow);
+        const QSignalBlocker rangeBlocker(m_range);
+        m_follow->setChecked(false);
+        m_range->setCurrentIndex(RangeCustom);
+    }
+    m_followTimer->stop();
     m_fromEdit->setEnabled(true);
     m_toEdit->setEnabled(true);
-    m_filling = false;
     m_from = from;
     m_to = to;
     reload();
@@ -321,13 +326,11 @@ void LumetraTrendsView::reload()
     m_fromEdit->setDateTime(QDateTime::fromMSecsSinceEpoch(m_from));
     m_toEdit->setDateTime(QDateTime::fromMSecsSinceEpoch(m_to));
     m_filling = false;
-    m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(m_from), QDateTime::fromMSecsSinceEpoch(m_to));
-    m_timeAxis->setFormat(m_to - m_from > 2 * 24 * 60 * minuteMs ? QStringLiteral("MM-dd HH:mm")
-                                                                 : QStringLiteral("HH:mm:ss"));
     m_drawnPoints = 0;
     m_points.clear();
     const LumetraRecordStore *store = m_source ? m_source->store() : nullptr;
     const int columns = std::max(100, int(m_chart->plotArea().width()));
+    // first > second marks a unit with no value yet.
     QHash<QString, QPair<double, double>> unitRange;
     for (auto it = m_series.cbegin(); it != m_series.cend(); ++it) {
         const int q = it.key();
@@ -347,14 +350,8 @@ void LumetraTrendsView::reload()
                     points << QPointF(end, points.last().y());
             }
         }
-        m_points.insert(q, points);
-        m_drawnPoints += points.size();
-        it.value()->replace(points);
-        // first > second marks a unit with no value yet.
         const QString unit = LumetraRecordQuantities::unit(q);
-        if (!unitRange.contains(unit))
-            unitRange.insert(unit, {1.0, 0.0});
-        auto &range = unitRange[unit];
+        auto range = unitRange.value(unit, {1.0, 0.0});
         for (const QPointF &p : qAsConst(points)) {
             if (range.first > range.second) {
                 range = {p.y(), p.y()};
@@ -363,17 +360,42 @@ void LumetraTrendsView::reload()
                 range.second = std::max(range.second, p.y());
             }
         }
+        unitRange.insert(unit, range);
+        m_drawnPoints += points.size();
+        m_points.insert(q, points);
     }
+
+    // Every change of an axis or a series lays the chart out again: the axes are set once, each to
+    // its final range, before each series gets its points once.
+    m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(m_from), QDateTime::fromMSecsSinceEpoch(m_to));
+    m_timeAxis->setFormat(m_to - m_from > 2 * 24 * 60 * minuteMs ? QStringLiteral("MM-dd HH:mm")
+                                                                 : QStringLiteral("HH:mm:ss"));
     for (auto it = m_unitAxes.cbegin(); it != m_unitAxes.cend(); ++it) {
-        const auto range = unitRange.value(it.key(), {1.0, 0.0});
+        auto range = unitRange.value(it.key(), {1.0, 0.0});
         if (range.first > range.second) {
             it.value()->setRange(0, 1);
             continue;
         }
-        const double margin = std::max(std::abs(range.second - range.first) * 0.05, 0.5);
-        it.value()->setRange(range.first - margin, range.second + margin);
-        it.value()->applyNiceNumbers();
+        // A flat line sits in the middle of the axis rather than on its edge.
+        if (range.second - range.first < 1e-9)
+            range = {range.first - 1, range.second + 1};
+        // Round ends a tick apart, about five ticks over the range.
+        const double span = range.second - range.first;
+        const double raw = span / 5;
+        const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+        double step = magnitude;
+        for (double factor : {1.0, 2.0, 5.0, 10.0}) {
+            step = factor * magnitude;
+            if (step >= raw)
+                break;
+        }
+        const double low = std::floor(range.first / step) * step;
+        const double high = std::max(std::ceil(range.second / step) * step, low + step);
+        it.value()->setTickCount(int(std::lround((high - low) / step)) + 1);
+        it.value()->setRange(low, high);
     }
+    for (auto it = m_series.cbegin(); it != m_series.cend(); ++it)
+        it.value()->replace(m_points.value(it.key()));
 }
 
 QString LumetraTrendsView::readoutAt(qint64 t) const

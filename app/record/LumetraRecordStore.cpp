@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QVariant>
 
+#include <limits>
+
 Q_LOGGING_CATEGORY(lcLumetraRecordStore, "lumetra.record.store")
 
 namespace {
@@ -414,25 +416,40 @@ QVector<ReducedPoint> LumetraRecordStore::reduced(int quantity, qint64 from, qin
         result.push_back({from, v, v});
     }
 
+    // Rows come in index order, so columns are folded here as they pass: SQLite would sort them to
+    // group them.
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (column >= minuteMs) {
-        query.prepare(QStringLiteral("SELECT min(tmin), min(vmin), max(vmax) FROM minute "
-                                     "WHERE q = ? AND m BETWEEN ? AND ? GROUP BY (m * 60000 - ?) / ?"));
-        for (const qint64 value : {qint64(q), from / minuteMs, to / minuteMs, from, column})
+        query.prepare(QStringLiteral(
+            "SELECT tmin, vmin, vmax FROM minute WHERE q = ? AND m BETWEEN ? AND ? ORDER BY m"));
+        for (const qint64 value : {qint64(q), from / minuteMs, to / minuteMs})
             query.addBindValue(value);
     } else {
-        query.prepare(QStringLiteral("SELECT min(t), min(v), max(v) FROM sample "
-                                     "WHERE q = ? AND t BETWEEN ? AND ? GROUP BY (t - ?) / ?"));
-        for (const qint64 value : {qint64(q), from, to, from, column})
+        query.prepare(
+            QStringLiteral("SELECT t, v, v FROM sample WHERE q = ? AND t BETWEEN ? AND ? ORDER BY t"));
+        for (const qint64 value : {qint64(q), from, to})
             query.addBindValue(value);
     }
     if (!query.exec()) {
         qCWarning(lcLumetraRecordStore) << "reducing samples:" << query.lastError().text();
         return result;
     }
-    while (query.next())
-        result.push_back({query.value(0).toLongLong(), query.value(1).toDouble(), query.value(2).toDouble()});
+    qint64 currentColumn = std::numeric_limits<qint64>::min();
+    while (query.next()) {
+        const qint64 t = query.value(0).toLongLong();
+        const double low = query.value(1).toDouble();
+        const double high = query.value(2).toDouble();
+        const qint64 c = (t - from) / column;
+        if (c != currentColumn || result.isEmpty()) {
+            result.push_back({t, low, high});
+            currentColumn = c;
+        } else {
+            ReducedPoint &p = result.last();
+            p.min = std::min(p.min, low);
+            p.max = std::max(p.max, high);
+        }
+    }
     return result;
 }
 
