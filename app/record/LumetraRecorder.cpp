@@ -202,6 +202,9 @@ void LumetraRecorder::recordManualCommand(const QByteArray &command)
     if (text.isEmpty())
         return;
     m_manualEcho << text;
+    // Without a controller no copy comes back to match; the list must not grow for ever.
+    while (m_manualEcho.size() > 32)
+        m_manualEcho.removeFirst();
     recordCommand(text, tr("serial monitor"));
 }
 
