@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTextStream>
@@ -158,11 +159,11 @@ int cpu(const QString &simulator, int seconds)
     int lines = 0;
     QObject::connect(link, &LumetraSerialHandler::sigLineReceived, [&] { ++lines; });
 
+    // An event loop that sleeps between events, as the program's does.
     const auto wait = [](int ms) {
-        QElapsedTimer t;
-        t.start();
-        while (t.elapsed() < ms)
-            QApplication::processEvents(QEventLoop::AllEvents, 50);
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
     };
     wait(3000); // identification and the first poll cycles
 
@@ -203,8 +204,10 @@ int cpu(const QString &simulator, int seconds)
     out << "GUI thread, % of a core: without recorder " << coreWithout << " (" << linesWithout / withoutWall
         << " lines/s), with recorder " << coreWith << " (" << linesWith / withWall
         << " lines/s); recorder adds " << coreWith - coreWithout << " % of a core\n";
-    out << "recording file after " << withWall
-        << " s: " << QFileInfo(LumetraRecordStore::fileForLaser(folder, "bench")).size() << " bytes\n";
+    const QString file = LumetraRecordStore::fileForLaser(folder, "bench");
+    const qint64 bytes = QFileInfo(file).size() + QFileInfo(file + "-wal").size();
+    out << "recording file (with its journal) after " << withWall << " s of recording: " << bytes
+        << " bytes, " << bytes / withWall * 86400 / 1e6 << " MB a day at this rate\n";
     return 0;
 }
 
