@@ -321,6 +321,8 @@ private slots:
         QCOMPARE(moved.readAll(), QByteArray(8192, '\x5a'));
         rig.recorder.flush(); // the batch of the failed turn lands in the new file
         QCOMPARE(rig.values("hg.humidity"), QVector<double>{50});
+        // The new file says what became of the old one.
+        QCOMPARE(rig.eventTexts().filter(aside).size(), 1);
     }
 };
 
