@@ -14,6 +14,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScrollBar>
+#include <QSet>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -36,7 +38,8 @@ constexpr int historyRows = 2000;
 
 QString localTime(qint64 ms)
 {
-    return ms ? QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
+    return ms ? QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+              : QString();
 }
 
 } // namespace
@@ -70,7 +73,8 @@ LumetraEventsView::LumetraEventsView(LumetraRecordSource *source, QWidget *paren
     m_table->setRootIsDecorated(false);
     m_table->setUniformRowHeights(true);
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_table->setHeaderLabels({tr("Time"), tr("Kind"), tr("Text"), tr("Source"), tr("Cleared"), tr("Acknowledged")});
+    m_table->setHeaderLabels(
+        {tr("Time"), tr("Kind"), tr("Text"), tr("Source"), tr("Cleared"), tr("Acknowledged")});
     m_table->header()->setSectionResizeMode(ColumnText, QHeaderView::Stretch);
     m_table->header()->setStretchLastSection(false);
 
@@ -144,8 +148,8 @@ QVector<RecordEvent> LumetraEventsView::shownEvents() const
         if (matches(e))
             shown << e;
     }
-    const QVector<RecordEvent> history =
-        store->events(0, std::numeric_limits<qint64>::max(), m_filter->currentIndex() == FilterAlarms, historyRows);
+    const QVector<RecordEvent> history = store->events(0, std::numeric_limits<qint64>::max(),
+                                                       m_filter->currentIndex() == FilterAlarms, historyRows);
     for (const RecordEvent &e : history) {
         const bool alreadyShown = e.kind == RecordEvent::AlarmRaised && e.clearedAt == 0;
         if (!alreadyShown && matches(e))
@@ -154,28 +158,69 @@ QVector<RecordEvent> LumetraEventsView::shownEvents() const
     return shown;
 }
 
+void LumetraEventsView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_stale)
+        reload();
+}
+
+namespace {
+
+bool sameRows(const QVector<RecordEvent> &a, const QVector<RecordEvent> &b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (int i = 0; i < a.size(); ++i) {
+        if (a[i].id != b[i].id || a[i].clearedAt != b[i].clearedAt ||
+            a[i].acknowledgedAt != b[i].acknowledgedAt)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void LumetraEventsView::reload()
 {
-    m_shown = shownEvents();
+    // A hidden dock costs nothing; it reads again when shown.
+    if (!isVisible()) {
+        m_stale = true;
+        return;
+    }
+    m_stale = false;
+    QVector<RecordEvent> shown = shownEvents();
+    // Rebuilt only when something changed, so that reading a row is not disturbed every second.
+    if (sameRows(shown, m_shown) && m_table->topLevelItemCount() == m_shown.size())
+        return;
+    m_shown = std::move(shown);
+    const int scroll = m_table->verticalScrollBar()->value();
+    QSet<qint64> selected;
+    for (QTreeWidgetItem *item : m_table->selectedItems())
+        selected << item->data(0, Qt::UserRole + 2).toLongLong();
     m_table->clear();
     QList<QTreeWidgetItem *> items;
     items.reserve(m_shown.size());
     for (const RecordEvent &e : qAsConst(m_shown)) {
         auto *item = new QTreeWidgetItem;
         item->setText(ColumnTime, localTime(e.t));
-        item->setText(ColumnKind, e.kind == RecordEvent::AlarmRaised ? LumetraCsvExport::severityText(e.severity)
-                                                                     : LumetraCsvExport::kindText(e.kind));
+        item->setText(ColumnKind, e.kind == RecordEvent::AlarmRaised
+                                      ? LumetraCsvExport::severityText(e.severity)
+                                      : LumetraCsvExport::kindText(e.kind));
         item->setText(ColumnText, e.text);
         item->setText(ColumnSource, e.source);
         item->setText(ColumnCleared, localTime(e.clearedAt));
         item->setText(ColumnAcknowledged,
-                      e.acknowledgedBy.isEmpty() ? QString()
-                                                 : tr("%1, %2").arg(e.acknowledgedBy, localTime(e.acknowledgedAt)));
+                      e.acknowledgedBy.isEmpty()
+                          ? QString()
+                          : tr("%1, %2").arg(e.acknowledgedBy, localTime(e.acknowledgedAt)));
         const bool active = e.kind == RecordEvent::AlarmRaised && e.clearedAt == 0;
         item->setData(0, Qt::UserRole, active);
         item->setData(0, Qt::UserRole + 1, e.alarmKey);
+        item->setData(0, Qt::UserRole + 2, e.id);
         if (active) {
-            const QColor colour = e.severity == RecordEvent::Error ? QColor(0xb0, 0x00, 0x20) : QColor(0xc0, 0x60, 0x00);
+            const QColor colour =
+                e.severity == RecordEvent::Error ? QColor(0xb0, 0x00, 0x20) : QColor(0xc0, 0x60, 0x00);
             for (int c = 0; c < ColumnCount; ++c) {
                 item->setForeground(c, e.acknowledgedBy.isEmpty() ? QBrush(Qt::white) : QBrush(colour));
                 item->setBackground(c, e.acknowledgedBy.isEmpty() ? QBrush(colour) : QBrush());
@@ -187,7 +232,13 @@ void LumetraEventsView::reload()
         items << item;
     }
     m_table->addTopLevelItems(items);
-    m_acknowledge->setEnabled(false);
+    for (QTreeWidgetItem *item : qAsConst(items)) {
+        if (selected.contains(item->data(0, Qt::UserRole + 2).toLongLong()))
+            item->setSelected(true);
+    }
+    for (int c : {ColumnTime, ColumnKind, ColumnCleared})
+        m_table->resizeColumnToContents(c);
+    m_table->verticalScrollBar()->setValue(scroll);
 }
 
 int LumetraEventsView::rowCount() const
@@ -216,14 +267,17 @@ void LumetraEventsView::acknowledgeSelected()
 
 void LumetraEventsView::exportCsv()
 {
-    const QString file = QFileDialog::getSaveFileName(this, tr("Export CSV"), QString(), tr("CSV files (*.csv)"));
+    const QString file =
+        QFileDialog::getSaveFileName(this, tr("Export CSV"), QString(), tr("CSV files (*.csv)"));
     if (file.isEmpty())
         return;
     QSaveFile out(file);
     QString error;
-    if (!out.open(QIODevice::WriteOnly) || !LumetraCsvExport::writeEvents(m_shown, &out, &error) || !out.commit()) {
-        QMessageBox::warning(this, tr("Export CSV"),
-                             tr("Cannot write %1: %2").arg(file, error.isEmpty() ? out.errorString() : error));
+    if (!out.open(QIODevice::WriteOnly) || !LumetraCsvExport::writeEvents(m_shown, &out, &error) ||
+        !out.commit()) {
+        QMessageBox::warning(
+            this, tr("Export CSV"),
+            tr("Cannot write %1: %2").arg(file, error.isEmpty() ? out.errorString() : error));
     }
 }
 

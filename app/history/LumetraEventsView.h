@@ -42,6 +42,9 @@ public slots:
     void showProblem(const QString &message);
     void clearProblem();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     QVector<RecordEvent> shownEvents() const;
     void fillLaserCombo();
@@ -54,4 +57,5 @@ private:
     QLabel *m_banner = nullptr;
     QTreeWidget *m_table = nullptr;
     QVector<RecordEvent> m_shown;
+    bool m_stale = true;
 };

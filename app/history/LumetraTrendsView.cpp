@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QTimer>
 #include <QTreeWidget>
@@ -75,7 +76,7 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
 
     m_list = new QTreeWidget(this);
     m_list->setHeaderHidden(true);
-    m_list->setMinimumWidth(200);
+    m_list->setMinimumWidth(260);
     buildQuantityList();
 
     m_chart = new QChart;
@@ -108,7 +109,8 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     m_followTimer->setInterval(1000);
     connect(m_followTimer, &QTimer::timeout, this, &LumetraTrendsView::followNow);
 
-    connect(m_range, qOverload<int>(&QComboBox::currentIndexChanged), this, &LumetraTrendsView::onRangeChanged);
+    connect(m_range, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &LumetraTrendsView::onRangeChanged);
     connect(m_fromEdit, &QDateTimeEdit::dateTimeChanged, this, [this] {
         if (!m_filling)
             setSpan(m_fromEdit->dateTime().toMSecsSinceEpoch(), m_toEdit->dateTime().toMSecsSinceEpoch());
@@ -128,8 +130,9 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     });
     connect(exportButton, &QPushButton::clicked, this, &LumetraTrendsView::exportCsv);
     connect(m_view, &LumetraTrendChartView::spanRequested, this, &LumetraTrendsView::onSpanRequested);
-    connect(m_view, &LumetraTrendChartView::resetRequested, this,
-            [this] { onRangeChanged(m_range->currentIndex() == RangeCustom ? Range1Hour : m_range->currentIndex()); });
+    connect(m_view, &LumetraTrendChartView::resetRequested, this, [this] {
+        onRangeChanged(m_range->currentIndex() == RangeCustom ? Range1Hour : m_range->currentIndex());
+    });
     connect(m_view, &LumetraTrendChartView::cursorMoved, this, &LumetraTrendsView::onCursor);
     if (m_source) {
         connect(m_source, &LumetraRecordSource::changed, this, [this] {
@@ -249,8 +252,8 @@ void LumetraTrendsView::onRangeChanged(int index)
     }
     m_fromEdit->setEnabled(false);
     m_toEdit->setEnabled(false);
-    const qint64 now = m_source && m_source->recorder() ? m_source->recorder()->now()
-                                                          : QDateTime::currentMSecsSinceEpoch();
+    const qint64 now =
+        m_source && m_source->recorder() ? m_source->recorder()->now() : QDateTime::currentMSecsSinceEpoch();
     const qint64 span = rangeSpans[std::clamp(index, 0, int(std::size(rangeSpans)) - 1)];
     // Without following, the range ends where the recording of the laser ends.
     m_to = now;
@@ -284,12 +287,16 @@ void LumetraTrendsView::setSpan(qint64 from, qint64 to)
 {
     if (to <= from)
         return;
-    m_follow->setChecked(false);
-    m_filling = true;
-    m_range->setCurrentIndex(RangeCustom);
+    {
+        // One reload for the new span, not one for every control that changes with it.
+        const QSignalBlocker followBlocker(m_follow);
+        const QSignalBlocker rangeBlocker(m_range);
+        m_follow->setChecked(false);
+        m_range->setCurrentIndex(RangeCustom);
+    }
+    m_followTimer->stop();
     m_fromEdit->setEnabled(true);
     m_toEdit->setEnabled(true);
-    m_filling = false;
     m_from = from;
     m_to = to;
     reload();
@@ -300,19 +307,30 @@ void LumetraTrendsView::onSpanRequested(qint64 from, qint64 to)
     setSpan(from, to);
 }
 
+void LumetraTrendsView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_stale)
+        followNow();
+}
+
 void LumetraTrendsView::reload()
 {
+    // A hidden dock costs nothing; it reads again when shown.
+    if (!isVisible()) {
+        m_stale = true;
+        return;
+    }
+    m_stale = false;
     m_filling = true;
     m_fromEdit->setDateTime(QDateTime::fromMSecsSinceEpoch(m_from));
     m_toEdit->setDateTime(QDateTime::fromMSecsSinceEpoch(m_to));
     m_filling = false;
-    m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(m_from), QDateTime::fromMSecsSinceEpoch(m_to));
-    m_timeAxis->setFormat(m_to - m_from > 2 * 24 * 60 * minuteMs ? QStringLiteral("MM-dd HH:mm")
-                                                                   : QStringLiteral("HH:mm:ss"));
     m_drawnPoints = 0;
     m_points.clear();
     const LumetraRecordStore *store = m_source ? m_source->store() : nullptr;
     const int columns = std::max(100, int(m_chart->plotArea().width()));
+    // first > second marks a unit with no value yet.
     QHash<QString, QPair<double, double>> unitRange;
     for (auto it = m_series.cbegin(); it != m_series.cend(); ++it) {
         const int q = it.key();
@@ -332,14 +350,8 @@ void LumetraTrendsView::reload()
                     points << QPointF(end, points.last().y());
             }
         }
-        m_points.insert(q, points);
-        m_drawnPoints += points.size();
-        it.value()->replace(points);
-        // first > second marks a unit with no value yet.
         const QString unit = LumetraRecordQuantities::unit(q);
-        if (!unitRange.contains(unit))
-            unitRange.insert(unit, {1.0, 0.0});
-        auto &range = unitRange[unit];
+        auto range = unitRange.value(unit, {1.0, 0.0});
         for (const QPointF &p : qAsConst(points)) {
             if (range.first > range.second) {
                 range = {p.y(), p.y()};
@@ -348,17 +360,42 @@ void LumetraTrendsView::reload()
                 range.second = std::max(range.second, p.y());
             }
         }
+        unitRange.insert(unit, range);
+        m_drawnPoints += points.size();
+        m_points.insert(q, points);
     }
+
+    // Every change of an axis or a series lays the chart out again: the axes are set once, each to
+    // its final range, before each series gets its points once.
+    m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(m_from), QDateTime::fromMSecsSinceEpoch(m_to));
+    m_timeAxis->setFormat(m_to - m_from > 2 * 24 * 60 * minuteMs ? QStringLiteral("MM-dd HH:mm")
+                                                                 : QStringLiteral("HH:mm:ss"));
     for (auto it = m_unitAxes.cbegin(); it != m_unitAxes.cend(); ++it) {
-        const auto range = unitRange.value(it.key(), {1.0, 0.0});
+        auto range = unitRange.value(it.key(), {1.0, 0.0});
         if (range.first > range.second) {
             it.value()->setRange(0, 1);
             continue;
         }
-        const double margin = std::max(std::abs(range.second - range.first) * 0.05, 0.5);
-        it.value()->setRange(range.first - margin, range.second + margin);
-        it.value()->applyNiceNumbers();
+        // A flat line sits in the middle of the axis rather than on its edge.
+        if (range.second - range.first < 1e-9)
+            range = {range.first - 1, range.second + 1};
+        // Round ends a tick apart, about five ticks over the range.
+        const double span = range.second - range.first;
+        const double raw = span / 5;
+        const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+        double step = magnitude;
+        for (double factor : {1.0, 2.0, 5.0, 10.0}) {
+            step = factor * magnitude;
+            if (step >= raw)
+                break;
+        }
+        const double low = std::floor(range.first / step) * step;
+        const double high = std::max(std::ceil(range.second / step) * step, low + step);
+        it.value()->setTickCount(int(std::lround((high - low) / step)) + 1);
+        it.value()->setRange(low, high);
     }
+    for (auto it = m_series.cbegin(); it != m_series.cend(); ++it)
+        it.value()->replace(m_points.value(it.key()));
 }
 
 QString LumetraTrendsView::readoutAt(qint64 t) const
@@ -369,8 +406,11 @@ QString LumetraTrendsView::readoutAt(qint64 t) const
         // The value in force at t: the last point at or before it.
         const auto after = std::upper_bound(points.cbegin(), points.cend(), double(t),
                                             [](double x, const QPointF &p) { return x < p.x(); });
-        const QString value = after == points.cbegin() ? QStringLiteral("–") : LumetraCsvExport::number((after - 1)->y());
-        parts << QStringLiteral("%1: %2 %3").arg(LumetraRecordQuantities::label(q), value, LumetraRecordQuantities::unit(q)).trimmed();
+        const QString value =
+            after == points.cbegin() ? QStringLiteral("–") : LumetraCsvExport::number((after - 1)->y());
+        parts << QStringLiteral("%1: %2 %3")
+                     .arg(LumetraRecordQuantities::label(q), value, LumetraRecordQuantities::unit(q))
+                     .trimmed();
     }
     return parts.join(QLatin1String("   "));
 }
@@ -387,14 +427,16 @@ void LumetraTrendsView::exportCsv()
         QMessageBox::information(this, tr("Export CSV"), tr("Pick the quantities to export first."));
         return;
     }
-    const QString file = QFileDialog::getSaveFileName(this, tr("Export CSV"), QString(), tr("CSV files (*.csv)"));
+    const QString file =
+        QFileDialog::getSaveFileName(this, tr("Export CSV"), QString(), tr("CSV files (*.csv)"));
     if (file.isEmpty())
         return;
     QSaveFile out(file);
     QString error;
     if (!out.open(QIODevice::WriteOnly) ||
         !LumetraCsvExport::writeSamples(*store, m_quantities, m_from, m_to, &out, &error) || !out.commit()) {
-        QMessageBox::warning(this, tr("Export CSV"),
-                             tr("Cannot write %1: %2").arg(file, error.isEmpty() ? out.errorString() : error));
+        QMessageBox::warning(
+            this, tr("Export CSV"),
+            tr("Cannot write %1: %2").arg(file, error.isEmpty() ? out.errorString() : error));
     }
 }

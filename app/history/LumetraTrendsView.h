@@ -60,6 +60,9 @@ public slots:
     void reload();
     void exportCsv();
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     void buildQuantityList();
     void rebuildSeries();
@@ -90,4 +93,5 @@ private:
     qint64 m_to = 0;
     int m_drawnPoints = 0;
     bool m_filling = false;
+    bool m_stale = true;
 };

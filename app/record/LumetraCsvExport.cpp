@@ -24,11 +24,6 @@ QByteArray row(const QStringList &fields)
     return quoted.join(',').toUtf8() + lineEnd;
 }
 
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("LumetraCsvExport", text);
-}
-
 } // namespace
 
 QString LumetraCsvExport::quote(const QString &field)

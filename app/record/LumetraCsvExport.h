@@ -2,6 +2,7 @@
 
 #include "app/record/LumetraRecordStore.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,8 @@ struct LumetraExportRequest
 // was recorded, the cell empty where that quantity was not.
 class LumetraCsvExport
 {
+    Q_DECLARE_TR_FUNCTIONS(LumetraCsvExport)
+
 public:
     static bool writeSamples(const LumetraRecordStore &store, const QVector<int> &quantities, qint64 from,
                              qint64 to, QIODevice *out, QString *error);

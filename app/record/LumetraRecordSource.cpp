@@ -21,7 +21,8 @@ LumetraRecordSource::LumetraRecordSource(LumetraRecorder *recorder, const QStrin
     QString newest;
     QDateTime newestTime;
     for (const QString &serial : lasers()) {
-        const QDateTime modified = QFileInfo(LumetraRecordStore::fileForLaser(m_folder, serial)).lastModified();
+        const QDateTime modified =
+            QFileInfo(LumetraRecordStore::fileForLaser(m_folder, serial)).lastModified();
         if (!newestTime.isValid() || modified > newestTime) {
             newest = serial;
             newestTime = modified;
@@ -38,7 +39,8 @@ QStringList LumetraRecordSource::lasers() const
     QStringList list = LumetraRecordStore::lasersIn(m_folder);
     if (m_recorder && !m_recorder->laserSerial().isEmpty()) {
         // The file name is the serial made safe; show the recorded laser by its real serial.
-        const QString safe = QFileInfo(LumetraRecordStore::fileForLaser(m_folder, m_recorder->laserSerial())).completeBaseName();
+        const QString safe = QFileInfo(LumetraRecordStore::fileForLaser(m_folder, m_recorder->laserSerial()))
+                                 .completeBaseName();
         list.removeAll(safe);
         list.prepend(m_recorder->laserSerial());
     }

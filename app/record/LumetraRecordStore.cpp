@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QVariant>
 
+#include <limits>
+
 Q_LOGGING_CATEGORY(lcLumetraRecordStore, "lumetra.record.store")
 
 namespace {
@@ -200,8 +202,11 @@ bool LumetraRecordStore::createSchema(QString *error)
 {
     const char *const statements[] = {
         "CREATE TABLE IF NOT EXISTS quantity(id INTEGER PRIMARY KEY, key TEXT UNIQUE NOT NULL)",
-        "CREATE TABLE IF NOT EXISTS sample(t INTEGER NOT NULL, q INTEGER NOT NULL, v REAL)",
-        "CREATE INDEX IF NOT EXISTS sample_qt ON sample(q, t)",
+        // Keyed by quantity and time and nothing else: the key is the only index, which halves the file
+        // against a row table with an index beside it. Two readings of one quantity in the same
+        // millisecond keep the later.
+        "CREATE TABLE IF NOT EXISTS sample(q INTEGER NOT NULL, t INTEGER NOT NULL, v REAL, PRIMARY KEY(q, t))"
+        " WITHOUT ROWID",
         "CREATE TABLE IF NOT EXISTS minute(q INTEGER NOT NULL, m INTEGER NOT NULL, vmin REAL, vmax REAL,"
         " tmin INTEGER, PRIMARY KEY(q, m)) WITHOUT ROWID",
         "CREATE TABLE IF NOT EXISTS event(id INTEGER PRIMARY KEY, t INTEGER NOT NULL, kind INTEGER NOT NULL,"
@@ -270,7 +275,7 @@ bool LumetraRecordStore::write(const QVector<RecordSample> &samples, const QVect
         QSqlQuery clear(db);
         QSqlQuery ack(db);
         bool ok =
-            sample.prepare(QStringLiteral("INSERT INTO sample(t, q, v) VALUES(?, ?, ?)")) &&
+            sample.prepare(QStringLiteral("INSERT OR REPLACE INTO sample(t, q, v) VALUES(?, ?, ?)")) &&
             minute.prepare(
                 QStringLiteral("INSERT INTO minute(q, m, vmin, vmax, tmin) VALUES(?, ?, ?, ?, ?) "
                                "ON CONFLICT(q, m) DO UPDATE SET vmin = min(vmin, excluded.vmin), "
@@ -341,24 +346,28 @@ int LumetraRecordStore::prune(qint64 before, int maxRows)
 {
     if (!m_open)
         return 0;
-    // Rows arrive in time order, so the oldest are at the front of the row order: each step reads
-    // only what it deletes and never holds the file for long.
+    // One quantity at a time along the key, so that each step reads only what it deletes and never
+    // holds the file for long.
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     int deleted = 0;
-    QSqlQuery query(db);
-    query.prepare(QStringLiteral("DELETE FROM sample WHERE rowid IN "
-                                 "(SELECT rowid FROM sample WHERE t < ? ORDER BY rowid LIMIT ?)"));
-    query.addBindValue(before);
-    query.addBindValue(maxRows);
-    if (query.exec())
-        deleted += query.numRowsAffected();
+    QSqlQuery sample(db);
+    sample.prepare(QStringLiteral("DELETE FROM sample WHERE q = ? AND t IN "
+                                  "(SELECT t FROM sample WHERE q = ? AND t < ? ORDER BY t LIMIT ?)"));
     QSqlQuery minute(db);
-    minute.prepare(QStringLiteral("DELETE FROM minute WHERE (q, m) IN "
-                                  "(SELECT q, m FROM minute WHERE m < ? LIMIT ?)"));
-    minute.addBindValue(before / minuteMs);
-    minute.addBindValue(maxRows);
-    if (minute.exec())
-        deleted += minute.numRowsAffected();
+    minute.prepare(QStringLiteral("DELETE FROM minute WHERE q = ? AND m IN "
+                                  "(SELECT m FROM minute WHERE q = ? AND m < ? ORDER BY m LIMIT ?)"));
+    for (int q : qAsConst(m_dbId)) {
+        if (q < 0 || deleted >= maxRows)
+            continue;
+        for (const qint64 value : {qint64(q), qint64(q), before, qint64(maxRows - deleted)})
+            sample.addBindValue(value);
+        if (sample.exec())
+            deleted += sample.numRowsAffected();
+        for (const qint64 value : {qint64(q), qint64(q), before / minuteMs, qint64(maxRows)})
+            minute.addBindValue(value);
+        if (minute.exec())
+            deleted += minute.numRowsAffected();
+    }
     QSqlQuery event(db);
     // Alarms that still hold are kept however old they are.
     event.prepare(QStringLiteral("DELETE FROM event WHERE id IN (SELECT id FROM event WHERE t < ? AND "
@@ -414,25 +423,40 @@ QVector<ReducedPoint> LumetraRecordStore::reduced(int quantity, qint64 from, qin
         result.push_back({from, v, v});
     }
 
+    // Rows come in index order, so columns are folded here as they pass: SQLite would sort them to
+    // group them.
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (column >= minuteMs) {
-        query.prepare(QStringLiteral("SELECT min(tmin), min(vmin), max(vmax) FROM minute "
-                                     "WHERE q = ? AND m BETWEEN ? AND ? GROUP BY (m * 60000 - ?) / ?"));
-        for (const qint64 value : {qint64(q), from / minuteMs, to / minuteMs, from, column})
+        query.prepare(QStringLiteral(
+            "SELECT tmin, vmin, vmax FROM minute WHERE q = ? AND m BETWEEN ? AND ? ORDER BY m"));
+        for (const qint64 value : {qint64(q), from / minuteMs, to / minuteMs})
             query.addBindValue(value);
     } else {
-        query.prepare(QStringLiteral("SELECT min(t), min(v), max(v) FROM sample "
-                                     "WHERE q = ? AND t BETWEEN ? AND ? GROUP BY (t - ?) / ?"));
-        for (const qint64 value : {qint64(q), from, to, from, column})
+        query.prepare(
+            QStringLiteral("SELECT t, v, v FROM sample WHERE q = ? AND t BETWEEN ? AND ? ORDER BY t"));
+        for (const qint64 value : {qint64(q), from, to})
             query.addBindValue(value);
     }
     if (!query.exec()) {
         qCWarning(lcLumetraRecordStore) << "reducing samples:" << query.lastError().text();
         return result;
     }
-    while (query.next())
-        result.push_back({query.value(0).toLongLong(), query.value(1).toDouble(), query.value(2).toDouble()});
+    qint64 currentColumn = std::numeric_limits<qint64>::min();
+    while (query.next()) {
+        const qint64 t = query.value(0).toLongLong();
+        const double low = query.value(1).toDouble();
+        const double high = query.value(2).toDouble();
+        const qint64 c = (t - from) / column;
+        if (c != currentColumn || result.isEmpty()) {
+            result.push_back({t, low, high});
+            currentColumn = c;
+        } else {
+            ReducedPoint &p = result.last();
+            p.min = std::min(p.min, low);
+            p.max = std::max(p.max, high);
+        }
+    }
     return result;
 }
 
@@ -451,16 +475,6 @@ QVector<int> LumetraRecordStore::quantitiesWithData(qint64 from, qint64 to) cons
             result << i;
     }
     return result;
-}
-
-qint64 LumetraRecordStore::firstSampleTime() const
-{
-    if (!m_open)
-        return 0;
-    QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
-    if (query.exec(QStringLiteral("SELECT min(t) FROM sample")) && query.next())
-        return query.value(0).toLongLong();
-    return 0;
 }
 
 namespace {

@@ -104,7 +104,6 @@ public:
     QVector<RecordEvent> events(qint64 from, qint64 to, bool alarmsOnly, int limit = 5000) const;
     // Raised and not yet cleared, oldest first.
     QVector<RecordEvent> activeAlarms() const;
-    qint64 firstSampleTime() const;
 
     // The folder the per-laser files live in, and the file of one laser in a folder.
     static QString defaultFolder();

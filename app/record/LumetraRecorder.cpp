@@ -142,7 +142,8 @@ void LumetraRecorder::attachLinkAndDecode(LumetraSerialHandler *link)
 {
     auto *decoder = new LumetraResponseDecoder(this);
     connect(link, &LumetraSerialHandler::sigLineReceived, decoder, &LumetraResponseDecoder::slotLineReceived);
-    connect(link, &LumetraSerialHandler::sigConnectedStatus, decoder, &LumetraResponseDecoder::slotConnectedStatus);
+    connect(link, &LumetraSerialHandler::sigConnectedStatus, decoder,
+            &LumetraResponseDecoder::slotConnectedStatus);
     attachDecoder(decoder);
     attachLink(link);
 }
@@ -201,6 +202,9 @@ void LumetraRecorder::recordManualCommand(const QByteArray &command)
     if (text.isEmpty())
         return;
     m_manualEcho << text;
+    // Without a controller no copy comes back to match; the list must not grow for ever.
+    while (m_manualEcho.size() > 32)
+        m_manualEcho.removeFirst();
     recordCommand(text, tr("serial monitor"));
 }
 
@@ -333,19 +337,23 @@ bool LumetraRecorder::ensureOpen(qint64 t)
                           .arg(file, error));
         return false;
     }
-    if (result == LumetraRecordStore::OpenResult::MovedAside) {
-        const QString message = tr("The recording %1 was damaged. It was moved to %2 and a new one begun.")
-                                    .arg(file, m_store.movedAsideTo());
-        qCWarning(lcLumetraRecorder).noquote() << message;
-        RecordEvent e;
-        e.kind = RecordEvent::Recorder;
-        e.severity = RecordEvent::Warning;
-        e.text = message;
-        recordEvent(e);
-        emit sigNotice(message);
-    }
+    if (result == LumetraRecordStore::OpenResult::MovedAside)
+        announceMovedAside();
     m_nextPruneAt = 0;
     return true;
+}
+
+void LumetraRecorder::announceMovedAside()
+{
+    const QString message = tr("The recording %1 was damaged. It was moved to %2 and a new one begun.")
+                                .arg(m_store.fileName(), m_store.movedAsideTo());
+    qCWarning(lcLumetraRecorder).noquote() << message;
+    RecordEvent e;
+    e.kind = RecordEvent::Recorder;
+    e.severity = RecordEvent::Warning;
+    e.text = message;
+    recordEvent(e);
+    emit sigNotice(message);
 }
 
 void LumetraRecorder::flush()
@@ -362,13 +370,8 @@ void LumetraRecorder::flush()
         if (!m_store.write(m_samples, m_events, &error, &damaged)) {
             if (damaged) {
                 // Begun anew at once; the batch is written to the new file on the next turn.
-                const QString old = m_store.fileName();
-                m_store.moveAsideAndReopen(&error);
-                const QString message =
-                    tr("The recording %1 was damaged. It was moved to %2 and a new one begun.")
-                        .arg(old, m_store.movedAsideTo());
-                qCWarning(lcLumetraRecorder).noquote() << message;
-                emit sigNotice(message);
+                if (m_store.moveAsideAndReopen(&error) != LumetraRecordStore::OpenResult::Failed)
+                    announceMovedAside();
                 if (!m_store.isOpen())
                     m_retryAt = t + m_retryMs;
                 return;

@@ -145,6 +145,25 @@ private slots:
             QVERIFY(p.min >= 41);
     }
 
+    // A command typed in the serial monitor comes back through the controller's queue: recorded once,
+    // with the monitor as its source; the program's own queries are no operator's commands.
+    void commandSources()
+    {
+        Rig rig;
+        rig.feed("Serial number: 3\n");
+        rig.recorder.recordManualCommand(QByteArray("ly_lqz2_standby\n\0junk", 21));
+        rig.recorder.recordControllerCommand("ly_lqz2_standby");
+        rig.recorder.recordControllerCommand("ls_humidity?");
+        rig.recorder.recordControllerCommand("e_power=600");
+        rig.recorder.flush();
+        QStringList commands;
+        for (const RecordEvent &e : rig.recorder.store().events(0, rig.now, false)) {
+            if (e.kind == RecordEvent::Command)
+                commands.prepend(e.source + ": " + e.text);
+        }
+        QCOMPARE(commands, (QStringList{"serial monitor: ly_lqz2_standby", "panel: e_power=600"}));
+    }
+
     void quoting_data()
     {
         QTest::addColumn<QString>("field");
@@ -302,6 +321,8 @@ private slots:
         QCOMPARE(moved.readAll(), QByteArray(8192, '\x5a'));
         rig.recorder.flush(); // the batch of the failed turn lands in the new file
         QCOMPARE(rig.values("hg.humidity"), QVector<double>{50});
+        // The new file says what became of the old one.
+        QCOMPARE(rig.eventTexts().filter(aside).size(), 1);
     }
 };
 

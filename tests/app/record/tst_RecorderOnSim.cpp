@@ -1,5 +1,6 @@
-#include "app/device/LumetraResponseDecoder.h"
+#include "app/device/LumetraController.h"
 #include "app/device/LumetraSerialHandler.h"
+#include "app/record/LumetraControllerTap.h"
 #include "app/record/LumetraRecordQuantities.h"
 #include "app/record/LumetraRecorder.h"
 #include "sim/SimControl.h"
@@ -46,23 +47,21 @@ private slots:
         link->moveToThread(&thread);
         connect(&thread, SIGNAL(started()), link, SLOT(slotMainLoop()));
         connect(&thread, &QThread::finished, link, &QObject::deleteLater);
-        LumetraResponseDecoder decoder;
-        connect(link, &LumetraSerialHandler::sigLineReceived, &decoder,
-                &LumetraResponseDecoder::slotLineReceived);
-        connect(link, &LumetraSerialHandler::sigConnectedStatus, &decoder,
-                &LumetraResponseDecoder::slotConnectedStatus);
         LumetraRecorder recorder(dir.path() + "/recordings");
         recorder.setFlushIntervalMs(100);
         recorder.attachLinkAndDecode(link);
+        LumetraController controller(link);
+        LumetraControllerTap::attach(&recorder, &controller);
         thread.start();
+        QMetaObject::invokeMethod(&controller, "slotMainLoop", Qt::QueuedConnection);
         QMetaObject::invokeMethod(link, "slotOpenCommunication", Q_ARG(QString, simulator.portPath()));
         for (const char *query : {"ls?", "ls_humidity?", "ls_status?"})
             QMetaObject::invokeMethod(link, "slotAddMonitorCommand",
                                       Q_ARG(QString, QString::fromLatin1(query)));
 
-        const int humidity = LumetraRecordQuantities::indexOf("hg.humidity");
-        const auto recorded = [&](double value) {
-            for (const RecordSample &s : recorder.store().samples(humidity, 0, recorder.now()))
+        const auto recorded = [&](const char *key, double value) {
+            const int q = LumetraRecordQuantities::indexOf(key);
+            for (const RecordSample &s : recorder.store().samples(q, 0, recorder.now()))
                 if (s.value == value)
                     return true;
             return false;
@@ -76,7 +75,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(recorder.store().isOpen(), 20000);
         QVERIFY(!humidityAlarm());
         QVERIFY(control.execute("set humidity 61").startsWith("ok"));
-        QTRY_VERIFY_WITH_TIMEOUT(recorded(61) && humidityAlarm(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(recorded("hg.humidity", 61) && humidityAlarm(), 20000);
+        // The controller's lamp for the same fault, recorded as a derived state.
+        QTRY_VERIFY_WITH_TIMEOUT(recorded("ctl.humidity_fault", 1), 5000);
 
         // The connection's story comes first, in order.
         QStringList texts;

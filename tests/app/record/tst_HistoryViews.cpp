@@ -1,0 +1,87 @@
+#include "app/device/LumetraResponseDecoder.h"
+#include "app/history/LumetraEventsView.h"
+#include "app/history/LumetraTrendsView.h"
+#include "app/record/LumetraRecordSource.h"
+#include "app/record/LumetraRecorder.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const qint64 t0 = 1796000000000LL;
+
+} // namespace
+
+// The docks over a real recording: what an operator reads off them.
+class tst_HistoryViews : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void eventsListActiveAlarmsFirst()
+    {
+        QTemporaryDir dir;
+        qint64 now = t0;
+        LumetraResponseDecoder decoder;
+        LumetraRecorder recorder(dir.path());
+        recorder.setClock([&] { return now; });
+        recorder.setFlushIntervalMs(0);
+        recorder.attachDecoder(&decoder);
+        decoder.slotConnectedStatus(true);
+        decoder.slotLineReceived("Serial number: 11\n");
+        decoder.slotLineReceived("ZOR HG\tErrorcode=3\n");
+        now += 1000;
+        decoder.slotLineReceived("Standby -> Listen\n");
+        recorder.recordCommand("e_power=600", "panel");
+        recorder.flush();
+
+        LumetraRecordSource source(&recorder);
+        LumetraEventsView view(&source);
+        view.show();
+        QVERIFY(source.isLive());
+        // The alarm is older than the state change and the command, and still comes first.
+        QCOMPARE(view.rowCount(), 4); // alarm; command, state, identification
+        QVERIFY(view.rowText(0, 2).startsWith("HG Error code: 3"));
+        QCOMPARE(view.rowText(1, 2), QString("e_power=600"));
+
+        recorder.acknowledge("hg.error.3", "jdoe");
+        recorder.flush();
+        QVERIFY(view.rowText(0, 5).startsWith("jdoe, "));
+
+        view.setFilter(LumetraEventsView::FilterAll, "e_power");
+        QCOMPARE(view.rowCount(), 1);
+        view.setFilter(LumetraEventsView::FilterAlarms);
+        QCOMPARE(view.rowCount(), 1); // the raised alarm; its acknowledgement is no alarm
+    }
+
+    void trendCursorReadsTheValueInForce()
+    {
+        QTemporaryDir dir;
+        qint64 now = t0;
+        LumetraResponseDecoder decoder;
+        LumetraRecorder recorder(dir.path());
+        recorder.setClock([&] { return now; });
+        recorder.setFlushIntervalMs(0);
+        recorder.attachDecoder(&decoder);
+        decoder.slotLineReceived("Serial number: 12\n");
+        decoder.slotLineReceived("ZOR SHG\tHumidity=40%\n");
+        now += 60000;
+        decoder.slotLineReceived("ZOR SHG\tHumidity=52%\n");
+        recorder.flush();
+
+        LumetraRecordSource source(&recorder);
+        LumetraTrendsView view(&source);
+        view.resize(800, 400);
+        view.show();
+        view.setSelectedQuantities({"hg.humidity"});
+        view.setSpan(t0 - 1000, t0 + 120000);
+        QVERIFY(view.drawnPoints() >= 2);
+        QVERIFY(view.readoutAt(t0 - 500).endsWith("Humidity: – %"));
+        QVERIFY(view.readoutAt(t0 + 59999).endsWith("Humidity: 40 %"));
+        QVERIFY(view.readoutAt(t0 + 60000).endsWith("Humidity: 52 %"));
+    }
+};
+
+QTEST_MAIN(tst_HistoryViews)
+#include "tst_HistoryViews.moc"
