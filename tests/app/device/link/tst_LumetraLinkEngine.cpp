@@ -345,6 +345,8 @@ void tst_LumetraLinkEngine::refusedCommandsAreNotSent_data()
         << QString("Command not sent, it holds a line break: e_freq 3\ne_div 2");
     QTest::newRow("carriage return inside")
         << QString("e_freq 3\r\n") << QString("Command not sent, it holds a line break: e_freq 3");
+    QTest::newRow("prompt character first")
+        << QString(">x") << QString("Command not sent, it begins with the prompt character >: >x");
     const QString overlong(LumetraLinkEngine::MaxCommandLength + 1, QLatin1Char('a'));
     QTest::newRow("one character too long")
         << overlong
