@@ -265,6 +265,7 @@ void LumetraSerialHandler::openPort()
     if (!newPort->open(QIODevice::ReadWrite)) {
         emit sigStatusMessage(tr("Communication port %1 open failed. Reason: %2")
                                   .arg(requestedPortName, newPort->errorString()));
+        emit sigOpenFailed(requestedPortName, newPort->error());
         newPort->deleteLater();
         return;
     }

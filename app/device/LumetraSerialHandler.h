@@ -63,6 +63,8 @@ signals:
     void sigConnectedStatus(bool connected);
     void sigCommunicationOpened(QString SerialportName);
     void sigCommunicationClosed(QString SerialportName);
+    // The open failed; `error` is a QSerialPort::SerialPortError, for callers that explain the cause.
+    void sigOpenFailed(QString SerialportName, int error);
     void sigBytesReceived(QString portname, QByteArray bytes);
     void sigBytesTransmitted(QString portname, QByteArray bytes);
     // Total of lines handed out so far; answered by the receiving thread once it has handled them.
