@@ -888,6 +888,10 @@ funktion ausschalten</translation>
             <numerusform>%n Befehle verworfen, die gegeben wurden, während der Laser nicht verbunden war: %1</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Command not sent, it begins with the prompt character &gt;: %1</source>
+        <translation>Befehl nicht gesendet, er beginnt mit dem Eingabezeichen &gt;: %1</translation>
+    </message>
 </context>
 <context>
     <name>LumetraReconnector</name>

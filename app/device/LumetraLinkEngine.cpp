@@ -361,6 +361,18 @@ QByteArray LumetraLinkEngine::encodeCommand(const QString &command, QString *ref
 {
     const QString text = command.endsWith(QLatin1Char('\n')) ? command : command + QLatin1Char('\n');
     const int body = text.size() - 1;
+    // A bare line feed is an empty command, ignored as such: the laser's echo of it is an empty
+    // line, which is never handed on, so it could only time out.
+    if (body == 0)
+        return {};
+    if (text.startsWith(QLatin1Char('>'))) {
+        // Line assembly drops the laser's prompt character at the start of a line, so the echo of
+        // such a command would never match it.
+        if (refusal)
+            *refusal =
+                tr("Command not sent, it begins with the prompt character >: %1").arg(shownCommand(command));
+        return {};
+    }
     for (int i = 0; i < body; ++i) {
         const QChar c = text.at(i);
         if (c.unicode() > 0xff) {
@@ -391,7 +403,7 @@ QByteArray LumetraLinkEngine::acceptCommand(const QString &command)
 {
     QString refusal;
     const QByteArray bytes = encodeCommand(command, &refusal);
-    if (bytes.isEmpty())
+    if (bytes.isEmpty() && !refusal.isEmpty())
         emit sigStatusMessage(refusal);
     return bytes;
 }

@@ -312,6 +312,8 @@ void LumetraSerialHandler::writeBytes(const QByteArray &bytes)
     if (!port)
         return;
     port->write(bytes);
+    // Written now rather than when the port reports room for it: saves the worker a wake-up a command.
+    port->flush();
     emit sigBytesTransmitted(trafficLabel(QLatin1Char(':')), bytes);
 }
 
@@ -341,19 +343,28 @@ void LumetraSerialHandler::readAvailable()
         if (!bytes.isEmpty())
             readErrorsWithoutData = 0;
         engine->receive(bytes);
-        if (linesDelivered != linesMarked) {
-            linesMarked = linesDelivered;
-            emit sigLinesDelivered(linesDelivered);
-        }
+        askForReceipt();
         if (bytes.isEmpty())
             break;
     }
 }
 
+// One receipt at a time is asked for, and only once enough lines are out: the count of lines in
+// flight then errs on the high side by at most the lines since the last receipt, never low.
+void LumetraSerialHandler::askForReceipt()
+{
+    if (receiptPending || linesDelivered - linesConsumed < quint64(LinesPerReceipt))
+        return;
+    receiptPending = true;
+    emit sigLinesDelivered(linesDelivered);
+}
+
 void LumetraSerialHandler::slotLinesConsumed(quint64 count)
 {
     const bool wasPaused = readPaused();
+    receiptPending = false;
     linesConsumed = qMax(linesConsumed, count);
+    askForReceipt();
     if (wasPaused && !readPaused() && port && port->bytesAvailable() > 0) {
         readAvailable();
         scheduleTurn();
@@ -372,10 +383,7 @@ void LumetraSerialHandler::slotReadyReadEnded()
     if (!port || !engine->partialLinePending())
         return;
     engine->flushPartialLine();
-    if (linesDelivered != linesMarked) {
-        linesMarked = linesDelivered;
-        emit sigLinesDelivered(linesDelivered);
-    }
+    askForReceipt();
     scheduleTurn();
 }
 

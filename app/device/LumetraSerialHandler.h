@@ -28,6 +28,9 @@ public:
     // reading (the port and the kernel keep the bytes) until the receiver has caught up. The laser
     // itself sends about a hundred lines a second, so only a flood ever reaches it.
     static constexpr int MaxLinesInFlight = 2000;
+    // Lines handed out before the link asks the receiving thread to confirm them. Asking costs the
+    // worker a wake-up for the answer, so at the laser's pace it asks about once a second.
+    static constexpr int LinesPerReceipt = 64;
     // Bytes taken from the port at a time, so that the bound above is checked every few hundred lines.
     static constexpr int ReadPieceSize = 1024;
     // What the port object buffers beyond that before it leaves the bytes to the kernel.
@@ -82,6 +85,7 @@ private:
     void readAvailable();
     void writeBytes(const QByteArray &bytes);
     void deliverLine(const QByteArray &line, bool partial);
+    void askForReceipt();
     void scheduleTurn();
     void syncCommandTimer();
     QString trafficLabel(QChar separator) const;
@@ -107,7 +111,7 @@ private:
     QPointer<LumetraLineReceipt> receipt;
     quint64 linesDelivered = 0;
     quint64 linesConsumed = 0;
-    quint64 linesMarked = 0;
+    bool receiptPending = false;
 
     // A hung-up peer reports read errors endlessly without data.
     int readErrorsWithoutData = 0;

@@ -57,6 +57,11 @@ void PtyLaser::write(const QByteArray &bytes)
     }
 }
 
+qint64 PtyLaser::writeNow(const QByteArray &bytes)
+{
+    return m_master < 0 ? -1 : qint64(::write(m_master, bytes.constData(), size_t(bytes.size())));
+}
+
 void PtyLaser::hangUp()
 {
     if (m_master < 0)

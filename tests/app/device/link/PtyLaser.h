@@ -23,6 +23,9 @@ public:
 
     void setResponder(Responder responder) { m_responder = std::move(responder); }
     void write(const QByteArray &bytes);
+    // One attempt that does not wait: the number of bytes the terminal took, -1 when none. Safe to
+    // call from another thread while the master is open.
+    qint64 writeNow(const QByteArray &bytes);
     // Closes the master side, as an unplugged adapter would vanish.
     void hangUp();
     // Closes the test's own handle on the slave side, leaving the link as its only user.

@@ -1,24 +1,19 @@
 #include "PtyLaser.h"
 #include "app/device/LumetraSerialHandler.h"
 
+#include <QDateTime>
 #include <QPointer>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
 #include <pthread.h>
+#include <thread>
 #include <time.h>
 
 namespace {
-
-QList<QByteArray> lines(std::initializer_list<const char *> texts)
-{
-    QList<QByteArray> list;
-    for (const char *text : texts)
-        list << QByteArray(text);
-    return list;
-}
 
 const QByteArray Ident = "ly_system_info\n";
 const QByteArray Status = "ly_lqz2_dev_status?\n";
@@ -78,6 +73,7 @@ public:
     {
         invoke("slotAppendSettingsCommand", Q_ARG(QString, command));
     }
+    void discardQueued() { QMetaObject::invokeMethod(handler, "slotDiscardQueuedCommands"); }
 
     bool isConnected() const { return !connectedStates.isEmpty() && connectedStates.last(); }
 
@@ -114,204 +110,51 @@ class tst_LumetraSerialHandler : public QObject
     Q_OBJECT
 
 private slots:
-    void lineAssembly_data();
-    void lineAssembly();
-    void terminatorSplitAcrossReads();
-    void overlongLineIsDiscarded();
-    void handshake_data();
-    void handshake();
-    void eleventhStatusReplyIsAccepted();
-    void echoEndingInCarriageReturnIsResent();
-    void givenUpCommandReidentifies();
-    void schedulerOrder();
-    void settingsQueuedWhileClosedWaitForFirstCycle();
+    void trafficLabel_data();
+    void trafficLabel();
+    void connectsAndPolls();
     void secondOpenClosesFirst();
     void closeWithoutPortTouchesNothing();
     void peerHangUpClosesQuietly_data();
     void peerHangUpClosesQuietly();
+    void floodLeavesReceiverAnswering();
 };
 
-// Opens the link on a pty whose laser stays silent, so that only the bytes the test writes arrive.
-void tst_LumetraSerialHandler::lineAssembly_data()
+void tst_LumetraSerialHandler::trafficLabel_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QList<QByteArray>>("expected");
+    QTest::addColumn<int>("offset");
+    QTest::newRow("UTC") << 0;
+    QTest::newRow("one hour west") << -3600;
+    QTest::newRow("five and a half hours east") << 19800;
+    QTest::newRow("five hours 45 minutes east") << 20700;
+}
 
-    QTest::newRow("prompt at line start dropped") << QByteArray(">abc\n") << lines({"abc\n"});
-    QTest::newRow("prompt inside line kept") << QByteArray("a>b\n") << lines({"a>b\n"});
-    QTest::newRow("CR LF gives one line ending in CR") << QByteArray("ABC\r\n") << lines({"ABC\r"});
-    QTest::newRow("empty lines dropped") << QByteArray("\n\r\n\r") << lines({});
-    QTest::newRow("lone prompt line dropped") << QByteArray(">\n") << lines({});
-    QTest::newRow("CR alone ends a line") << QByteArray("one\rtwo\n") << lines({"one\r", "two\n"});
-    QTest::newRow("NUL and binary bytes kept")
-        << QByteArray("a\0\xff\n", 4) << QList<QByteArray>{QByteArray("a\0\xff\n", 4)};
-
-    QByteArray burst;
-    QList<QByteArray> burstLines;
-    for (int i = 0; i < 500; ++i) {
-        const QByteArray line = "ZOR line " + QByteArray::number(i) + "\n";
-        burst += line;
-        burstLines << line;
+// Labels are built without asking for the local time; they must read as the local time would.
+void tst_LumetraSerialHandler::trafficLabel()
+{
+    QFETCH(int, offset);
+    const qint64 start = QDateTime(QDate(2026, 3, 29), QTime(0, 59, 58), Qt::UTC).toMSecsSinceEpoch();
+    for (qint64 ms = start; ms < start + 125000; ms += 997) {
+        const QString expected =
+            QDateTime::fromMSecsSinceEpoch(ms, Qt::OffsetFromUTC, offset).toString(QStringLiteral("ss-zzz"));
+        QCOMPARE(LumetraSerialHandler::trafficLabel("ttyS0", QLatin1Char(':'), ms, offset),
+                 "ttyS0:" + expected);
     }
-    QTest::newRow("burst of 500 lines in one write") << burst << burstLines;
+    QCOMPARE(LumetraSerialHandler::trafficLabel("COM3", QLatin1Char('_'), start + 5, offset).left(5),
+             QString("COM3_"));
 }
 
-void tst_LumetraSerialHandler::lineAssembly()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QList<QByteArray>, expected);
-
-    PtyLaser laser;
-    laser.setResponder(nullptr);
-    LinkUnderTest link;
-    link.open(laser.portName());
-    QTRY_COMPARE(link.events, QStringList{"opened " + portNameOf(laser.portName())});
-
-    laser.write(bytes);
-    laser.write("END\n");
-    expected << "END\n";
-    QTRY_VERIFY(!link.received.isEmpty() && link.received.last() == "END\n");
-    QCOMPARE(link.received, expected);
-}
-
-void tst_LumetraSerialHandler::terminatorSplitAcrossReads()
-{
-    PtyLaser laser;
-    laser.setResponder(nullptr);
-    LinkUnderTest link;
-    link.open(laser.portName());
-    QTRY_COMPARE(link.events.size(), 1);
-
-    laser.write("hel");
-    QTest::qWait(50);
-    laser.write("lo\r");
-    QTest::qWait(50);
-    laser.write("\nnext\n");
-    QTRY_COMPARE(link.received, lines({"hello\r", "next\n"}));
-}
-
-void tst_LumetraSerialHandler::overlongLineIsDiscarded()
-{
-    PtyLaser laser;
-    laser.setResponder(nullptr);
-    LinkUnderTest link;
-    link.open(laser.portName());
-    QTRY_COMPARE(link.events.size(), 1);
-    const int messagesAfterOpen = link.messages.size();
-
-    // Far more than a line may hold, with no terminator: a wrong baud rate looks like this.
-    laser.write(QByteArray(3 * LumetraSerialHandler::MaxLineLength, 'x'));
-    laser.write("still the same line\nok\n");
-    QTRY_COMPARE(link.received, lines({"ok\n"}));
-    QCOMPARE(link.messages.mid(messagesAfterOpen),
-             QStringList{QString("Received line longer than %1 bytes discarded.")
-                             .arg(LumetraSerialHandler::MaxLineLength)});
-}
-
-void tst_LumetraSerialHandler::handshake_data()
-{
-    QTest::addColumn<QList<int>>("statusValues");
-
-    QTest::newRow("8 accepted at once") << QList<int>{8};
-    QTest::newRow("128 accepted at once") << QList<int>{128};
-    QTest::newRow("16 refused, then 32 accepted") << QList<int>{16, 32};
-    QTest::newRow("not a number refused, then 64 accepted") << QList<int>{-1, 64};
-}
-
-void tst_LumetraSerialHandler::handshake()
-{
-    QFETCH(QList<int>, statusValues);
-
-    PtyLaser laser;
-    int round = 0;
-    laser.setResponder([&](const QByteArray &command) {
-        QList<QByteArray> reply{command};
-        if (command == Ident) {
-            reply << "Lumetra-10 SN 4711\n";
-        } else if (command == Status) {
-            const int value = statusValues.value(round++);
-            reply << (value < 0 ? QByteArray("ly_lqz2_dev_status ready\n")
-                                : "ly_lqz2_dev_status " + QByteArray::number(value) + "\n");
-        }
-        return reply;
-    });
-    LinkUnderTest link;
-    link.open(laser.portName());
-    QTRY_VERIFY_WITH_TIMEOUT(link.isConnected(), 3000 * statusValues.size() + 2000);
-
-    QList<QByteArray> expectedCommands;
-    for (int i = 0; i < statusValues.size(); ++i)
-        expectedCommands << Ident << Status;
-    QCOMPARE(laser.commands, expectedCommands);
-    QCOMPARE(link.connectedStates, (QList<bool>{false, true}));
-    QCOMPARE(link.received, laser.written);
-}
-
-void tst_LumetraSerialHandler::eleventhStatusReplyIsAccepted()
-{
-    PtyLaser laser;
-    laser.statusValue = 16;
-    LinkUnderTest link;
-    link.open(laser.portName());
-    QTRY_VERIFY_WITH_TIMEOUT(link.isConnected(), 40000);
-
-    QList<QByteArray> expectedCommands;
-    for (int i = 0; i < 11; ++i)
-        expectedCommands << Ident << Status;
-    QCOMPARE(laser.commands, expectedCommands);
-}
-
-void tst_LumetraSerialHandler::echoEndingInCarriageReturnIsResent()
-{
-    PtyLaser laser;
-    bool firstIdent = true;
-    laser.setResponder([&](const QByteArray &command) {
-        if (command == Ident && firstIdent) {
-            firstIdent = false;
-            // The laser answers, but its echo ends in CR: the command stays in flight.
-            return lines({"ly_system_info\r", "Lumetra-10 SN 4711\n"});
-        }
-        return laser.defaultReply(command);
-    });
-    LinkUnderTest link;
-    link.open(laser.portName());
-    QTRY_VERIFY_WITH_TIMEOUT(link.isConnected(), 9000);
-    QCOMPARE(laser.commands, (QList<QByteArray>{Ident, Ident, Status}));
-    QCOMPARE(link.received, laser.written);
-}
-
-void tst_LumetraSerialHandler::givenUpCommandReidentifies()
-{
-    PtyLaser laser;
-    int timesA = 0;
-    laser.setResponder([&](const QByteArray &command) {
-        // The first A and its resend go unanswered.
-        if (command == "A\n" && ++timesA <= 2)
-            return QList<QByteArray>{};
-        return laser.defaultReply(command);
-    });
-    LinkUnderTest link;
-    link.addMonitor("A");
-    link.open(laser.portName());
-    QTRY_VERIFY_WITH_TIMEOUT(link.isConnected(), 5000);
-    // Two writes of A without an echo, then the link reports the loss and identifies the laser anew
-    // at once, without the 2000 ms wait of a fresh port.
-    QTRY_VERIFY_WITH_TIMEOUT(link.connectedStates.size() == 4, 9000);
-    QCOMPARE(link.connectedStates, (QList<bool>{false, true, false, true}));
-    QTRY_VERIFY(laser.commands.size() >= 7);
-    QCOMPARE(laser.commands.mid(0, 7),
-             (QList<QByteArray>{Ident, Status, "A\n", "A\n", Ident, Status, "A\n"}));
-}
-
-void tst_LumetraSerialHandler::schedulerOrder()
+// The whole exchange over a real pseudo-terminal: handshake, the first cycle, a settings command,
+// the next cycles, and labels as the serial monitor shows them.
+void tst_LumetraSerialHandler::connectsAndPolls()
 {
     PtyLaser laser;
     LinkUnderTest link;
+    link.appendSettings("forgotten");
+    link.discardQueued();
     link.addMonitor("A");
     link.addMonitor("B\n");
     link.addMonitor("C");
-    link.addMonitor("A\n"); // already there: keeps its place
-    link.delMonitor("D");   // not there: nothing changes
     bool settingsQueued = false;
     connect(&laser, &PtyLaser::commandReceived, this, [&](const QByteArray &command) {
         if (command == "A\n" && !settingsQueued) {
@@ -326,24 +169,13 @@ void tst_LumetraSerialHandler::schedulerOrder()
                                                            "B\n", "C\n", "A\n", "B\n", "C\n"}));
     QTest::qWait(100);
     QCOMPARE(link.received, laser.written);
+    QCOMPARE(link.connectedStates, (QList<bool>{false, true}));
+    QCOMPARE(link.messages.first(),
+             QString("Dropped 1 command(s) given while the laser was not connected: forgotten"));
     // Traffic labels are "<port>:ss-zzz".
     QVERIFY(!link.labels.isEmpty());
     QVERIFY(QRegExp(QRegExp::escape(portNameOf(laser.portName())) + ":\\d\\d-\\d\\d\\d")
                 .exactMatch(link.labels.first()));
-}
-
-void tst_LumetraSerialHandler::settingsQueuedWhileClosedWaitForFirstCycle()
-{
-    PtyLaser laser;
-    LinkUnderTest link;
-    link.appendSettings("e_freq 3");
-    link.appendSettings("e_div 2\n");
-    link.addMonitor("A");
-    link.addMonitor("B");
-    link.open(laser.portName());
-    QTRY_VERIFY_WITH_TIMEOUT(laser.commands.size() >= 7, 8000);
-    QCOMPARE(laser.commands.mid(0, 7),
-             (QList<QByteArray>{Ident, Status, "A\n", "B\n", "e_freq 3\n", "e_div 2\n", "A\n"}));
 }
 
 void tst_LumetraSerialHandler::secondOpenClosesFirst()
@@ -418,6 +250,73 @@ void tst_LumetraSerialHandler::peerHangUpClosesQuietly()
     distinct.removeDuplicates();
     QVERIFY2(distinct == after && after.size() <= 3, qPrintable(after.join(" | ")));
     QCOMPARE(after.last(), QString("Communication port %1 closed.").arg(name));
+}
+
+// A peer that sends lines far faster than the receiving thread handles them (a pseudo-terminal or
+// an adapter does not keep to the baud rate) must not bury that thread's event queue: a probe posted
+// to it is handled after a bounded number of lines, and the link reads on once the flood is over.
+void tst_LumetraSerialHandler::floodLeavesReceiverAnswering()
+{
+    PtyLaser laser;
+    laser.setResponder(nullptr);
+    LinkUnderTest link;
+    link.open(laser.portName());
+    QTRY_COMPARE(link.events.size(), 1);
+
+    // A receiver slower than the link, as the window is. It works rather than sleeps: on a loaded
+    // machine every sleep would cost a wait for the processor.
+    int handled = 0;
+    quint32 work = 0;
+    connect(link.handler, &LumetraSerialHandler::sigLineReceived, this, [&](const QByteArray &line) {
+        ++handled;
+        for (int i = 0; i < 200; ++i)
+            work = qChecksum(line.constData(), uint(line.size())) + work * 31;
+    });
+
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        QByteArray chunk;
+        for (int i = 0; i < 200; ++i)
+            chunk += "ZOR flood line " + QByteArray::number(i) + "\n";
+        // The link stops reading while the receiver is behind: the writer must not wait for it.
+        while (!stop) {
+            if (laser.writeNow(chunk) <= 0)
+                QThread::msleep(1);
+        }
+    });
+
+    // Each probe counts the lines handled between posting it and its turn: the lines that were
+    // queued ahead of it.
+    int deepest = 0;
+    for (int probe = 0; probe < 30 || handled < 3 * LumetraSerialHandler::MaxLinesInFlight; ++probe) {
+        const int before = handled;
+        int ahead = -1;
+        QMetaObject::invokeMethod(
+            this, [&] { ahead = handled - before; }, Qt::QueuedConnection);
+        while (ahead < 0)
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+        deepest = qMax(deepest, ahead);
+    }
+    stop = true;
+    writer.join();
+
+    QVERIFY2(deepest <= LumetraSerialHandler::MaxLinesInFlight + LumetraSerialHandler::ReadPieceSize / 2,
+             qPrintable(QString("%1 lines were queued ahead of a probe").arg(deepest)));
+
+    // Whatever was held back is read once the receiver has caught up. The writer may have left a
+    // line unfinished, and the terminal may still be full: this thread must go on answering meanwhile.
+    QByteArray end("\nEND\n");
+    for (int attempt = 0; !end.isEmpty() && attempt < 10000; ++attempt) {
+        const qint64 taken = laser.writeNow(end);
+        if (taken > 0)
+            end.remove(0, int(taken));
+        else
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    QVERIFY(end.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!link.received.isEmpty() && link.received.last() == "END\n", 30000);
+    QCOMPARE(link.events.size(), 1);
+    QVERIFY(work != 1); // keeps the work from being optimised away
 }
 
 QTEST_GUILESS_MAIN(tst_LumetraSerialHandler)
