@@ -3,15 +3,26 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QLoggingCategory>
 #include <QRegExp>
 #include <QSerialPortInfo>
 #include <QSet>
 #include <QStandardPaths>
+#include <QSysInfo>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#endif
 
 Q_LOGGING_CATEGORY(lcSerialportList, "framekit.serialportlist")
 
 QMap<QString, SerialportListEntry> SerialportList::pipes;
+
+namespace {
+int scans = 0;
+} // namespace
 
 SerialportList::SerialportList(QObject *parent) : QObject(parent) {}
 
@@ -19,6 +30,7 @@ SerialportList::~SerialportList() = default;
 
 void SerialportList::refreshPipeList()
 {
+    ++scans;
     QList<PortDescription> ports = systemPorts();
     if (platformNaming() == Naming::AsReported)
         ports += virtualPorts();
@@ -33,9 +45,18 @@ QStringList SerialportList::GetPipeNames()
 
 QString SerialportList::GetExtendedPipeName(QString name)
 {
-    refreshPipeList();
-    const auto it = pipes.constFind(name);
+    // An entry's description is fixed when its port is first seen, so the last scan's is current.
+    auto it = pipes.constFind(name);
+    if (it == pipes.constEnd()) {
+        refreshPipeList();
+        it = pipes.constFind(name);
+    }
     return it == pipes.constEnd() ? QString() : it->pipeExtendedName();
+}
+
+int SerialportList::scanCount()
+{
+    return scans;
 }
 
 void SerialportList::refreshPipeList(const QList<PortDescription> &ports, Naming naming)
@@ -146,11 +167,37 @@ QList<SerialportList::PortDescription> SerialportList::virtualPorts()
         QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo &entry : entries) {
         // exists() follows the link: a simulator that ended without tidying up leaves dangling links.
-        if (!entry.isSymLink() || !entry.exists())
+        if (!entry.isSymLink() || !entry.exists() || !isOwnedLink(entry.absoluteFilePath()))
             continue;
         PortDescription port;
         port.portName = entry.absoluteFilePath();
         ports.append(port);
     }
     return ports;
+}
+
+bool SerialportList::isOwnedLink(const QString &linkPath)
+{
+    const QLockFile lock(linkPath + QStringLiteral(".lock"));
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    // Only read: taking the lock, even for a moment, could turn away a simulator starting right now.
+    if (!lock.getLockInfo(&pid, &host, &application) || pid <= 0 || host != QSysInfo::machineHostName())
+        return false;
+#ifdef Q_OS_UNIX
+    if (::kill(pid_t(pid), 0) != 0 && errno != EPERM)
+        return false;
+#else
+    // The simulator publishes links only where there are pseudo-terminals.
+    return false;
+#endif
+#ifdef Q_OS_LINUX
+    // A process number is reused too: the owner must still be the program that took the lock.
+    const QFileInfo executable(QStringLiteral("/proc/%1/exe").arg(pid));
+    const QString running = QFileInfo(executable.symLinkTarget()).fileName();
+    if (!running.isEmpty() && !application.isEmpty() && running != application)
+        return false;
+#endif
+    return true;
 }

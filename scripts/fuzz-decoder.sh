@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Fuzzes the response decoder with libFuzzer: scripts/fuzz-decoder.sh [seconds]
+# Fuzzes the response decoder with libFuzzer: scripts/fuzz-decoder.sh [seconds] [executions]
 # Configures its own clang build folder, builds only the fuzz target and runs it from the seed corpus
-# for the given time (default 60 s). Exits non-zero on any crash, leak or sanitizer report.
+# for the given time (default 60 s; 0 for no time limit) or until it has run the given number of
+# inputs, whichever comes first. Exits non-zero on any crash, leak or sanitizer report.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-60}"
+runs="${2:--1}"
 build="${LUMETRA_FUZZ_BUILD:-$root/build-fuzz-decoder}"
 target=fuzz_LumetraResponseDecoder
 seeds="$root/tests/app/device/decoder_fuzz/corpus"
@@ -26,7 +28,7 @@ mkdir -p "$work/corpus" "$work/artifacts"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:${ASAN_OPTIONS:-}"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
 status=0
-"$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1 \
+"$binary" -max_total_time="$seconds" -runs="$runs" -timeout=10 -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1 \
     -artifact_prefix="$work/artifacts/" "$work/corpus" "$seeds" 2>&1 | tee "$work/log" || status=$?
 
 # A sanitizer report that did not stop the run still fails it.
@@ -39,6 +41,6 @@ if compgen -G "$work/artifacts/*" >/dev/null; then
     echo "fuzz-decoder: failing inputs kept in $build/artifacts" >&2
     status=${status/#0/1}
 fi
-runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -n 1)"
-echo "fuzz-decoder: ${runs:-unknown} executions in ${seconds} s, exit status $status"
+executed="$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -n 1)"
+echo "fuzz-decoder: ${executed:-unknown} executions (limits: ${seconds} s, ${runs} runs), exit status $status"
 exit "$status"

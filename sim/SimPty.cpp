@@ -23,6 +23,7 @@ SimPty::SimPty(const QString &linkDirectory, const QString &linkName, QObject *p
 SimPty::~SimPty()
 {
     hangUp();
+    // The lock goes with the simulator: unlocking removes its file.
 }
 
 QString SimPty::defaultLinkDirectory()
@@ -71,20 +72,44 @@ bool SimPty::open(QString *error)
     return true;
 }
 
+bool SimPty::claimName(QString *error)
+{
+    if (ownership)
+        return true;
+    auto lock = std::make_unique<QLockFile>(linkPath() + QStringLiteral(".lock"));
+    // Held for as long as we run, however long that is: only a dead owner makes the lock stale.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) {
+        if (lock->error() == QLockFile::LockFailedError) {
+            qint64 pid = 0;
+            QString host;
+            QString application;
+            lock->getLockInfo(&pid, &host, &application);
+            *error = tr("%1 is already published by another simulator (process %2); choose another --name")
+                         .arg(linkPath())
+                         .arg(pid);
+        } else {
+            *error = tr("cannot lock %1.lock").arg(linkPath());
+        }
+        return false;
+    }
+    ownership = std::move(lock);
+    return true;
+}
+
 bool SimPty::publish(QString *error)
 {
     if (!QDir().mkpath(directory)) {
         *error = tr("cannot create the ports folder %1").arg(directory);
         return false;
     }
+    if (!claimName(error))
+        return false;
     const QString link = linkPath();
     const QFileInfo existing(link);
     if (existing.isSymLink()) {
-        // A link that still leads to a terminal belongs to a simulator that is running.
-        if (existing.exists()) {
-            *error = tr("%1 is already published by another simulator; choose another --name").arg(link);
-            return false;
-        }
+        // The name is ours now: a link under it was left by a simulator that is gone, even when the
+        // terminal it leads to exists (its number may have been given to another program).
         QFile::remove(link);
     } else if (existing.exists()) {
         *error = tr("%1 exists and is not a port link").arg(link);

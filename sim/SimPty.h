@@ -1,11 +1,17 @@
 #pragma once
 
+#include <QLockFile>
 #include <QObject>
 #include <QPointer>
 #include <QSocketNotifier>
 
+#include <memory>
+
 // The simulator's end of a pseudo-terminal, published as a virtual serial port: a symbolic link to the
-// terminal's device in the per-user ports folder, which the program's Connect menu lists.
+// terminal's device in the per-user ports folder, which the program's Connect menu lists. The lock file
+// beside the link (its name with ".lock" appended) is held from the first publication until the
+// simulator ends, through hang-ups: it tells a running simulator's link from one left by a simulator
+// that was killed, which the program does not list and the next simulator replaces.
 class SimPty : public QObject
 {
     Q_OBJECT
@@ -30,6 +36,7 @@ signals:
 private:
     void onReadable();
     bool publish(QString *error);
+    bool claimName(QString *error);
     void withdraw();
 
     QString directory;
@@ -38,4 +45,5 @@ private:
     int masterFd = -1;
     int slaveFd = -1;
     QPointer<QSocketNotifier> notifier;
+    std::unique_ptr<QLockFile> ownership;
 };

@@ -65,71 +65,25 @@ bool fitsListing(const QMap<int, double> &table, int index)
 
 } // namespace
 
-// Regular expressions are the costly part of dispatch: every line that reaches the state table would
-// run sixteen of them. A literal that each match must contain rules most lines out with a plain search.
-QString LumetraResponseGrammar::requiredLiteral(const QString &pattern)
-{
-    QString longest;
-    QString run;
-    int depth = 0;
-    auto endRun = [&]() {
-        if (run.size() > longest.size()) {
-            longest = run;
-        }
-        run.clear();
-    };
-    for (int i = 0; i < pattern.size(); ++i) {
-        const QChar c = pattern.at(i);
-        QChar literal;
-        if (c == QLatin1Char('\\') && i + 1 < pattern.size()) {
-            const QChar escaped = pattern.at(++i);
-            if (escaped == QLatin1Char('t')) {
-                literal = QLatin1Char('\t');
-            } else if (escaped == QLatin1Char('n')) {
-                literal = QLatin1Char('\n');
-            } else if (!escaped.isLetterOrNumber()) {
-                literal = escaped;
-            }
-        } else if (c == QLatin1Char('(')) {
-            ++depth;
-        } else if (c == QLatin1Char(')')) {
-            --depth;
-        } else if (c == QLatin1Char('|') && depth == 0) {
-            return QString(); // alternatives at the top: nothing is common to all matches
-        } else if (c == QLatin1Char('[')) {
-            while (i + 1 < pattern.size() && pattern.at(i) != QLatin1Char(']')) {
-                ++i;
-            }
-        } else if (QStringLiteral("^$.*+?{}]").indexOf(c) < 0) {
-            literal = c;
-        }
-        // Text inside groups may sit in an alternative; a quantified character may be absent.
-        const bool quantified =
-            i + 1 < pattern.size() && QStringLiteral("*+?{").indexOf(pattern.at(i + 1)) >= 0;
-        if (literal.isNull() || depth > 0 || quantified) {
-            endRun();
-        } else {
-            run += literal;
-        }
-    }
-    endRun();
-    return longest;
-}
-
-bool LumetraResponseGrammar::mayMatch(const QString &text, const QString &needle, Qt::CaseSensitivity cs)
-{
-    return needle.isEmpty() || text.contains(needle, cs);
-}
-
-template <typename Row> QVector<Row> LumetraResponseGrammar::withNeedles(QVector<Row> rows)
+// Regular expressions are the costly part of dispatch, and every line would otherwise try every
+// kind's test in turn. What the table says about the start and the text of a line rules most kinds
+// out with plain comparisons first.
+template <typename Row> QVector<Row> LumetraResponseGrammar::withFilters(QVector<Row> rows)
 {
     for (Row &row : rows) {
         if constexpr (std::is_same_v<Row, LineKind>) {
             if (row.test == Test::Match || row.test == Test::MatchNoCase) {
-                row.needle = requiredLiteral(row.texts.constFirst());
+                row.filter = LumetraPatternFilter(row.texts.constFirst());
+            } else if (row.test == Test::Prefix || row.test == Test::Equals) {
+                for (const QString &text : qAsConst(row.texts)) {
+                    Q_ASSERT(!text.isEmpty());
+                    if (!row.heads.contains(text.at(0))) {
+                        row.heads += text.at(0);
+                    }
+                }
             }
         } else {
-            row.needle = requiredLiteral(row.pattern);
+            row.filter = LumetraPatternFilter(row.pattern);
         }
     }
     return rows;
@@ -247,7 +201,7 @@ const QVector<LumetraResponseGrammar::LineKind> &LumetraResponseGrammar::lineKin
 {
     using T = Test;
     // clang-format off
-    static const QVector<LineKind> kinds = withNeedles<LineKind>({
+    static const QVector<LineKind> kinds = withFilters<LineKind>({
         // System identification (answer to "ly_system_info")
         {"1", T::Prefix, {"Lumetra-"}, "^(Lumetra-.+) Hardware:(.*) Firmware:(.*)\\n",
             &storeTexts<&D::publish_ly_system_info_Lumetra, &D::m_systemType, &D::m_hardwareVersion, &D::m_firmwareVersion>},
@@ -382,7 +336,7 @@ const QVector<LumetraResponseGrammar::LineKind> &LumetraResponseGrammar::lineKin
 // Tried in this order, letter case ignored; the first match gives the state.
 const QVector<LumetraResponseGrammar::StatePattern> &LumetraResponseGrammar::statePatterns()
 {
-    static const QVector<StatePattern> patterns = withNeedles<StatePattern>({
+    static const QVector<StatePattern> patterns = withFilters<StatePattern>({
         {"^Listen.*=.*ok", SystemStateListen},
         {"^Already.*Listen", SystemStateListen},
         {"^Listen.*->.*Standby", SystemStateListenToStandby},
@@ -422,6 +376,9 @@ LumetraResponseGrammar::findKind(LumetraResponseDecoder &decoder, const QString 
         switch (kind.test) {
         case Test::Prefix:
         case Test::Equals:
+            if (text.isEmpty() || !kind.heads.contains(text.at(0))) {
+                break;
+            }
             for (int i = 0; i < kind.texts.size(); ++i) {
                 if (kind.test == Test::Prefix ? text.startsWith(kind.texts.at(i))
                                               : text == kind.texts.at(i)) {
@@ -433,7 +390,7 @@ LumetraResponseGrammar::findKind(LumetraResponseDecoder &decoder, const QString 
         case Test::Match:
         case Test::MatchNoCase: {
             const Qt::CaseSensitivity cs = kind.test == Test::Match ? Qt::CaseSensitive : Qt::CaseInsensitive;
-            if (!mayMatch(text, kind.needle, cs)) {
+            if (!kind.filter.mayMatch(text, cs)) {
                 break;
             }
             regExp.setCaseSensitivity(cs);
@@ -446,7 +403,7 @@ LumetraResponseGrammar::findKind(LumetraResponseDecoder &decoder, const QString 
         case Test::SystemState:
             regExp.setCaseSensitivity(Qt::CaseInsensitive);
             for (const StatePattern &state : statePatterns()) {
-                if (!mayMatch(text, state.needle, Qt::CaseInsensitive)) {
+                if (!state.filter.mayMatch(text, Qt::CaseInsensitive)) {
                     continue;
                 }
                 regExp.setPattern(state.pattern);
@@ -498,6 +455,21 @@ QString LumetraResponseGrammar::kindOf(LumetraResponseDecoder &decoder, const QB
     int alternative = -1;
     const LineKind *kind = findKind(decoder, lineText(lineData), alternative);
     return kind ? QString::fromLatin1(kind->number) : QString();
+}
+
+QVector<LumetraResponseGrammar::Expression> LumetraResponseGrammar::dispatchExpressions()
+{
+    QVector<Expression> expressions;
+    for (const LineKind &kind : lineKinds()) {
+        if (kind.test == Test::Match || kind.test == Test::MatchNoCase) {
+            expressions.append({kind.texts.constFirst(),
+                                kind.test == Test::Match ? Qt::CaseSensitive : Qt::CaseInsensitive});
+        }
+    }
+    for (const StatePattern &state : statePatterns()) {
+        expressions.append({state.pattern, Qt::CaseInsensitive});
+    }
+    return expressions;
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include "app/device/LumetraPatternFilter.h"
 #include "app/device/LumetraResponseDecoder.h"
 
 // The laser's reply language: one table of line kinds, tried in order. Each kind has a test (prefixes,
@@ -20,6 +21,15 @@ public:
 
     // The number of the line kind that owns the line ("57a" and the like), for diagnostics.
     static QString kindOf(LumetraResponseDecoder &decoder, const QByteArray &lineData);
+
+    // The expressions that decide which kind owns a line, each with its case rule: their filters must
+    // never rule out a line the expression matches, which the fuzzer checks against QRegExp itself.
+    struct Expression
+    {
+        QString pattern;
+        Qt::CaseSensitivity cs;
+    };
+    static QVector<Expression> dispatchExpressions();
 
 private:
     enum class Test
@@ -50,20 +60,20 @@ private:
         QStringList texts;
         QString pattern;
         Handler handler;
-        QString needle = {}; // filled in from the test's expression, see requiredLiteral()
+        // Filled in from the table: the first characters of the texts, or a filter read from the
+        // test's expression. Lines they rule out skip the kind without a costly test.
+        QString heads = {};
+        LumetraPatternFilter filter = {};
     };
 
     struct StatePattern
     {
         QString pattern;
         int state;
-        QString needle = {};
+        LumetraPatternFilter filter = {};
     };
 
-    // The longest text that every match of the expression contains: lines without it skip the expression.
-    static QString requiredLiteral(const QString &pattern);
-    template <typename Row> static QVector<Row> withNeedles(QVector<Row> rows);
-    static bool mayMatch(const QString &text, const QString &needle, Qt::CaseSensitivity cs);
+    template <typename Row> static QVector<Row> withFilters(QVector<Row> rows);
 
     static const QVector<LineKind> &lineKinds();
     static const QVector<StatePattern> &statePatterns();

@@ -3,11 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
 #include <pty.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -49,6 +52,14 @@ struct Pty
     }
 };
 
+// The lock a running simulator holds beside its link; this process stands in for the simulator.
+std::unique_ptr<QLockFile> own(const QString &link)
+{
+    auto lock = std::make_unique<QLockFile>(link + QStringLiteral(".lock"));
+    lock->setStaleLockTime(0);
+    return lock->tryLock(0) ? std::move(lock) : nullptr;
+}
+
 } // namespace
 
 class TestSerialportList : public QObject
@@ -69,6 +80,8 @@ private slots:
     void legacyPortWithoutDevice_data();
     void legacyPortWithoutDevice();
     void virtualPortsAppearAndDisappear();
+    void linksCountWhileTheirOwnerRuns();
+    void menuOpeningScansOnce();
     void queriesRescan();
 
 private:
@@ -238,6 +251,10 @@ void TestSerialportList::virtualPortsAppearAndDisappear()
     QVERIFY(QFile::link(first.slavePath, linkA));
     QVERIFY(QFile::link(second.slavePath, linkB));
     QVERIFY(QFile::link(folder.absoluteFilePath(QStringLiteral("no-such-pty")), dangling));
+    const auto ownerA = own(linkA);
+    const auto ownerB = own(linkB);
+    const auto ownerGone = own(dangling);
+    QVERIFY(ownerA && ownerB && ownerGone);
 
     QStringList names = SerialportList::GetPipeNames();
     QVERIFY2(names.contains(linkA) && names.contains(linkB), qPrintable(names.join(',')));
@@ -257,6 +274,73 @@ void TestSerialportList::virtualPortsAppearAndDisappear()
     QVERIFY(!names.contains(linkB));
     QCOMPARE(SerialportList::GetExtendedPipeName(linkA), QString());
     QFile::remove(dangling);
+}
+
+void TestSerialportList::linksCountWhileTheirOwnerRuns()
+{
+    QDir folder(SerialportList::virtualPortFolder());
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    Pty terminal;
+    QVERIFY(terminal.open());
+    const QString owned = folder.absoluteFilePath(QStringLiteral("owned"));
+    const QString orphan = folder.absoluteFilePath(QStringLiteral("orphan"));
+    const QString unlocked = folder.absoluteFilePath(QStringLiteral("unlocked"));
+    for (const QString &link : {owned, orphan, unlocked})
+        QVERIFY(QFile::link(terminal.slavePath, link));
+    const auto owner = own(owned);
+    QVERIFY(owner);
+
+    // A simulator killed outright leaves its lock with a process number nobody answers to; its link
+    // still leads to a live terminal once the terminal's number has been given to someone else.
+    const pid_t child = ::fork();
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        QLockFile lock(orphan + QStringLiteral(".lock"));
+        ::_exit(lock.tryLock(0) ? 0 : 1);
+    }
+    int status = -1;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QVERIFY(QFileInfo::exists(orphan + QStringLiteral(".lock")));
+
+    const QStringList names = SerialportList::GetPipeNames();
+    QVERIFY(names.contains(owned));
+    QVERIFY(!names.contains(orphan));
+    QVERIFY(!names.contains(unlocked));
+    for (const QString &link : {owned, orphan, unlocked})
+        QFile::remove(link);
+    QFile::remove(orphan + QStringLiteral(".lock"));
+}
+
+void TestSerialportList::menuOpeningScansOnce()
+{
+    QDir folder(SerialportList::virtualPortFolder());
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    Pty terminal;
+    QVERIFY(terminal.open());
+    std::vector<std::unique_ptr<QLockFile>> owners;
+    QStringList links;
+    for (int i = 0; i < 40; ++i) {
+        links << folder.absoluteFilePath(QStringLiteral("sim-%1").arg(i, 2, 10, QLatin1Char('0')));
+        QVERIFY(QFile::link(terminal.slavePath, links.constLast()));
+        owners.push_back(own(links.constLast()));
+        QVERIFY(owners.back());
+    }
+
+    // What the Connect menu does when it opens: the names, then each entry's tooltip.
+    const int before = SerialportList::scanCount();
+    const QStringList names = SerialportList::GetPipeNames();
+    for (const QString &name : names)
+        QVERIFY(!SerialportList::GetExtendedPipeName(name).isEmpty());
+    QCOMPARE(SerialportList::scanCount() - before, 1);
+    for (const QString &link : qAsConst(links))
+        QVERIFY(names.contains(link));
+
+    // A name the last scan did not list is looked for again.
+    QCOMPARE(SerialportList::GetExtendedPipeName(QStringLiteral("COM98")), QString());
+    QCOMPARE(SerialportList::scanCount() - before, 2);
+    for (const QString &link : qAsConst(links))
+        QFile::remove(link);
 }
 
 void TestSerialportList::queriesRescan()

@@ -2,7 +2,10 @@
 // and every fault of its control channel.
 #include "SimRunner.h"
 
+#include "framekit/SerialportList.h"
+
 #include <csignal>
+#include <pty.h>
 
 class TestSimProtocol : public QObject
 {
@@ -28,6 +31,7 @@ private slots:
     void transcriptRecordsBothDirections();
     void terminationWithdrawsThePort();
     void portNameInUseIsRefusedAndStaleLinkReplaced();
+    void killedSimulatorsLinkIsOrphaned();
     void helpListsEveryOption();
 
 private:
@@ -369,6 +373,40 @@ void TestSimProtocol::portNameInUseIsRefusedAndStaleLinkReplaced()
     SimRunner third(dir);
     QVERIFY(third.start({}, QStringLiteral("stale")));
     QCOMPARE(third.exchange("e_div?").size(), 2);
+}
+
+void TestSimProtocol::killedSimulatorsLinkIsOrphaned()
+{
+    SimRunner killed(dir);
+    QVERIFY(killed.start({}, QStringLiteral("reused")));
+    const QString link = killed.path;
+    QVERIFY(SerialportList::isOwnedLink(link));
+    killed.closePort();
+    ::kill(pid_t(killed.process.processId()), SIGKILL);
+    QVERIFY(killed.process.waitForFinished(simWaitMs));
+
+    // The terminal's number goes to another program: the left-behind link leads somewhere live again.
+    int master = -1;
+    int slave = -1;
+    char device[256] = {};
+    QVERIFY(::openpty(&master, &slave, device, nullptr, nullptr) == 0);
+    QFile::remove(link);
+    QVERIFY(QFile::link(QString::fromLocal8Bit(device), link));
+    QVERIFY(QFileInfo::exists(link));
+    QVERIFY(!SerialportList::isOwnedLink(link));
+
+    // The next simulator of that name takes the link over, and it is listed while that one runs.
+    SimRunner next(dir);
+    QVERIFY(next.start({}, QStringLiteral("reused")));
+    QCOMPARE(next.path, link);
+    QVERIFY(QFileInfo(link).symLinkTarget() != QString::fromLocal8Bit(device));
+    QVERIFY(SerialportList::isOwnedLink(link));
+    QCOMPARE(next.exchange("e_div?").size(), 2);
+    ::close(slave);
+    ::close(master);
+    next.stop();
+    QVERIFY(!QFileInfo(link).isSymLink());
+    QVERIFY(!SerialportList::isOwnedLink(link));
 }
 
 void TestSimProtocol::helpListsEveryOption()

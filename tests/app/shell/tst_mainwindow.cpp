@@ -11,6 +11,7 @@
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QHelpEvent>
+#include <QLockFile>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRegularExpression>
@@ -88,6 +89,11 @@ public:
         QFile::remove(link);
         if (!QFile::link(QString::fromLocal8Bit(slaveName), link))
             link.clear();
+        // The menu lists a simulator link only while its lock is held, as a running simulator holds it.
+        owner = std::make_unique<QLockFile>(link + QStringLiteral(".lock"));
+        owner->setStaleLockTime(0);
+        if (!owner->tryLock(0))
+            link.clear();
     }
     ~VirtualPort()
     {
@@ -108,6 +114,7 @@ private:
     int master = -1;
     int slave = -1;
     QString link;
+    std::unique_ptr<QLockFile> owner;
 };
 
 } // namespace

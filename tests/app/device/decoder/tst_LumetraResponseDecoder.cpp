@@ -1,5 +1,6 @@
 #include "EmissionLog.h"
 
+#include "app/device/LumetraPatternFilter.h"
 #include "app/device/LumetraResponseDecoder.h"
 #include "app/device/LumetraResponseGrammar.h"
 
@@ -84,6 +85,8 @@ private slots:
 
     void lineKinds_data();
     void lineKinds();
+    void patternFilter_data();
+    void patternFilter();
     void dispatchOrder_data();
     void dispatchOrder();
     void owningKind_data();
@@ -341,6 +344,53 @@ void tst_LumetraResponseDecoder::lineKinds()
 }
 
 // Lines that an earlier or a neighbouring kind would also accept: the order of the table decides.
+// The filter may let through lines the expression refuses, never the reverse: a line it wrongly rules
+// out would be given to a later kind. Each row is checked against QRegExp itself.
+void tst_LumetraResponseDecoder::patternFilter_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<bool>("caseSensitive");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("passes");
+
+    const QString row = "^\\d* \\d* .*";
+    QTest::newRow("row, digits") << row << true << "12 3 PCPER 4" << true;
+    QTest::newRow("row, empty numbers") << row << true << "  x" << true;
+    QTest::newRow("row, letter first")
+        << row << true << "Dynamic wavelength switching data in memory:" << false;
+    QTest::newRow("row, empty line") << row << true << "" << false;
+    const QString state = "^.*disabled.*->.*Standby";
+    QTest::newRow("state, in order") << state << false << "Output DISABLED -> standby" << true;
+    QTest::newRow("state, out of order") << state << false << "Standby -> disabled" << false;
+    QTest::newRow("state, arrow missing") << state << false << "Laser output disabled" << false;
+    const QString head = "^Listen.*=.*ok";
+    QTest::newRow("head, any case") << head << false << "LISTEN = OK" << true;
+    QTest::newRow("head, not at start") << head << false << "Already Listen = ok" << false;
+    const QString spaces = "^\\s+(IR|SHG|THG|FHG)\\s+Wavelength\\s+Index:";
+    QTest::newRow("space class") << spaces << true << "\t THG Wavelength Index: 2" << true;
+    QTest::newRow("space class, none") << spaces << true << "THG Wavelength Index: 2" << false;
+    const QString set = "^ZOR\\s+[S|T]HG\\s+Output\\s+power\\s*=";
+    QTest::newRow("set with bar") << set << true << "ZOR  |HG Output power = 3 mW" << true;
+    QTest::newRow("set, head missing") << set << true << "ZR SHG Output power = 3 mW" << false;
+    QTest::newRow("top-level alternatives") << "^a|b" << true << "xb" << true;
+    QTest::newRow("optional literal") << "^ab?c" << true << "ac" << true;
+    QTest::newRow("counted literal") << "^x{0,2}y" << true << "y" << true;
+    QTest::newRow("escaped bracket") << "^Timing\\(x\\)" << true << "Timing(x)" << true;
+    QTest::newRow("escaped bracket, missing") << "^Timing\\(x\\)" << true << "Timing x" << false;
+}
+
+void tst_LumetraResponseDecoder::patternFilter()
+{
+    QFETCH(QString, pattern);
+    QFETCH(bool, caseSensitive);
+    QFETCH(QString, text);
+    QFETCH(bool, passes);
+    const Qt::CaseSensitivity cs = caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    const bool matches = QRegExp(pattern, cs).indexIn(text, 0) == 0;
+    QCOMPARE(LumetraPatternFilter(pattern).mayMatch(text, cs), passes);
+    QVERIFY(passes || !matches);
+}
+
 void tst_LumetraResponseDecoder::dispatchOrder_data()
 {
     QTest::addColumn<Lines>("lines");
