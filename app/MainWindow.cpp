@@ -6,6 +6,7 @@
 #include "app/TTMenu.h"
 #include "app/device/LumetraController.h"
 #include "app/device/LumetraSerialHandler.h"
+#include "app/view/LumetraControlWidget.h"
 #include "dialkit/Dialkit.h"
 #include "framekit/CenterTabWidget.h"
 #include "framekit/MainControlPanel.h"
@@ -248,7 +249,9 @@ void MainWindow::onPortsOpened(QString portname)
     auto *controlPanel = new MainControlPanel(this);
     createSystemWidget(controlPanel, tr("Control Panel"));
 
-    controller = new LumetraController(this, controlPanel, serialHandler, this);
+    controller = new LumetraController(serialHandler, this);
+    controller->setControlBuilder(LumetraControlWidget::builder(controlPanel));
+    controller->setLogSink([](const QString &line) { _AppLog::instance()->WriteLogLine(line); });
     if (serialMonitor && controller)
         connect(serialMonitor.data(), &SerialMonitor::sigSendCommand, controller.data(),
                 &LumetraController::slotSendManualCommand);

@@ -11,6 +11,7 @@ class LumetraCommandTable
 public:
     // Operator commands
     static constexpr const char *OperatingModeCommand = "e_mode %1\n";
+    // %1 the harmonic's index (LumetraHarmonic)
     static constexpr const char *HGWavelength = "ls_wavelength=%1\n";
     static constexpr const char *EnergySetpoint = "ly_lqz2_power=%1\n";
     static constexpr const char *PowerSetpoint = "e_power=%1\n";
@@ -33,6 +34,7 @@ public:
     static constexpr const char *CrystalSpot = "ls_crystal_setSpot=%1\n";
     static constexpr const char *DigitalGate = "ly_lqz2_digiop=%1\n";
     static constexpr const char *DwlsEnable = "ls_dwls_enable=%1\n";
+    // %1 the harmonic's index (LumetraHarmonic), %2 its energy in nJ
     static constexpr const char *DwlsDefault = "ls_dwls_default=%1,%2\n";
 
     // Queries and one-shot lines

@@ -2,15 +2,11 @@
 
 #include "app/device/LumetraCommandTable.h"
 #include "app/device/LumetraHGErrorTable.h"
+#include "app/device/LumetraHarmonic.h"
 #include "app/device/LumetraSerialHandler.h"
-#include "app/view/LumetraRemoteControl.h"
-#include "app/view/LumetraView.h"
-#include "framekit/GUIWidget.h"
-#include "framekit/MainControlPanel.h"
-#include "framekit/_AppLog.h"
+#include "app/device/LumetraStatusBits.h"
 
 #include <QCoreApplication>
-#include <QHBoxLayout>
 #include <QMetaMethod>
 #include <QSettings>
 #include <QTimer>
@@ -23,6 +19,7 @@
 Q_LOGGING_CATEGORY(lcLumetraController, "lumetra.controller")
 
 using Cmd = LumetraCommandTable;
+namespace Bits = LumetraStatusBits;
 
 namespace {
 
@@ -60,11 +57,13 @@ const FlashRow flashBySystemState[] = {
 const char *const unconnectedDecoderSignals[] = {
     "sigsDeviceEmissionHoursChanged", "sigsDeviceEmissionMinutesChanged", "sigDigitalGateNotSupported"};
 
-// Output configuration bits of the harmonic module.
-constexpr quint8 outputIR = 0x01;
-constexpr quint8 outputGreen = 0x02;
-constexpr quint8 outputUV = 0x04;
-constexpr quint8 outputDUV = 0x08;
+// The harmonic module's output configuration has one bit per harmonic, numbered like the harmonics.
+constexpr quint8 outputBit(LumetraHarmonic harmonic)
+{
+    return quint8(1u << harmonicIndex(harmonic));
+}
+static_assert(outputBit(LumetraHarmonic::IR) == 0x01 && outputBit(LumetraHarmonic::DeepUV) == 0x08,
+              "bit 0 is the IR output, bit 3 the deep-UV one");
 
 // Oven modes in which the module heats its ovens.
 constexpr int ovenModeHeating1 = 3;
@@ -97,9 +96,8 @@ void applyFlash(Flash flash, LumetraController *controller, void (LumetraControl
 
 } // namespace
 
-LumetraController::LumetraController(MainWindow *mainWindow, MainControlPanel *controlPanel,
-                                     LumetraSerialHandler *serialHandler, QObject *parent)
-    : QObject(parent), mainWindow(mainWindow), controlPanel(controlPanel), serialHandler(serialHandler)
+LumetraController::LumetraController(LumetraSerialHandler *serialHandler, QObject *parent)
+    : QObject(parent), serialHandler(serialHandler)
 {
     LumetraResponseDecoder::registerMetaTypes();
     decoder = new LumetraResponseDecoder(this);
@@ -187,7 +185,10 @@ void LumetraController::saveSettings() const
 
 void LumetraController::writeLog(const QString &line)
 {
-    _AppLog::instance()->WriteLogLine(line);
+    if (logSink)
+        logSink(line);
+    else
+        qCInfo(lcLumetraController).noquote() << line;
 }
 
 QString LumetraController::textUpToNul(const QByteArray &bytes)
@@ -214,7 +215,7 @@ void LumetraController::slotMainLoop()
 {
     switch (mainLoopState) {
     case LoopSetUp:
-        createControlWidget();
+        createControls();
         emit sigClrAllMonitorCommands();
         for (const QString &command : Cmd::basePollList())
             poll(command);
@@ -222,7 +223,7 @@ void LumetraController::slotMainLoop()
         break;
     case LoopWaiting:
         if (connected) {
-            setControlWidgetEnabled(true);
+            emit controlEnabledChanged(true);
             for (const QString &command : Cmd::connectionQueries())
                 queue(command);
             mainLoopState = LoopConnected;
@@ -230,7 +231,7 @@ void LumetraController::slotMainLoop()
         break;
     case LoopConnected:
         if (!connected) {
-            setControlWidgetEnabled(false);
+            emit controlEnabledChanged(false);
             mainLoopState = LoopSetUp;
         }
         break;
@@ -241,112 +242,19 @@ void LumetraController::slotMainLoop()
     mainLoopTimer->start();
 }
 
-void LumetraController::createControlWidget()
+// Once per controller: a second set-up turn after a reconnection finds the controls alive and keeps
+// them with what they show.
+void LumetraController::createControls()
 {
-    if (guiWidget)
+    if (controls || !controlBuilder)
         return;
-
-    // No parent: the control panel takes the widget into its main pane below.
-    auto *widget = new GUIWidget();
-    guiWidget = widget;
-    widget->setEnabled(connected);
-    auto *layout = new QHBoxLayout(widget);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(2);
-
-    auto *view = new LumetraView();
-    auto *remote = new LumetraRemoteControl();
-    view->setRemoteControlWidget(remote);
-    layout->addWidget(view);
-
-    view->setDivisionRange(1, 10000000);
-    view->setPowerSetpointIndexVisibility(0, true);
-    view->setPowerSetpointIndexVisibility(1, true);
-    view->setPowerSetpointIndex(powerSetIndex);
-    view->setRepRateScaleIndex(repRateScaleIndex);
-
-    viewConnections = connectViewSetters(view);
-
-    connect(view, &LumetraView::operatingModeChanged, this, &LumetraController::slotOperatingModeChanged);
-    connect(view, &LumetraView::dynamicWavelengthFeature, this,
-            &LumetraController::dynamicWavelengthFeatureChanged);
-    connect(view, &LumetraView::wavelengthSelectorComboChanged, this,
-            &LumetraController::wavelengthSelectorComboChanged);
-    connect(view, &LumetraView::power_uJ_Changed, this, &LumetraController::power_uJ_Changed);
-    connect(view, &LumetraView::powerPercentChanged, this, &LumetraController::powerPercentChanged);
-    connect(view, &LumetraView::powerIndexChanged, this, &LumetraController::powerIndexChanged);
-    connect(view, &LumetraView::repRateChanged, this, &LumetraController::repRateChanged);
-    connect(view, &LumetraView::repRateDividerChanged, this, &LumetraController::repRateDividerChanged);
-    connect(view, &LumetraView::repRateScaleIndexChanged, this, &LumetraController::repRateScaleIndexChanged);
-    connect(view, &LumetraView::systemInfoViewChanged, this, &LumetraController::systemInfoViewChanged);
-    connect(view, &LumetraView::divisionChanged, this, &LumetraController::divisionChanged);
-    connect(view, &LumetraView::wavelengthChanged, this, &LumetraController::wavelengthChanged);
-    connect(view, &LumetraView::ovenModeComboChanged, this, &LumetraController::ovenModeComboChanged);
-    connect(view, &LumetraView::oven1SetpointChanged, this, &LumetraController::oven1SetpointChanged);
-    connect(view, &LumetraView::oven2SetpointChanged, this, &LumetraController::oven2SetpointChanged);
-    connect(view, &LumetraView::crystalSpotSliderChanged, this, &LumetraController::crystalSpotSliderChanged);
-    connect(view, &LumetraView::digitalGateModeChanged, this, &LumetraController::digitalGateModeChanged);
-    connect(view, &LumetraView::dynamicWLS_SaveSetpoint, this, &LumetraController::dynamicWLS_SaveSetpoint);
-
-    connect(remote, &LumetraRemoteControl::outEnableChanged, this, &LumetraController::outEnableChanged);
-    connect(remote, &LumetraRemoteControl::laserOnChanged, this, &LumetraController::laserOnChanged);
-    connect(remote, &LumetraRemoteControl::standbyChanged, this, &LumetraController::standbyChanged);
-    connect(remote, &LumetraRemoteControl::listenChanged, this, &LumetraController::listenChanged);
-    connect(this, &LumetraController::setOutEnableOn, remote, &LumetraRemoteControl::setOutEnable);
-    connect(this, &LumetraController::setOutEnableOnFlash, remote,
-            &LumetraRemoteControl::setOutEnableFlashing);
-    connect(this, &LumetraController::setOutEnableOnVisible, remote,
-            &LumetraRemoteControl::setOutEnableVisible);
-    connect(this, &LumetraController::setLaserOn, remote, &LumetraRemoteControl::setLaserOn);
-    connect(this, &LumetraController::setLaserOnFlash, remote, &LumetraRemoteControl::setLaserOnFlashing);
-    connect(this, &LumetraController::setStandby, remote, &LumetraRemoteControl::setStandby);
-    connect(this, &LumetraController::setStandbyFlash, remote, &LumetraRemoteControl::setStandbyFlashing);
-    connect(this, &LumetraController::setListen, remote, &LumetraRemoteControl::setListen);
-    connect(this, &LumetraController::enableOutEnable, remote, &LumetraRemoteControl::enableOutEnable);
-    connect(this, &LumetraController::enableLaserOn, remote, &LumetraRemoteControl::enableLaserOn);
-    connect(this, &LumetraController::enableStandby, remote, &LumetraRemoteControl::enableStandby);
-    connect(this, &LumetraController::enableListen, remote, &LumetraRemoteControl::enableListen);
-
-    if (controlPanel) {
-        controlPanel->showMainControl(widget, true);
-    } else {
-        // Nothing holds the widget without a control panel; it goes with the controller.
-        connect(this, &QObject::destroyed, widget, &QObject::deleteLater);
-    }
-    emit setSystemInfoView(viewSystemInfo);
-}
-
-// The view has one slot per setter signal, of the same name and signature (the controller's
-// temperature visibility signals are spelt "Visibilty"); pairing them by name keeps the long list in
-// one place, the signal declarations.
-int LumetraController::connectViewSetters(LumetraView *view)
-{
-    const QMetaObject *mine = metaObject();
-    const QMetaObject *theirs = view->metaObject();
-    const int first = mine->indexOfSignal("setOperatingMode(int)");
-    const int last = mine->indexOfSignal("setHGSettingsPageVisibility(bool)");
-    int made = 0;
-    for (int index = first; first >= 0 && index <= last; ++index) {
-        const QMetaMethod signal = mine->method(index);
-        if (signal.methodType() != QMetaMethod::Signal)
-            continue;
-        QByteArray signature = signal.methodSignature();
-        signature.replace("Visibilty", "Visibility");
-        const int slot = theirs->indexOfSlot(signature.constData());
-        if (slot < 0) {
-            qCWarning(lcLumetraController) << "no panel slot for" << signal.methodSignature();
-            continue;
-        }
-        if (connect(this, signal, view, theirs->method(slot)))
-            ++made;
-    }
-    return made;
-}
-
-void LumetraController::setControlWidgetEnabled(bool enabled)
-{
-    if (guiWidget)
-        guiWidget->setEnabled(enabled);
+    ControlSetup setup;
+    setup.connected = connected;
+    setup.powerSetIndex = powerSetIndex;
+    setup.repRateScaleIndex = repRateScaleIndex;
+    controls = controlBuilder(this, setup);
+    if (controls)
+        emit setSystemInfoView(viewSystemInfo);
 }
 
 void LumetraController::slotSendManualCommand(QByteArray command)
@@ -530,10 +438,11 @@ void LumetraController::slotOperatingModeChanged(int mode)
         queue(QString::fromLatin1(Cmd::OperatingModeCommand).arg(row->deviceMode));
 }
 
-// A combo box without a current item reports -1; that is no index to send to the laser.
+// The selector's items are the harmonics. A combo box without a current item reports -1; that, like
+// anything past the deep UV, names no harmonic to send to the laser.
 void LumetraController::wavelengthSelectorComboChanged(int index)
 {
-    if (index >= 0)
+    if (isHarmonicIndex(index))
         queue(QString::fromLatin1(Cmd::HGWavelength).arg(index));
 }
 
@@ -677,7 +586,7 @@ void LumetraController::dynamicWavelengthFeatureChanged(int index)
 void LumetraController::dynamicWLS_SaveSetpoint(int wavelength, double setpoint)
 {
     const double nJ = setpoint * 1000.0;
-    if (wavelength < 0 || !std::isfinite(nJ)) {
+    if (!isHarmonicIndex(wavelength) || !std::isfinite(nJ)) {
         qCDebug(lcLumetraController) << __func__ << "ignored:" << wavelength << setpoint;
         return;
     }
@@ -852,15 +761,15 @@ void LumetraController::slotSystemStateChanged(SystemState state)
 
 void LumetraController::deriveStatus()
 {
-    const bool listen = statusByte & StatusListen;
-    const bool standby = statusByte & StatusStandby;
-    emit setPowerOnIndicator(statusByte & StatusPowerOn);
-    emit setErrorIndicator(statusByte & StatusError);
-    emit setWarningIndicator(statusByte & StatusWarning);
-    emit setDeviceSetupIndicator(statusByte & StatusDeviceSetup);
+    const bool listen = statusByte & Bits::Listen;
+    const bool standby = statusByte & Bits::Standby;
+    emit setPowerOnIndicator(statusByte & Bits::PowerOn);
+    emit setErrorIndicator(statusByte & Bits::Error);
+    emit setWarningIndicator(statusByte & Bits::Warning);
+    emit setDeviceSetupIndicator(statusByte & Bits::DeviceSetup);
 
     // Rep rate, crystal spot and harmonic wavelength may change only in listen or standby.
-    const bool adjustable = listen || standby;
+    const bool adjustable = statusByte & Bits::ListenOrStandby;
     emit setRepRateSliderDisabled(!adjustable);
     emit setCrystalPositionReadOnly(!adjustable);
     emit setWavelengthSelectorEnabled(adjustable);
@@ -870,11 +779,10 @@ void LumetraController::deriveStatus()
     emit enableStandby(true);
     emit setStandby(standby);
     emit enableLaserOn(true);
-    emit setLaserOn(statusByte & (StatusLaserOn | StatusLaserOnAlt));
+    emit setLaserOn(statusByte & (Bits::LaserOn | Bits::LaserOnPending));
 
-    // The oven mode may change only in plain listen.
-    const quint8 stateBits = StatusListen | StatusStandby | StatusLaserOnAlt | StatusLaserOn;
-    emit setOvenModeReadOnly((statusByte & stateBits) != StatusListen);
+    // The oven mode may change only in plain listen: no other operating state bit with it.
+    emit setOvenModeReadOnly((statusByte & Bits::Operating) != Bits::Listen);
 
     const int state = static_cast<int>(systemState);
     if (state >= 0 && state < int(std::size(flashBySystemState))) {
@@ -904,13 +812,13 @@ void LumetraController::slotHGErrorcodeChanged(quint8 errorcode)
 
 void LumetraController::slotHGOutputConfigChanged(quint8 outputConfig)
 {
-    const bool green = outputConfig & outputGreen;
-    const bool uv = outputConfig & outputUV;
-    const bool duv = outputConfig & outputDUV;
+    const bool green = outputConfig & outputBit(LumetraHarmonic::Green);
+    const bool uv = outputConfig & outputBit(LumetraHarmonic::UV);
+    const bool duv = outputConfig & outputBit(LumetraHarmonic::DeepUV);
     emit setPowerMeasuredGreen_uJVisibility(green);
     emit setPowerMeasuredUV_uJVisibility(uv);
     emit setPowerMeasuredDUV_uJVisibility(duv);
-    emit setDynamicWLS_IR_Visibility(outputConfig & outputIR);
+    emit setDynamicWLS_IR_Visibility(outputConfig & outputBit(LumetraHarmonic::IR));
     emit setDynamicWLS_Green_Visibility(green);
     emit setDynamicWLS_UV_Visibility(uv);
     emit setDynamicWLS_DUV_Visibility(duv);
@@ -918,8 +826,9 @@ void LumetraController::slotHGOutputConfigChanged(quint8 outputConfig)
     emit setOutputPowerGreenMeasuredWVisibility(green);
     emit setOutputPowerUVMeasuredWVisibility(uv);
     emit setOutputPowerDUVMeasuredWVisibility(duv);
-    for (int i = 0; i < 4; ++i)
-        emit setWavelengthSelectorComboItemVisibility(i, outputConfig & (1u << i));
+    // The selector's items are the harmonics in their order.
+    for (int i = 0; i < LumetraHarmonicCount; ++i)
+        emit setWavelengthSelectorComboItemVisibility(i, outputConfig & outputBit(harmonicAt(i)));
 }
 
 void LumetraController::slotfMeasuredLaserPowerChanged(double measuredPower)

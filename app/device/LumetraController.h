@@ -10,11 +10,9 @@
 #include <QPointer>
 #include <QString>
 
-class GUIWidget;
+#include <functional>
+
 class LumetraSerialHandler;
-class LumetraView;
-class MainControlPanel;
-class MainWindow;
 class QTimer;
 
 Q_DECLARE_LOGGING_CATEGORY(lcLumetraController)
@@ -22,24 +20,12 @@ Q_DECLARE_LOGGING_CATEGORY(lcLumetraController)
 // The application's model of the connected laser. It turns what the decoder reports into what the
 // control panel shows, turns the operator's actions into command lines for the serial link, and
 // keeps the link's poll list in step with the system, firmware and harmonic module it has found.
-// It never touches the port: everything goes out through the four command signals.
+// It never touches the port: everything goes out through the four command signals. Nor does it know
+// any widget: whoever shows it hands in a builder for the operator's controls and a sink for log lines.
 class LumetraController : public QObject
 {
     Q_OBJECT
 public:
-    // Bits of the laser's status byte.
-    enum StatusBit : quint8
-    {
-        StatusPowerOn = 0x01,
-        StatusError = 0x02,
-        StatusWarning = 0x04,
-        StatusListen = 0x08,
-        StatusDeviceSetup = 0x10,
-        StatusStandby = 0x20,
-        StatusLaserOnAlt = 0x40,
-        StatusLaserOn = 0x80,
-    };
-
     // Main-loop states.
     enum MainLoopState
     {
@@ -48,14 +34,29 @@ public:
         LoopConnected = 2
     };
 
-    explicit LumetraController(MainWindow *mainWindow, MainControlPanel *controlPanel,
-                               LumetraSerialHandler *serialHandler, QObject *parent = nullptr);
+    // What the operator's controls show from their first moment: the persisted choices and whether
+    // the link is up.
+    struct ControlSetup
+    {
+        bool connected = false;
+        int powerSetIndex = 0;
+        int repRateScaleIndex = 0;
+    };
+    // Builds the operator's controls and wires them to the controller. The returned object stands
+    // for the controls' lifetime: the controller builds again only once it is gone.
+    using ControlBuilder = std::function<QObject *(LumetraController *controller, const ControlSetup &setup)>;
+    using LogSink = std::function<void(const QString &line)>;
+
+    explicit LumetraController(LumetraSerialHandler *serialHandler, QObject *parent = nullptr);
     ~LumetraController() override;
+
+    // Called at the first set-up turn of the main loop; without one nothing is shown.
+    void setControlBuilder(ControlBuilder builder) { controlBuilder = std::move(builder); }
+    // Receives the lines meant for the operator's log; without one they go to this class's category.
+    void setLogSink(LogSink sink) { logSink = std::move(sink); }
 
     // Decoder signals this controller receives by the naming rule (sigX to slotX).
     int decoderConnectionCount() const { return decoderConnections; }
-    // Setter signals wired one to one to the control panel's slots.
-    int viewConnectionCount() const { return viewConnections; }
 
 public slots:
     void slotConnectedStatus(bool connected);
@@ -428,6 +429,9 @@ signals:
     // Reported, shown nowhere
     void setShutterIndicator(bool closed);
 
+    // The operator's controls take input only while the link is up.
+    void controlEnabledChanged(bool enabled);
+
 private slots:
     void slotMainLoop();
     void appendDelayed_digiop_Command();
@@ -436,9 +440,7 @@ private:
     void connectDecoder();
     void loadSettings();
     void saveSettings() const;
-    void createControlWidget();
-    int connectViewSetters(LumetraView *view);
-    void setControlWidgetEnabled(bool enabled);
+    void createControls();
 
     bool runFeatureSelection();
     void runModuleSequence(int module);
@@ -452,14 +454,13 @@ private:
     static QString textUpToNul(const QByteArray &bytes);
     static QString celsiusText(double celsius) { return QString::number(celsius, 'f', 2); }
 
-    MainWindow *mainWindow = nullptr;
-    MainControlPanel *controlPanel = nullptr;
     LumetraSerialHandler *serialHandler = nullptr;
     LumetraResponseDecoder *decoder = nullptr;
-    QPointer<GUIWidget> guiWidget;
+    ControlBuilder controlBuilder;
+    LogSink logSink;
+    QPointer<QObject> controls;
     QTimer *mainLoopTimer = nullptr;
     int decoderConnections = 0;
-    int viewConnections = 0;
 
     bool connected = false;
     int systemType = 0;

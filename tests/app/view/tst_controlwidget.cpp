@@ -1,4 +1,5 @@
 #include "app/device/LumetraController.h"
+#include "app/view/LumetraControlWidget.h"
 #include "app/view/LumetraRemoteControl.h"
 #include "app/view/LumetraView.h"
 #include "dialkit/Button.h"
@@ -15,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <memory>
+
 // The controller's control widget: built once, wired both ways, greyed out while disconnected.
 class TestControlWidget : public QObject
 {
@@ -22,6 +25,13 @@ class TestControlWidget : public QObject
 private:
     QTemporaryDir settingsDir;
 
+    // A controller that builds its controls into `panel`, as the main window sets it up.
+    static std::unique_ptr<LumetraController> controllerFor(MainControlPanel &panel)
+    {
+        auto controller = std::make_unique<LumetraController>(nullptr);
+        controller->setControlBuilder(LumetraControlWidget::builder(&panel));
+        return controller;
+    }
     static void turn(LumetraController &controller)
     {
         QVERIFY(QMetaObject::invokeMethod(&controller, "slotMainLoop"));
@@ -62,7 +72,8 @@ private slots:
         MainControlPanel panel;
         panel.resize(1366, 700);
         panel.show();
-        LumetraController controller(nullptr, &panel, nullptr);
+        const auto owned = controllerFor(panel);
+        LumetraController &controller = *owned;
         turn(controller);
         const auto widgets = panel.findChildren<GUIWidget *>();
         QCOMPARE(widgets.size(), 1);
@@ -74,7 +85,6 @@ private slots:
         QCOMPARE(view->parentWidget(), widget.data());
         auto *remote = view->findChild<LumetraRemoteControl *>();
         QVERIFY(remote);
-        QCOMPARE(controller.viewConnectionCount(), 142);
 
         controller.slotConnectedStatus(true);
         QTRY_VERIFY(widget->isEnabled());
@@ -90,6 +100,30 @@ private slots:
         QCOMPARE(label(view, "humidityReadout"), QString("41%"));
     }
 
+    // A setter signal added on one side only would leave a panel control that never changes: every
+    // controller signal reaches the view slot of its signature or is left out by name.
+    void settersPairWithTheView()
+    {
+        const QMetaObject &controllerClass = LumetraController::staticMetaObject;
+        QCOMPARE(LumetraControlWidget::pairingMismatches(controllerClass, LumetraView::staticMetaObject),
+                 QStringList());
+        LumetraController controller(nullptr);
+        LumetraView view;
+        QCOMPARE(LumetraControlWidget::connectSetters(&controller, &view), 142);
+
+        // The check itself: against a class without those slots every pairing is missed, while the
+        // left-out entries still name real signals; against a class without those signals they do not.
+        const QStringList noSlots =
+            LumetraControlWidget::pairingMismatches(controllerClass, QObject::staticMetaObject);
+        QCOMPARE(noSlots.size(), 142);
+        QCOMPARE(noSlots.filter("is left out").size(), 0);
+        const QStringList noSignals =
+            LumetraControlWidget::pairingMismatches(QObject::staticMetaObject, LumetraView::staticMetaObject);
+        QVERIFY(
+            noSignals.filter("controller has no such signal")
+                .contains("controlEnabledChanged(bool) is left out, but the controller has no such signal"));
+    }
+
     void persistedChoicesShownFromTheStart()
     {
         {
@@ -101,7 +135,8 @@ private slots:
         }
         MainControlPanel panel;
         panel.show();
-        LumetraController controller(nullptr, &panel, nullptr);
+        const auto owned = controllerFor(panel);
+        LumetraController &controller = *owned;
         turn(controller);
         auto *view = panel.findChild<LumetraView *>();
         QVERIFY(view);
@@ -116,7 +151,8 @@ private slots:
     {
         MainControlPanel panel;
         panel.show();
-        LumetraController controller(nullptr, &panel, nullptr);
+        const auto owned = controllerFor(panel);
+        LumetraController &controller = *owned;
         turn(controller);
         auto *view = panel.findChild<LumetraView *>();
         QVERIFY(view);
@@ -150,7 +186,8 @@ private slots:
         MainControlPanel panel;
         panel.resize(1366, 700);
         panel.show();
-        LumetraController controller(nullptr, &panel, nullptr);
+        const auto owned = controllerFor(panel);
+        LumetraController &controller = *owned;
         turn(controller);
         auto *view = panel.findChild<LumetraView *>();
         QVERIFY(view);

@@ -115,7 +115,7 @@ private slots:
         connect(handler, &LumetraSerialHandler::sigBytesTransmitted, this,
                 [&](const QString &, const QByteArray &bytes) { written << QString::fromLatin1(bytes); });
 
-        LumetraController controller(nullptr, nullptr, handler);
+        LumetraController controller(handler);
         QSet<QString> oneShots{"ly_system_info\n", "ly_lqz2_dev_status?\n"};
         connect(&controller, &LumetraController::sigAppendSettingsCommand, this, [&](QString command) {
             if (!command.endsWith('\n'))
@@ -144,5 +144,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ControllerOnLink)
+QTEST_GUILESS_MAIN(tst_ControllerOnLink)
 #include "tst_ControllerOnLink.moc"
