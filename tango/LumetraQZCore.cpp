@@ -217,6 +217,9 @@ void LumetraQZCore::command(Command command)
                 m_controller->outEnableChanged(false);
                 break;
             case Command::Reconnect:
+                // Asked for by a client: whatever laser answers now is accepted.
+                m_expectedIdentity.clear();
+                m_otherLaser.clear();
                 m_closingOnPurpose = m_portOpen;
                 if (m_portOpen)
                     QMetaObject::invokeMethod(m_handler, "slotCloseCommunication", Qt::QueuedConnection);
@@ -298,6 +301,7 @@ void LumetraQZCore::schedulePublish()
 
 void LumetraQZCore::publish()
 {
+    checkIdentity();
     const State oldState = m_work.state;
     const std::string oldStatus = m_work.status;
     evaluateState();
@@ -329,6 +333,8 @@ void LumetraQZCore::evaluateState()
 
     if (port.isEmpty())
         return set(State::Fault, m_lastMessage);
+    if (!m_otherLaser.isEmpty())
+        return set(State::Fault, m_otherLaser);
     if (m_portLost)
         return set(State::Unknown,
                    tr("Port %1 lost (%2); reconnecting when it returns.").arg(port, m_lastMessage));
@@ -392,6 +398,7 @@ void LumetraQZCore::openPort()
 void LumetraQZCore::onOpened()
 {
     m_portOpen = true;
+    m_everConnected = false;
     m_portLost = false;
     schedulePublish();
 }
@@ -400,10 +407,20 @@ void LumetraQZCore::onClosed()
 {
     m_portOpen = false;
     m_work.connected = false;
+    // The link reports a closed port but not the end of the connection; without it the decoder would
+    // not announce the returning laser's identity again and the controller would not set up anew.
+    if (auto *decoder = m_controller->findChild<LumetraResponseDecoder *>())
+        decoder->slotConnectedStatus(false);
+    m_controller->slotConnectedStatus(false);
     if (m_closingOnPurpose) {
         m_closingOnPurpose = false;
-    } else if (!m_settings.portPath.isEmpty()) {
+    } else if (!m_settings.portPath.isEmpty() && m_otherLaser.isEmpty()) {
         m_portLost = true;
+        if (m_expectedIdentity.isEmpty())
+            m_expectedIdentity = identity();
+        // The laser that comes back must identify itself anew.
+        m_work.values[SystemType].known = false;
+        m_work.values[SerialNumber].known = false;
     }
     schedulePublish();
 }
@@ -424,7 +441,36 @@ void LumetraQZCore::onStatusMessage(const QString &message)
 
 void LumetraQZCore::lookForPort()
 {
-    if (m_portOpen || !QFileInfo::exists(m_settings.portPath))
+    if (m_portOpen || !m_otherLaser.isEmpty() || !QFileInfo::exists(m_settings.portPath))
         return;
+    // What clients asked for while the port was gone must not go out by surprise now.
+    if (m_portLost)
+        QMetaObject::invokeMethod(m_handler, "slotDiscardQueuedCommands", Qt::QueuedConnection);
     openPort();
+}
+
+QString LumetraQZCore::identity() const
+{
+    const auto &v = m_work.values;
+    if (!v[SystemType].known || !v[SerialNumber].known)
+        return QString();
+    return QString::fromStdString(v[SystemType].text + ' ' + v[SerialNumber].text);
+}
+
+// After a loss the identification is announced again; another laser on the same port is left closed.
+void LumetraQZCore::checkIdentity()
+{
+    if (m_expectedIdentity.isEmpty() || !m_work.connected)
+        return;
+    const QString found = identity();
+    if (found.isEmpty())
+        return;
+    if (found == m_expectedIdentity) {
+        m_expectedIdentity.clear();
+        return;
+    }
+    m_otherLaser = tr("Another laser (%1) answers on %2 instead of %3; left closed. Reconnect accepts it.")
+                       .arg(found, m_settings.portPath, m_expectedIdentity);
+    m_closingOnPurpose = true;
+    QMetaObject::invokeMethod(m_handler, "slotCloseCommunication", Qt::QueuedConnection);
 }

@@ -83,6 +83,8 @@ private:
     void onConnected(bool connected);
     void onStatusMessage(const QString &message);
     void lookForPort();
+    void checkIdentity();
+    QString identity() const;
     void openPort();
 
     Settings m_settings;
@@ -105,4 +107,7 @@ private:
     bool m_everConnected = false;
     bool m_closingOnPurpose = false;
     QString m_lastMessage;
+    // The laser that answered before the port was lost; only the same one may take over again.
+    QString m_expectedIdentity;
+    QString m_otherLaser;
 };

@@ -44,11 +44,11 @@ def wait_until(what, predicate, timeout=WAIT_S):
 class Simulator:
     """lumetra-sim with a transcript and a control pipe in a folder of its own."""
 
-    def __init__(self, folder, *options):
-        self.log = os.path.join(folder, "sim.log")
-        self.control = os.path.join(folder, "control")
+    def __init__(self, folder, tag, *options):
+        self.log = os.path.join(folder, tag + ".log")
+        self.control = os.path.join(folder, tag + ".control")
         os.mkfifo(self.control)
-        self.out_path = os.path.join(folder, "sim.out")
+        self.out_path = os.path.join(folder, tag + ".out")
         self.out = open(self.out_path, "w")
         self.process = subprocess.Popen(
             [SIM, "--fast", "--log", self.log, "--control", self.control, "--name", "tango-test",
@@ -118,7 +118,7 @@ class DeviceOnSimulator(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.mkdtemp(prefix="tango-test-")
-        cls.sim = Simulator(cls.folder, "--module", "0x90", "--firmware", "V5.1.4")
+        cls.sim = Simulator(cls.folder, "first", "--module", "0x90", "--firmware", "V5.1.4")
         properties = os.path.join(cls.folder, "lumetra.res")
         with open(properties, "w") as f:
             f.write(f'LumetraQZ/test/DEVICE/LumetraQZ: "{cls.DEVICE}"\n')
@@ -237,6 +237,18 @@ class DeviceOnSimulator(unittest.TestCase):
         self.assertEqual(refused.exception.args[0].reason, "LumetraQZ_NotConnected")
         wait_until("the laser back", lambda: self.device.state() == tango.DevState.OFF)
         self.assertEqual(self.read("SerialNumber"), serial)
+
+    def test_7_another_laser_on_the_port_is_left_closed_until_a_reconnect(self):
+        self.sim.tell("hangup forever")
+        wait_until("UNKNOWN", lambda: self.device.state() == tango.DevState.UNKNOWN)
+        self.sim.stop()
+        self.__class__.sim = Simulator(self.folder, "second", "--module", "0x90", "--serial-number", "LQZ10-0000-0007")
+        wait_until("FAULT", lambda: self.device.state() == tango.DevState.FAULT)
+        self.assertIn("LQZ10-0000-0007", self.device.status())
+        self.assertNotIn("LQZ10-0000-0007\n", self.sim.received())
+        self.device.command_inout("Reconnect")
+        wait_until("the other laser accepted", lambda: self.device.state() == tango.DevState.OFF)
+        self.assertEqual(self.read("SerialNumber"), "LQZ10-0000-0007")
 
 
 class DeviceWithoutDatabase(unittest.TestCase):
