@@ -441,7 +441,11 @@ void LumetraQZCore::onStatusMessage(const QString &message)
 
 void LumetraQZCore::lookForPort()
 {
-    if (m_portOpen || !m_otherLaser.isEmpty() || !QFileInfo::exists(m_settings.portPath))
+    // A plain port name such as ttyUSB0 lives in /dev.
+    const QString path = QFileInfo(m_settings.portPath).isAbsolute()
+                             ? m_settings.portPath
+                             : QStringLiteral("/dev/") + m_settings.portPath;
+    if (m_portOpen || !m_otherLaser.isEmpty() || !QFileInfo::exists(path))
         return;
     // What clients asked for while the port was gone must not go out by surprise now.
     if (m_portLost)
