@@ -1,11 +1,11 @@
 #include "tango/LumetraQZCore.h"
 
 #include "app/device/LumetraController.h"
+#include "app/device/LumetraReconnector.h"
 #include "app/device/LumetraResponseDecoder.h"
 #include "app/device/LumetraSerialHandler.h"
 #include "app/device/LumetraStatusBits.h"
 
-#include <QFileInfo>
 #include <QTimer>
 
 #include <algorithm>
@@ -66,9 +66,10 @@ void LumetraQZCore::setUp()
     m_publishTimer->setInterval(0);
     connect(m_publishTimer, &QTimer::timeout, this, &LumetraQZCore::publish);
 
-    m_portWatch = new QTimer(this);
-    m_portWatch->setInterval(qMax(50, m_settings.reconnectPeriodMs));
-    connect(m_portWatch, &QTimer::timeout, this, &LumetraQZCore::lookForPort);
+    m_firstOpenRetry = new QTimer(this);
+    m_firstOpenRetry->setSingleShot(true);
+    m_firstOpenRetry->setInterval(qMax(50, m_settings.reconnectPeriodMs));
+    connect(m_firstOpenRetry, &QTimer::timeout, this, &LumetraQZCore::openPort);
 
     auto *handler = new LumetraSerialHandler;
     m_handler = handler;
@@ -78,6 +79,15 @@ void LumetraQZCore::setUp()
 
     m_controller = new LumetraController(handler, this);
     m_controller->setLogSink([](const QString &line) { qCInfo(lcLumetraQZCore).noquote() << line; });
+    m_reconnector = new LumetraReconnector(this);
+    m_reconnector->setWatchInterval(qMax(50, m_settings.reconnectPeriodMs));
+    m_reconnector->attach(handler);
+    connect(m_reconnector, &LumetraReconnector::stateChanged, this, &LumetraQZCore::schedulePublish);
+    connect(m_reconnector, &LumetraReconnector::logLine, this, [this](const QString &line) {
+        m_reconnectorLine = line;
+        qCInfo(lcLumetraQZCore).noquote() << line;
+        schedulePublish();
+    });
     connectFeeds();
     connectLink();
 
@@ -88,15 +98,14 @@ void LumetraQZCore::setUp()
         schedulePublish();
     } else {
         openPort();
-        // A port that is not there yet is opened as soon as it appears.
-        m_portWatch->start();
     }
 }
 
 void LumetraQZCore::tearDown()
 {
-    m_portWatch->stop();
+    m_firstOpenRetry->stop();
     m_sink = nullptr;
+    m_reconnector->slotCloseRequested();
     if (m_handler)
         QMetaObject::invokeMethod(m_handler, "slotCloseCommunication", Qt::QueuedConnection);
     // The controller goes before its link so that nothing queues to a link that is gone.
@@ -168,7 +177,11 @@ void LumetraQZCore::connectFeeds()
 
 void LumetraQZCore::connectLink()
 {
-    connect(m_handler, &LumetraSerialHandler::sigCommunicationOpened, this, &LumetraQZCore::onOpened);
+    connect(m_handler, &LumetraSerialHandler::sigOpenFailed, this, &LumetraQZCore::onOpenFailed);
+    connect(m_handler, &LumetraSerialHandler::sigCommunicationOpened, this, [this] {
+        m_openedOnce = true;
+        m_firstOpenRetry->stop();
+    });
     connect(m_handler, &LumetraSerialHandler::sigCommunicationClosed, this, &LumetraQZCore::onClosed);
     connect(m_handler, &LumetraSerialHandler::sigConnectedStatus, this, &LumetraQZCore::onConnected);
     connect(m_handler, &LumetraSerialHandler::sigStatusMessage, this, &LumetraQZCore::onStatusMessage);
@@ -217,12 +230,9 @@ void LumetraQZCore::command(Command command)
                 m_controller->outEnableChanged(false);
                 break;
             case Command::Reconnect:
-                // Asked for by a client: whatever laser answers now is accepted.
-                m_expectedIdentity.clear();
-                m_otherLaser.clear();
-                m_closingOnPurpose = m_portOpen;
-                if (m_portOpen)
-                    QMetaObject::invokeMethod(m_handler, "slotCloseCommunication", Qt::QueuedConnection);
+                // Asked for by a client, as the operator picks a port: whatever laser answers is accepted.
+                m_reconnector->slotCloseRequested();
+                QMetaObject::invokeMethod(m_handler, "slotCloseCommunication", Qt::QueuedConnection);
                 openPort();
                 break;
             }
@@ -301,7 +311,6 @@ void LumetraQZCore::schedulePublish()
 
 void LumetraQZCore::publish()
 {
-    checkIdentity();
     const State oldState = m_work.state;
     const std::string oldStatus = m_work.status;
     evaluateState();
@@ -328,22 +337,26 @@ void LumetraQZCore::evaluateState()
         m_work.state = state;
         m_work.status = status.toStdString();
     };
-    m_work.connected = m_portOpen && m_work.connected;
     const QString port = m_settings.portPath;
-
     if (port.isEmpty())
         return set(State::Fault, m_lastMessage);
-    if (!m_otherLaser.isEmpty())
-        return set(State::Fault, m_otherLaser);
-    if (m_portLost)
-        return set(State::Unknown,
-                   tr("Port %1 lost (%2); reconnecting when it returns.").arg(port, m_lastMessage));
-    if (!m_portOpen)
+
+    using Link = LumetraReconnector::State;
+    const Link link = m_reconnector->state();
+    m_work.connected = m_work.connected && link == Link::Connected;
+    switch (link) {
+    case Link::Closed:
         return set(State::Off, tr("Port %1 closed. %2").arg(port, m_lastMessage).trimmed());
-    if (!m_work.connected) {
-        if (m_everConnected)
-            return set(State::Unknown, tr("The laser on %1 does not answer.").arg(port));
-        return set(State::Init, tr("Identifying the laser on %1.").arg(port));
+    case Link::Waiting:
+    case Link::Handshake:
+        return set(State::Init, m_reconnectorLine);
+    case Link::Unavailable:
+    case Link::Lost:
+        return set(State::Unknown, m_reconnectorLine);
+    case Link::OtherLaser:
+        return set(State::Fault, m_reconnectorLine + ' ' + tr("Reconnect accepts it."));
+    case Link::Connected:
+        break;
     }
     const auto &v = m_work.values;
     if (!v[StatusByte].known)
@@ -391,44 +404,32 @@ void LumetraQZCore::evaluateState()
 
 void LumetraQZCore::openPort()
 {
+    m_reconnector->slotOpenRequested(m_settings.portPath);
     QMetaObject::invokeMethod(m_handler, "slotOpenCommunication", Qt::QueuedConnection,
                               Q_ARG(QString, m_settings.portPath));
 }
 
-void LumetraQZCore::onOpened()
+void LumetraQZCore::onOpenFailed()
 {
-    m_portOpen = true;
-    m_everConnected = false;
-    m_portLost = false;
+    if (!m_openedOnce)
+        m_firstOpenRetry->start();
     schedulePublish();
 }
 
 void LumetraQZCore::onClosed()
 {
-    m_portOpen = false;
     m_work.connected = false;
     // The link reports a closed port but not the end of the connection; without it the decoder would
     // not announce the returning laser's identity again and the controller would not set up anew.
     if (auto *decoder = m_controller->findChild<LumetraResponseDecoder *>())
         decoder->slotConnectedStatus(false);
     m_controller->slotConnectedStatus(false);
-    if (m_closingOnPurpose) {
-        m_closingOnPurpose = false;
-    } else if (!m_settings.portPath.isEmpty() && m_otherLaser.isEmpty()) {
-        m_portLost = true;
-        if (m_expectedIdentity.isEmpty())
-            m_expectedIdentity = identity();
-        // The laser that comes back must identify itself anew.
-        m_work.values[SystemType].known = false;
-        m_work.values[SerialNumber].known = false;
-    }
     schedulePublish();
 }
 
 void LumetraQZCore::onConnected(bool connected)
 {
     m_work.connected = connected;
-    m_everConnected = m_everConnected || connected;
     schedulePublish();
 }
 
@@ -437,44 +438,4 @@ void LumetraQZCore::onStatusMessage(const QString &message)
     m_lastMessage = message;
     qCInfo(lcLumetraQZCore).noquote() << message;
     schedulePublish();
-}
-
-void LumetraQZCore::lookForPort()
-{
-    // A plain port name such as ttyUSB0 lives in /dev.
-    const QString path = QFileInfo(m_settings.portPath).isAbsolute()
-                             ? m_settings.portPath
-                             : QStringLiteral("/dev/") + m_settings.portPath;
-    if (m_portOpen || !m_otherLaser.isEmpty() || !QFileInfo::exists(path))
-        return;
-    // What clients asked for while the port was gone must not go out by surprise now.
-    if (m_portLost)
-        QMetaObject::invokeMethod(m_handler, "slotDiscardQueuedCommands", Qt::QueuedConnection);
-    openPort();
-}
-
-QString LumetraQZCore::identity() const
-{
-    const auto &v = m_work.values;
-    if (!v[SystemType].known || !v[SerialNumber].known)
-        return QString();
-    return QString::fromStdString(v[SystemType].text + ' ' + v[SerialNumber].text);
-}
-
-// After a loss the identification is announced again; another laser on the same port is left closed.
-void LumetraQZCore::checkIdentity()
-{
-    if (m_expectedIdentity.isEmpty() || !m_work.connected)
-        return;
-    const QString found = identity();
-    if (found.isEmpty())
-        return;
-    if (found == m_expectedIdentity) {
-        m_expectedIdentity.clear();
-        return;
-    }
-    m_otherLaser = tr("Another laser (%1) answers on %2 instead of %3; left closed. Reconnect accepts it.")
-                       .arg(found, m_settings.portPath, m_expectedIdentity);
-    m_closingOnPurpose = true;
-    QMetaObject::invokeMethod(m_handler, "slotCloseCommunication", Qt::QueuedConnection);
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 class LumetraController;
+class LumetraReconnector;
 class LumetraSerialHandler;
 class QTimer;
 
@@ -78,13 +79,10 @@ private:
     void publish();
     void evaluateState();
 
-    void onOpened();
     void onClosed();
     void onConnected(bool connected);
     void onStatusMessage(const QString &message);
-    void lookForPort();
-    void checkIdentity();
-    QString identity() const;
+    void onOpenFailed();
     void openPort();
 
     Settings m_settings;
@@ -94,20 +92,18 @@ private:
 
     QPointer<LumetraSerialHandler> m_handler;
     LumetraController *m_controller = nullptr;
+    // The program's rule for a port that goes away and returns: only the same laser takes over.
+    LumetraReconnector *m_reconnector = nullptr;
     QTimer *m_publishTimer = nullptr;
-    QTimer *m_portWatch = nullptr;
+    // A port that is not there at start-up is tried again until it has been opened once.
+    QTimer *m_firstOpenRetry = nullptr;
 
     LumetraQZSnapshot m_work;
     std::shared_ptr<const LumetraQZSnapshot> m_published;
     std::vector<int> m_changed;
     bool m_rangesChanged = false;
 
-    bool m_portOpen = false;
-    bool m_portLost = false;
-    bool m_everConnected = false;
-    bool m_closingOnPurpose = false;
+    bool m_openedOnce = false;
     QString m_lastMessage;
-    // The laser that answered before the port was lost; only the same one may take over again.
-    QString m_expectedIdentity;
-    QString m_otherLaser;
+    QString m_reconnectorLine;
 };
