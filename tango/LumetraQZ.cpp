@@ -32,6 +32,22 @@ std::string number(double value)
     Tango::Except::throw_exception(reason, text, origin);
 }
 
+// Holds the device's monitor, as Tango's own request threads do, for a push from the core's thread.
+// The monitor knows its owner by omniORB thread, which a Qt thread is not without ensure_self.
+// (Tango's AutoTangoMonitor does the same but trips GCC's maybe-uninitialized check when optimised.)
+class MonitorLock
+{
+public:
+    explicit MonitorLock(Tango::TangoMonitor &monitor) : m_monitor(monitor) { m_monitor.get_monitor(); }
+    ~MonitorLock() { m_monitor.rel_monitor(); }
+    MonitorLock(const MonitorLock &) = delete;
+    MonitorLock &operator=(const MonitorLock &) = delete;
+
+private:
+    omni_thread::ensure_self m_omniThread;
+    Tango::TangoMonitor &m_monitor;
+};
+
 template <typename T> void setLimits(Tango::WAttribute &attribute, T min, T max)
 {
     // Tango refuses a minimum above the current maximum and the reverse; one of the two orders works.
@@ -80,6 +96,8 @@ void LumetraQZ::init_device()
         });
 }
 
+// Called with the device monitor held (Init command). An event push waiting for that monitor on the
+// core's thread gives up after Tango's monitor timeout and is dropped, so the stop cannot hang.
 void LumetraQZ::delete_device()
 {
     if (m_core) {
@@ -269,7 +287,7 @@ void LumetraQZ::onChange(const std::shared_ptr<const LumetraQZSnapshot> &snapsho
                          const std::vector<int> &changed, bool stateChanged, bool rangesChanged)
 {
     try {
-        Tango::AutoTangoMonitor monitor(this);
+        const MonitorLock lock(get_dev_monitor());
         if (rangesChanged)
             applyRanges(*snapshot);
         for (int id : changed)

@@ -73,8 +73,8 @@ struct Row
     Kind kind;
     const char *unit;
     const char *format;
-    // Smallest change that is worth a change event; 0 means any change. Archive events use ten times
-    // this, so that an archiver keeps trends but not every noise step.
+    // Smallest change that is worth a change or archive event; 0 means any change (for numbers, the
+    // smallest step their type can make).
     double absChange;
     Limits limits;
     double fixedMin;

@@ -99,6 +99,10 @@ void LumetraQZCore::setUp()
     } else {
         openPort();
     }
+    // A client that asks right after the start gets the state with its reason, not a blank one. No
+    // events yet: the caller may hold the device's monitor while it waits for this set-up.
+    evaluateState();
+    std::atomic_store(&m_published, std::make_shared<const LumetraQZSnapshot>(m_work));
 }
 
 void LumetraQZCore::tearDown()
@@ -113,6 +117,12 @@ void LumetraQZCore::tearDown()
     m_controller = nullptr;
     m_linkThread.quit();
     m_linkThread.wait();
+    // Everything of the core's own goes on its thread, while that still runs: timers cannot be
+    // stopped from another one, and the core itself is deleted from the caller's thread.
+    m_reconnector = nullptr;
+    m_publishTimer = nullptr;
+    m_firstOpenRetry = nullptr;
+    qDeleteAll(children());
 }
 
 // What the panel shows, taken from the same signals that drive the panel.
@@ -305,7 +315,7 @@ void LumetraQZCore::setRepetitionRates(const QList<double> &rates)
 // One line from the laser sets several values; they go out together once the line is done.
 void LumetraQZCore::schedulePublish()
 {
-    if (!m_publishTimer->isActive())
+    if (m_publishTimer && !m_publishTimer->isActive())
         m_publishTimer->start();
 }
 

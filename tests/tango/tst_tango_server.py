@@ -4,8 +4,10 @@ Run by CTest: /usr/bin/python3 tst_tango_server.py --server PATH --sim PATH. Exi
 case fails.
 """
 import argparse
+import ctypes
 import os
 import shutil
+import signal
 import socket
 import subprocess
 import sys
@@ -19,6 +21,12 @@ import tango
 SERVER = None
 SIM = None
 WAIT_S = 40
+
+
+def die_with_parent():
+    """Runs in each child before exec: a crashed or killed test must not leave a server or a
+    simulator running (a fast simulator left polling loads the machine for every later run)."""
+    ctypes.CDLL("libc.so.6", use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
 
 
 def free_port():
@@ -52,7 +60,8 @@ class Simulator:
         self.out = open(self.out_path, "w")
         self.process = subprocess.Popen(
             [SIM, "--fast", "--log", self.log, "--control", self.control, "--name", "tango-test",
-             "--port-dir", folder, *options], stdout=self.out, stderr=subprocess.STDOUT)
+             "--port-dir", folder, *options], stdout=self.out, stderr=subprocess.STDOUT,
+            preexec_fn=die_with_parent)
         self.port = wait_until("the simulator's port", self._first_line)
         # Held open so that the simulator never sees the end of its control input.
         self.pipe = open(self.control, "w")
@@ -90,7 +99,7 @@ class Server:
         self.out = open(os.path.join(folder, "server.out"), "w")
         self.process = subprocess.Popen(
             [SERVER, *arguments, "-ORBendPoint", f"giop:tcp:127.0.0.1:{self.port}"],
-            stdout=self.out, stderr=subprocess.STDOUT, cwd=folder)
+            stdout=self.out, stderr=subprocess.STDOUT, cwd=folder, preexec_fn=die_with_parent)
 
     def proxy(self, device):
         proxy = tango.DeviceProxy(f"tango://127.0.0.1:{self.port}/{device}#dbase=no")
@@ -259,6 +268,8 @@ class DeviceWithoutDatabase(unittest.TestCase):
         server = Server(folder, "bare", "-nodb", "-dlist", "test/lumetra/bare")
         try:
             device = server.proxy("test/lumetra/bare")
+            # Init stops the device core and starts a new one; the server must survive it.
+            device.Init()
             self.assertEqual(device.state(), tango.DevState.FAULT)
             self.assertIn("SerialPort", device.status())
             self.assertNotIn("SendCommand", device.get_command_list())
