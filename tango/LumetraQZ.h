@@ -1,0 +1,57 @@
+#pragma once
+
+#include "tango/LumetraQZCore.h"
+
+#include <tango.h>
+
+#include <array>
+#include <memory>
+#include <string>
+
+// One laser as a Tango device. Request threads never touch the device core's objects: reads come
+// from the core's last snapshot, writes and commands are queued to it, and the core pushes change
+// and archive events from its own thread as the decoder reports changes.
+class LumetraQZ : public TANGO_BASE_CLASS
+{
+public:
+    LumetraQZ(Tango::DeviceClass *deviceClass, std::string &name);
+    ~LumetraQZ() override;
+
+    void init_device() override;
+    void delete_device() override;
+    Tango::DevState dev_state() override;
+    Tango::ConstDevString dev_status() override;
+
+    void readAttribute(const LumetraQZAttributes::Row &row, Tango::Attribute &attribute);
+    void writeAttribute(const LumetraQZAttributes::Row &row, Tango::WAttribute &attribute);
+    // Commands and writes reach the laser only while the link has passed its handshake.
+    bool linkReady() const;
+    void runCommand(LumetraQZCore::Command command);
+    void sendRaw(const std::string &line);
+
+private:
+    void readProperties();
+    void onChange(const std::shared_ptr<const LumetraQZSnapshot> &snapshot, const std::vector<int> &changed,
+                  bool stateChanged, bool rangesChanged);
+    void applyRanges(const LumetraQZSnapshot &snapshot);
+    void pushValue(const LumetraQZAttributes::Row &row, const LumetraQZSnapshot::Value &value);
+    // Copies a value into the buffers Tango reads after the call returns.
+    void stage(const LumetraQZAttributes::Row &row, const LumetraQZSnapshot::Value &value);
+    static Tango::DevState tangoState(LumetraQZSnapshot::State state);
+
+    std::string m_serialPort;
+    Tango::DevLong m_reconnectPeriodMs = 1000;
+    bool m_allowRawCommands = false;
+
+    LumetraQZCore *m_core = nullptr;
+
+    std::array<Tango::DevDouble, LumetraQZAttributes::Count> m_doubles{};
+    std::array<Tango::DevLong64, LumetraQZAttributes::Count> m_longs{};
+    std::array<Tango::DevBoolean, LumetraQZAttributes::Count> m_booleans{};
+    std::array<std::string, LumetraQZAttributes::Count> m_texts;
+    std::array<Tango::DevString, LumetraQZAttributes::Count> m_textPointers{};
+    Tango::DevState m_eventState = Tango::UNKNOWN;
+    std::string m_status;
+    std::string m_eventStatus;
+    Tango::DevString m_eventStatusPointer = nullptr;
+};

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "tango/LumetraQZSnapshot.h"
+
+#include <QLoggingCategory>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QThread>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class LumetraController;
+class LumetraReconnector;
+class LumetraSerialHandler;
+class QTimer;
+
+Q_DECLARE_LOGGING_CATEGORY(lcLumetraQZCore)
+
+// The program's device core (link on its worker thread, decoder, controller) for one Tango device.
+// It lives on its own event-loop thread. Tango's request threads reach it only through the
+// thread-safe members: they read the last published snapshot and queue writes and commands, which the
+// controller then turns into lines exactly as it does for the control panel.
+class LumetraQZCore : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Command
+    {
+        Standby,
+        Listen,
+        LaserOn,
+        OutputEnable,
+        OutputDisable,
+        Reconnect
+    };
+
+    struct Settings
+    {
+        QString portPath;
+        // How often a lost port is looked for again.
+        int reconnectPeriodMs = 1000;
+    };
+
+    // Called on the core's thread after every published change, with the attributes whose value
+    // changed and whether the state or the ranges changed.
+    using ChangeSink =
+        std::function<void(const std::shared_ptr<const LumetraQZSnapshot> &snapshot,
+                           const std::vector<int> &changed, bool stateChanged, bool rangesChanged)>;
+
+    // Starts the threads and opens the port. The sink is fixed for the core's life.
+    static LumetraQZCore *start(const Settings &settings, ChangeSink sink);
+    // Stops the link and both threads; the core is gone afterwards. Call from any other thread.
+    void stop();
+
+    // Thread-safe.
+    std::shared_ptr<const LumetraQZSnapshot> snapshot() const;
+    void write(LumetraQZAttributes::Id id, double value);
+    void command(Command command);
+    void sendRaw(const QByteArray &line);
+
+    ~LumetraQZCore() override;
+
+private:
+    LumetraQZCore(const Settings &settings, ChangeSink sink);
+
+    void setUp();
+    void tearDown();
+    void connectFeeds();
+    void connectLink();
+
+    void setNumber(int id, double value);
+    void setText(int id, const QString &text);
+    void setRange(int id, double min, double max);
+    void setRepetitionRates(const QList<double> &rates);
+    void schedulePublish();
+    void publish();
+    void evaluateState();
+
+    void onClosed();
+    void onConnected(bool connected);
+    void onStatusMessage(const QString &message);
+    void onOpenFailed();
+    void openPort();
+
+    Settings m_settings;
+    ChangeSink m_sink;
+    QThread m_coreThread;
+    QThread m_linkThread;
+
+    QPointer<LumetraSerialHandler> m_handler;
+    LumetraController *m_controller = nullptr;
+    // The program's rule for a port that goes away and returns: only the same laser takes over.
+    LumetraReconnector *m_reconnector = nullptr;
+    QTimer *m_publishTimer = nullptr;
+    // A port that is not there at start-up is tried again until it has been opened once.
+    QTimer *m_firstOpenRetry = nullptr;
+
+    LumetraQZSnapshot m_work;
+    std::shared_ptr<const LumetraQZSnapshot> m_published;
+    std::vector<int> m_changed;
+    bool m_rangesChanged = false;
+
+    bool m_openedOnce = false;
+    QString m_lastMessage;
+    QString m_reconnectorLine;
+};

@@ -1,0 +1,290 @@
+"""The LumetraQZ device server on the simulated laser, through a PyTango client, on loopback only.
+
+Run by CTest: /usr/bin/python3 tst_tango_server.py --server PATH --sim PATH. Exits non-zero when any
+case fails.
+"""
+import argparse
+import ctypes
+import os
+import shutil
+import signal
+import socket
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+import tango
+
+SERVER = None
+SIM = None
+WAIT_S = 40
+
+
+def die_with_parent():
+    """Runs in each child before exec: a crashed or killed test must not leave a server or a
+    simulator running (a fast simulator left polling loads the machine for every later run)."""
+    ctypes.CDLL("libc.so.6", use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def wait_until(what, predicate, timeout=WAIT_S):
+    deadline = time.monotonic() + timeout
+    last = None
+    while time.monotonic() < deadline:
+        try:
+            last = predicate()
+            if last:
+                return last
+        except tango.DevFailed as error:
+            last = error.args[0].desc
+        time.sleep(0.1)
+    raise AssertionError(f"timed out waiting for {what}; last seen: {last!r}")
+
+
+class Simulator:
+    """lumetra-sim with a transcript and a control pipe in a folder of its own."""
+
+    def __init__(self, folder, tag, *options):
+        self.log = os.path.join(folder, tag + ".log")
+        self.control = os.path.join(folder, tag + ".control")
+        os.mkfifo(self.control)
+        self.out_path = os.path.join(folder, tag + ".out")
+        self.out = open(self.out_path, "w")
+        self.process = subprocess.Popen(
+            [SIM, "--fast", "--log", self.log, "--control", self.control, "--name", "tango-test",
+             "--port-dir", folder, *options], stdout=self.out, stderr=subprocess.STDOUT,
+            preexec_fn=die_with_parent)
+        self.port = wait_until("the simulator's port", self._first_line)
+        # Held open so that the simulator never sees the end of its control input.
+        self.pipe = open(self.control, "w")
+
+    def _first_line(self):
+        with open(self.out_path) as f:
+            line = f.readline()
+        return line.strip() if line.endswith("\n") else None
+
+    def tell(self, command):
+        self.pipe.write(command + "\n")
+        self.pipe.flush()
+
+    def received(self):
+        """The lines the laser received, in order, as the wire carried them."""
+        lines = []
+        with open(self.log, encoding="latin-1") as f:
+            for entry in f:
+                marker = entry.find(' RX "')
+                if marker >= 0:
+                    text = entry[marker + 5:].rstrip("\n")[:-1]
+                    lines.append(text.encode("latin-1").decode("unicode_escape"))
+        return lines
+
+    def stop(self):
+        self.pipe.close()
+        self.process.terminate()
+        self.process.wait(10)
+        self.out.close()
+
+
+class Server:
+    def __init__(self, folder, *arguments):
+        self.port = free_port()
+        self.out = open(os.path.join(folder, "server.out"), "w")
+        self.process = subprocess.Popen(
+            [SERVER, *arguments, "-ORBendPoint", f"giop:tcp:127.0.0.1:{self.port}"],
+            stdout=self.out, stderr=subprocess.STDOUT, cwd=folder, preexec_fn=die_with_parent)
+
+    def proxy(self, device):
+        proxy = tango.DeviceProxy(f"tango://127.0.0.1:{self.port}/{device}#dbase=no")
+        wait_until("the server to answer", lambda: proxy.ping() >= 0)
+        return proxy
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(20)
+        self.out.close()
+
+
+def commands_since(lines):
+    """The settings lines among received lines: no polled queries."""
+    polls = {"s6\n", "s7\n", "s8\n", "s9\n"}
+    return [line for line in lines if line not in polls and not line.endswith("?\n")]
+
+
+class DeviceOnSimulator(unittest.TestCase):
+    """One simulator with a second-harmonic module (it reports humidity) and one server for every case,
+    in the order of the names."""
+
+    DEVICE = "test/lumetra/1"
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="tango-test-")
+        cls.sim = Simulator(cls.folder, "first", "--module", "0x90", "--firmware", "V5.1.4")
+        properties = os.path.join(cls.folder, "lumetra.res")
+        with open(properties, "w") as f:
+            f.write(f'LumetraQZ/test/DEVICE/LumetraQZ: "{cls.DEVICE}"\n')
+            f.write(f'{cls.DEVICE}->SerialPort: "{cls.sim.port}"\n')
+            f.write(f"{cls.DEVICE}->ReconnectPeriod: 200\n")
+            f.write(f"{cls.DEVICE}->AllowRawCommands: true\n")
+        cls.server = Server(cls.folder, "test", f"-file={properties}")
+        cls.device = cls.server.proxy(cls.DEVICE)
+        cls.device.set_timeout_millis(10000)
+        wait_until("a status from the laser", lambda: cls.device.state() in (tango.DevState.OFF,
+                                                                          tango.DevState.STANDBY))
+        wait_until("the module's error code", lambda: cls.device.read_attribute("ErrorCode").value is not None)
+        wait_until("the oven set-point range",
+                   lambda: cls.device.get_attribute_config("Oven1Setpoint").max_value != "Not specified")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.server.stop()
+        cls.sim.stop()
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    def read(self, name):
+        return self.device.read_attribute(name).value
+
+    def wait_for_command(self, mark, line):
+        return wait_until(f"{line!r} on the wire", lambda: line in self.sim.received()[mark:])
+
+    def test_1_reads_are_the_simulators_values(self):
+        expected = {"SystemType": "Lumetra-10", "FirmwareVersion": "V5.1.4", "RepetitionRate": 500.0,
+                    "DivisionFactor": 1, "Wavelength": 0, "ErrorCode": 0, "StatusByte": 0x09}
+        for name, value in expected.items():
+            with self.subTest(attribute=name):
+                self.assertEqual(self.read(name), value)
+        self.assertTrue(self.read("SerialNumber"))
+        self.assertGreater(self.read("Oven1Setpoint"), 0)
+        self.assertEqual(self.device.get_attribute_config("Energy").unit, "uJ")
+        self.assertIn("Listen", self.device.status())
+
+    def test_2_writes_put_the_panels_commands_on_the_wire(self):
+        oven = self.device.get_attribute_config("Oven1Setpoint")
+        setpoint = round((float(oven.min_value) + float(oven.max_value)) / 2, 1)
+        cases = [("Energy", 3.0, "ly_lqz2_power=3000\n"),
+                 ("DivisionFactor", 4, "e_div 4\n"),
+                 ("Oven1Setpoint", setpoint, f"ls_temp_setpoint={setpoint:.1f}\n"),
+                 ("HarmonicOutput", 1, "ls_wavelength=1\n")]
+        for name, value, line in cases:
+            with self.subTest(attribute=name):
+                mark = len(self.sim.received())
+                self.device.write_attribute(name, value)
+                self.wait_for_command(mark, line)
+        wait_until("the division read back", lambda: self.read("DivisionFactor") == 4)
+        mark = len(self.sim.received())
+        self.device.write_attribute("RepetitionRate", 200.0)
+        wait_until("the rate read back", lambda: self.read("RepetitionRate") == 200.0)
+        self.assertTrue(any(line.startswith("e_freq ") for line in self.sim.received()[mark:]))
+
+    def test_3_writes_outside_the_limits_are_refused_and_nothing_is_sent(self):
+        energy = self.device.get_attribute_config("Energy")
+        cases = [("Energy", float(energy.max_value) + 1, "API_WAttrOutsideLimit"),
+                 ("DivisionFactor", 0, "API_WAttrOutsideLimit"),
+                 ("HarmonicOutput", 4, "API_WAttrOutsideLimit"),
+                 ("RepetitionRate", 333.0, "LumetraQZ_NotARate")]
+        mark = len(self.sim.received())
+        for name, value, reason in cases:
+            with self.subTest(attribute=name):
+                with self.assertRaises(tango.DevFailed) as refused:
+                    self.device.write_attribute(name, value)
+                self.assertEqual(refused.exception.args[0].reason, reason)
+                self.assertIn(name if reason != "API_WAttrOutsideLimit" else "authorized",
+                              refused.exception.args[0].desc)
+        # Writes go out in order: once a later one is on the wire, a refused one would be too.
+        self.device.write_attribute("DivisionFactor", 2)
+        self.wait_for_command(mark, "e_div 2\n")
+        self.assertEqual(commands_since(self.sim.received()[mark:]), ["e_div 2\n"])
+
+    def test_4_commands_move_the_state(self):
+        steps = [("Standby", tango.DevState.STANDBY, "ly_lqz2_standby\n"),
+                 ("LaserOn", tango.DevState.ON, "ly_lqz2_disabled\n"),
+                 ("Listen", tango.DevState.OFF, "ly_lqz2_listen\n")]
+        for command, state, line in steps:
+            with self.subTest(command=command):
+                mark = len(self.sim.received())
+                self.device.command_inout(command)
+                self.wait_for_command(mark, line)
+                wait_until(f"{state} after {command}", lambda: self.device.state() == state)
+        mark = len(self.sim.received())
+        self.device.command_inout("SendCommand", "ly_system_info")
+        self.wait_for_command(mark, "ly_system_info\n")
+
+    def test_5_humidity_reaches_a_subscriber_and_raises_alarm(self):
+        humidity, states = [], []
+        subscriptions = [
+            self.device.subscribe_event("Humidity", tango.EventType.CHANGE_EVENT,
+                                        lambda e: e.err or humidity.append(e.attr_value.value)),
+            self.device.subscribe_event("State", tango.EventType.CHANGE_EVENT,
+                                        lambda e: e.err or states.append(e.attr_value.value))]
+        try:
+            self.sim.tell("set humidity 61")
+            wait_until("a humidity event near 61", lambda: any(abs(h - 61) <= 2 for h in humidity))
+            wait_until("an ALARM event", lambda: tango.DevState.ALARM in states)
+            self.assertIn("Humidity", self.device.status())
+            self.assertTrue(self.read("HumidityFault"))
+            self.sim.tell("set humidity 40")
+            wait_until("the alarm to clear", lambda: self.device.state() == tango.DevState.OFF)
+        finally:
+            for subscription in subscriptions:
+                self.device.unsubscribe_event(subscription)
+
+    def test_6_a_hung_up_port_comes_back_to_the_same_laser(self):
+        serial = self.read("SerialNumber")
+        self.sim.tell("hangup 3")
+        wait_until("UNKNOWN", lambda: self.device.state() == tango.DevState.UNKNOWN)
+        self.assertIn("lost", self.device.status())
+        with self.assertRaises(tango.DevFailed) as refused:
+            self.device.command_inout("Standby")
+        self.assertEqual(refused.exception.args[0].reason, "LumetraQZ_NotConnected")
+        wait_until("the laser back", lambda: self.device.state() == tango.DevState.OFF)
+        self.assertEqual(self.read("SerialNumber"), serial)
+
+    def test_7_another_laser_on_the_port_is_left_closed_until_a_reconnect(self):
+        self.sim.tell("hangup forever")
+        wait_until("UNKNOWN", lambda: self.device.state() == tango.DevState.UNKNOWN)
+        self.sim.stop()
+        self.__class__.sim = Simulator(self.folder, "second", "--module", "0x90", "--serial-number", "LQZ10-0000-0007")
+        wait_until("FAULT", lambda: self.device.state() == tango.DevState.FAULT)
+        self.assertIn("LQZ10-0000-0007", self.device.status())
+        self.assertNotIn("LQZ10-0000-0007\n", self.sim.received())
+        self.device.command_inout("Reconnect")
+        wait_until("the other laser accepted", lambda: self.device.state() == tango.DevState.OFF)
+        self.assertEqual(self.read("SerialNumber"), "LQZ10-0000-0007")
+
+
+class DeviceWithoutDatabase(unittest.TestCase):
+    """-nodb gives no properties: the device must say so rather than pretend to be connected."""
+
+    def test_without_a_port_the_device_is_in_fault_and_says_why(self):
+        folder = tempfile.mkdtemp(prefix="tango-test-")
+        server = Server(folder, "bare", "-nodb", "-dlist", "test/lumetra/bare")
+        try:
+            device = server.proxy("test/lumetra/bare")
+            # Init stops the device core and starts a new one; the server must survive it.
+            device.Init()
+            self.assertEqual(device.state(), tango.DevState.FAULT)
+            self.assertIn("SerialPort", device.status())
+            self.assertNotIn("SendCommand", device.get_command_list())
+            with self.assertRaises(tango.DevFailed) as refused:
+                device.write_attribute("DivisionFactor", 2)
+            self.assertEqual(refused.exception.args[0].reason, "LumetraQZ_NotConnected")
+        finally:
+            server.stop()
+            shutil.rmtree(folder, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--server", required=True)
+    parser.add_argument("--sim", required=True)
+    options, rest = parser.parse_known_args()
+    SERVER, SIM = options.server, options.sim
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
