@@ -27,8 +27,8 @@ QString shownCommand(const QString &command)
 
 } // namespace
 
-LumetraLinkEngine::LumetraLinkEngine(const LumetraLinkClock &clock, QObject *parent)
-    : QObject(parent), clock(clock)
+LumetraLinkEngine::LumetraLinkEngine(const LumetraLinkClock &linkClock, QObject *parent)
+    : QObject(parent), clock(linkClock)
 {
     lastActivity = clock.nowMs();
 }

@@ -85,7 +85,7 @@ private:
 class FullDisk
 {
 public:
-    explicit FullDisk(const QString &folder) : folder(QFile::encodeName(folder))
+    explicit FullDisk(const QString &path) : folder(QFile::encodeName(path))
     {
         mounted = ::mount("tmpfs", this->folder.constData(), "tmpfs", 0, "size=64k") == 0;
     }

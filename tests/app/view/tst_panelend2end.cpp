@@ -273,15 +273,15 @@ private slots:
         const int current = qRound(spot->value());
         const int target = current > 1 ? current - 1 : current + 1;
         enter(spot, QString::number(target));
-        auto *window = panel->findChild<LumetraSpotChangeDialog *>();
+        auto *dialog = panel->findChild<LumetraSpotChangeDialog *>();
         // The move is sent once the operator confirms it.
-        QVERIFY(window->isVisible());
-        QTest::mouseClick(window->findChild<QAbstractButton *>("okButton"), Qt::LeftButton);
+        QVERIFY(dialog->isVisible());
+        QTest::mouseClick(dialog->findChild<QAbstractButton *>("okButton"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(laser->received(QStringLiteral("ls_crystal_setSpot=%1\\n").arg(target)),
                                  5000);
         QCOMPARE(laser->receivedCount(QStringLiteral("ls_crystal_setSpot=%1\\n").arg(target)), 1);
-        QVERIFY(window->isVisible());
-        QCOMPARE(window->ticker()->maximum(), 10);
+        QVERIFY(dialog->isVisible());
+        QCOMPARE(dialog->ticker()->maximum(), 10);
         // The stage needs its ten seconds; the simulated one is told to arrive now, well before the bar is
         // full.
         laser->control(QStringLiteral("set spot %1").arg(target).toLatin1());

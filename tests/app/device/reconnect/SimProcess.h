@@ -10,8 +10,8 @@
 class SimProcess
 {
 public:
-    SimProcess(const QString &program, const QString &portFolder, const QString &transcript)
-        : program(program), portFolder(portFolder), transcriptPath(transcript)
+    SimProcess(const QString &simulator, const QString &folder, const QString &transcript)
+        : program(simulator), portFolder(folder), transcriptPath(transcript)
     {
     }
     ~SimProcess() { stop(); }
