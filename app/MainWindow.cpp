@@ -2,13 +2,23 @@
 
 #include "app/AboutDialog.h"
 #include "app/ApplicationLog.h"
+#include "app/ConnectionBanner.h"
+#include "app/ConnectionStatusBar.h"
+#include "app/PortOpenAdvice.h"
 #include "app/SerialMonitor.h"
 #include "app/TTMenu.h"
 #include "app/device/LumetraController.h"
 #include "app/device/LumetraSerialHandler.h"
+#include "app/history/LumetraEventsView.h"
+#include "app/history/LumetraTrendsView.h"
+#include "app/record/LumetraControllerTap.h"
+#include "app/record/LumetraRecordSource.h"
+#include "app/record/LumetraRecorder.h"
 #include "app/view/LumetraControlWidget.h"
 #include "dialkit/Dialkit.h"
 #include "framekit/CenterTabWidget.h"
+#include "framekit/GUIOverlay.h"
+#include "framekit/GUIWidget.h"
 #include "framekit/MainControlPanel.h"
 #include "framekit/SerialportList.h"
 #include "framekit/_AppLog.h"
@@ -24,6 +34,7 @@
 #include <QMenuBar>
 #include <QSettings>
 #include <QSignalMapper>
+#include <QStatusBar>
 #include <QThread>
 #include <QTimer>
 #include <QUrl>
@@ -34,6 +45,8 @@ namespace {
 
 const char *const geometryKey = "MainWindow/Geometry";
 const char *const windowStateKey = "MainWindow/WindowState";
+const char *const lastPortKey = "Connection/LastPort";
+const char *const connectAtStartupKey = "Connection/ConnectAtStartup";
 const int threadEndWaitMs = 2000;
 const int controllerStartDelayMs = 10;
 
@@ -72,6 +85,8 @@ MainWindow::MainWindow(QWidget *parent) : ZORVMainWindow(parent)
     setCentralWidget(new CenterTabWidget(this));
 
     createDocks();
+    createConnectionWatch();
+    createHistory();
     createActions();
     createMenus();
 
@@ -130,6 +145,40 @@ void MainWindow::createDocks()
             &SerialMonitor::slotBytesTransmitted);
 }
 
+// The recorder of readings and events, and its two docks. The recorder decodes the link's lines itself,
+// so it records from the first line of every connection whatever the panel does; what the controller
+// derives is added once a controller exists for the port.
+void MainWindow::createHistory()
+{
+    QSettings settings = applicationSettings();
+    const char *const retentionKey = "Recorder/RetentionDays";
+    if (!settings.contains(retentionKey))
+        settings.setValue(retentionKey, LumetraRecorder::defaultRetentionDays);
+    recorder = new LumetraRecorder(LumetraRecordStore::defaultFolder(), this);
+    recorder->setRetentionDays(settings.value(retentionKey).toInt());
+    recorder->attachLinkAndDecode(serialHandler);
+    connect(serialHandler, &LumetraSerialHandler::sigCommunicationOpened, this, [this] {
+        if (controller && recorder)
+            LumetraControllerTap::attach(recorder, controller);
+    });
+    if (serialMonitor)
+        connect(serialMonitor.data(), &SerialMonitor::sigSendCommand, recorder.data(),
+                &LumetraRecorder::recordManualCommand);
+    for (auto signal :
+         {&LumetraRecorder::sigProblem, &LumetraRecorder::sigNotice, &LumetraRecorder::sigRecovered}) {
+        connect(recorder.data(), signal, this, [this](const QString &message) {
+            slotWriteLogLine(message);
+            statusBar()->showMessage(message, 30000);
+        });
+    }
+
+    auto *source = new LumetraRecordSource(recorder, QString(), recorder);
+    createGenericDockWidget(new LumetraTrendsView(source, this), tr("Trends"), Qt::BottomDockWidgetArea,
+                            false);
+    createGenericDockWidget(new LumetraEventsView(source, this), tr("Events"), Qt::BottomDockWidgetArea,
+                            false);
+}
+
 void MainWindow::createActions()
 {
     exitAct = new QAction(tr("&Exit"), this);
@@ -141,6 +190,11 @@ void MainWindow::createActions()
     aboutAct->setStatusTip(tr("About this program"));
     connect(aboutAct, &QAction::triggered, this, &MainWindow::showAboutDialog);
 
+    connectAtStartupAct = new QAction(tr("Connect to the last port at start-up"), this);
+    connectAtStartupAct->setCheckable(true);
+    connectAtStartupAct->setChecked(connectsAtStartup());
+    connect(connectAtStartupAct, &QAction::toggled, this, &MainWindow::setConnectsAtStartup);
+
     manualAct = new QAction(tr("Show Instruction Manual"), this);
     manualAct->setStatusTip(tr("Show the Zorvane LUMETRA-QZ - Instruction Manual"));
     connect(manualAct, &QAction::triggered, this, &MainWindow::showHelpManual);
@@ -149,6 +203,8 @@ void MainWindow::createActions()
 void MainWindow::createMenus()
 {
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
+    fileMenu->addAction(connectAtStartupAct);
+    fileMenu->addSeparator();
     fileMenu->addAction(exitAct);
 
     connectMenu = new TTMenu(tr("&Connect"), menuBar());
@@ -208,6 +264,11 @@ void MainWindow::updateConnectMenu()
 
     if (openPortName.isEmpty()) {
         connectMenu->setTitle(tr("&Connect"));
+        const QString last = lastPort();
+        if (!last.isEmpty() && LumetraReconnector::portExists(last)) {
+            addEntry(tr("Reconnect ") + last, last)->setToolTip(SerialportList::GetExtendedPipeName(last));
+            connectMenu->addSeparator();
+        }
         const QStringList names = SerialportList::GetPipeNames();
         for (const QString &name : names)
             addEntry(tr("Open ") + name, name)->setToolTip(SerialportList::GetExtendedPipeName(name));
@@ -244,6 +305,10 @@ void MainWindow::connectMenuHandler(QString pipeName)
 void MainWindow::onPortsOpened(QString portname)
 {
     openPortName = portname;
+    // The name as it was opened, which may be a path, so that it opens the same way next time.
+    const QString opened =
+        reconnector && !reconnector->portName().isEmpty() ? reconnector->portName() : portname;
+    applicationSettings().setValue(QLatin1String(lastPortKey), opened);
     updateConnectMenu();
 
     auto *controlPanel = new MainControlPanel(this);
@@ -307,4 +372,115 @@ void MainWindow::closeEvent(QCloseEvent *event)
     removeAllAccessoryDocks();
     removeAllGenericDocks();
     ZORVMainWindow::closeEvent(event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Connection state, loss and return
+
+void MainWindow::createConnectionWatch()
+{
+    reconnector = new LumetraReconnector(this);
+    // The operator's requests reach the watch directly, before the link acts on them.
+    connect(this, &MainWindow::sigOpenCommunication, reconnector, &LumetraReconnector::slotOpenRequested);
+    connect(this, &MainWindow::sigCloseCommunication, reconnector, &LumetraReconnector::slotCloseRequested);
+    reconnector->attach(serialHandler);
+    connect(reconnector, &LumetraReconnector::logLine, this, &MainWindow::slotWriteLogLine);
+    connect(reconnector, &LumetraReconnector::stateChanged, this, &MainWindow::onConnectionStateChanged);
+    connect(serialHandler, &LumetraSerialHandler::sigOpenFailed, this, &MainWindow::onOpenFailed);
+
+    connectionStatus = new ConnectionStatusBar(this);
+    connectionStatus->follow(reconnector);
+    statusBar()->addPermanentWidget(connectionStatus);
+
+    banner = new ConnectionBanner(centralWidget());
+    connect(banner.data(), &ConnectionBanner::cancelled, reconnector, &LumetraReconnector::cancel);
+}
+
+void MainWindow::onConnectionStateChanged(LumetraReconnector::State state)
+{
+    using State = LumetraReconnector::State;
+    switch (state) {
+    case State::Lost:
+        banner->showWait(
+            tr("Connection to %1 lost at %2 — reconnecting when it returns.")
+                .arg(reconnector->portName(), reconnector->since().toString(QStringLiteral("HH:mm:ss"))));
+        break;
+    case State::OtherLaser:
+        banner->showNotice(
+            tr("Another laser answered on %1 (%2, S/N %3) instead of %4, S/N %5; the connection "
+               "stays closed.")
+                .arg(reconnector->portName(), reconnector->foundSystemType(),
+                     reconnector->foundSerialNumber(), reconnector->systemType(),
+                     reconnector->serialNumber()));
+        break;
+    case State::Unavailable:
+        showUnavailableReason(tr("No echo since %1")
+                                  .arg(reconnector->lastLineTime().isValid()
+                                           ? reconnector->lastLineTime().toString(QStringLiteral("HH:mm:ss"))
+                                           : QStringLiteral("--:--:--")));
+        break;
+    case State::Connected:
+        showUnavailableReason(QString());
+        banner->hide();
+        break;
+    case State::Closed:
+        banner->hide();
+        break;
+    case State::Waiting:
+    case State::Handshake:
+        break;
+    }
+}
+
+void MainWindow::showUnavailableReason(const QString &reason)
+{
+    const CenterTabWidget *tabs = getCenterTabWidget();
+    if (!tabs)
+        return;
+    const QList<GUIWidget *> pages = tabs->findChildren<GUIWidget *>();
+    for (GUIWidget *page : pages)
+        page->getOverlay()->setReasonMessage(reason);
+}
+
+void MainWindow::onOpenFailed(QString portName, int error)
+{
+    // A retry after a loss fails quietly until the port is really back.
+    if (reconnector->state() == LumetraReconnector::State::Lost)
+        return;
+    const QString advice = PortOpenAdvice::explain(portName, error);
+    if (advice.isEmpty())
+        return;
+    slotWriteLogLine(advice);
+    banner->showNotice(tr("Could not open %1. %2").arg(portName, advice));
+}
+
+ConnectionBanner *MainWindow::connectionBanner() const
+{
+    return banner.data();
+}
+
+void MainWindow::connectAtStartup(const QString &port)
+{
+    if (!port.isEmpty()) {
+        emit sigOpenCommunication(port);
+        return;
+    }
+    const QString last = lastPort();
+    if (connectsAtStartup() && !last.isEmpty() && LumetraReconnector::portExists(last))
+        emit sigOpenCommunication(last);
+}
+
+QString MainWindow::lastPort()
+{
+    return applicationSettings().value(QLatin1String(lastPortKey)).toString();
+}
+
+bool MainWindow::connectsAtStartup()
+{
+    return applicationSettings().value(QLatin1String(connectAtStartupKey), false).toBool();
+}
+
+void MainWindow::setConnectsAtStartup(bool on)
+{
+    applicationSettings().setValue(QLatin1String(connectAtStartupKey), on);
 }

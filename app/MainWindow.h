@@ -2,10 +2,15 @@
 
 #include "framekit/ZORVMainWindow.h"
 
+#include "app/device/LumetraReconnector.h"
+
 #include <QPointer>
 #include <QString>
 
+class ConnectionBanner;
+class ConnectionStatusBar;
 class LumetraController;
+class LumetraRecorder;
 class LumetraSerialHandler;
 class QAction;
 class QCloseEvent;
@@ -27,6 +32,18 @@ public:
 
     // The first plain file in `folder` named like the instruction manual; empty if there is none.
     static QString findManualFile(const QString &folder);
+
+    // Opens `port` if given, else the last port when the operator wants that at start-up and it is
+    // there.
+    void connectAtStartup(const QString &port = QString());
+
+    LumetraReconnector *connectionWatch() const { return reconnector; }
+    ConnectionStatusBar *connectionStatusBar() const { return connectionStatus; }
+    ConnectionBanner *connectionBanner() const;
+    // The port opened last, stored with the other settings.
+    static QString lastPort();
+    static bool connectsAtStartup();
+    static void setConnectsAtStartup(bool on);
 
 signals:
     void sigOpenCommunication(QString SerialportName);
@@ -55,8 +72,15 @@ protected:
 private:
     void createSerialLink();
     void createDocks();
+    void createHistory();
     void createActions();
     void createMenus();
+
+    // Connection state, loss and return, and the reasons a port does not open.
+    void createConnectionWatch();
+    void onConnectionStateChanged(LumetraReconnector::State state);
+    void onOpenFailed(QString portName, int error);
+    void showUnavailableReason(const QString &reason);
 
     LumetraSerialHandler *serialHandler = nullptr;
     QThread *serialThread = nullptr;
@@ -72,4 +96,10 @@ private:
     QMenu *windowMenu = nullptr;
 
     QPointer<SerialMonitor> serialMonitor;
+
+    LumetraReconnector *reconnector = nullptr;
+    ConnectionStatusBar *connectionStatus = nullptr;
+    QPointer<ConnectionBanner> banner;
+    QAction *connectAtStartupAct = nullptr;
+    QPointer<LumetraRecorder> recorder;
 };

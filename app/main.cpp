@@ -1,12 +1,57 @@
 #include "app/AppStartup.h"
+#include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/logger/Logger.h"
 
 #include <QApplication>
 #include <QStandardPaths>
 
+#include <cstdio>
+
+namespace {
+
+QStringList rawArguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+void print(FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    if (!text.endsWith(QLatin1Char('\n')))
+        std::fputc('\n', stream);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    AppStartup::setIdentity();
+    // The command line is judged before the window system is touched, so that help, version and
+    // mistakes are answered without a display.
+    const CommandLine::Options early = CommandLine::parse(rawArguments(argc, argv));
+    if (early.action == CommandLine::Action::ShowHelp) {
+        const QCoreApplication core(argc, argv);
+        print(stdout, CommandLine::helpText());
+        return 0;
+    }
+    if (early.action == CommandLine::Action::ShowVersion) {
+        print(stdout,
+              CommandLine::versionText(AppStartup::buildDateFromCompilerText(QStringLiteral(__DATE__))));
+        return 0;
+    }
+
+    if (early.action == CommandLine::Action::Fail) {
+        print(stderr, early.message);
+        print(stderr,
+              QCoreApplication::translate("main", "Try \"%1 --help\".").arg(QString::fromLocal8Bit(argv[0])));
+        return CommandLine::UsageErrorStatus;
+    }
+    const CommandLine::Options &options = early;
+
     QApplication app(argc, argv);
     AppStartup::setIdentity();
     AppStartup::setBuildStamp(&app, QStringLiteral(__DATE__), QStringLiteral(__TIME__));
@@ -18,5 +63,6 @@ int main(int argc, char *argv[])
 
     MainWindow mainWindow;
     mainWindow.show();
+    mainWindow.connectAtStartup(options.connectPort);
     return app.exec();
 }

@@ -12,6 +12,7 @@ const QColor veilColor(100, 100, 100, 128);
 const QColor boxFillColor(255, 255, 255, 100);
 const QColor textColor(0xff555555);
 const int boxPadding = 40;
+const int reasonGap = 8;
 const qreal boxRadius = 25.0;
 } // namespace
 
@@ -33,6 +34,12 @@ void GUIOverlay::setDisabledMessage(QString message)
 void GUIOverlay::setOverlayMessage(QString message)
 {
     m_overlayMessage = message;
+    update();
+}
+
+void GUIOverlay::setReasonMessage(QString message)
+{
+    m_reasonMessage = message;
     update();
 }
 
@@ -88,14 +95,30 @@ void GUIOverlay::paintEvent(QPaintEvent *event)
     painter.fillRect(rect(), veilColor);
 
     const QString text = m_overlayMessage.isEmpty() ? m_disabledMessage : m_overlayMessage;
-    painter.setFont(QFont(QStringLiteral("Calibri"), 48));
+    const QFont messageFont(QStringLiteral("Calibri"), 48);
+    const QFont reasonFont(QStringLiteral("Calibri"), 16);
+    painter.setFont(messageFont);
     const QRect textRect = painter.boundingRect(rect(), Qt::AlignCenter, text);
-    const int boxWidth = textRect.width() + boxPadding;
-    const int boxHeight = textRect.height() + boxPadding;
+    QRect reasonRect;
+    if (!m_reasonMessage.isEmpty()) {
+        painter.setFont(reasonFont);
+        reasonRect = painter.boundingRect(rect(), Qt::AlignCenter, m_reasonMessage);
+    }
+    const int reasonHeight = reasonRect.isNull() ? 0 : reasonRect.height() + reasonGap;
+    const int boxWidth = qMax(textRect.width(), reasonRect.width()) + boxPadding;
+    const int boxHeight = textRect.height() + reasonHeight + boxPadding;
     const QRect box((width() - boxWidth) / 2, (height() - boxHeight) / 2, boxWidth, boxHeight);
 
     painter.setPen(textColor);
     painter.setBrush(boxFillColor);
     painter.drawRoundedRect(box, boxRadius, boxRadius, Qt::AbsoluteSize);
-    painter.drawText(box, Qt::AlignCenter, text);
+    painter.setFont(messageFont);
+    const QRect messageArea(box.left(), box.top() + boxPadding / 2, box.width(), textRect.height());
+    painter.drawText(messageArea, Qt::AlignCenter, text);
+    if (reasonHeight > 0) {
+        painter.setFont(reasonFont);
+        const QRect reasonArea(box.left(), messageArea.bottom() + reasonGap, box.width(),
+                               reasonRect.height());
+        painter.drawText(reasonArea, Qt::AlignCenter, m_reasonMessage);
+    }
 }

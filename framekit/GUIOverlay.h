@@ -17,10 +17,13 @@ public:
 
     QString disabledMessage() const { return m_disabledMessage; }
     QString overlayMessage() const { return m_overlayMessage; }
+    // A smaller second line under the message that says why, e.g. since when the device is silent.
+    QString reasonMessage() const { return m_reasonMessage; }
 
 public slots:
     void setDisabledMessage(QString message);
     void setOverlayMessage(QString message);
+    void setReasonMessage(QString message);
 
 protected:
     bool event(QEvent *event) override;
@@ -32,4 +35,5 @@ private:
 
     QString m_disabledMessage;
     QString m_overlayMessage;
+    QString m_reasonMessage;
 };

@@ -16,10 +16,12 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
 #include <QTime>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -74,6 +76,12 @@ _AppLog::_AppLog(QObject *parent) : QObject(parent)
     logDocument->setDocumentLayout(new QPlainTextDocumentLayout(logDocument));
     logDocument->setMaximumBlockCount(maximumBlocks);
     logDocument->setDocumentMargin(2.0);
+
+    persistTimer = new QTimer(this);
+    persistTimer->setSingleShot(true);
+    persistTimer->setInterval(persistDelayMs);
+    connect(persistTimer, &QTimer::timeout, this, &_AppLog::persist);
+    connect(logDocument, &QTextDocument::contentsChanged, this, &_AppLog::schedulePersist);
 }
 
 _AppLog::~_AppLog() = default;
@@ -93,16 +101,40 @@ QString _AppLog::dataDirectory()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
 }
 
+bool _AppLog::isEmptyMessage(const QString &piece) const
+{
+    // Blank lines say nothing; a burst of them would only crowd real events out of the bounded history.
+    return piece.trimmed().isEmpty();
+}
+
 void _AppLog::WriteLogLine(QString logLine)
 {
     const QString timeStamp = QTime::currentTime().toString(QStringLiteral("hh:mm:ss"));
     QTextCursor cursor(logDocument);
-    cursor.movePosition(QTextCursor::End);
 
     const QStringList pieces = logLine.split(QRegExp(QStringLiteral("[\r\n]")), Qt::SkipEmptyParts);
     for (const QString &piece : pieces) {
+        if (isEmptyMessage(piece))
+            continue;
+        const QTextBlock last = logDocument->lastBlock();
+        // Only a repeat of the line still standing at the end is folded in: after a clear or a load
+        // the same text starts a line of its own.
+        if (repeatCount > 0 && piece == lastPiece && last.text() == lastParagraph) {
+            ++repeatCount;
+            lastParagraph = firstStamp + QLatin1Char(' ') + piece +
+                            tr(" (%n times, last at %1)", nullptr, repeatCount).arg(timeStamp);
+            QTextCursor line(last);
+            line.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+            line.insertText(lastParagraph);
+            continue;
+        }
+        cursor.movePosition(QTextCursor::End);
         cursor.insertBlock();
-        cursor.insertText(timeStamp + QLatin1Char(' ') + piece);
+        lastParagraph = timeStamp + QLatin1Char(' ') + piece;
+        cursor.insertText(lastParagraph);
+        lastPiece = piece;
+        firstStamp = timeStamp;
+        repeatCount = 1;
     }
 }
 
@@ -111,6 +143,10 @@ void _AppLog::LoadLog()
     QFile file(getLogFilePath());
     if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text)) {
         qCDebug(lcAppLog) << "no application log to load at" << file.fileName();
+        // With no file there is no history to overwrite; a file that exists but cannot be read is
+        // left alone rather than replaced by this session's lines.
+        if (!file.exists())
+            persistent = true;
         return;
     }
     QByteArray content = file.readAll();
@@ -118,24 +154,73 @@ void _AppLog::LoadLog()
     if (nul >= 0)
         content.truncate(nul);
     logDocument->setPlainText(QString::fromLatin1(content));
+    persistent = true;
 }
 
-void _AppLog::SaveLog()
+_AppLog::WriteResult _AppLog::writeWholeFile(const QString &path, const QByteArray &content, QString *reason)
 {
-    if (!QDir().mkpath(dataDirectory())) {
-        qCDebug(lcAppLog) << "cannot create" << dataDirectory();
-        return;
-    }
-    // Written through a temporary file that replaces the old log only once complete, so a crash or a
-    // full disk while saving cannot wipe out the history of earlier runs.
-    QSaveFile file(getLogFilePath());
+    // Through a temporary file that replaces the old one only once complete. A small write is only
+    // buffered, so a full disk shows up at the flush; committing after that would still rename the
+    // truncated temporary file over the good one.
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qCDebug(lcAppLog) << "cannot open" << file.fileName() << file.errorString();
+        if (reason)
+            *reason = file.errorString();
+        return OpenFailed;
+    }
+    if (file.write(content) != content.size() || !file.flush() || file.error() != QFileDevice::NoError) {
+        if (reason)
+            *reason = file.errorString();
+        file.cancelWriting();
+        return WriteFailed;
+    }
+    if (!file.commit()) {
+        if (reason)
+            *reason = file.errorString();
+        return WriteFailed;
+    }
+    return Written;
+}
+
+bool _AppLog::saveLogFile(QString *reason)
+{
+    persistTimer->stop();
+    if (!QDir().mkpath(dataDirectory())) {
+        *reason = tr("cannot create the folder %1").arg(dataDirectory());
+        return false;
+    }
+    return writeWholeFile(getLogFilePath(), logDocument->toPlainText().toLatin1(), reason) == Written;
+}
+
+bool _AppLog::SaveLog()
+{
+    QString reason;
+    if (saveLogFile(&reason))
+        return true;
+    qCWarning(lcAppLog) << "cannot save" << getLogFilePath() << reason;
+    return false;
+}
+
+void _AppLog::schedulePersist()
+{
+    if (persistent && !persistTimer->isActive())
+        persistTimer->start();
+}
+
+void _AppLog::persist()
+{
+    QString reason;
+    if (saveLogFile(&reason)) {
+        persistFailureReported = false;
         return;
     }
-    const QByteArray content = logDocument->toPlainText().toLatin1();
-    if (file.write(content) != content.size() || !file.commit())
-        qCDebug(lcAppLog) << "cannot save" << file.fileName() << file.errorString();
+    qCWarning(lcAppLog) << "cannot keep" << getLogFilePath() << "up to date:" << reason;
+    // Said once in the log itself, where the operator is looking; the next line tries again.
+    if (!persistFailureReported) {
+        persistFailureReported = true;
+        WriteLogLine(tr("The application log cannot be written to %1 (%2); the file keeps its earlier text.")
+                         .arg(QDir::toNativeSeparators(getLogFilePath()), reason));
+    }
 }
 
 void _AppLog::ClearLogLines(QWidget *parent)
@@ -177,15 +262,12 @@ void _AppLog::SaveLogLines(QWidget *parent)
         QDir().mkpath(folder);
     }
 
-    // A failed write must not leave the user's earlier file half overwritten.
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        qCDebug(lcAppLog) << "cannot open" << fileName << file.errorString();
-        return;
-    }
-    const QByteArray content = logDocument->toPlainText().toLatin1();
-    if (file.write(content) != content.size() || !file.commit()) {
-        qCDebug(lcAppLog) << "cannot save" << fileName << file.errorString();
+    // A failed write must not leave the user's earlier file half overwritten or emptied.
+    QString reason;
+    const WriteResult result = writeWholeFile(fileName, logDocument->toPlainText().toLatin1(), &reason);
+    if (result != Written)
+        qCWarning(lcAppLog) << "cannot save" << fileName << reason;
+    if (result == WriteFailed) {
         QMessageBox::critical(parent, tr("Warning"), tr("Saving application log, failed!"), QMessageBox::Ok);
     }
 }

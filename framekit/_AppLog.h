@@ -6,6 +6,7 @@
 #include <QString>
 
 class QTextDocument;
+class QTimer;
 class QWidget;
 
 // The application's event log: one time-stamped paragraph per event, kept in a text document that
@@ -27,11 +28,24 @@ public:
     QTextDocument *getLogDocument() const { return logDocument; }
 
     static constexpr int maximumBlocks = 2000;
+    // Once the history of earlier runs has been loaded, new lines reach the log file within this time,
+    // so a killed program loses at most the last moments of its log instead of the whole session.
+    static constexpr int persistDelayMs = 2000;
+
+    enum WriteResult
+    {
+        Written,
+        OpenFailed,
+        WriteFailed
+    };
+    // Unless the text reached the file completely, the earlier file is kept intact.
+    static WriteResult writeWholeFile(const QString &path, const QByteArray &content,
+                                      QString *reason = nullptr);
 
 public slots:
     void WriteLogLine(QString logLine);
     void LoadLog();
-    void SaveLog();
+    bool SaveLog();
     void ClearLogLines(QWidget *parent);
     void ClearLogLines();
     void SaveLogLines(QWidget *parent);
@@ -41,6 +55,19 @@ public slots:
 
 private:
     static QString dataDirectory();
+    bool isEmptyMessage(const QString &piece) const;
+    bool saveLogFile(QString *reason);
+    void schedulePersist();
+    void persist();
 
     QTextDocument *logDocument = nullptr;
+    QTimer *persistTimer = nullptr;
+    // Consecutive copies of one message become a single line with a count, so a device that repeats
+    // itself cannot push the real history out of the bounded document.
+    QString lastPiece;
+    QString lastParagraph;
+    QString firstStamp;
+    int repeatCount = 0;
+    bool persistent = false;
+    bool persistFailureReported = false;
 };

@@ -12,7 +12,7 @@ packages=(
     libqt5sql5-sqlite libqt5charts5-dev
     qttools5-dev qttools5-dev-tools
     libtango-dev python3-tango
-    dpkg-dev file lintian desktop-file-utils appstream pandoc
+    dpkg-dev file lintian desktop-file-utils appstream pandoc librsvg2-bin qttranslations5-l10n
 )
 
 missing=()

@@ -2,6 +2,8 @@
 
 #include <QCommandLineParser>
 
+#include <algorithm>
+
 namespace {
 
 // Options that are fault or reading commands of the control channel, run at start.
@@ -66,6 +68,10 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
     const QCommandLineOption hardwareOption(
         QStringLiteral("hardware"), tr("Hardware version (default %1).").arg(identity.hardwareVersion),
         tr("VERSION"), identity.hardwareVersion);
+    const QCommandLineOption serialOption(
+        QStringLiteral("serial-number"),
+        tr("Serial number in the identification (default %1).").arg(identity.serialNumber), tr("N"),
+        identity.serialNumber);
     const QCommandLineOption moduleOption(
         QStringLiteral("module"),
         tr("Harmonic-generator module: none, 0x86 (SHG), 0x8d (THG), 0x90 (SHG, new "
@@ -100,8 +106,9 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
         QStringLiteral("set"), tr("Change a reading at start, e.g. --set \"humidity 47\" (repeatable)."),
         tr("\"NAME VALUE\""));
     parser.addOptions({helpOption, versionOption, nameOption, dirOption, systemOption, appOption,
-                       firmwareOption, hardwareOption, moduleOption, modeOption, turnaroundOption, fastOption,
-                       baudOption, logOption, seedOption, controlOption, verboseOption, setOption});
+                       firmwareOption, hardwareOption, serialOption, moduleOption, modeOption,
+                       turnaroundOption, fastOption, baudOption, logOption, seedOption, controlOption,
+                       verboseOption, setOption});
     QList<QCommandLineOption> faults;
     for (const FaultOption &fault : faultOptions) {
         const QString description = QCoreApplication::translate("SimOptions", fault.description);
@@ -135,6 +142,15 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
     identity.applicationName = parser.value(appOption);
     identity.firmwareVersion = parser.value(firmwareOption);
     identity.hardwareVersion = parser.value(hardwareOption);
+    identity.serialNumber = parser.value(serialOption);
+    // The number goes out inside one answer line: a line break or a control byte would split or
+    // corrupt that line, and an empty one is not something a laser reports.
+    const bool printable = std::all_of(identity.serialNumber.cbegin(), identity.serialNumber.cend(),
+                                       [](QChar c) { return c.unicode() >= 0x20 && c.unicode() < 0x7f; });
+    if (identity.serialNumber.trimmed().isEmpty() || !printable) {
+        errorText = tr("invalid serial number %1").arg(identity.serialNumber);
+        return Outcome::Error;
+    }
     const QString module = parser.value(moduleOption).toLower();
     static const QStringList modules = {QStringLiteral("none"), QStringLiteral("0x86"),
                                         QStringLiteral("0x8d"), QStringLiteral("0x90"),

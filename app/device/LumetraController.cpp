@@ -420,6 +420,9 @@ void LumetraController::slotParsingError(QByteArray lineData)
 
 void LumetraController::slotUnhandledLineData(QByteArray lineData)
 {
+    // A blank line from the laser carries no message, only a caption that would crowd out real events.
+    if (textUpToNul(lineData).trimmed().isEmpty())
+        return;
     writeLog(tr("Lumetra message: %1").arg(textUpToNul(lineData)));
 }
 

@@ -10,12 +10,6 @@ Q_LOGGING_CATEGORY(lcLumetraResponseDecoder, "lumetra.device.decoder")
 
 namespace {
 
-// Published copies get these after a disconnection: no reading can equal them, so the next reading
-// of every value is announced again.
-const QString unpublishedText = QStringLiteral("#");
-constexpr int unpublishedInt = INT_MAX;
-constexpr double unpublishedDouble = DBL_MAX;
-
 // The laser's pulse clock in kHz; a division base value divides it down to the repetition rate.
 constexpr double pulseClock_kHz = 80000.0;
 
@@ -154,7 +148,7 @@ const LumetraResponseDecoder::RecordLayout &LumetraResponseDecoder::s9Layout()
 
 template <typename T> bool LumetraResponseDecoder::takeIfChanged(Tracked<T> &value, bool forceEmit)
 {
-    if (!forceEmit && value.published == value.current) {
+    if (!forceEmit && value.published && *value.published == value.current) {
         return false;
     }
     value.published = value.current;
@@ -169,7 +163,7 @@ void LumetraResponseDecoder::publishRecord(const RecordLayout &layout, RecordVal
             continue;
         }
         const RecordField &field = layout.at(i);
-        const double value = values.at(i).published;
+        const double value = *values.at(i).published;
         switch (field.type) {
         case FieldType::Int:
             emit(this->*field.intSignal)(static_cast<int>(value));
@@ -211,61 +205,68 @@ void LumetraResponseDecoder::resetPublished()
                                    &m_moduleBootloaderVersion,
                                    &m_moduleSerialNumber,
                                    &m_modulePCBSerialNumber}) {
-        text->published = unpublishedText;
+        text->published.reset();
     }
 
-    const std::pair<const RecordLayout *, RecordValues *> records[] = {
-        {&s6Layout(), &m_s6}, {&s7Layout(), &m_s7}, {&s8Layout(), &m_s8}, {&s9Layout(), &m_s9}};
-    for (const auto &record : records) {
-        for (int i = 0; i < record.first->size(); ++i) {
-            switch (record.first->at(i).type) {
-            case FieldType::Int:
-                (*record.second)[i].published = unpublishedInt;
-                break;
-            case FieldType::Double:
-                (*record.second)[i].published = unpublishedDouble;
-                break;
-            case FieldType::Hex8:
-                (*record.second)[i].published = 0xFF;
-                break;
-            }
+    for (RecordValues *record : {&m_s6, &m_s7, &m_s8, &m_s9}) {
+        for (Tracked<double> &value : *record) {
+            value.published.reset();
         }
     }
 
-    m_debuggingEnabled.published = !m_debuggingEnabled.published;
+    m_debuggingEnabled.published.reset();
     m_systemState.published = SystemStateUnknown;
 
-    m_powerSetpoint_nJ.published.clear();
-    m_powerSetpoint_Percent.published.clear();
-    m_powerMin_nJ.published.clear();
-    m_powerMax_nJ.published.clear();
-    m_frequencyDivList.published.clear();
-    m_crystalAllRuntimes.published.clear();
+    m_powerSetpoint_nJ.published = QString();
+    m_powerSetpoint_Percent.published = QString();
+    m_powerMin_nJ.published = QMap<int, double>();
+    m_powerMax_nJ.published = QMap<int, double>();
+    m_frequencyDivList.published = QMap<int, double>();
+    m_crystalAllRuntimes.published = QMap<int, quint64>();
 
     for (Tracked<int> *number :
          {&m_frequencyIndex, &m_divisionFactor, &m_aomEnabled, &m_ovenMode, &m_humidity, &m_piezoPosition,
           &m_digitalGate, &m_dynamicWavelengthEnabled, &m_dynamicWavelengthSupported, &m_crystalCurSpot}) {
-        number->published = unpublishedInt;
+        number->published.reset();
     }
     for (Tracked<double> *number :
          {&m_oven1Setpoint, &m_oven1Min, &m_oven1Max, &m_oven2Setpoint, &m_oven2Min, &m_oven2Max,
           &m_oven1Actual, &m_oven2Actual, &m_dynamicWLS_IR, &m_dynamicWLS_Green, &m_dynamicWLS_UV,
           &m_dynamicWLS_DUV, &m_shgOutputPower, &m_thgOutputPower}) {
-        number->published = unpublishedDouble;
+        number->published.reset();
     }
-    m_hgStatusFlags.published = 0xFFFF;
-    m_hgErrorcode.published = 0xFF;
-    m_hgOutputConfig.published = 0xFF;
-    m_hgRuntime.published = ~quint64(0);
-    m_crystalCurRuntime.published = ~quint64(0);
-    m_crystalMaxRuntime.published = ~quint64(0);
+    m_hgStatusFlags.published.reset();
+    m_hgErrorcode.published.reset();
+    m_hgOutputConfig.published.reset();
+    m_hgRuntime.published.reset();
+    m_crystalCurRuntime.published.reset();
+    m_crystalMaxRuntime.published.reset();
 }
 
 double LumetraResponseDecoder::currentOutputFrequency() const
 {
     // Until a division factor has been read since the last disconnection there is no rate to tell.
-    const int factor = m_divisionFactor.published == unpublishedInt ? 0 : m_divisionFactor.published;
-    return outputFrequency(m_frequencyDivList.published.value(m_frequencyIndex.published, 0.0), factor);
+    if (!m_frequencyIndex.published || !m_frequencyDivList.published) {
+        return 0.0;
+    }
+    return outputFrequency(m_frequencyDivList.published->value(*m_frequencyIndex.published, 0.0),
+                           m_divisionFactor.published.value_or(0));
+}
+
+void LumetraResponseDecoder::publishListings()
+{
+    if (m_droppedListingRows > 0) {
+        qCDebug(lcLumetraResponseDecoder) << "listing too long:" << m_droppedListingRows << "rows dropped";
+        m_droppedListingRows = 0;
+    }
+    if (m_powerRowsPending) {
+        m_powerRowsPending = false;
+        publish_PowerSetpoint_nJ_Range();
+    }
+    if (m_divisionRowsPending) {
+        m_divisionRowsPending = false;
+        publish_FrequencyDivList();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -281,6 +282,8 @@ void LumetraResponseDecoder::slotConnectedStatus(bool connected)
         return;
     }
     qCDebug(lcLumetraResponseDecoder) << "disconnected: every value will be announced again";
+    // Rows read before the cut were received: they are announced before the reset, as any reading is.
+    publishListings();
     resetPublished();
     // A listing cut off by the disconnection cannot continue; the next one starts with its own echo.
     m_powerListingOpen = false;
@@ -292,131 +295,131 @@ void LumetraResponseDecoder::slotConnectedStatus(bool connected)
 void LumetraResponseDecoder::publish_ly_system_info_Lumetra(bool forceEmit)
 {
     if (takeIfChanged(m_systemType, forceEmit)) {
-        emit sigsLumetraTypeChanged(m_systemType.published);
+        emit sigsLumetraTypeChanged(*m_systemType.published);
     }
     if (takeIfChanged(m_hardwareVersion, forceEmit)) {
-        emit sigsHardwareVersionChanged(m_hardwareVersion.published);
+        emit sigsHardwareVersionChanged(*m_hardwareVersion.published);
     }
     if (takeIfChanged(m_firmwareVersion, forceEmit)) {
-        emit sigsFirmwareVersionChanged(m_firmwareVersion.published);
+        emit sigsFirmwareVersionChanged(*m_firmwareVersion.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ly_system_info_SW_MAIN(bool forceEmit)
 {
     if (takeIfChanged(m_applicationName, forceEmit)) {
-        emit sigsApplicationNameChanged(m_applicationName.published);
+        emit sigsApplicationNameChanged(*m_applicationName.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ly_system_info_Compiled_on(bool forceEmit)
 {
     if (takeIfChanged(m_compiledOn, forceEmit)) {
-        emit sigsCompilationDateTimeChanged(m_compiledOn.published);
+        emit sigsCompilationDateTimeChanged(*m_compiledOn.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ly_system_info_Serial_number(bool forceEmit)
 {
     if (takeIfChanged(m_serialNumber, forceEmit)) {
-        emit sigsSerialNumberChanged(m_serialNumber.published);
+        emit sigsSerialNumberChanged(*m_serialNumber.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ly_system_info_LLD_device(bool forceEmit)
 {
     if (takeIfChanged(m_lddHardware, forceEmit)) {
-        emit sigsLDDDeviceHardwareChanged(m_lddHardware.published);
+        emit sigsLDDDeviceHardwareChanged(*m_lddHardware.published);
     }
     if (takeIfChanged(m_lddSoftware, forceEmit)) {
-        emit sigsLDDDeviceSoftwareChanged(m_lddSoftware.published);
+        emit sigsLDDDeviceSoftwareChanged(*m_lddSoftware.published);
     }
     if (takeIfChanged(m_lddRevision, forceEmit)) {
-        emit sigsLDDDeviceRevisionChanged(m_lddRevision.published);
+        emit sigsLDDDeviceRevisionChanged(*m_lddRevision.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ly_system_info_TEC_device(bool forceEmit)
 {
     if (takeIfChanged(m_tecHardware, forceEmit)) {
-        emit sigsTECDeviceHardwareChanged(m_tecHardware.published);
+        emit sigsTECDeviceHardwareChanged(*m_tecHardware.published);
     }
     if (takeIfChanged(m_tecSoftware, forceEmit)) {
-        emit sigsTECDeviceSoftwareChanged(m_tecSoftware.published);
+        emit sigsTECDeviceSoftwareChanged(*m_tecSoftware.published);
     }
     if (takeIfChanged(m_tecRevision, forceEmit)) {
-        emit sigsTECDeviceRevisionChanged(m_tecRevision.published);
+        emit sigsTECDeviceRevisionChanged(*m_tecRevision.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ly_system_info_Timing_Board(bool forceEmit)
 {
     if (takeIfChanged(m_timingBoardSerial, forceEmit)) {
-        emit sigsTimingBoardSerialChanged(m_timingBoardSerial.published);
+        emit sigsTimingBoardSerialChanged(*m_timingBoardSerial.published);
     }
     if (takeIfChanged(m_timingBoardMCU, forceEmit)) {
-        emit sigsTimingBoardMCUChanged(m_timingBoardMCU.published);
+        emit sigsTimingBoardMCUChanged(*m_timingBoardMCU.published);
     }
     if (takeIfChanged(m_timingBoardFPGA, forceEmit)) {
-        emit sigsTimingBoardFPGAChanged(m_timingBoardFPGA.published);
+        emit sigsTimingBoardFPGAChanged(*m_timingBoardFPGA.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ly_system_info_DeviceOnTime(bool forceEmit)
 {
     if (takeIfChanged(m_deviceOnHours, forceEmit)) {
-        emit sigsDeviceOnHoursChanged(m_deviceOnHours.published);
+        emit sigsDeviceOnHoursChanged(*m_deviceOnHours.published);
     }
     if (takeIfChanged(m_deviceOnMinutes, forceEmit)) {
-        emit sigsDeviceOnMinutesChanged(m_deviceOnMinutes.published);
+        emit sigsDeviceOnMinutesChanged(*m_deviceOnMinutes.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ly_system_info_EmissionTime(bool forceEmit)
 {
     if (takeIfChanged(m_emissionHours, forceEmit)) {
-        emit sigsDeviceEmissionHoursChanged(m_emissionHours.published);
+        emit sigsDeviceEmissionHoursChanged(*m_emissionHours.published);
     }
     if (takeIfChanged(m_emissionMinutes, forceEmit)) {
-        emit sigsDeviceEmissionMinutesChanged(m_emissionMinutes.published);
+        emit sigsDeviceEmissionMinutesChanged(*m_emissionMinutes.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ls_info_ModuleAddrType(bool forceEmit)
 {
     if (takeIfChanged(m_moduleAddress, forceEmit)) {
-        emit sigsHGModuleAddress(m_moduleAddress.published);
+        emit sigsHGModuleAddress(*m_moduleAddress.published);
     }
     if (takeIfChanged(m_moduleType, forceEmit)) {
-        emit sigsHGModuleType(m_moduleType.published);
+        emit sigsHGModuleType(*m_moduleType.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ls_info_FirmwareVersion(bool forceEmit)
 {
     if (takeIfChanged(m_moduleFirmwareVersion, forceEmit)) {
-        emit sigsHGModuleFirwareVersion(m_moduleFirmwareVersion.published);
+        emit sigsHGModuleFirwareVersion(*m_moduleFirmwareVersion.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ls_info_BootladerVersion(bool forceEmit)
 {
     if (takeIfChanged(m_moduleBootloaderVersion, forceEmit)) {
-        emit sigsHGModuleBootloaderVersion(m_moduleBootloaderVersion.published);
+        emit sigsHGModuleBootloaderVersion(*m_moduleBootloaderVersion.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ls_info_ModuleSerialNumber(bool forceEmit)
 {
     if (takeIfChanged(m_moduleSerialNumber, forceEmit)) {
-        emit sigsHGModuleSerialNumber(m_moduleSerialNumber.published);
+        emit sigsHGModuleSerialNumber(*m_moduleSerialNumber.published);
     }
 }
 
 void LumetraResponseDecoder::publish_ls_info_PCBSerialNumber(bool forceEmit)
 {
     if (takeIfChanged(m_modulePCBSerialNumber, forceEmit)) {
-        emit sigsHGModulePCBSerialNumber(m_modulePCBSerialNumber.published);
+        emit sigsHGModulePCBSerialNumber(*m_modulePCBSerialNumber.published);
     }
 }
 
@@ -444,21 +447,21 @@ void LumetraResponseDecoder::publish_s9(bool forceEmit)
 void LumetraResponseDecoder::publish_DebuggingStatus(bool forceEmit)
 {
     if (takeIfChanged(m_debuggingEnabled, forceEmit)) {
-        emit sigDebuggingStatusChanged(m_debuggingEnabled.published);
+        emit sigDebuggingStatusChanged(*m_debuggingEnabled.published);
     }
 }
 
 void LumetraResponseDecoder::publish_SystemState(bool forceEmit)
 {
     if (takeIfChanged(m_systemState, forceEmit)) {
-        emit sigSystemStateChanged(static_cast<SystemState>(m_systemState.published));
+        emit sigSystemStateChanged(static_cast<SystemState>(*m_systemState.published));
     }
 }
 
 void LumetraResponseDecoder::publish_PowerSetpoint_nJ(bool forceEmit)
 {
     if (takeIfChanged(m_powerSetpoint_nJ, forceEmit)) {
-        emit sigPowerSetting_nJ_Changed(m_powerSetpoint_nJ.published.toDouble());
+        emit sigPowerSetting_nJ_Changed(m_powerSetpoint_nJ.published->toDouble());
     }
 }
 
@@ -466,7 +469,7 @@ void LumetraResponseDecoder::publish_PowerSetpoint_Percent(bool forceEmit)
 {
     // The laser counts relative power in 4000 steps.
     if (takeIfChanged(m_powerSetpoint_Percent, forceEmit)) {
-        emit sigPowerSetting_percent_Changed(m_powerSetpoint_Percent.published.toDouble() / 4000.0 * 100.0);
+        emit sigPowerSetting_percent_Changed(m_powerSetpoint_Percent.published->toDouble() / 4000.0 * 100.0);
     }
 }
 
@@ -479,12 +482,15 @@ void LumetraResponseDecoder::publish_PowerSetpoint_nJ_Range(bool forceEmit)
     if (!forceEmit && !changed) {
         return;
     }
-    const int index = m_frequencyIndex.published;
-    if (!m_powerMin_nJ.published.contains(index) || !m_powerMax_nJ.published.contains(index)) {
+    if (!m_frequencyIndex.published) {
         return;
     }
-    emit sigPowerSetting_nJ_RangeChanged(m_powerMin_nJ.published.value(index),
-                                         m_powerMax_nJ.published.value(index));
+    const int index = *m_frequencyIndex.published;
+    if (!m_powerMin_nJ.published->contains(index) || !m_powerMax_nJ.published->contains(index)) {
+        return;
+    }
+    emit sigPowerSetting_nJ_RangeChanged(m_powerMin_nJ.published->value(index),
+                                         m_powerMax_nJ.published->value(index));
     m_percentRangeMax = 100.0;
     emit sigPowerSettingPercentRangeChanged(0.0, m_percentRangeMax);
 }
@@ -497,7 +503,7 @@ void LumetraResponseDecoder::publish_FrequencyIndex(bool forceEmit)
     m_outputFrequency = currentOutputFrequency();
     emit sigOutputFrequencyChanged(m_outputFrequency);
     publish_PowerSetpoint_nJ_Range(true);
-    emit sigFrequencyIndexChanged(m_frequencyIndex.published);
+    emit sigFrequencyIndexChanged(*m_frequencyIndex.published);
 }
 
 void LumetraResponseDecoder::publish_FrequencyDivList(bool forceEmit)
@@ -505,11 +511,11 @@ void LumetraResponseDecoder::publish_FrequencyDivList(bool forceEmit)
     if (!takeIfChanged(m_frequencyDivList, forceEmit)) {
         return;
     }
-    emit sigFrequencyDivListChanged(m_frequencyDivList.published);
+    emit sigFrequencyDivListChanged(*m_frequencyDivList.published);
     publish_FrequencyIndex(true);
     // Before the first division reading of a connection there is no factor to tell the receiver.
-    if (m_divisionFactor.published != unpublishedInt) {
-        emit sigDivisionFactorChanged(m_divisionFactor.published);
+    if (m_divisionFactor.published) {
+        emit sigDivisionFactorChanged(*m_divisionFactor.published);
     }
 }
 
@@ -522,20 +528,20 @@ void LumetraResponseDecoder::publish_DivisionFactor(bool forceEmit)
     emit sigOutputFrequencyChanged(m_outputFrequency);
     publish_PowerSetpoint_nJ_Range(true);
     // A new division set by the operator shows on the panel only through this signal.
-    emit sigDivisionFactorChanged(m_divisionFactor.published);
+    emit sigDivisionFactorChanged(*m_divisionFactor.published);
 }
 
 void LumetraResponseDecoder::publish_AOMStatus(bool forceEmit)
 {
     if (takeIfChanged(m_aomEnabled, forceEmit)) {
-        emit sigAOMChanged(m_aomEnabled.published != 0);
+        emit sigAOMChanged(*m_aomEnabled.published != 0);
     }
 }
 
 void LumetraResponseDecoder::publish_OvenMode(bool forceEmit)
 {
     if (takeIfChanged(m_ovenMode, forceEmit)) {
-        emit sigOvenModeChanged(m_ovenMode.published);
+        emit sigOvenModeChanged(*m_ovenMode.published);
     }
 }
 
@@ -544,10 +550,10 @@ void LumetraResponseDecoder::publish_Oven1TemperatureSetpoint(bool forceEmit)
     const bool minChanged = takeIfChanged(m_oven1Min, forceEmit);
     const bool maxChanged = takeIfChanged(m_oven1Max, forceEmit);
     if (minChanged || maxChanged) {
-        emit sigOven1TempSettingRangeChanged(m_oven1Min.published, m_oven1Max.published);
+        emit sigOven1TempSettingRangeChanged(*m_oven1Min.published, *m_oven1Max.published);
     }
     if (takeIfChanged(m_oven1Setpoint, forceEmit)) {
-        emit sigOven1TempSettingChanged(m_oven1Setpoint.published);
+        emit sigOven1TempSettingChanged(*m_oven1Setpoint.published);
     }
 }
 
@@ -556,129 +562,129 @@ void LumetraResponseDecoder::publish_Oven2TemperatureSetpoint(bool forceEmit)
     const bool minChanged = takeIfChanged(m_oven2Min, forceEmit);
     const bool maxChanged = takeIfChanged(m_oven2Max, forceEmit);
     if (minChanged || maxChanged) {
-        emit sigOven2TempSettingRangeChanged(m_oven2Min.published, m_oven2Max.published);
+        emit sigOven2TempSettingRangeChanged(*m_oven2Min.published, *m_oven2Max.published);
     }
     if (takeIfChanged(m_oven2Setpoint, forceEmit)) {
-        emit sigOven2TempSettingChanged(m_oven2Setpoint.published);
+        emit sigOven2TempSettingChanged(*m_oven2Setpoint.published);
     }
 }
 
 void LumetraResponseDecoder::publish_Oven1TemperatureActual(bool forceEmit)
 {
     if (takeIfChanged(m_oven1Actual, forceEmit)) {
-        emit sigOven1TempActualChanged(m_oven1Actual.published);
+        emit sigOven1TempActualChanged(*m_oven1Actual.published);
     }
 }
 
 void LumetraResponseDecoder::publish_Oven2TemperatureActual(bool forceEmit)
 {
     if (takeIfChanged(m_oven2Actual, forceEmit)) {
-        emit sigOven2TempActualChanged(m_oven2Actual.published);
+        emit sigOven2TempActualChanged(*m_oven2Actual.published);
     }
 }
 
 void LumetraResponseDecoder::publish_HumidityActual(bool forceEmit)
 {
     if (takeIfChanged(m_humidity, forceEmit)) {
-        emit sigHumidityActualChanged(m_humidity.published);
+        emit sigHumidityActualChanged(*m_humidity.published);
     }
 }
 
 void LumetraResponseDecoder::publish_PiezoPositionSetting(bool forceEmit)
 {
     if (takeIfChanged(m_piezoPosition, forceEmit)) {
-        emit sigPiezoPositionChanged(m_piezoPosition.published);
+        emit sigPiezoPositionChanged(*m_piezoPosition.published);
     }
 }
 
 void LumetraResponseDecoder::publish_DigitalGateSetting(bool forceEmit)
 {
     if (takeIfChanged(m_digitalGate, forceEmit)) {
-        emit sigDigitalGateChanged(m_digitalGate.published);
+        emit sigDigitalGateChanged(*m_digitalGate.published);
     }
 }
 
 void LumetraResponseDecoder::publish_DynamicWavelengthEnabled(bool forceEmit)
 {
     if (takeIfChanged(m_dynamicWavelengthEnabled, forceEmit)) {
-        emit sigDynamicWavelengthFeatureChanged(m_dynamicWavelengthEnabled.published);
+        emit sigDynamicWavelengthFeatureChanged(*m_dynamicWavelengthEnabled.published);
     }
 }
 
 void LumetraResponseDecoder::publish_DynamicWavelengthSupport(bool forceEmit)
 {
     if (takeIfChanged(m_dynamicWavelengthSupported, forceEmit)) {
-        emit sigDynamicWavelengthFeatureSupported(m_dynamicWavelengthSupported.published != 0);
+        emit sigDynamicWavelengthFeatureSupported(*m_dynamicWavelengthSupported.published != 0);
     }
 }
 
 void LumetraResponseDecoder::publish_DynamicWLS_IR(bool forceEmit)
 {
     if (takeIfChanged(m_dynamicWLS_IR, forceEmit)) {
-        emit sigDynamicWLS_IRChanged(m_dynamicWLS_IR.published);
+        emit sigDynamicWLS_IRChanged(*m_dynamicWLS_IR.published);
     }
 }
 
 void LumetraResponseDecoder::publish_DynamicWLS_Green(bool forceEmit)
 {
     if (takeIfChanged(m_dynamicWLS_Green, forceEmit)) {
-        emit sigDynamicWLS_GreenChanged(m_dynamicWLS_Green.published);
+        emit sigDynamicWLS_GreenChanged(*m_dynamicWLS_Green.published);
     }
 }
 
 void LumetraResponseDecoder::publish_DynamicWLS_UV(bool forceEmit)
 {
     if (takeIfChanged(m_dynamicWLS_UV, forceEmit)) {
-        emit sigDynamicWLS_UVChanged(m_dynamicWLS_UV.published);
+        emit sigDynamicWLS_UVChanged(*m_dynamicWLS_UV.published);
     }
 }
 
 void LumetraResponseDecoder::publish_DynamicWLS_DUV(bool forceEmit)
 {
     if (takeIfChanged(m_dynamicWLS_DUV, forceEmit)) {
-        emit sigDynamicWLS_DUVChanged(m_dynamicWLS_DUV.published);
+        emit sigDynamicWLS_DUVChanged(*m_dynamicWLS_DUV.published);
     }
 }
 
 void LumetraResponseDecoder::publish_SHGOutputPower(bool forceEmit)
 {
     if (takeIfChanged(m_shgOutputPower, forceEmit)) {
-        emit sigSHGOutputPowerChanged(m_shgOutputPower.published);
+        emit sigSHGOutputPowerChanged(*m_shgOutputPower.published);
     }
 }
 
 void LumetraResponseDecoder::publish_THGOutputPower(bool forceEmit)
 {
     if (takeIfChanged(m_thgOutputPower, forceEmit)) {
-        emit sigTHGOutputPowerChanged(m_thgOutputPower.published);
+        emit sigTHGOutputPowerChanged(*m_thgOutputPower.published);
     }
 }
 
 void LumetraResponseDecoder::publish_HGStatusFlags(bool forceEmit)
 {
     if (takeIfChanged(m_hgStatusFlags, forceEmit)) {
-        emit sigHGStatusFlagsChanged(m_hgStatusFlags.published);
+        emit sigHGStatusFlagsChanged(*m_hgStatusFlags.published);
     }
 }
 
 void LumetraResponseDecoder::publish_HGErrorcode(bool forceEmit)
 {
     if (takeIfChanged(m_hgErrorcode, forceEmit)) {
-        emit sigHGErrorcodeChanged(m_hgErrorcode.published);
+        emit sigHGErrorcodeChanged(*m_hgErrorcode.published);
     }
 }
 
 void LumetraResponseDecoder::publish_HGOutputConfig(bool forceEmit)
 {
     if (takeIfChanged(m_hgOutputConfig, forceEmit)) {
-        emit sigHGOutputConfigChanged(m_hgOutputConfig.published);
+        emit sigHGOutputConfigChanged(*m_hgOutputConfig.published);
     }
 }
 
 void LumetraResponseDecoder::publish_HGRuntime(bool forceEmit)
 {
     if (takeIfChanged(m_hgRuntime, forceEmit)) {
-        const quint64 seconds = m_hgRuntime.published;
+        const quint64 seconds = *m_hgRuntime.published;
         emit sigsHGModuleRuntime(tr("%1 hours %2 minutes").arg(seconds / 3600).arg((seconds / 60) % 60));
     }
 }
@@ -686,27 +692,27 @@ void LumetraResponseDecoder::publish_HGRuntime(bool forceEmit)
 void LumetraResponseDecoder::publish_HGCrystalCurSpot(bool forceEmit)
 {
     if (takeIfChanged(m_crystalCurSpot, forceEmit)) {
-        emit sigHGCrystalCurSpotChanged(m_crystalCurSpot.published);
+        emit sigHGCrystalCurSpotChanged(*m_crystalCurSpot.published);
     }
 }
 
 void LumetraResponseDecoder::publish_HGCrystalCurRuntime(bool forceEmit)
 {
     if (takeIfChanged(m_crystalCurRuntime, forceEmit)) {
-        emit sigHGCrystalCurRuntimeChanged(m_crystalCurRuntime.published);
+        emit sigHGCrystalCurRuntimeChanged(*m_crystalCurRuntime.published);
     }
 }
 
 void LumetraResponseDecoder::publish_HGCrystalMaxRuntime(bool forceEmit)
 {
     if (takeIfChanged(m_crystalMaxRuntime, forceEmit)) {
-        emit sigHGCrystalMaxRuntimeChanged(m_crystalMaxRuntime.published);
+        emit sigHGCrystalMaxRuntimeChanged(*m_crystalMaxRuntime.published);
     }
 }
 
 void LumetraResponseDecoder::publish_HGCrystalAllRuntimes(bool forceEmit)
 {
     if (takeIfChanged(m_crystalAllRuntimes, forceEmit)) {
-        emit sigHGCrystalAllRuntimesChanged(m_crystalAllRuntimes.published);
+        emit sigHGCrystalAllRuntimesChanged(*m_crystalAllRuntimes.published);
     }
 }

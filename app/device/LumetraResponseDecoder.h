@@ -10,6 +10,8 @@
 #include <QString>
 #include <QVector>
 
+#include <optional>
+
 Q_DECLARE_LOGGING_CATEGORY(lcLumetraResponseDecoder)
 
 // The laser's system state as its state lines announce it. The numbers travel to the controller
@@ -285,11 +287,13 @@ signals:
     void sigParsingError(QByteArray lineData);
 
 private:
-    // The value the grammar last read and the value last announced.
+    // The value the grammar last read and the value last announced. Nothing announced yet (since
+    // construction or the last disconnection) is a state of its own: every bit pattern is a reading
+    // the laser can send, so no sentinel value could stand for "never read".
     template <typename T> struct Tracked
     {
         T current{};
-        T published{};
+        std::optional<T> published;
     };
 
     // One value of a status record. Integers and the status byte are held as doubles: every value a
@@ -320,6 +324,9 @@ private:
     template <typename T> static bool takeIfChanged(Tracked<T> &value, bool forceEmit);
     void publishRecord(const RecordLayout &layout, RecordValues &values, int count, bool forceEmit);
     void resetPublished();
+    // Rows of a listing are announced together once the listing has ended: a row at a time, a long
+    // listing would copy, compare and hand on the whole table once per row.
+    void publishListings();
     double currentOutputFrequency() const;
 
     // System information
@@ -349,7 +356,6 @@ private:
     Tracked<QMap<int, double>> m_frequencyDivList;
     double m_outputFrequency = 0.0;
 
-    // The two flags are held as ints so that a disconnection can give them a value no reading equals.
     Tracked<int> m_aomEnabled;
     Tracked<int> m_ovenMode;
     Tracked<double> m_oven1Setpoint, m_oven1Min, m_oven1Max, m_oven2Setpoint, m_oven2Min, m_oven2Max;
@@ -368,6 +374,9 @@ private:
     Tracked<QMap<int, quint64>> m_crystalAllRuntimes;
 
     bool m_powerListingOpen = false;
+    bool m_powerRowsPending = false;
+    bool m_divisionRowsPending = false;
+    int m_droppedListingRows = 0;
 
     QRegExp m_regExp;
 };

@@ -1,5 +1,6 @@
 #include "app/device/LumetraResponseGrammar.h"
 
+#include "app/device/LumetraHarmonic.h"
 #include "app/device/LumetraResponseDecoder.h"
 
 #include <climits>
@@ -51,6 +52,16 @@ const QStringList knownPrefixes = {
 
 // The all-runtimes line never lists more crystal spots than this.
 constexpr int maxCrystalSpots = 32;
+
+// A laser lists eight repetition rates (sixteen power rows); rows for further rates beyond this many
+// come from a faulty device or line noise and are dropped, so a runaway listing cannot grow the tables.
+constexpr int maxListedFrequencies = 64;
+
+// Whether a row for this frequency index still fits its table.
+bool fitsListing(const QMap<int, double> &table, int index)
+{
+    return table.size() < maxListedFrequencies || table.contains(index);
+}
 
 } // namespace
 
@@ -217,7 +228,8 @@ template <int record> bool LumetraResponseGrammar::storeRecord(LumetraResponseDe
 template <bool enabled> bool LumetraResponseGrammar::storeDebugging(LumetraResponseDecoder &d, const Line &)
 {
     // Announced every time: the controller answers each report by switching the output off.
-    d.m_debuggingEnabled.current = d.m_debuggingEnabled.published = enabled;
+    d.m_debuggingEnabled.current = enabled;
+    d.m_debuggingEnabled.published = enabled;
     emit d.sigDebuggingStatusChanged(enabled);
     return true;
 }
@@ -459,6 +471,10 @@ void LumetraResponseGrammar::decode(LumetraResponseDecoder &decoder, const QByte
     if (!kind) {
         return;
     }
+    // Any other line ends a listing in progress: its rows are announced before this line is read.
+    if (kind->handler != &readTableRow) {
+        decoder.publishListings();
+    }
     Line line{text, lineData, alternative, {}};
     if (!kind->pattern.isEmpty()) {
         QRegExp &regExp = decoder.m_regExp;
@@ -540,7 +556,7 @@ bool LumetraResponseGrammar::readRecord(LumetraResponseDecoder &d, const Line &l
     const Layout *layout = nullptr;
     LumetraResponseDecoder::RecordValues *values = nullptr;
     Qt::SplitBehavior split = Qt::KeepEmptyParts;
-    bool tolerant = d.m_firmwareVersion.published.contains(tolerantRecordFirmware);
+    bool tolerant = d.m_firmwareVersion.published.value_or(QString()).contains(tolerantRecordFirmware);
     switch (record) {
     case 6:
         layout = &LumetraResponseDecoder::s6Layout();
@@ -662,15 +678,17 @@ bool LumetraResponseGrammar::readPCBSerialNumber(LumetraResponseDecoder &d, cons
 bool LumetraResponseGrammar::readPiezoPosition(LumetraResponseDecoder &d, const Line &line)
 {
     const QString &name = line.captures.at(1);
+    LumetraHarmonic position = LumetraHarmonic::IR;
     if (name.contains(QLatin1String("IR"), Qt::CaseInsensitive)) {
-        d.m_piezoPosition.current = 0;
+        position = LumetraHarmonic::IR;
     } else if (name.contains(QLatin1String("GREEN"), Qt::CaseInsensitive)) {
-        d.m_piezoPosition.current = 1;
+        position = LumetraHarmonic::Green;
     } else if (name.contains(QLatin1String("UV"), Qt::CaseInsensitive)) {
-        d.m_piezoPosition.current = 2;
+        position = LumetraHarmonic::UV;
     } else {
         return false; // a position the panel cannot show
     }
+    d.m_piezoPosition.current = harmonicIndex(position);
     d.publish_PiezoPositionSetting();
     return true;
 }
@@ -719,24 +737,25 @@ bool LumetraResponseGrammar::readDynamicSetpoint(LumetraResponseDecoder &d, cons
         return false;
     }
     energy /= 1000.0; // nJ on the wire, µJ to the receiver
-    switch (index) {
-    case 0:
+    if (!isHarmonicIndex(index)) {
+        return true; // a wavelength this module does not have: nothing to show
+    }
+    switch (harmonicAt(index)) {
+    case LumetraHarmonic::IR:
         d.m_dynamicWLS_IR.current = energy;
         d.publish_DynamicWLS_IR();
         break;
-    case 1:
+    case LumetraHarmonic::Green:
         d.m_dynamicWLS_Green.current = energy;
         d.publish_DynamicWLS_Green();
         break;
-    case 2:
+    case LumetraHarmonic::UV:
         d.m_dynamicWLS_UV.current = energy;
         d.publish_DynamicWLS_UV();
         break;
-    case 3:
+    case LumetraHarmonic::DeepUV:
         d.m_dynamicWLS_DUV.current = energy;
         d.publish_DynamicWLS_DUV();
-        break;
-    default:
         break;
     }
     return true;
@@ -814,14 +833,16 @@ bool LumetraResponseGrammar::readPowerRow(LumetraResponseDecoder &d, const Line 
         d.m_powerMin_nJ.current.clear();
         d.m_powerMax_nJ.current.clear();
     }
-    if (selector == 0) {
-        d.m_powerMin_nJ.current.insert(index, energy);
-    } else if (selector == 1) {
-        d.m_powerMax_nJ.current.insert(index, energy);
-    } else {
+    if (selector != 0 && selector != 1) {
         return true;
     }
-    d.publish_PowerSetpoint_nJ_Range();
+    QMap<int, double> &table = selector == 0 ? d.m_powerMin_nJ.current : d.m_powerMax_nJ.current;
+    if (!fitsListing(table, index)) {
+        ++d.m_droppedListingRows;
+        return true;
+    }
+    table.insert(index, energy);
+    d.m_powerRowsPending = true;
     return true;
 }
 
@@ -847,10 +868,15 @@ bool LumetraResponseGrammar::readParameterRow(LumetraResponseDecoder &d, const L
     if (nameParts.size() < 2 || !toInt(nameParts.at(1), baseValue)) {
         return false;
     }
+    QMap<int, double> &table = d.m_frequencyDivList.current;
     if (index == 0) {
-        d.m_frequencyDivList.current.clear();
+        table.clear();
     }
-    d.m_frequencyDivList.current.insert(index, double(baseValue));
-    d.publish_FrequencyDivList();
+    if (!fitsListing(table, index)) {
+        ++d.m_droppedListingRows;
+        return true;
+    }
+    table.insert(index, double(baseValue));
+    d.m_divisionRowsPending = true;
     return true;
 }

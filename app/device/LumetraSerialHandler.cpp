@@ -1,29 +1,16 @@
 #include "app/device/LumetraSerialHandler.h"
 
-#include "app/device/LumetraStatusBits.h"
+#include "app/device/LumetraLineReceipt.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QLoggingCategory>
-#include <QTime>
+#include <QThread>
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(lcSerialHandler, "lumetra.device.serialhandler")
 
 namespace {
-
-constexpr int MainLoopIntervalMs = 10;
-constexpr int PartialLineTimeoutMs = 60;
-constexpr int CommandTimeoutMs = 2000;
-constexpr int QuietAfterOpenMs = 2000;
-constexpr int HandshakeQuietMs = 16;
-constexpr int SchedulerQuietMs = 15;
-constexpr int ReadyChecks = 10;
-
-const char IdentQuery[] = "ly_system_info\n";
-const char StatusQuery[] = "ly_lqz2_dev_status?\n";
-const char IdentEchoPrefix[] = "ly_system_info";
-const char IdentLinePrefix[] = "Lumetra-";
-const char StatusEchoPrefix[] = "ly_lqz2_dev_status?";
-const char StatusLinePrefix[] = "ly_lqz2_dev_status ";
 
 struct PortErrorText
 {
@@ -70,20 +57,6 @@ const char UnidentifiedErrorText[] =
 
 } // namespace
 
-LumetraSerialHandler::LumetraSerialHandler(QObject *parent) : QObject(parent)
-{
-    lastActivity.start();
-}
-
-LumetraSerialHandler::~LumetraSerialHandler()
-{
-    if (port) {
-        port->disconnect();
-        port->close();
-        port->deleteLater();
-    }
-}
-
 QString LumetraSerialHandler::errorText(QSerialPort::SerialPortError error)
 {
     for (const PortErrorText &entry : portErrorTexts) {
@@ -93,56 +66,98 @@ QString LumetraSerialHandler::errorText(QSerialPort::SerialPortError error)
     return tr(UnidentifiedErrorText);
 }
 
+QString LumetraSerialHandler::trafficLabel(const QString &portName, QChar separator, qint64 msecsSinceEpoch,
+                                           int utcOffsetSeconds)
+{
+    qint64 inMinute = (msecsSinceEpoch + qint64(utcOffsetSeconds) * 1000) % 60000;
+    if (inMinute < 0)
+        inMinute += 60000;
+    const int seconds = int(inMinute / 1000);
+    const int millis = int(inMinute % 1000);
+    const QChar digits[] = {QLatin1Char(char('0' + seconds / 10)),
+                            QLatin1Char(char('0' + seconds % 10)),
+                            QLatin1Char('-'),
+                            QLatin1Char(char('0' + millis / 100)),
+                            QLatin1Char(char('0' + millis / 10 % 10)),
+                            QLatin1Char(char('0' + millis % 10))};
+    QString label;
+    label.reserve(portName.size() + 7);
+    label += portName;
+    label += separator;
+    label.append(digits, 6);
+    return label;
+}
+
+LumetraSerialHandler::LumetraSerialHandler(QObject *parent) : QObject(parent)
+{
+    // Asking for the local time per line makes the C library look at the time-zone file each time.
+    // Seconds and milliseconds are all a label shows, and they differ from UTC only by the seconds
+    // part of the zone's offset, which no zone in use today has; it is read once.
+    utcOffsetSeconds = QDateTime::currentDateTime().offsetFromUtc() % 60;
+
+    engine = new LumetraLinkEngine(clock, this);
+    connect(engine, &LumetraLinkEngine::sigWrite, this, &LumetraSerialHandler::writeBytes);
+    connect(engine, &LumetraLinkEngine::sigLine, this, &LumetraSerialHandler::deliverLine);
+    connect(engine, &LumetraLinkEngine::sigStatusMessage, this, &LumetraSerialHandler::sigStatusMessage);
+    connect(engine, &LumetraLinkEngine::sigConnectedStatus, this, &LumetraSerialHandler::sigConnectedStatus);
+
+    // The receipt stays on the thread that creates the link, which is the one its lines go to.
+    QCoreApplication *app = QCoreApplication::instance();
+    receipt = new LumetraLineReceipt(app && app->thread() == QThread::currentThread() ? app : nullptr);
+    connect(this, &LumetraSerialHandler::sigLinesDelivered, receipt.data(),
+            &LumetraLineReceipt::slotLinesDelivered, Qt::QueuedConnection);
+    connect(receipt.data(), &LumetraLineReceipt::sigLinesConsumed, this,
+            &LumetraSerialHandler::slotLinesConsumed, Qt::QueuedConnection);
+}
+
+LumetraSerialHandler::~LumetraSerialHandler()
+{
+    if (port) {
+        port->disconnect();
+        port->close();
+        port->deleteLater();
+    }
+    if (receipt)
+        receipt->deleteLater();
+}
+
 void LumetraSerialHandler::slotOpenCommunication(QString SerialportName)
 {
     if (port)
         closeRequested = true;
     openRequested = true;
     requestedPortName = SerialportName;
+    scheduleTurn();
 }
 
 void LumetraSerialHandler::slotCloseCommunication()
 {
     closeRequested = true;
-}
-
-QString LumetraSerialHandler::withLineFeed(const QString &command)
-{
-    return command.endsWith(QLatin1Char('\n')) ? command : command + QLatin1Char('\n');
+    scheduleTurn();
 }
 
 void LumetraSerialHandler::slotAddMonitorCommand(QString command)
 {
-    if (command.isEmpty())
-        return;
-    command = withLineFeed(command);
-    const int existing = monitorCommands.indexOf(command);
-    if (existing >= 0)
-        monitorCommands[existing] = command;
-    else
-        monitorCommands.append(command);
+    engine->addMonitorCommand(command);
+    scheduleTurn();
 }
 
 void LumetraSerialHandler::slotDelMonitorCommand(QString command)
 {
-    monitorCommands.removeOne(withLineFeed(command));
+    engine->delMonitorCommand(command);
+    scheduleTurn();
 }
 
 void LumetraSerialHandler::slotClrAllMonitorCommands()
 {
-    monitorCommands.clear();
-    delayedCommands.clear();
+    engine->clrAllMonitorCommands();
+    scheduleTurn();
 }
 
 void LumetraSerialHandler::slotAppendSettingsCommand(QString command, bool delayed)
 {
-    if (command.isEmpty())
-        return;
-    command = withLineFeed(command);
-    if (delayed)
-        delayedCommands.append(command);
-    else
-        settingsCommands.append(command);
+    engine->appendSettingsCommand(command, delayed);
+    scheduleTurn();
 }
 
 void LumetraSerialHandler::slotAppendSettingsCommand(QString command)
@@ -152,78 +167,89 @@ void LumetraSerialHandler::slotAppendSettingsCommand(QString command)
 
 void LumetraSerialHandler::slotDiscardQueuedCommands()
 {
-    const int dropped = settingsCommands.size() + delayedCommands.size();
-    if (dropped == 0)
-        return;
-    QStringList texts;
-    for (const QString &command : qAsConst(settingsCommands) + delayedCommands)
-        texts.append(command.trimmed());
-    settingsCommands.clear();
-    delayedCommands.clear();
-    emit sigStatusMessage(
-        tr("Dropped %n command(s) given while the laser was not connected: %1", nullptr, dropped)
-            .arg(texts.join(QStringLiteral(", "))));
+    engine->discardQueuedCommands();
+    scheduleTurn();
 }
+
+// ---------------------------------------------------------------------------------------------
+// Main loop and timers
 
 void LumetraSerialHandler::slotMainLoop()
 {
+    if (!loopTimer) {
+        // Coarse timers may fire a few percent late, and every late turn would slow the poll cycle.
+        loopTimer = new QTimer(this);
+        loopTimer->setSingleShot(true);
+        loopTimer->setTimerType(Qt::PreciseTimer);
+        connect(loopTimer, &QTimer::timeout, this, &LumetraSerialHandler::slotMainLoop);
+        commandTimer = new QTimer(this);
+        commandTimer->setSingleShot(true);
+        commandTimer->setTimerType(Qt::PreciseTimer);
+        connect(commandTimer, &QTimer::timeout, this, &LumetraSerialHandler::slotCommandTimeout);
+        loopOrigin = clock.nowMs();
+        scheduledTurnAt = loopOrigin;
+    }
+    lastTurnAt = scheduledTurnAt;
+
     if (closeRequested) {
         closeRequested = false;
         // Nothing to close: a close request without a port leaves the link as it is.
-        if (port) {
-            linkState = stClosePort;
+        if (port)
             closeSequence();
-        }
+    } else if (engine->state() == LumetraLinkEngine::stPortClosed) {
+        stepPortClosed();
     } else {
-        switch (linkState) {
-        case stInit:
-            stepInit();
-            break;
-        case stPortClosed:
-            stepPortClosed();
-            break;
-        case stWaitAfterOpen:
-            stepWaitAfterOpen();
-            break;
-        case stSendConnectCmd:
-            stepSendConnectCmd();
-            break;
-        case stWaitReadyCmd:
-            stepWaitReadyCmd();
-            break;
-        case stRunning:
-            stepRunning();
-            break;
-        case stClosePort:
-            closeSequence();
-            break;
-        }
+        engine->turn();
     }
-    QTimer::singleShot(MainLoopIntervalMs, this, &LumetraSerialHandler::slotMainLoop);
+    scheduleTurn();
 }
 
-void LumetraSerialHandler::stepInit()
+void LumetraSerialHandler::scheduleTurn()
 {
-    if (!rxTimer) {
-        rxTimer = new QTimer(this);
-        rxTimer->setSingleShot(true);
-        rxTimer->setInterval(PartialLineTimeoutMs);
+    if (!loopTimer)
+        return; // the first turn comes from the thread's start
+    syncCommandTimer();
+    const bool portRequest =
+        closeRequested || (openRequested && engine->state() == LumetraLinkEngine::stPortClosed);
+    const qint64 wanted = portRequest ? 0 : engine->nextTurnAt();
+    if (wanted == LumetraLinkEngine::Never) {
+        loopTimer->stop();
+        return;
     }
-    if (!commandTimer) {
-        commandTimer = new QTimer(this);
-        commandTimer->setSingleShot(true);
-        commandTimer->setInterval(CommandTimeoutMs);
-        connect(commandTimer, &QTimer::timeout, this, &LumetraSerialHandler::slotCommandTimeout);
-    }
-    expectIdentLine = false;
-    systemIdentified = false;
-    expectStatusLine = false;
-    deviceReady = false;
-    readyChecksLeft = ReadyChecks;
-    monitorIndex = 0;
-    emit sigConnectedStatus(false);
-    linkState = stPortClosed;
+    const qint64 now = clock.nowMs();
+    const qint64 earliest = qMax(wanted, qMax(now, lastTurnAt + LumetraLinkEngine::MainLoopIntervalMs));
+    const qint64 step = LumetraLinkEngine::MainLoopIntervalMs;
+    const qint64 at = loopOrigin + (earliest - loopOrigin + step - 1) / step * step;
+    if (loopTimer->isActive() && at == scheduledTurnAt)
+        return;
+    scheduledTurnAt = at;
+    loopTimer->start(int(qMin<qint64>(at - now, std::numeric_limits<int>::max())));
 }
+
+void LumetraSerialHandler::syncCommandTimer()
+{
+    const qint64 deadline = engine->commandDeadline();
+    if (deadline == LumetraLinkEngine::Never) {
+        commandTimer->stop();
+        return;
+    }
+    if (commandTimer->isActive() && deadline == armedDeadline)
+        return;
+    armedDeadline = deadline;
+    commandTimer->start(int(qMax<qint64>(0, deadline - clock.nowMs())));
+}
+
+void LumetraSerialHandler::slotCommandTimeout()
+{
+    if (!port)
+        return;
+    if (clock.nowMs() >= engine->commandDeadline())
+        engine->commandTimeout();
+    scheduleTurn();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Port
 
 void LumetraSerialHandler::stepPortClosed()
 {
@@ -231,87 +257,6 @@ void LumetraSerialHandler::stepPortClosed()
         return;
     openRequested = false;
     openPort();
-    if (port)
-        linkState = stWaitAfterOpen;
-}
-
-void LumetraSerialHandler::stepWaitAfterOpen()
-{
-    if (quietTime() > QuietAfterOpenMs)
-        linkState = stSendConnectCmd;
-}
-
-bool LumetraSerialHandler::canSendHandshakeQuery() const
-{
-    return quietTime() >= HandshakeQuietMs && !rxTimer->isActive() && pendingCommand.isEmpty();
-}
-
-void LumetraSerialHandler::stepSendConnectCmd()
-{
-    qCDebug(lcSerialHandler) << "stSendConnectCmd";
-    if (systemIdentified) {
-        linkState = stWaitReadyCmd;
-        return;
-    }
-    if (canSendHandshakeQuery())
-        sendCommand(QString::fromLatin1(IdentQuery));
-    deviceReady = false;
-}
-
-void LumetraSerialHandler::stepWaitReadyCmd()
-{
-    qCDebug(lcSerialHandler) << "stWaitReadyCmd";
-    if (!systemIdentified) {
-        linkState = stWaitAfterOpen;
-        return;
-    }
-    if (deviceReady) {
-        monitorRoundDone = false;
-        monitorIndex = monitorCommands.size();
-        linkState = stRunning;
-        emit sigConnectedStatus(true);
-        return;
-    }
-    if (canSendHandshakeQuery())
-        sendCommand(QString::fromLatin1(StatusQuery));
-}
-
-void LumetraSerialHandler::stepRunning()
-{
-    if (quietTime() <= SchedulerQuietMs && settingsCommands.isEmpty())
-        return;
-    if (rxTimer->isActive())
-        return;
-    if (!pendingCommand.isEmpty())
-        return;
-    if (!systemIdentified) {
-        linkState = stSendConnectCmd;
-        return;
-    }
-    if (monitorRoundDone && !settingsCommands.isEmpty()) {
-        sendCommand(settingsCommands.takeFirst());
-        return;
-    }
-    // Commands queued as delayed wait until every ordinary settings command has gone out and the
-    // line has been quiet, then take the place of the next monitored query.
-    if (monitorRoundDone && !delayedCommands.isEmpty() && quietTime() > SchedulerQuietMs) {
-        sendCommand(delayedCommands.takeFirst());
-        return;
-    }
-
-    const int n = monitorCommands.size();
-    if (monitorIndex < n) {
-        ++monitorIndex;
-        if (monitorIndex == n)
-            return;
-    } else {
-        monitorIndex = 0;
-        if (n == 0)
-            return;
-    }
-    sendCommand(monitorCommands.at(monitorIndex));
-    if (monitorIndex == n - 1)
-        monitorRoundDone = true;
 }
 
 void LumetraSerialHandler::openPort()
@@ -320,6 +265,7 @@ void LumetraSerialHandler::openPort()
     if (!newPort->open(QIODevice::ReadWrite)) {
         emit sigStatusMessage(tr("Communication port %1 open failed. Reason: %2")
                                   .arg(requestedPortName, newPort->errorString()));
+        emit sigOpenFailed(requestedPortName, newPort->error());
         newPort->deleteLater();
         return;
     }
@@ -335,31 +281,19 @@ void LumetraSerialHandler::openPort()
     if (!port->setRequestToSend(true))
         qCDebug(lcSerialHandler) << "RTS not supported on" << requestedPortName;
     port->clear(QSerialPort::AllDirections);
+    port->setReadBufferSize(ReadBufferSize);
 
     connect(port, &QSerialPort::readyRead, this, &LumetraSerialHandler::slotReadyRead);
     connect(port, &QSerialPort::errorOccurred, this, &LumetraSerialHandler::slotErrorOccurred);
 
-    rxBuffer.clear();
-    discardingLine = false;
     readErrorsWithoutData = 0;
-    lastErrorText.clear();
+    engine->opened();
     emit sigCommunicationOpened(port->portName());
     emit sigStatusMessage(tr("Communication port %1 successfully opened.").arg(requestedPortName));
-    expectIdentLine = false;
-    systemIdentified = false;
-    expectStatusLine = false;
-    deviceReady = false;
-    readyChecksLeft = ReadyChecks;
-    pendingCommand.clear();
-    lastActivity.restart();
 }
 
 void LumetraSerialHandler::closeSequence()
 {
-    if (rxTimer)
-        rxTimer->stop();
-    if (commandTimer)
-        commandTimer->stop();
     QString name;
     if (port) {
         name = port->portName();
@@ -368,162 +302,81 @@ void LumetraSerialHandler::closeSequence()
         port->deleteLater();
         port = nullptr;
     }
-    rxBuffer.clear();
-    discardingLine = false;
-    monitorCommands.clear();
-    delayedCommands.clear();
-    // A command cut off by the close can never be echoed; it must not block the next connection.
-    pendingCommand.clear();
+    engine->closed();
     emit sigCommunicationClosed(name);
     emit sigStatusMessage(tr("Communication port %1 closed.").arg(name));
-    linkState = stPortClosed;
 }
 
-void LumetraSerialHandler::sendCommand(const QString &command)
+void LumetraSerialHandler::writeBytes(const QByteArray &bytes)
 {
-    pendingCommand = command;
-    retriesLeft = 1;
-    commandTimer->start();
-    writeCommand(command);
-}
-
-void LumetraSerialHandler::writeCommand(const QString &command)
-{
-    lastActivity.restart();
-    const QByteArray bytes = command.toLatin1();
+    if (!port)
+        return;
     port->write(bytes);
-    emit sigBytesTransmitted(trafficLabel(QStringLiteral(":")), bytes);
+    emit sigBytesTransmitted(trafficLabel(QLatin1Char(':')), bytes);
 }
 
-QString LumetraSerialHandler::trafficLabel(const QString &separator) const
+QString LumetraSerialHandler::trafficLabel(QChar separator) const
 {
-    const QString name = port ? port->portName() : QString();
-    return name + separator + QTime::currentTime().toString(QStringLiteral("ss-zzz"));
-}
-
-qint64 LumetraSerialHandler::quietTime() const
-{
-    return lastActivity.elapsed();
+    return trafficLabel(port ? port->portName() : QString(), separator, QDateTime::currentMSecsSinceEpoch(),
+                        utcOffsetSeconds);
 }
 
 void LumetraSerialHandler::slotReadyRead()
 {
-    if (!port)
+    if (!port || readPaused())
         return;
-    lastActivity.restart();
-    rxTimer->start();
-    const QByteArray bytes = port->readAll();
-    if (!bytes.isEmpty())
-        readErrorsWithoutData = 0;
-    for (const char byte : bytes) {
-        const bool terminator = byte == '\r' || byte == '\n';
-        if (discardingLine) {
-            // Drop the rest of an overlong line; the next line starts after its terminator.
-            if (terminator)
-                discardingLine = false;
-            continue;
-        }
-        rxBuffer.append(byte);
-        if (!terminator) {
-            if (byte == '>' && rxBuffer.size() == 1) {
-                rxBuffer.clear();
-            } else if (rxBuffer.size() >= MaxLineLength) {
-                rxBuffer.clear();
-                discardingLine = true;
-                reportError(tr("Received line longer than %1 bytes discarded.").arg(MaxLineLength));
-            }
-            continue;
-        }
-        if (rxBuffer.size() < 2) {
-            rxBuffer.clear();
-            continue;
-        }
-        handleLine(rxBuffer);
-        rxBuffer.clear();
-    }
-    if (!rxBuffer.isEmpty() || discardingLine)
-        rxTimer->start();
-    else
-        rxTimer->stop();
+    readAvailable();
+    scheduleTurn();
 }
 
-void LumetraSerialHandler::handleLine(const QByteArray &line)
+void LumetraSerialHandler::readAvailable()
 {
-    echoCheck(line);
-    emit sigBytesReceived(trafficLabel(QStringLiteral(":")), line);
+    // The first piece is taken even when empty: the notification itself counts as activity.
+    bool first = true;
+    while (port && !readPaused()) {
+        const QByteArray bytes = port->read(ReadPieceSize);
+        if (bytes.isEmpty() && !first)
+            break;
+        first = false;
+        if (!bytes.isEmpty())
+            readErrorsWithoutData = 0;
+        engine->receive(bytes);
+        if (linesDelivered != linesMarked) {
+            linesMarked = linesDelivered;
+            emit sigLinesDelivered(linesDelivered);
+        }
+        if (bytes.isEmpty())
+            break;
+    }
+}
+
+void LumetraSerialHandler::slotLinesConsumed(quint64 count)
+{
+    const bool wasPaused = readPaused();
+    linesConsumed = qMax(linesConsumed, count);
+    if (wasPaused && !readPaused() && port && port->bytesAvailable() > 0) {
+        readAvailable();
+        scheduleTurn();
+    }
+}
+
+void LumetraSerialHandler::deliverLine(const QByteArray &line, bool partial)
+{
+    ++linesDelivered;
+    emit sigBytesReceived(trafficLabel(partial ? QLatin1Char('_') : QLatin1Char(':')), line);
     emit sigLineReceived(line);
 }
 
 void LumetraSerialHandler::slotReadyReadEnded()
 {
-    if (!port || rxBuffer.isEmpty())
+    if (!port || !engine->partialLinePending())
         return;
-    const QByteArray line = rxBuffer;
-    echoCheck(line);
-    emit sigBytesReceived(trafficLabel(QStringLiteral("_")), line);
-    emit sigLineReceived(line);
-    rxBuffer.clear();
-}
-
-void LumetraSerialHandler::echoCheck(const QByteArray &line)
-{
-    if (!pendingCommand.isEmpty()) {
-        if (!line.startsWith(pendingCommand.toUtf8()))
-            return;
-        commandTimer->stop();
-        lastActivity.restart();
-        pendingCommand.clear();
-        expectIdentLine = !systemIdentified && line.startsWith(IdentEchoPrefix);
-        if (deviceReady)
-            expectStatusLine = false;
-        else
-            expectStatusLine = line.startsWith(StatusEchoPrefix);
-        return;
+    engine->flushPartialLine();
+    if (linesDelivered != linesMarked) {
+        linesMarked = linesDelivered;
+        emit sigLinesDelivered(linesDelivered);
     }
-
-    if (expectIdentLine && line.startsWith(IdentLinePrefix)) {
-        systemIdentified = true;
-        expectIdentLine = false;
-        expectStatusLine = false;
-        return;
-    }
-    if (expectStatusLine && line.startsWith(StatusLinePrefix)) {
-        const QStringList parts = QString::fromLatin1(line).split(QLatin1Char(' '), Qt::KeepEmptyParts);
-        if (parts.size() >= 2) {
-            if (readyChecksLeft > 0) {
-                --readyChecksLeft;
-                bool ok = false;
-                const int status = parts.at(1).toInt(&ok, 10);
-                if (ok && (status & LumetraStatusBits::Operating)) {
-                    deviceReady = true;
-                } else {
-                    deviceReady = false;
-                    systemIdentified = false;
-                }
-            } else {
-                deviceReady = true;
-            }
-        }
-        expectStatusLine = false;
-    }
-}
-
-void LumetraSerialHandler::slotCommandTimeout()
-{
-    if (!port || pendingCommand.isEmpty())
-        return;
-    if (retriesLeft > 0) {
-        --retriesLeft;
-        commandTimer->start();
-        writeCommand(pendingCommand);
-        return;
-    }
-    qCDebug(lcSerialHandler) << "giving up" << pendingCommand;
-    pendingCommand.clear();
-    systemIdentified = false;
-    deviceReady = false;
-    emit sigConnectedStatus(false);
-    readyChecksLeft = ReadyChecks;
+    scheduleTurn();
 }
 
 void LumetraSerialHandler::slotErrorOccurred(QSerialPort::SerialPortError error)
@@ -538,20 +391,13 @@ void LumetraSerialHandler::slotErrorOccurred(QSerialPort::SerialPortError error)
         ++readErrorsWithoutData;
         if (readErrorsWithoutData >= 2) {
             closeRequested = true;
+            scheduleTurn();
             return;
         }
     }
-    reportError(errorText(error));
-    if (error == QSerialPort::ResourceError)
+    engine->reportError(errorText(error));
+    if (error == QSerialPort::ResourceError) {
         closeRequested = true;
-}
-
-void LumetraSerialHandler::reportError(const QString &text)
-{
-    if (!text.isEmpty() && text == lastErrorText && lastErrorTime.isValid() &&
-        lastErrorTime.elapsed() < ErrorRepeatWindowMs)
-        return;
-    lastErrorText = text;
-    lastErrorTime.start();
-    emit sigStatusMessage(text);
+        scheduleTurn();
+    }
 }

@@ -1,45 +1,45 @@
 #pragma once
 
+#include "app/device/LumetraLinkClock.h"
+#include "app/device/LumetraLinkEngine.h"
+
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QSerialPort>
 #include <QString>
-#include <QStringList>
 
+class LumetraLineReceipt;
 class QTimer;
 
 // The serial link to the laser. Lives on its own worker thread and is reached only through queued
-// signals: it opens the port, identifies the laser by a two-query handshake, keeps one command in
-// flight at a time (completed by the laser's echo, resent once after 2000 ms, then given up), cuts
-// the received bytes into lines and cycles the monitored queries with settings commands slipped in.
+// signals. It owns the port, the timers and the port's error texts; what goes on the wire and when
+// (line assembly, echo check, handshake, resend, scheduling) is decided by its LumetraLinkEngine.
 class LumetraSerialHandler : public QObject
 {
     Q_OBJECT
 public:
-    enum LinkState
-    {
-        stInit = 0,
-        stPortClosed = 1,
-        stWaitAfterOpen = 2,
-        stSendConnectCmd = 3,
-        stWaitReadyCmd = 4,
-        stRunning = 5,
-        stClosePort = 6
-    };
-    Q_ENUM(LinkState)
+    using LinkState = LumetraLinkEngine::LinkState;
 
-    // A device that streams bytes without line ends (wrong baud rate, wrong device) must not grow
-    // the receive buffer without bound: longer lines are discarded up to their terminator.
-    static constexpr int MaxLineLength = 4096;
-    // Identical port errors closer together than this are reported once.
-    static constexpr int ErrorRepeatWindowMs = 1000;
+    static constexpr int MaxLineLength = LumetraLinkEngine::MaxLineLength;
+    static constexpr int MaxCommandLength = LumetraLinkEngine::MaxCommandLength;
+    // Received lines handed to the receiving thread and not yet handled there. A device or adapter
+    // can deliver lines far faster than the window can show them; beyond this many the link stops
+    // reading (the port and the kernel keep the bytes) until the receiver has caught up. The laser
+    // itself sends about a hundred lines a second, so only a flood ever reaches it.
+    static constexpr int MaxLinesInFlight = 2000;
+    // Bytes taken from the port at a time, so that the bound above is checked every few hundred lines.
+    static constexpr int ReadPieceSize = 1024;
+    // What the port object buffers beyond that before it leaves the bytes to the kernel.
+    static constexpr int ReadBufferSize = 64 * 1024;
 
     explicit LumetraSerialHandler(QObject *parent = nullptr);
     ~LumetraSerialHandler() override;
 
     static QString errorText(QSerialPort::SerialPortError error);
+    // "<port><separator>ss-zzz" at the given time, in local time with the given offset from UTC.
+    static QString trafficLabel(const QString &portName, QChar separator, qint64 msecsSinceEpoch,
+                                int utcOffsetSeconds);
 
 public slots:
     void slotOpenCommunication(QString SerialportName);
@@ -60,8 +60,12 @@ signals:
     void sigConnectedStatus(bool connected);
     void sigCommunicationOpened(QString SerialportName);
     void sigCommunicationClosed(QString SerialportName);
+    // The open failed; `error` is a QSerialPort::SerialPortError, for callers that explain the cause.
+    void sigOpenFailed(QString SerialportName, int error);
     void sigBytesReceived(QString portname, QByteArray bytes);
     void sigBytesTransmitted(QString portname, QByteArray bytes);
+    // Total of lines handed out so far; answered by the receiving thread once it has handled them.
+    void sigLinesDelivered(quint64 count);
 
 private slots:
     void slotMainLoop();
@@ -69,57 +73,44 @@ private slots:
     void slotReadyReadEnded();
     void slotCommandTimeout();
     void slotErrorOccurred(QSerialPort::SerialPortError error);
+    void slotLinesConsumed(quint64 count);
 
 private:
-    void stepInit();
     void stepPortClosed();
-    void stepWaitAfterOpen();
-    void stepSendConnectCmd();
-    void stepWaitReadyCmd();
-    void stepRunning();
-
     void openPort();
     void closeSequence();
-    void sendCommand(const QString &command);
-    void writeCommand(const QString &command);
-    void handleLine(const QByteArray &line);
-    void echoCheck(const QByteArray &line);
-    void reportError(const QString &text);
+    void readAvailable();
+    void writeBytes(const QByteArray &bytes);
+    void deliverLine(const QByteArray &line, bool partial);
+    void scheduleTurn();
+    void syncCommandTimer();
+    QString trafficLabel(QChar separator) const;
+    bool readPaused() const { return linesDelivered - linesConsumed >= quint64(MaxLinesInFlight); }
 
-    bool canSendHandshakeQuery() const;
-    qint64 quietTime() const;
-    QString trafficLabel(const QString &separator) const;
-    static QString withLineFeed(const QString &command);
+    LumetraSteadyClock clock;
+    LumetraLinkEngine *engine = nullptr;
 
-    int linkState = stInit;
     bool openRequested = false;
     QString requestedPortName;
     bool closeRequested = false;
-
     QPointer<QSerialPort> port;
-    QByteArray rxBuffer;
-    bool discardingLine = false;
-    QTimer *rxTimer = nullptr;
+
+    // The main loop turns on a 10 ms grid counted from its first turn, so that waits measured in
+    // turns do not stretch by the time each turn takes; turns the engine calls idle are skipped.
+    QTimer *loopTimer = nullptr;
+    qint64 loopOrigin = 0;
+    qint64 lastTurnAt = 0;
+    qint64 scheduledTurnAt = 0;
     QTimer *commandTimer = nullptr;
-    QString pendingCommand;
-    int retriesLeft = 0;
-    QElapsedTimer lastActivity;
+    qint64 armedDeadline = 0;
 
-    bool expectIdentLine = false;
-    bool systemIdentified = false;
-    bool expectStatusLine = false;
-    bool deviceReady = false;
-    int readyChecksLeft = 10;
+    QPointer<LumetraLineReceipt> receipt;
+    quint64 linesDelivered = 0;
+    quint64 linesConsumed = 0;
+    quint64 linesMarked = 0;
 
-    QStringList monitorCommands;
-    QStringList settingsCommands;
-    QStringList delayedCommands;
-    int monitorIndex = 0;
-    bool monitorRoundDone = false;
-
-    // Error storm guard: the last reported error text, when it was reported, and read errors
-    // seen since the last byte arrived (a hung-up peer reports them endlessly without data).
-    QString lastErrorText;
-    QElapsedTimer lastErrorTime;
+    // A hung-up peer reports read errors endlessly without data.
     int readErrorsWithoutData = 0;
+    // Only the offset's seconds within a minute show in a label; they are fixed for a run.
+    int utcOffsetSeconds = 0;
 };

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "dialkit/Dialog.h"
+#include "dialkit/MessageDialog.h"
 
 class Button;
 class LumetraProgressTicker;
 
 // The window shown while the crystal moves to another spot. It lives as long as the view and is reused for
 // every move; it closes when its time has run out, on "Cancel", or when the laser reports the new spot.
-class LumetraSpotChangeDialog : public Dialog
+class LumetraSpotChangeDialog : public MessageDialog
 {
     Q_OBJECT
 public:
@@ -21,5 +21,4 @@ public slots:
 
 private:
     LumetraProgressTicker *progressTicker;
-    Button *cancelButton;
 };

@@ -125,7 +125,10 @@ LumetraStatusStrip::LumetraStatusStrip(QWidget *parent) : QWidget(parent)
 
 QLabel *LumetraStatusStrip::makeLabel(const QString &text, const char *type, QWidget *parent)
 {
-    auto *label = new QLabel(text, parent);
+    // Plain text: the serial number and firmware version come from the laser and are shown as written.
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     label->setProperty("type", type);
     return label;
 }
@@ -183,28 +186,23 @@ void LumetraStatusStrip::setDynamicSwitching(bool on)
     dynamicWlsLamp->setColor(on ? Indicator::Green : Indicator::Grey);
 }
 
-void LumetraStatusStrip::setAomPercent(int wavelength, double percent)
+void LumetraStatusStrip::setAomPercent(LumetraHarmonic harmonic, double percent)
 {
-    if (wavelength >= 0 && wavelength < aomReadouts.size()) {
-        aomReadouts.at(wavelength).percent->setText(LumetraFormat::aomPercent(percent));
-    }
+    aomReadouts.at(harmonicIndex(harmonic)).percent->setText(LumetraFormat::aomPercent(percent));
 }
 
-void LumetraStatusStrip::setAomEnergy(int wavelength, double energy_uJ)
+void LumetraStatusStrip::setAomEnergy(LumetraHarmonic harmonic, double energy_uJ)
 {
-    if (wavelength >= 0 && wavelength < aomReadouts.size()) {
-        aomReadouts.at(wavelength).energy->setText(LumetraFormat::number(energy_uJ, 2, tr("µJ"), false));
-    }
+    aomReadouts.at(harmonicIndex(harmonic))
+        .energy->setText(LumetraFormat::number(energy_uJ, 2, tr("µJ"), false));
 }
 
-void LumetraStatusStrip::setAomVisible(int wavelength, bool visible)
+void LumetraStatusStrip::setAomVisible(LumetraHarmonic harmonic, bool visible)
 {
-    if (wavelength >= 0 && wavelength < aomReadouts.size()) {
-        const AomReadout &aom = aomReadouts.at(wavelength);
-        aom.label->setVisible(visible);
-        aom.percent->setVisible(visible);
-        aom.energy->setVisible(visible);
-    }
+    const AomReadout &aom = aomReadouts.at(harmonicIndex(harmonic));
+    aom.label->setVisible(visible);
+    aom.percent->setVisible(visible);
+    aom.energy->setVisible(visible);
 }
 
 void LumetraStatusStrip::setWavelength(int index)

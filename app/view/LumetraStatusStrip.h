@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/device/LumetraHarmonic.h"
+
 #include <QList>
 #include <QWidget>
 
@@ -39,9 +41,9 @@ public:
     void setLampVisible(Lamp lamp, bool visible);
     void setHGErrorMessage(const QString &message);
     void setDynamicSwitching(bool on);
-    void setAomPercent(int wavelength, double percent);
-    void setAomEnergy(int wavelength, double energy_uJ);
-    void setAomVisible(int wavelength, bool visible);
+    void setAomPercent(LumetraHarmonic harmonic, double percent);
+    void setAomEnergy(LumetraHarmonic harmonic, double energy_uJ);
+    void setAomVisible(LumetraHarmonic harmonic, bool visible);
     void setWavelength(int index);
     void setWavelengthAllowed(bool allowed);
     void enableWavelengths(bool enable_343, bool enable_515, bool enable_1030);

@@ -1,5 +1,13 @@
 #pragma once
 
+#include "app/view/LumetraControlPage.h"
+#include "app/view/LumetraCrystalSpotGroup.h"
+#include "app/view/LumetraHGPage.h"
+#include "app/view/LumetraStatusStrip.h"
+#include "app/view/LumetraSystemDetailsPage.h"
+#include "app/view/LumetraSystemSettingsPage.h"
+#include "app/view/LumetraTemperaturePage.h"
+#include "app/view/LumetraViewPage.h"
 #include "dialkit/MainView.h"
 
 #include <QList>
@@ -7,25 +15,14 @@
 #include <QPointer>
 #include <QString>
 
-class QAbstractButton;
-class QButtonGroup;
-class QCheckBox;
-class QGridLayout;
-class QLabel;
-class QRadioButton;
-class QVBoxLayout;
-class ComboBox;
-class ComboSlider;
-class ComboSliderUnit;
-class Dialog;
-class LineEdit;
-class LumetraSpotChangeDialog;
-class LumetraStatusStrip;
+class MessageDialog;
 
 // The laser's control panel: a status strip that stays in view, the "Control" page and the settings pages.
-// The controller drives it through the set... slots (one per controller signal, so the slot list is long by
-// design); operator actions leave it through the ...Changed signals. A value the laser reports is shown
-// without being sent back.
+// The controller drives it through the set... slots (one per controller signal, paired by exact signature,
+// so the slot list is long by design); each forwards to the page that shows the value. Operator actions
+// leave it through the ...Changed signals. A value the laser reports is shown without being sent back.
+// What involves more than one page (the harmonic confirmation, the digital gate and dynamic switching
+// shown in the strip, the warning windows) is handled here.
 class LumetraView : public MainView
 {
     Q_OBJECT
@@ -47,160 +44,294 @@ public:
     bool isDialogOpen() const;
 
 public slots:
-    void setOperatingMode(int index);
+    void setOperatingMode(int index) { controlPage->setOperatingMode(index); }
     void setWavelengthSelectorCombo(int index);
-    void setWavelengthSelectorComboItemVisibility(int index, bool visible);
-    void setWavelengthSelectorComboVisibility(bool visible);
-    void setWavelengthSelector(int index);
-    void setWavelengthSelectorEnabled(bool enabled);
-    void enableWavelengths(bool enable_343, bool enable_515, bool enable_1030);
-
-    void setPowerMeasuredIR_uJ(double value);
-    void setPowerMeasuredGreen_uJ(double value);
-    void setPowerMeasuredUV_uJ(double value);
-    void setPowerMeasuredDUV_uJ(double value);
-    void setPowerMeasuredIR_uJVisibility(bool visible);
-    void setPowerMeasuredGreen_uJVisibility(bool visible);
-    void setPowerMeasuredUV_uJVisibility(bool visible);
-    void setPowerMeasuredDUV_uJVisibility(bool visible);
-
-    void setPowerSetpoint_uJ(double value);
-    void setPowerSetpoint_Percent(double value);
-    void setPowerSetpointIndex(int index);
-    void setPowerSetpointIndexVisibility(int index, bool visible);
-    void setPowerRange_uJ(double min, double max);
-    void setPowerRangePercent(double min, double max);
-    void setPowerSliderVisibility(bool visible);
-
-    void setOutputRepRate(double value);
-    void setOutputRepRateVisibility(bool visible);
-    void setRepRateSliderVisibility(bool visible);
-    void setDivisionSliderVisibility(bool visible);
-    void setRepRate(double value);
-    void setRepRateDivider(double value);
-    void setRepRateSteps(QList<double> steps);
-    void setRepRateDividerSteps(QList<double> steps);
-    void setRepRateSliderDisabled(bool disabled);
-    void setDivisionSliderDisabled(bool disabled);
-    void setRepRateScaleIndex(int index);
-    void setDivision(double value);
-    void setDivisionRange(double min, double max);
-
+    void setWavelengthSelectorComboItemVisibility(int index, bool visible)
+    {
+        controlPage->setHarmonicItemVisible(index, visible);
+    }
+    void setWavelengthSelectorComboVisibility(bool visible)
+    {
+        controlPage->setHarmonicSelectorVisible(visible);
+    }
+    void setWavelengthSelector(int index) { statusStrip->setWavelength(index); }
+    void setWavelengthSelectorEnabled(bool enabled) { statusStrip->setWavelengthAllowed(enabled); }
+    void enableWavelengths(bool enable_343, bool enable_515, bool enable_1030)
+    {
+        statusStrip->enableWavelengths(enable_343, enable_515, enable_1030);
+    }
+    void setPowerMeasuredIR_uJ(double value) { controlPage->setMeasuredEnergy(LumetraHarmonic::IR, value); }
+    void setPowerMeasuredGreen_uJ(double value)
+    {
+        controlPage->setMeasuredEnergy(LumetraHarmonic::Green, value);
+    }
+    void setPowerMeasuredUV_uJ(double value) { controlPage->setMeasuredEnergy(LumetraHarmonic::UV, value); }
+    void setPowerMeasuredDUV_uJ(double value)
+    {
+        controlPage->setMeasuredEnergy(LumetraHarmonic::DeepUV, value);
+    }
+    void setPowerMeasuredIR_uJVisibility(bool visible)
+    {
+        controlPage->setMeasuredEnergyVisible(LumetraHarmonic::IR, visible);
+    }
+    void setPowerMeasuredGreen_uJVisibility(bool visible)
+    {
+        controlPage->setMeasuredEnergyVisible(LumetraHarmonic::Green, visible);
+    }
+    void setPowerMeasuredUV_uJVisibility(bool visible)
+    {
+        controlPage->setMeasuredEnergyVisible(LumetraHarmonic::UV, visible);
+    }
+    void setPowerMeasuredDUV_uJVisibility(bool visible)
+    {
+        controlPage->setMeasuredEnergyVisible(LumetraHarmonic::DeepUV, visible);
+    }
+    void setPowerSetpoint_uJ(double value) { controlPage->setPowerSetpoint_uJ(value); }
+    void setPowerSetpoint_Percent(double value) { controlPage->setPowerSetpointPercent(value); }
+    void setPowerSetpointIndex(int index) { controlPage->setPowerUnit(index); }
+    void setPowerSetpointIndexVisibility(int index, bool visible)
+    {
+        controlPage->setPowerUnitVisible(index, visible);
+    }
+    void setPowerRange_uJ(double min, double max) { controlPage->setPowerRange_uJ(min, max); }
+    void setPowerRangePercent(double min, double max) { controlPage->setPowerRangePercent(min, max); }
+    void setPowerSliderVisibility(bool visible) { controlPage->setPowerControlVisible(visible); }
+    void setOutputRepRate(double value) { controlPage->setOutputRepRate(value); }
+    void setOutputRepRateVisibility(bool visible) { controlPage->setOutputRepRateVisible(visible); }
+    void setRepRateSliderVisibility(bool visible) { controlPage->setRepRateControlVisible(visible); }
+    void setDivisionSliderVisibility(bool visible) { controlPage->setDivisionControlVisible(visible); }
+    void setRepRate(double value) { controlPage->setRepRate(value); }
+    void setRepRateDivider(double value) { controlPage->setRepRateDivider(value); }
+    void setRepRateSteps(QList<double> steps) { controlPage->setRepRateSteps(steps); }
+    void setRepRateDividerSteps(QList<double> steps) { controlPage->setRepRateDividerSteps(steps); }
+    void setRepRateSliderDisabled(bool disabled) { controlPage->setRepRateControlEnabled(!disabled); }
+    void setDivisionSliderDisabled(bool disabled) { controlPage->setDivisionControlEnabled(!disabled); }
+    void setRepRateScaleIndex(int index) { controlPage->setRepRateScale(index); }
+    void setDivision(double value) { controlPage->setDivision(value); }
+    void setDivisionRange(double min, double max) { controlPage->setDivisionRange(min, max); }
     void setSystemInfoView(bool view);
-
-    void setPowerOnIndicator(bool on);
-    void setErrorIndicator(bool on);
-    void setOvenFaultIndicator(bool on);
-    void setHumidityFaultIndicator(bool on);
-    void setErrorcodeHGIndicator(bool on);
-    void setWarningIndicator(bool on);
-    void setDeviceSetupIndicator(bool on);
-    void setOvenFaultIndicatorVisibility(bool visible);
-    void setHumidityFaultIndicatorVisibility(bool visible);
-    void setErrorcodeHGIndicatorVisible(bool visible);
-    void setErrorcodeHGMessage(QString message);
-
-    void setOutputPowerIRMeasuredW(double value);
-    void setOutputPowerGreenMeasuredW(double value);
-    void setOutputPowerUVMeasuredW(double value);
-    void setOutputPowerDUVMeasuredW(double value);
-    void setOutputPowerIRMeasuredWVisibility(bool visible);
-    void setOutputPowerGreenMeasuredWVisibility(bool visible);
-    void setOutputPowerUVMeasuredWVisibility(bool visible);
-    void setOutputPowerDUVMeasuredWVisibility(bool visible);
-
-    void setOvenMode(int index);
-    void setOvenModeVisibility(bool visible);
-    void setOvenModeReadOnly(bool readOnly);
-    void setOven1TempSetpoint(double value);
-    void setOven1TempSetpointRange(double min, double max);
-    void setOven1TempSetpointVisibility(bool visible);
-    void setOven2TempSetpoint(double value);
-    void setOven2TempSetpointRange(double min, double max);
-    void setOven2TempSetpointVisibility(bool visible);
-    void setOven1TempActual(double value);
-    void setOven2TempActual(double value);
-    void setOven1TempActualVisibility(bool visible);
-    void setOven2TempActualVisibility(bool visible);
-
+    void setPowerOnIndicator(bool on) { statusStrip->setLamp(LumetraStatusStrip::PowerOn, on); }
+    void setErrorIndicator(bool on) { statusStrip->setLamp(LumetraStatusStrip::Error, on); }
+    void setOvenFaultIndicator(bool on) { statusStrip->setLamp(LumetraStatusStrip::OvenFault, on); }
+    void setHumidityFaultIndicator(bool on) { statusStrip->setLamp(LumetraStatusStrip::HumidityFault, on); }
+    void setErrorcodeHGIndicator(bool on) { statusStrip->setLamp(LumetraStatusStrip::HGError, on); }
+    void setWarningIndicator(bool on) { statusStrip->setLamp(LumetraStatusStrip::Warning, on); }
+    void setDeviceSetupIndicator(bool on) { statusStrip->setLamp(LumetraStatusStrip::DeviceSetup, on); }
+    void setOvenFaultIndicatorVisibility(bool visible)
+    {
+        statusStrip->setLampVisible(LumetraStatusStrip::OvenFault, visible);
+    }
+    void setHumidityFaultIndicatorVisibility(bool visible)
+    {
+        statusStrip->setLampVisible(LumetraStatusStrip::HumidityFault, visible);
+    }
+    void setErrorcodeHGIndicatorVisible(bool visible)
+    {
+        statusStrip->setLampVisible(LumetraStatusStrip::HGError, visible);
+    }
+    void setErrorcodeHGMessage(QString message) { statusStrip->setHGErrorMessage(message); }
+    void setOutputPowerIRMeasuredW(double value) { hgPage->setOutputPower(LumetraHarmonic::IR, value); }
+    void setOutputPowerGreenMeasuredW(double value) { hgPage->setOutputPower(LumetraHarmonic::Green, value); }
+    void setOutputPowerUVMeasuredW(double value) { hgPage->setOutputPower(LumetraHarmonic::UV, value); }
+    void setOutputPowerDUVMeasuredW(double value) { hgPage->setOutputPower(LumetraHarmonic::DeepUV, value); }
+    void setOutputPowerIRMeasuredWVisibility(bool visible)
+    {
+        hgPage->setOutputPowerVisible(LumetraHarmonic::IR, visible);
+    }
+    void setOutputPowerGreenMeasuredWVisibility(bool visible)
+    {
+        hgPage->setOutputPowerVisible(LumetraHarmonic::Green, visible);
+    }
+    void setOutputPowerUVMeasuredWVisibility(bool visible)
+    {
+        hgPage->setOutputPowerVisible(LumetraHarmonic::UV, visible);
+    }
+    void setOutputPowerDUVMeasuredWVisibility(bool visible)
+    {
+        hgPage->setOutputPowerVisible(LumetraHarmonic::DeepUV, visible);
+    }
+    void setOvenMode(int index) { hgPage->setOvenMode(index); }
+    void setOvenModeVisibility(bool visible) { hgPage->setOvenModeVisible(visible); }
+    void setOvenModeReadOnly(bool readOnly) { hgPage->setOvenModeEnabled(!readOnly); }
+    void setOven1TempSetpoint(double value) { hgPage->setOvenSetpoint(LumetraHGPage::ShgOven, value); }
+    void setOven1TempSetpointRange(double min, double max)
+    {
+        hgPage->setOvenSetpointRange(LumetraHGPage::ShgOven, min, max);
+    }
+    void setOven1TempSetpointVisibility(bool visible)
+    {
+        hgPage->setOvenSetpointVisible(LumetraHGPage::ShgOven, visible);
+    }
+    void setOven2TempSetpoint(double value) { hgPage->setOvenSetpoint(LumetraHGPage::ThgOven, value); }
+    void setOven2TempSetpointRange(double min, double max)
+    {
+        hgPage->setOvenSetpointRange(LumetraHGPage::ThgOven, min, max);
+    }
+    void setOven2TempSetpointVisibility(bool visible)
+    {
+        hgPage->setOvenSetpointVisible(LumetraHGPage::ThgOven, visible);
+    }
+    void setOven1TempActual(double value) { hgPage->setOvenTemperature(LumetraHGPage::ShgOven, value); }
+    void setOven2TempActual(double value) { hgPage->setOvenTemperature(LumetraHGPage::ThgOven, value); }
+    void setOven1TempActualVisibility(bool visible)
+    {
+        hgPage->setOvenTemperatureVisible(LumetraHGPage::ShgOven, visible);
+    }
+    void setOven2TempActualVisibility(bool visible)
+    {
+        hgPage->setOvenTemperatureVisible(LumetraHGPage::ThgOven, visible);
+    }
     void setCrystalPosition(int spot);
-    void setCrystalPositionRange(int min, int max);
-    void setCrystalPositionReadOnly(bool readOnly);
-    void setCrystalPositionVisibility(bool visible);
-    void setCrystalCurRuntime(quint64 seconds);
-    void setCrystalMaxRuntime(quint64 seconds);
-    void setCrystalAllRuntimes(QMap<int, quint64> runtimes);
-
-    void setHumidityMonitor(int value);
-    void setHumidityMonitorVisibility(bool visible);
-
+    void setCrystalPositionRange(int min, int max) { hgPage->crystalSpot()->setRange(min, max); }
+    void setCrystalPositionReadOnly(bool readOnly) { hgPage->crystalSpot()->setReadOnly(readOnly); }
+    void setCrystalPositionVisibility(bool visible) { hgPage->crystalSpot()->setVisible(visible); }
+    void setCrystalCurRuntime(quint64 seconds) { hgPage->crystalSpot()->setCurrentRuntime(seconds); }
+    void setCrystalMaxRuntime(quint64 seconds) { hgPage->crystalSpot()->setMaxRuntime(seconds); }
+    void setCrystalAllRuntimes(QMap<int, quint64> runtimes)
+    {
+        hgPage->crystalSpot()->setAllRuntimes(runtimes);
+    }
+    void setHumidityMonitor(int value) { hgPage->setHumidity(value); }
+    void setHumidityMonitorVisibility(bool visible) { hgPage->setHumidityVisible(visible); }
     void setDigitalGate(int index);
-    void setDigitalGateVisible(bool visible);
-
+    void setDigitalGateVisible(bool visible) { setSettingsPageAccess(SystemSettingsPage, visible); }
     void setDynamicWavelengthFeature(int index);
     void setDynamicWavelengthFeatureVisibility(bool visible);
-    void setDynamicWLS_IR_uJ(double value);
-    void setDynamicWLS_Green_uJ(double value);
-    void setDynamicWLS_UV_uJ(double value);
-    void setDynamicWLS_DUV_uJ(double value);
-    void setDynamicWLS_IR_Percent(double value);
-    void setDynamicWLS_Green_Percent(double value);
-    void setDynamicWLS_UV_Percent(double value);
-    void setDynamicWLS_DUV_Percent(double value);
-    void setDynamicWLS_IR_Visibility(bool visible);
-    void setDynamicWLS_Green_Visibility(bool visible);
-    void setDynamicWLS_UV_Visibility(bool visible);
-    void setDynamicWLS_DUV_Visibility(bool visible);
-
-    void setTemperatureVisibility1(bool visible);
-    void setTemperatureVisibility2(bool visible);
-    void setTemperatureVisibility3(bool visible);
-    void setTemperatureVisibility4(bool visible);
-    void setTemperatureVisibility5(bool visible);
-    void setTemperatureVisibility6(bool visible);
-    void setTemperatureVisibility7(bool visible);
-    void setTemperatureVisibility8(bool visible);
-    void setTemperatureVisibility9(bool visible);
-    void setTemperatureVisibility10(bool visible);
-    void setTemperatureActual1(QString text);
-    void setTemperatureActual2(QString text);
-    void setTemperatureActual3(QString text);
-    void setTemperatureActual4(QString text);
-    void setTemperatureActual5(QString text);
-    void setTemperatureActual6(QString text);
-    void setTemperatureActual7(QString text);
-    void setTemperatureActual8(QString text);
-    void setTemperatureActual9(QString text);
-    void setTemperatureActual10(QString text);
-
+    void setDynamicWLS_IR_uJ(double value) { statusStrip->setAomEnergy(LumetraHarmonic::IR, value); }
+    void setDynamicWLS_Green_uJ(double value) { statusStrip->setAomEnergy(LumetraHarmonic::Green, value); }
+    void setDynamicWLS_UV_uJ(double value) { statusStrip->setAomEnergy(LumetraHarmonic::UV, value); }
+    void setDynamicWLS_DUV_uJ(double value) { statusStrip->setAomEnergy(LumetraHarmonic::DeepUV, value); }
+    void setDynamicWLS_IR_Percent(double value) { statusStrip->setAomPercent(LumetraHarmonic::IR, value); }
+    void setDynamicWLS_Green_Percent(double value)
+    {
+        statusStrip->setAomPercent(LumetraHarmonic::Green, value);
+    }
+    void setDynamicWLS_UV_Percent(double value) { statusStrip->setAomPercent(LumetraHarmonic::UV, value); }
+    void setDynamicWLS_DUV_Percent(double value)
+    {
+        statusStrip->setAomPercent(LumetraHarmonic::DeepUV, value);
+    }
+    void setDynamicWLS_IR_Visibility(bool visible)
+    {
+        statusStrip->setAomVisible(LumetraHarmonic::IR, visible);
+    }
+    void setDynamicWLS_Green_Visibility(bool visible)
+    {
+        statusStrip->setAomVisible(LumetraHarmonic::Green, visible);
+    }
+    void setDynamicWLS_UV_Visibility(bool visible)
+    {
+        statusStrip->setAomVisible(LumetraHarmonic::UV, visible);
+    }
+    void setDynamicWLS_DUV_Visibility(bool visible)
+    {
+        statusStrip->setAomVisible(LumetraHarmonic::DeepUV, visible);
+    }
+    void setTemperatureVisibility1(bool visible) { temperaturePage->setRowVisible(0, visible); }
+    void setTemperatureVisibility2(bool visible) { temperaturePage->setRowVisible(1, visible); }
+    void setTemperatureVisibility3(bool visible) { temperaturePage->setRowVisible(2, visible); }
+    void setTemperatureVisibility4(bool visible) { temperaturePage->setRowVisible(3, visible); }
+    void setTemperatureVisibility5(bool visible) { temperaturePage->setRowVisible(4, visible); }
+    void setTemperatureVisibility6(bool visible) { temperaturePage->setRowVisible(5, visible); }
+    void setTemperatureVisibility7(bool visible) { temperaturePage->setRowVisible(6, visible); }
+    void setTemperatureVisibility8(bool visible) { temperaturePage->setRowVisible(7, visible); }
+    void setTemperatureVisibility9(bool visible) { temperaturePage->setRowVisible(8, visible); }
+    void setTemperatureVisibility10(bool visible) { temperaturePage->setRowVisible(9, visible); }
+    void setTemperatureActual1(QString text) { temperaturePage->setRowText(0, text); }
+    void setTemperatureActual2(QString text) { temperaturePage->setRowText(1, text); }
+    void setTemperatureActual3(QString text) { temperaturePage->setRowText(2, text); }
+    void setTemperatureActual4(QString text) { temperaturePage->setRowText(3, text); }
+    void setTemperatureActual5(QString text) { temperaturePage->setRowText(4, text); }
+    void setTemperatureActual6(QString text) { temperaturePage->setRowText(5, text); }
+    void setTemperatureActual7(QString text) { temperaturePage->setRowText(6, text); }
+    void setTemperatureActual8(QString text) { temperaturePage->setRowText(7, text); }
+    void setTemperatureActual9(QString text) { temperaturePage->setRowText(8, text); }
+    void setTemperatureActual10(QString text) { temperaturePage->setRowText(9, text); }
     void setLumetraType(QString type);
-    void setHardwareVersion(QString text);
+    void setHardwareVersion(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::Hardware, text);
+    }
     void setFirmwareVersion(QString text);
-    void setApplicationName(QString text);
-    void setCompilationDateTime(QString text);
+    void setApplicationName(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::ApplicationName, text);
+    }
+    void setCompilationDateTime(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::CompiledOn, text);
+    }
     void setSerialNumber(QString text);
-    void setLDDDeviceHardware(QString text);
-    void setLDDDeviceSoftware(QString text);
-    void setLDDDeviceRevision(QString text);
-    void setTECDeviceHardware(QString text);
-    void setTECDeviceSoftware(QString text);
-    void setTECDeviceRevision(QString text);
-    void setTimingBoardSerial(QString text);
-    void setTimingBoardMCU(QString text);
-    void setTimingBoardFPGA(QString text);
-    void setHGModuleAddress(QString text);
-    void setHGModuleType(QString text);
-    void setHGModuleFirwareVersion(QString text);
-    void setHGModuleBootloaderVersion(QString text);
-    void setHGModuleSerialNumber(QString text);
-    void setHGModulePCBSerialNumber(QString text);
-    void setHGModuleRuntime(QString text);
-    void setDeviceOnHours(QString hours);
-    void setDeviceOnMinutes(QString minutes);
-    void setDeviceEmissionHours(QString hours);
-    void setDeviceEmissionMinutes(QString minutes);
-    void setHGModuleInfoVisibility(bool visible);
-    void setHGSettingsPageVisibility(bool visible);
+    void setLDDDeviceHardware(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::LddHardware, text);
+    }
+    void setLDDDeviceSoftware(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::LddSoftware, text);
+    }
+    void setLDDDeviceRevision(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::LddRevision, text);
+    }
+    void setTECDeviceHardware(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::TecHardware, text);
+    }
+    void setTECDeviceSoftware(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::TecSoftware, text);
+    }
+    void setTECDeviceRevision(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::TecRevision, text);
+    }
+    void setTimingBoardSerial(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::TimingSerial, text);
+    }
+    void setTimingBoardMCU(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::TimingMcu, text);
+    }
+    void setTimingBoardFPGA(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::TimingFpga, text);
+    }
+    void setHGModuleAddress(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::HgAddress, text);
+    }
+    void setHGModuleType(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::HgType, text);
+    }
+    void setHGModuleFirwareVersion(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::HgFirmware, text);
+    }
+    void setHGModuleBootloaderVersion(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::HgBootloader, text);
+    }
+    void setHGModuleSerialNumber(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::HgSerial, text);
+    }
+    void setHGModulePCBSerialNumber(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::HgPcbSerial, text);
+    }
+    void setHGModuleRuntime(QString text)
+    {
+        detailsPage->setDetail(LumetraSystemDetailsPage::Detail::HgRuntime, text);
+    }
+    void setDeviceOnHours(QString hours) { detailsPage->setDeviceOnHours(hours); }
+    void setDeviceOnMinutes(QString minutes) { detailsPage->setDeviceOnMinutes(minutes); }
+    void setDeviceEmissionHours(QString hours) { detailsPage->setEmissionHours(hours); }
+    void setDeviceEmissionMinutes(QString minutes) { detailsPage->setEmissionMinutes(minutes); }
+    void setHGModuleInfoVisibility(bool visible) { detailsPage->setHGBoardVisible(visible); }
+    void setHGSettingsPageVisibility(bool visible) { setSettingsPageAccess(HGPage, visible); }
     void setHGModuleWarning(QString message);
 
 signals:
@@ -225,52 +356,15 @@ signals:
     void closeCrystalSpotWarningWindow();
 
 private slots:
-    void newOperationMode(int index);
-    void newPowerValue(double value);
-    void newPowerIndex(int index);
-    void newRepRateSliderValue(double value);
+    void newOperationMode(int index) { controlPage->applyOperatingMode(index); }
     void newWavelengthSelected(int index);
-    void newDigitalGateSelected(QAbstractButton *button);
-    void newDynamicWavelengthFeatureChanged(QAbstractButton *button);
+    void newDigitalGateSelected(int index);
+    void newDynamicWavelengthFeatureChanged(int index);
     void dynamicWLS_SaveButtonClicked();
-    void newCrystalSpotSelected(double value);
-    void showAllSpotsButtonClicked();
 
 private:
-    // A label with its value read-out; shown and hidden together.
-    struct Readout
-    {
-        QLabel *label = nullptr;
-        QLabel *value = nullptr;
-        void setVisible(bool visible) const;
-    };
-    // A label with a read-only field ("System Details", "Temperature Details").
-    struct Field
-    {
-        QLabel *label = nullptr;
-        LineEdit *edit = nullptr;
-        void setVisible(bool visible) const;
-    };
-    void buildStatusStrip();
-    QWidget *buildControlPage();
-    QWidget *buildViewPage();
-    QWidget *buildTemperaturePage();
-    QWidget *buildSystemDetailsPage();
-    QWidget *buildSystemSettingsPage();
-    QWidget *buildHGPage();
-
-    QLabel *makeLabel(const QString &text, const char *type, QWidget *parent);
-    Readout addReadout(QGridLayout *grid, const QString &text, QWidget *parent);
-    Field addField(QGridLayout *grid, const QString &text, QWidget *parent);
-    QWidget *makeGroup(const QString &title, QWidget *parent, QVBoxLayout **layout);
-
-    void applyEnergySetpoint();
+    void connectPages();
     void updateDigitalGateTexts();
-    void updateDeviceTimes();
-    void updateCrystalRuntimeText();
-    void setAomEnergy(int wavelength, double value);
-    void setTemperatureRowVisible(int row, bool visible);
-    void setTemperatureText(int row, const QString &text);
     enum class WavelengthAnswer
     {
         Cancelled,
@@ -280,70 +374,15 @@ private:
     WavelengthAnswer confirmWavelengthChange(int index);
 
     LumetraStatusStrip *statusStrip = nullptr;
+    LumetraControlPage *controlPage = nullptr;
+    LumetraViewPage *viewPage = nullptr;
+    LumetraTemperaturePage *temperaturePage = nullptr;
+    LumetraSystemDetailsPage *detailsPage = nullptr;
+    LumetraSystemSettingsPage *settingsPage = nullptr;
+    LumetraHGPage *hgPage = nullptr;
 
-    // "Control" page.
-    ComboBox *operatingModeCombo = nullptr;
-    QWidget *wavelengthSelectorGroup = nullptr;
-    ComboBox *wavelengthSelectorCombo = nullptr;
-    QList<Readout> energyReadouts;
-    QWidget *dynamicWlsSaveGroup = nullptr;
-    ComboSlider *powerSlider = nullptr;
-    Readout outputRepRateReadout;
-    ComboSlider *repRateSlider = nullptr;
-    ComboSliderUnit *repRateUnit = nullptr;
-    ComboSliderUnit *repRateDividerUnit = nullptr;
-    ComboSlider *divisionSlider = nullptr;
-
-    // Settings pages.
-    QCheckBox *systemInfoCheck = nullptr;
-    QList<Field> temperatureFields;
-    Field hardwareField, firmwareField, applicationNameField, compiledOnField, serialNumberField;
-    Field deviceOnTimeField, emissionTimeField;
-    Field lddHardwareField, lddSoftwareField, lddRevisionField;
-    Field tecHardwareField, tecSoftwareField, tecRevisionField;
-    Field timingSerialField, timingMcuField, timingFpgaField;
-    Field hgAddressField, hgTypeField, hgFirmwareField, hgBootloaderField, hgSerialField, hgPcbSerialField,
-        hgRuntimeField;
-    QWidget *hgBoardGroup = nullptr;
-    QButtonGroup *digitalGateGroup = nullptr;
-    QRadioButton *gateFirstButton = nullptr;
-    QRadioButton *gateSecondButton = nullptr;
-    QWidget *dynamicFeatureGroup = nullptr;
-    QButtonGroup *dynamicFeatureButtons = nullptr;
-    QRadioButton *dynamicEnableButton = nullptr;
-    QRadioButton *dynamicDisableButton = nullptr;
-    QList<Readout> outputPowerReadouts;
-    Readout humidityReadout;
-    QLabel *ovenModeLabel = nullptr;
-    ComboBox *ovenModeCombo = nullptr;
-    Readout oven1ActualReadout;
-    Readout oven2ActualReadout;
-    ComboSlider *oven1Slider = nullptr;
-    ComboSlider *oven2Slider = nullptr;
-    QWidget *crystalGroup = nullptr;
-    Readout crystalRunHoursReadout;
-    ComboSlider *crystalSlider = nullptr;
-    ComboSliderUnit *crystalUnit = nullptr;
-
-    // Values restored on unit and scale changes, and the small state of the dialogs.
-    double powerSetpoint_uJ = 0.0;
-    double powerRangeMin_uJ = 0.0;
-    double powerRangeMax_uJ = 1000.0;
-    double powerSetpointPercent = 0.0;
-    double powerRangeMinPercent = 0.0;
-    double powerRangeMaxPercent = 100.0;
-    double repRateValues[2] = {0.0, 0.0};
     int previousWavelengthIndex = 0;
     bool dynamicWavelengthSwitching = false;
     bool dialogOpen = false;
-    double aomEnergy_uJ[4] = {0.0, 0.0, 0.0, 0.0};
-    QPointer<Dialog> hgWarningDialog;
-
-    int currentCrystalSpot = 0;
-    quint64 crystalCurRuntime = 0;
-    quint64 crystalMaxRuntime = 0;
-    QMap<int, quint64> crystalAllRuntimes;
-    QPointer<LumetraSpotChangeDialog> spotChangeDialog;
-
-    QString deviceOnHours, deviceOnMinutes, deviceEmissionHours, deviceEmissionMinutes;
+    QPointer<MessageDialog> hgWarningDialog;
 };

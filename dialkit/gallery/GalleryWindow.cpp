@@ -3,13 +3,13 @@
 #include "dialkit/Button.h"
 #include "dialkit/ComboBox.h"
 #include "dialkit/ComboSlider.h"
-#include "dialkit/Dialog.h"
 #include "dialkit/FlowLayout.h"
 #include "dialkit/Indicator.h"
 #include "dialkit/IndicatorButton.h"
 #include "dialkit/LineEdit.h"
 #include "dialkit/LineEditNumber.h"
 #include "dialkit/MainView.h"
+#include "dialkit/MessageDialog.h"
 #include "dialkit/RangedScaleSlider.h"
 #include "dialkit/RemoteControl.h"
 #include "dialkit/ScaleSlider.h"
@@ -332,16 +332,9 @@ QWidget *GalleryWindow::buildInputsPage()
     dialogButton->setSize(Button::Small);
     dialogButton->setColor(Button::DarkGrey);
     connect(dialogButton, &QPushButton::clicked, this, [this]() {
-        Dialog dialog(this);
-        dialog.setWindowTitle(tr("Dialkit dialog"));
-        auto *l = new QVBoxLayout(&dialog);
-        l->addWidget(caption(tr("** Attention **"), &dialog, "label-header"));
-        l->addWidget(caption(tr("The current spot is changing, please wait"), &dialog));
-        auto *cancel = new Button(tr("Cancel"), &dialog);
-        cancel->setSize(Button::Small);
-        cancel->setColor(Button::DarkGrey);
-        connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
-        l->addWidget(cancel, 0, Qt::AlignRight);
+        MessageDialog dialog(tr("Dialkit dialog"), tr("** Attention **"),
+                             tr("The current spot is changing, please wait"), this);
+        dialog.addButton(tr("Cancel"), QDialog::Rejected);
         dialog.exec();
     });
     for (QWidget *w :

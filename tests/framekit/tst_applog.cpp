@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSettings>
@@ -17,8 +18,13 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
 #include <functional>
+#include <memory>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -56,6 +62,58 @@ private:
     QTimer timer;
 };
 
+// Lowers the largest file this process may write, so a write fails the way it does on a full disk,
+// without needing a disk to fill.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit lowered{bytes, previous.rlim_max};
+        active = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &previous); }
+    bool active = false;
+
+private:
+    rlimit previous{};
+};
+
+// A small RAM file system over a folder, filled to the last byte.
+class FullDisk
+{
+public:
+    explicit FullDisk(const QString &path) : folder(QFile::encodeName(path))
+    {
+        mounted = ::mount("tmpfs", this->folder.constData(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~FullDisk()
+    {
+        if (mounted)
+            ::umount2(folder.constData(), MNT_DETACH);
+    }
+    void fill()
+    {
+        QFile filler(QString::fromLocal8Bit(folder) + QStringLiteral("/filler"));
+        if (!filler.open(QIODevice::WriteOnly))
+            return;
+        const QByteArray block(1024, 'f');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    bool mounted = false;
+
+private:
+    QByteArray folder;
+};
+
+QString withoutStamps(QString paragraph)
+{
+    return paragraph.replace(QRegularExpression(QStringLiteral("\\d\\d:\\d\\d:\\d\\d")), QStringLiteral("T"));
+}
+
 } // namespace
 
 class TestAppLog : public QObject
@@ -69,6 +127,8 @@ private slots:
     void lineFormat_data();
     void lineFormat();
     void blockLimit();
+    void repeatsFolded_data();
+    void repeatsFolded();
     void saveLoadRoundTrip();
     void loadStopsAtNul();
     void loadMissingFileKeepsDocument();
@@ -79,6 +139,9 @@ private slots:
     void saveLogLinesToChosenFile();
     void saveLogLinesMissingFolder_data();
     void saveLogLinesMissingFolder();
+    void fullDiskKeepsOldFile_data();
+    void fullDiskKeepsOldFile();
+    void keptOnDiskWhileRunning();
 
 private:
     QTemporaryDir home;
@@ -130,6 +193,7 @@ void TestAppLog::lineFormat_data()
     QTest::newRow("empty") << "" << QStringList{};
     QTest::newRow("only breaks") << "\r\n\n\r" << QStringList{};
     QTest::newRow("spaces kept") << "  indented " << QStringList{"  indented "};
+    QTest::newRow("blank pieces dropped") << " \t\r\nkept\n  " << QStringList{"kept"};
 }
 
 void TestAppLog::lineFormat()
@@ -172,6 +236,35 @@ void TestAppLog::blockLimit()
     QCOMPARE(list.size(), 2000);
     QVERIFY2(list.first().endsWith(QLatin1String(" line 100")), qPrintable(list.first()));
     QVERIFY2(list.last().endsWith(QLatin1String(" line 2099")), qPrintable(list.last()));
+}
+
+void TestAppLog::repeatsFolded_data()
+{
+    QTest::addColumn<QStringList>("messages");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("three in a row") << QStringList{"a", "x", "x", "x"}
+                                    << QStringList{"T a", "T x (3 times, last at T)"};
+    QTest::newRow("interrupted repeat starts over")
+        << QStringList{"x", "x", "y", "x"} << QStringList{"T x (2 times, last at T)", "T y", "T x"};
+    QTest::newRow("pieces of one message fold too")
+        << QStringList{"x\nx\ny"} << QStringList{"T x (2 times, last at T)", "T y"};
+    QTest::newRow("blank lines between repeats do not count")
+        << QStringList{"x", "  ", "x"} << QStringList{"T x (2 times, last at T)"};
+    QTest::newRow("a line only looking like the count is no repeat")
+        << QStringList{"x", "x", "x (2 times"} << QStringList{"T x (2 times, last at T)", "T x (2 times"};
+}
+
+void TestAppLog::repeatsFolded()
+{
+    QFETCH(QStringList, messages);
+    QFETCH(QStringList, shown);
+    _AppLog log;
+    for (const QString &message : messages)
+        log.WriteLogLine(message);
+    QStringList list = paragraphs(log.getLogDocument());
+    QCOMPARE(list.takeFirst(), QString());
+    std::transform(list.begin(), list.end(), list.begin(), withoutStamps);
+    QCOMPARE(list, shown);
 }
 
 void TestAppLog::saveLoadRoundTrip()
@@ -381,6 +474,124 @@ void TestAppLog::saveLogLinesMissingFolder()
                           .arg(QFileInfo(chosen).absolutePath()));
     QCOMPARE(QFile::exists(chosen), create);
     QCOMPARE(QDir(folder).exists(), create);
+}
+
+void TestAppLog::fullDiskKeepsOldFile_data()
+{
+    QTest::addColumn<bool>("chosenFile");
+    QTest::addColumn<bool>("realDisk");
+    QTest::newRow("shutdown save, write refused") << false << false;
+    QTest::newRow("shutdown save, full file system") << false << true;
+    QTest::newRow("menu save, write refused") << true << false;
+    QTest::newRow("menu save, full file system") << true << true;
+}
+
+void TestAppLog::fullDiskKeepsOldFile()
+{
+    QFETCH(bool, chosenFile);
+    QFETCH(bool, realDisk);
+    if (realDisk && geteuid() != 0)
+        QSKIP("mounting a small file system needs root");
+
+    QTemporaryDir target;
+    QVERIFY(target.isValid());
+    _AppLog log;
+    const QString folder =
+        chosenFile ? target.filePath(QStringLiteral("disk")) : QFileInfo(log.getLogFilePath()).absolutePath();
+    const QString path = chosenFile ? folder + QStringLiteral("/kept.log") : log.getLogFilePath();
+    QVERIFY(QDir().mkpath(folder));
+    QFile::remove(path);
+
+    std::unique_ptr<FullDisk> disk;
+    if (realDisk) {
+        disk.reset(new FullDisk(folder));
+        if (!disk->mounted)
+            QSKIP("this system refuses to mount a small file system");
+    }
+    const QByteArray earlier("\n09:00:00 earlier run\n");
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        QCOMPARE(old.write(earlier), qint64(earlier.size()));
+    }
+    for (int i = 0; i < 100; ++i)
+        log.WriteLogLine(QStringLiteral("line %1 of a session that does not fit").arg(i));
+
+    QStringList messages;
+    {
+        std::unique_ptr<FileSizeLimit> limit;
+        if (realDisk)
+            disk->fill();
+        else
+            limit.reset(new FileSizeLimit(512));
+        QVERIFY(realDisk || limit->active);
+        if (chosenFile) {
+            QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Zorvane"),
+                               QStringLiteral("LUMETRA-QZ"));
+            settings.setValue(QStringLiteral("Application/AppLogPath"), path);
+            settings.sync();
+            ModalAnswer responder([&](QWidget *modal) {
+                if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+                    // Past the dialog's own "replace it?" question: replacing is what is being tried.
+                    dialog->selectFile(path);
+                    static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+                } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                    messages << box->windowTitle() + QLatin1Char('|') + box->text();
+                    box->button(QMessageBox::Ok)->click();
+                } else {
+                    modal->close();
+                }
+            });
+            log.SaveLogLines(nullptr);
+        } else {
+            QVERIFY(!log.SaveLog());
+        }
+    }
+    if (chosenFile)
+        QCOMPARE(messages, QStringList{"Warning|Saving application log, failed!"});
+
+    QFile kept(path);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), earlier);
+    QStringList left = QDir(folder).entryList(QDir::Files);
+    left.removeAll(QStringLiteral("filler"));
+    QCOMPARE(left, QStringList{QFileInfo(path).fileName()});
+}
+
+void TestAppLog::keptOnDiskWhileRunning()
+{
+    _AppLog probe;
+    const QString path = probe.getLogFilePath();
+    QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+    {
+        QFile earlier(path);
+        QVERIFY(earlier.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
+        earlier.write("\n09:00:00 earlier run");
+    }
+
+    QProcess writer;
+    writer.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    writer.start(QStringLiteral(APPLOG_WRITER),
+                 {QStringLiteral("first event"), QStringLiteral("second event")});
+    QVERIFY(writer.waitForStarted());
+    QVERIFY(writer.waitForReadyRead(30000));
+    QCOMPARE(writer.readLine().trimmed(), QByteArray("written"));
+
+    // The program keeps running; its lines must reach the file without waiting for it to end.
+    const auto onDisk = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(onDisk().contains(QLatin1String(" second event")), 30000);
+    QCOMPARE(writer.state(), QProcess::Running);
+    writer.kill();
+    QVERIFY(writer.waitForFinished());
+
+    const QStringList lines = onDisk().split(QLatin1Char('\n'));
+    QCOMPARE(lines.mid(0, 2), QStringList({"", "09:00:00 earlier run"}));
+    QCOMPARE(lines.size(), 4);
+    QVERIFY(lines.at(2).endsWith(QLatin1String(" first event")));
+    QVERIFY(lines.at(3).endsWith(QLatin1String(" second event")));
 }
 
 QTEST_MAIN(TestAppLog)

@@ -12,6 +12,7 @@ private slots:
     void queriesAreEchoedAndAnswered_data();
     void queriesAreEchoedAndAnswered();
     void commandsChangeWhatTheLaserReports();
+    void serialNumberIsChosenOnTheCommandLine();
     void terminalLineEndingsAndOverlongLines();
     void echoFaults_data();
     void echoFaults();
@@ -82,6 +83,25 @@ void TestSimProtocol::queriesAreEchoedAndAnswered()
              answer.at(1).constData());
     for (const QByteArray &line : answer)
         QVERIFY(line.endsWith('\n'));
+}
+
+void TestSimProtocol::serialNumberIsChosenOnTheCommandLine()
+{
+    SimRunner sim(dir);
+    QVERIFY(sim.start({"--serial-number", "LQZ3-0815-0007"}));
+    const QList<QByteArray> ident = sim.exchange("ly_system_info");
+    QVERIFY(ident.contains("Serial number: LQZ3-0815-0007\n"));
+    QCOMPARE(ident.count("Serial number: LQZ3-0815-0007\n"), 1);
+
+    // A number that would break the answer line apart is refused before anything is published.
+    for (const char *bad : {"", "A\nB"}) {
+        QProcess wrong;
+        wrong.start(QStringLiteral(LUMETRA_SIM_PATH),
+                    {QStringLiteral("--serial-number"), QLatin1String(bad)});
+        QVERIFY(wrong.waitForFinished(simWaitMs));
+        QCOMPARE(wrong.exitCode(), 2);
+        QVERIFY(wrong.readAllStandardError().contains("invalid serial number"));
+    }
 }
 
 void TestSimProtocol::commandsChangeWhatTheLaserReports()
@@ -358,11 +378,12 @@ void TestSimProtocol::helpListsEveryOption()
     QVERIFY(help.waitForFinished(simWaitMs));
     QCOMPARE(help.exitCode(), 0);
     const QString text = QString::fromLocal8Bit(help.readAllStandardOutput());
-    const char *const options[] = {"--name",     "--port-dir",  "--system",  "--app",        "--firmware",
-                                   "--hardware", "--module",    "--mode",    "--turnaround", "--fast",
-                                   "--baud",     "--log",       "--seed",    "--control",    "--set",
-                                   "--silence",  "--drop-echo", "--cr-echo", "--garbage",    "--refuse-ready",
-                                   "--error",    "--flags",     "--shutter", "--debug"};
+    const char *const options[] = {
+        "--name",         "--port-dir",      "--system",    "--app",     "--firmware",
+        "--hardware",     "--serial-number", "--module",    "--mode",    "--turnaround",
+        "--fast",         "--baud",          "--log",       "--seed",    "--control",
+        "--set",          "--silence",       "--drop-echo", "--cr-echo", "--garbage",
+        "--refuse-ready", "--error",         "--flags",     "--shutter", "--debug"};
     for (const char *option : options)
         QVERIFY2(text.contains(QLatin1String(option)), option);
     for (const char *command : {"hangup", "partial", "garbage-now", "silence", "humidity"})

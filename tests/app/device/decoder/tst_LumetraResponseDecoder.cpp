@@ -93,7 +93,10 @@ private slots:
     void changeOnlyAndForced_data();
     void changeOnlyAndForced();
     void republishAfterDisconnection();
+    void allBitsSetIsAReading_data();
+    void allBitsSetIsAReading();
     void powerListing();
+    void runawayListings();
     void frequencyTable_data();
     void frequencyTable();
     void outputFrequencyFormula_data();
@@ -391,7 +394,7 @@ void tst_LumetraResponseDecoder::dispatchOrder_data()
     QTest::newRow("table row outside the listing") << Lines{"12 0 150.5\n"} << QStringList{};
     QTest::newRow("two blanks start a table row") << Lines{"  x\n"} << QStringList{};
     QTest::newRow("PCPER row is no 57a name")
-        << Lines{"0 12 PCPER 1\n"}
+        << Lines{"0 12 PCPER 1\n", "P\r"}
         << QStringList{"sigFrequencyDivListChanged({0:1})", "sigOutputFrequencyChanged(0)",
                        "sigFrequencyIndexChanged(0)"};
     QTest::newRow("PCPER row without value")
@@ -600,6 +603,45 @@ void tst_LumetraResponseDecoder::republishAfterDisconnection()
     QCOMPARE(log.take(), QStringList{"sigDebuggingStatusChanged(false)"});
 }
 
+// Readings with every bit set are as real as any other: the first one after start-up or a
+// disconnection is announced, or a module reporting error 255 would show no fault.
+void tst_LumetraResponseDecoder::allBitsSetIsAReading_data()
+{
+    QStringList sensors;
+    for (int i = 0; i < 40; ++i) {
+        sensors << QString::number(i);
+    }
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("error code") << QByteArray("ZOR HG\tErrorcode=255\n")
+                                << QStringList{"sigHGErrorcodeChanged(255)"};
+    QTest::newRow("status flags") << QByteArray("ZOR HG\tStatus flags=FFFF\n")
+                                  << QStringList{"sigHGStatusFlagsChanged(65535)"};
+    QTest::newRow("output config") << QByteArray("ZOR HG WL output config: 0xFF\n")
+                                   << QStringList{"sigHGOutputConfigChanged(255)"};
+    QTest::newRow("s9 status byte") << "s9 " + sensors.join(' ').toLatin1() + " FF\n"
+                                    << emissions(s9Signals(), sensors + QStringList{"255"});
+    QTest::newRow("largest int") << QByteArray("ZOR SHG\tHumidity=2147483647%\n")
+                                 << QStringList{"sigHumidityActualChanged(2147483647)"};
+    QTest::newRow("largest runtime") << QByteArray("ZOR THG\tMax runtime=18446744073709551615s\n")
+                                     << QStringList{"sigHGCrystalMaxRuntimeChanged(18446744073709551615)"};
+}
+
+void tst_LumetraResponseDecoder::allBitsSetIsAReading()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QStringList, expected);
+    LumetraResponseDecoder decoder;
+    EmissionLog log(&decoder);
+    decoder.slotLineReceived(line);
+    QCOMPARE(log.take(), expected);
+    decoder.slotLineReceived(line);
+    QCOMPARE(log.take(), QStringList());
+    decoder.slotConnectedStatus(false);
+    decoder.slotLineReceived(line);
+    QCOMPARE(log.take(), expected);
+}
+
 void tst_LumetraResponseDecoder::powerListing()
 {
     LumetraResponseDecoder decoder;
@@ -609,37 +651,77 @@ void tst_LumetraResponseDecoder::powerListing()
             decoder.slotLineReceived(line);
         }
     };
+    const QStringList range502000 = {"sigPowerSetting_nJ_RangeChanged(50,2000)",
+                                     "sigPowerSettingPercentRangeChanged(0,100)"};
 
     feedLines({"Frequency index parameter: 1\n"});
     log.take();
 
-    // Rows of indices other than the current one change the maps but announce no range.
-    feedLines({"ezra?\n", "0 0 100\n", "0 1 4000\n", "1 0 50\n"});
+    // The rows are announced together once the listing ends with any other line.
+    feedLines({"ezra?\n", "0 0 100\n", "0 1 4000\n", "1 0 50\n", "1 1 2000\n"});
     QCOMPARE(log.take(), QStringList());
-    feedLines({"1 1 2000\n"});
-    QCOMPARE(log.take(), (QStringList{"sigPowerSetting_nJ_RangeChanged(50,2000)",
-                                      "sigPowerSettingPercentRangeChanged(0,100)"}));
+    feedLines({">\n"});
+    QCOMPARE(log.take(), range502000);
     // Malformed rows and other selectors are dropped silently while the listing is open.
-    feedLines({"1 2 77\n", "1 1 x\n", "1 1 2000 nJ\n", "1 0 60\n"});
+    feedLines({"1 2 77\n", "1 1 x\n", "1 1 2000 nJ\n", "1 0 60\n", ">\n"});
     QCOMPARE(log.take(), (QStringList{"sigPowerSetting_nJ_RangeChanged(60,2000)",
                                       "sigPowerSettingPercentRangeChanged(0,100)"}));
+    // Rows that change nothing announce nothing.
+    feedLines({"1 0 60\n", ">\n"});
+    QCOMPARE(log.take(), QStringList());
     feedLines({"eira?\n"});
     // Closed: the same row shape is a parameter row now, and not a PCPER one.
-    feedLines({"1 0 70\n"});
+    feedLines({"1 0 70\n", ">\n"});
     QCOMPARE(log.take(), QStringList());
 
     // A new listing starting at index 0 selector 0 empties both maps first.
-    feedLines({"ezra?\n", "0 0 10\n"});
-    QCOMPARE(log.take(), QStringList());
-    feedLines({"1 0 80\n", "1 1 3000\n", "eira?\n"});
+    feedLines({"ezra?\n", "0 0 10\n", "1 0 80\n", "1 1 3000\n", "eira?\n"});
     QCOMPARE(log.take(), (QStringList{"sigPowerSetting_nJ_RangeChanged(80,3000)",
                                       "sigPowerSettingPercentRangeChanged(0,100)"}));
 
-    // A disconnection in the middle of a listing closes it.
-    feedLines({"ezra?\n"});
+    // A disconnection in the middle of a listing announces the rows read so far and closes it.
+    feedLines({"ezra?\n", "1 0 90\n"});
     decoder.slotConnectedStatus(false);
-    feedLines({"2 0 5\n"});
+    QCOMPARE(log.take(), (QStringList{"sigPowerSetting_nJ_RangeChanged(90,3000)",
+                                      "sigPowerSettingPercentRangeChanged(0,100)"}));
+    feedLines({"2 0 5\n", ">\n"});
     QCOMPARE(log.take(), QStringList());
+}
+
+// A device that never stops listing must not make every further row cost more than the last: the
+// tables stop growing and the receivers hear of a listing once, however long it is.
+void tst_LumetraResponseDecoder::runawayListings()
+{
+    LumetraResponseDecoder decoder;
+    EmissionLog log(&decoder);
+    const int rows = 20000;
+    decoder.slotLineReceived("Frequency index parameter: 63\n");
+    decoder.slotLineReceived("eira?\n");
+    for (int i = 0; i < rows; ++i) {
+        decoder.slotLineReceived(QByteArray::number(i) + " 3 PCPER " + QByteArray::number(i + 1) + '\n');
+    }
+    decoder.slotLineReceived("P\r");
+    QStringList table;
+    for (int i = 0; i < 64; ++i) {
+        table << QStringLiteral("%1:%2").arg(i).arg(i + 1);
+    }
+    QStringList emitted = log.take();
+    QCOMPARE(emitted.filter("sigFrequencyDivListChanged"),
+             QStringList{"sigFrequencyDivListChanged({" + table.join(' ') + "})"});
+    QCOMPARE(emitted.size(), 5);
+
+    decoder.slotLineReceived("ezra?\n");
+    for (int i = 0; i < rows / 2; ++i) {
+        decoder.slotLineReceived(QByteArray::number(i) + " 0 " + QByteArray::number(i + 1) + '\n');
+        decoder.slotLineReceived(QByteArray::number(i) + " 1 " + QByteArray::number(2 * i) + '\n');
+    }
+    QCOMPARE(log.take(), QStringList());
+    decoder.slotLineReceived(">\n");
+    QCOMPARE(log.take(), (QStringList{"sigPowerSetting_nJ_RangeChanged(64,126)",
+                                      "sigPowerSettingPercentRangeChanged(0,100)"}));
+    // Rows beyond the bound were dropped, not stored.
+    decoder.slotLineReceived("Frequency index parameter: 64\n");
+    QCOMPARE(log.take().filter("sigPowerSetting"), QStringList());
 }
 
 void tst_LumetraResponseDecoder::frequencyTable_data()
@@ -647,16 +729,11 @@ void tst_LumetraResponseDecoder::frequencyTable_data()
     QTest::addColumn<Lines>("lines");
     QTest::addColumn<QStringList>("expected");
 
-    const Lines table = {"eira?\n", "0 3 PCPER 1\n", "1 3 PCPER 2\n", "2 3 PCPER 4\n"};
+    // The table is announced once, when the line after its last row arrives.
+    const Lines table = {"eira?\n", "0 3 PCPER 1\n", "1 3 PCPER 2\n", "2 3 PCPER 4\n", "P\r"};
     QTest::newRow("table, division, index")
         << table + Lines{"Notice: Division factor is 2\n", "Frequency index parameter: 1\n"}
-        << QStringList{"sigFrequencyDivListChanged({0:1})",
-                       "sigOutputFrequencyChanged(0)",
-                       "sigFrequencyIndexChanged(0)",
-                       "sigFrequencyDivListChanged({0:1 1:2})",
-                       "sigOutputFrequencyChanged(0)",
-                       "sigFrequencyIndexChanged(0)",
-                       "sigFrequencyDivListChanged({0:1 1:2 2:4})",
+        << QStringList{"sigFrequencyDivListChanged({0:1 1:2 2:4})",
                        "sigOutputFrequencyChanged(0)",
                        "sigFrequencyIndexChanged(0)",
                        "sigOutputFrequencyChanged(40000)",
@@ -667,32 +744,24 @@ void tst_LumetraResponseDecoder::frequencyTable_data()
         << Lines{"Frequency index parameter: 2\n"} + table + Lines{"Notice: Division factor for PCAOM is 5\n"}
         << QStringList{"sigOutputFrequencyChanged(0)",
                        "sigFrequencyIndexChanged(2)",
-                       "sigFrequencyDivListChanged({0:1})",
-                       "sigOutputFrequencyChanged(0)",
-                       "sigFrequencyIndexChanged(2)",
-                       "sigFrequencyDivListChanged({0:1 1:2})",
-                       "sigOutputFrequencyChanged(0)",
-                       "sigFrequencyIndexChanged(2)",
                        "sigFrequencyDivListChanged({0:1 1:2 2:4})",
                        "sigOutputFrequencyChanged(0)",
                        "sigFrequencyIndexChanged(2)",
                        "sigOutputFrequencyChanged(4000)",
                        "sigDivisionFactorChanged(5)"};
     QTest::newRow("division 0 gives no infinite rate")
-        << Lines{"Notice: Division factor is 0\n", "0 3 PCPER 1\n"}
+        << Lines{"Notice: Division factor is 0\n", "0 3 PCPER 1\n", "P\r"}
         << QStringList{"sigOutputFrequencyChanged(0)",      "sigDivisionFactorChanged(0)",
                        "sigFrequencyDivListChanged({0:1})", "sigOutputFrequencyChanged(0)",
                        "sigFrequencyIndexChanged(0)",       "sigDivisionFactorChanged(0)"};
     QTest::newRow("base value 0 gives no infinite rate")
-        << Lines{"Notice: Division factor is 1\n", "0 3 PCPER 0\n"}
+        << Lines{"Notice: Division factor is 1\n", "0 3 PCPER 0\n", "P\r"}
         << QStringList{"sigOutputFrequencyChanged(0)",      "sigDivisionFactorChanged(1)",
                        "sigFrequencyDivListChanged({0:0})", "sigOutputFrequencyChanged(0)",
                        "sigFrequencyIndexChanged(0)",       "sigDivisionFactorChanged(1)"};
     QTest::newRow("index 0 restarts the table")
-        << Lines{"Notice: Division factor is 1\n", "1 3 PCPER 2\n", "0 3 PCPER 8\n"}
+        << Lines{"Notice: Division factor is 1\n", "1 3 PCPER 2\n", "0 3 PCPER 8\n", "P\r"}
         << QStringList{"sigOutputFrequencyChanged(0)",      "sigDivisionFactorChanged(1)",
-                       "sigFrequencyDivListChanged({1:2})", "sigOutputFrequencyChanged(0)",
-                       "sigFrequencyIndexChanged(0)",       "sigDivisionFactorChanged(1)",
                        "sigFrequencyDivListChanged({0:8})", "sigOutputFrequencyChanged(10000)",
                        "sigFrequencyIndexChanged(0)",       "sigDivisionFactorChanged(1)"};
     QTest::newRow("range follows the index") << Lines{"ezra?\n",

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// The program's command-line options, in one table, and what a given command line asks for.
+class CommandLine
+{
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+
+public:
+    enum class Action
+    {
+        Run,
+        ShowHelp,
+        ShowVersion,
+        Fail
+    };
+
+    // Exit status of a command line that cannot be used, as command-line tools have it.
+    static constexpr int UsageErrorStatus = 2;
+
+    struct Options
+    {
+        Action action = Action::Run;
+        QString message; // what is wrong
+        QString connectPort;
+        // Export of recorded values, read here and carried out elsewhere.
+        QString exportCsv;
+        QDateTime from;
+        QDateTime to;
+        QString laserSerial;
+    };
+
+    // `arguments` as the program received them, the program's own name first.
+    static Options parse(const QStringList &arguments);
+    // The version and build date as the window title shows them.
+    static QString versionText(const QString &buildDate);
+    // Usage and the option table; needs an application object for the program's name.
+    static QString helpText();
+    // "yyyy-MM-ddTHH:mm[:ss]", with a blank allowed for the T; invalid if unreadable.
+    static QDateTime readTime(const QString &text);
+};

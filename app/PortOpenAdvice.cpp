@@ -1,0 +1,67 @@
+#include "app/PortOpenAdvice.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QSerialPort>
+#include <QSerialPortInfo>
+
+#include <cerrno>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+QString PortOpenAdvice::deviceFile(const QString &portName)
+{
+    if (portName.contains(QLatin1Char('/')))
+        return portName;
+    const QSerialPortInfo info(portName);
+    return info.isNull() ? QString() : info.systemLocation();
+}
+
+PortOpenAdvice::Access PortOpenAdvice::accessOf(const QString &portName)
+{
+#ifdef Q_OS_UNIX
+    const QString file = deviceFile(portName);
+    if (file.isEmpty())
+        return Access::Unknown;
+    if (::access(QFile::encodeName(file).constData(), R_OK | W_OK) == 0)
+        return Access::Allowed;
+    return errno == EACCES ? Access::Denied : Access::Unknown;
+#else
+    Q_UNUSED(portName)
+    return Access::Unknown;
+#endif
+}
+
+QString PortOpenAdvice::explain(const QString &portName, int error)
+{
+    return explain(portName, error,
+                   error == QSerialPort::PermissionError ? accessOf(portName) : Access::Unknown);
+}
+
+QString PortOpenAdvice::explain(const QString &portName, int error, Access access)
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return tr("%1 does not exist any more; it is no longer listed in the Connect menu.").arg(portName);
+    case QSerialPort::PermissionError:
+        if (access == Access::Denied) {
+#ifdef Q_OS_LINUX
+            return tr("You may not use %1. Serial ports belong to the group \"dialout\": add yourself with "
+                      "\"sudo usermod -aG dialout $USER\", then log out and in again (the new group counts "
+                      "only from a new login).")
+                .arg(portName);
+#else
+            return tr("You may not use %1; ask for access to it.").arg(portName);
+#endif
+        }
+        return tr("%1 is held by another program: close that program (or its "
+                  "connection) and open the port again.")
+            .arg(portName);
+    case QSerialPort::OpenError:
+        return tr("%1 is already open in this program.").arg(portName);
+    default:
+        return QString();
+    }
+}

@@ -1,0 +1,284 @@
+#include "app/device/LumetraReconnector.h"
+
+#include "app/device/LumetraResponseDecoder.h"
+#include "app/device/LumetraSerialHandler.h"
+
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QSerialPortInfo>
+#include <QTimer>
+
+Q_LOGGING_CATEGORY(lcReconnector, "lumetra.device.reconnector")
+
+LumetraReconnector::LumetraReconnector(QObject *parent)
+    : QObject(parent), m_since(QDateTime::currentDateTime()), m_watch(new QTimer(this))
+{
+    m_watch->setInterval(DefaultWatchIntervalMs);
+    connect(m_watch, &QTimer::timeout, this, &LumetraReconnector::watchTick);
+}
+
+LumetraReconnector::~LumetraReconnector() = default;
+
+void LumetraReconnector::attach(LumetraSerialHandler *link)
+{
+    connect(this, &LumetraReconnector::sigOpenCommunication, link,
+            &LumetraSerialHandler::slotOpenCommunication);
+    connect(this, &LumetraReconnector::sigCloseCommunication, link,
+            &LumetraSerialHandler::slotCloseCommunication);
+    connect(this, &LumetraReconnector::sigDiscardQueuedCommands, link,
+            &LumetraSerialHandler::slotDiscardQueuedCommands);
+    connect(link, &LumetraSerialHandler::sigCommunicationOpened, this,
+            &LumetraReconnector::slotCommunicationOpened);
+    connect(link, &LumetraSerialHandler::sigCommunicationClosed, this,
+            &LumetraReconnector::slotCommunicationClosed);
+    connect(link, &LumetraSerialHandler::sigOpenFailed, this, &LumetraReconnector::slotOpenFailed);
+    connect(link, &LumetraSerialHandler::sigLineReceived, this, &LumetraReconnector::slotLineReceived);
+    connect(link, &LumetraSerialHandler::sigConnectedStatus, this, &LumetraReconnector::slotConnectedStatus);
+    connect(link, &LumetraSerialHandler::sigBytesTransmitted, this,
+            &LumetraReconnector::slotBytesTransmitted);
+}
+
+void LumetraReconnector::setWatchInterval(int ms)
+{
+    m_watch->setInterval(ms);
+}
+
+bool LumetraReconnector::portExists(const QString &portName)
+{
+    if (portName.contains(QLatin1Char('/')))
+        return QFileInfo::exists(portName);
+    return !QSerialPortInfo(portName).isNull();
+}
+
+QString LumetraReconnector::stateName(State state)
+{
+    switch (state) {
+    case State::Closed:
+        return tr("Closed");
+    case State::Waiting:
+        return tr("Connecting: waiting 2 s");
+    case State::Handshake:
+        return tr("Connecting: handshake");
+    case State::Connected:
+        return tr("Connected");
+    case State::Unavailable:
+        return tr("Unavailable");
+    case State::Lost:
+        return tr("Lost, waiting for the port");
+    case State::OtherLaser:
+        return tr("Closed: another laser answered");
+    }
+    return QString();
+}
+
+QString LumetraReconnector::clock(const QDateTime &time)
+{
+    return time.isValid() ? time.toString(QStringLiteral("HH:mm:ss")) : QStringLiteral("--:--:--");
+}
+
+void LumetraReconnector::setState(State state, const QString &logText)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    m_since = QDateTime::currentDateTime();
+    qCDebug(lcReconnector) << "state" << stateName(state) << m_portName;
+    emit logLine(logText);
+    emit stateChanged(state);
+}
+
+void LumetraReconnector::slotOpenRequested(QString portName)
+{
+    // A port the operator chooses is a new connection: whatever laser answers there is accepted.
+    m_watch->stop();
+    m_reopening = false;
+    m_rejecting = false;
+    m_operatorClosing = false;
+    m_expectedType.clear();
+    m_expectedSerial.clear();
+    m_portName = portName;
+    m_openPending = true;
+}
+
+void LumetraReconnector::slotCloseRequested()
+{
+    m_operatorClosing = true;
+}
+
+void LumetraReconnector::cancel()
+{
+    if (m_state != State::Lost && !m_reopening)
+        return;
+    m_watch->stop();
+    m_reopening = false;
+    if (m_state == State::Lost) {
+        setState(State::Closed, tr("Stopped waiting for %1 to return.").arg(m_portName));
+    } else {
+        // Reopened but not yet confirmed: the operator no longer wants it.
+        m_operatorClosing = true;
+        emit sigCloseCommunication();
+    }
+}
+
+void LumetraReconnector::startDecoder()
+{
+    delete m_decoder;
+    m_decoder = new LumetraResponseDecoder(this);
+    connect(m_decoder, &LumetraResponseDecoder::sigsLumetraTypeChanged, this,
+            &LumetraReconnector::identifiedType);
+    connect(m_decoder, &LumetraResponseDecoder::sigsSerialNumberChanged, this,
+            &LumetraReconnector::identifiedSerial);
+}
+
+void LumetraReconnector::slotCommunicationOpened(QString portName)
+{
+    m_openPending = false;
+    if (m_portName.isEmpty())
+        m_portName = portName;
+    m_lastLine = QDateTime();
+    m_systemType.clear();
+    m_serialNumber.clear();
+    m_foundType.clear();
+    m_foundSerial.clear();
+    startDecoder();
+    emit identityChanged(m_systemType, m_serialNumber);
+    setState(State::Waiting, m_reopening ? tr("%1 is back: reopened, waiting for the laser.").arg(m_portName)
+                                         : tr("Connecting to %1.").arg(m_portName));
+}
+
+void LumetraReconnector::slotCommunicationClosed(QString portName)
+{
+    Q_UNUSED(portName)
+    delete m_decoder;
+    m_decoder = nullptr;
+    const bool operatorClosed = m_operatorClosing;
+    const bool rejected = m_rejecting;
+    m_operatorClosing = false;
+    m_rejecting = false;
+
+    if (rejected) {
+        m_reopening = false;
+        setState(State::OtherLaser,
+                 tr("Another laser answered on %1 (%2 %3 instead of %4 %5); the connection "
+                    "stays closed.")
+                     .arg(m_portName, m_foundType, m_foundSerial, m_expectedType, m_expectedSerial));
+        return;
+    }
+    if (operatorClosed || m_state == State::Closed) {
+        m_reopening = false;
+        m_watch->stop();
+        setState(State::Closed, tr("Connection to %1 closed.").arg(m_portName));
+        return;
+    }
+    // Not asked for: the device went away. The laser to expect back is the one that was there; a loss
+    // during a reconnection keeps the laser expected before it.
+    if (!m_reopening) {
+        m_expectedType = m_systemType;
+        m_expectedSerial = m_serialNumber;
+    }
+    m_reopening = true;
+    setState(State::Lost, tr("Connection to %1 lost at %2; reconnecting when it returns.")
+                              .arg(m_portName, clock(QDateTime::currentDateTime())));
+    m_watch->start();
+}
+
+void LumetraReconnector::slotOpenFailed(QString portName, int error)
+{
+    Q_UNUSED(portName)
+    Q_UNUSED(error)
+    m_openPending = false;
+    // Right after an unplug the device node may be back before its permissions are; try again on the
+    // next tick while still watching.
+}
+
+void LumetraReconnector::watchTick()
+{
+    if (m_state != State::Lost || m_openPending)
+        return;
+    if (!portExists(m_portName))
+        return;
+    qCDebug(lcReconnector) << m_portName << "is back";
+    // Commands the operator gave before or during the loss must not reach the laser by surprise.
+    emit sigDiscardQueuedCommands();
+    m_openPending = true;
+    emit sigOpenCommunication(m_portName);
+}
+
+void LumetraReconnector::slotLineReceived(QByteArray line)
+{
+    m_lastLine = QDateTime::currentDateTime();
+    if (m_decoder)
+        m_decoder->slotLineReceived(line);
+}
+
+void LumetraReconnector::slotBytesTransmitted(QString label, QByteArray bytes)
+{
+    Q_UNUSED(label)
+    Q_UNUSED(bytes)
+    if (m_state == State::Waiting)
+        setState(State::Handshake, tr("Identifying the laser on %1.").arg(m_portName));
+}
+
+void LumetraReconnector::identifiedType(QString systemType)
+{
+    m_systemType = systemType;
+    emit identityChanged(m_systemType, m_serialNumber);
+    checkIdentity(false);
+}
+
+void LumetraReconnector::identifiedSerial(QString serialNumber)
+{
+    m_serialNumber = serialNumber;
+    emit identityChanged(m_systemType, m_serialNumber);
+    checkIdentity(false);
+}
+
+// True while the identity seen so far fits the laser expected back. With `complete`, a part the laser
+// has not told by now counts as a mismatch of that part only if one was expected.
+bool LumetraReconnector::checkIdentity(bool complete)
+{
+    if (!m_reopening || m_rejecting)
+        return !m_rejecting;
+    const auto differs = [complete](const QString &expected, const QString &found) {
+        if (expected.isEmpty())
+            return false;
+        return found.isEmpty() ? complete : found != expected;
+    };
+    if (!differs(m_expectedType, m_systemType) && !differs(m_expectedSerial, m_serialNumber))
+        return true;
+    m_foundType = m_systemType;
+    m_foundSerial = m_serialNumber;
+    m_rejecting = true;
+    m_watch->stop();
+    qCDebug(lcReconnector) << "another laser on" << m_portName << m_systemType << m_serialNumber;
+    emit sigCloseCommunication();
+    return false;
+}
+
+void LumetraReconnector::slotConnectedStatus(bool connected)
+{
+    switch (m_state) {
+    case State::Waiting:
+    case State::Handshake:
+    case State::Unavailable:
+        if (!connected || !checkIdentity(true))
+            return;
+        if (m_reopening) {
+            m_reopening = false;
+            m_watch->stop();
+            setState(State::Connected,
+                     tr("Connected again to %1 (%2 %3).").arg(m_portName, m_systemType, m_serialNumber));
+        } else {
+            setState(State::Connected,
+                     tr("Connected to %1 (%2 %3).").arg(m_portName, m_systemType, m_serialNumber));
+        }
+        break;
+    case State::Connected:
+        if (!connected)
+            setState(State::Unavailable,
+                     tr("Laser on %1 unavailable: no echo since %2.").arg(m_portName, clock(m_lastLine)));
+        break;
+    default:
+        break;
+    }
+}

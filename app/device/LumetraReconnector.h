@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class LumetraResponseDecoder;
+class LumetraSerialHandler;
+class QTimer;
+
+// Follows one serial link from the operator's open to the close and tells what state it is in. When
+// the port goes away without the operator asking for it (an unplugged adapter), it watches for the
+// same port to come back, drops the commands queued meanwhile, reopens it and lets the normal
+// handshake run; the link is kept only if the same laser (system type and serial number) answers.
+// Needs no widgets, so that a program without a window can follow the same rule.
+class LumetraReconnector : public QObject
+{
+    Q_OBJECT
+public:
+    enum class State
+    {
+        Closed,      // no port open, nothing expected
+        Waiting,     // port open, the quiet wait before the handshake
+        Handshake,   // identification and ready queries on the wire
+        Connected,   // the laser answers
+        Unavailable, // port open, but the laser stopped echoing
+        Lost,        // the port went away; watching for it to come back
+        OtherLaser   // the port came back with another laser behind it; left closed
+    };
+    Q_ENUM(State)
+
+    static constexpr int DefaultWatchIntervalMs = 1000;
+
+    explicit LumetraReconnector(QObject *parent = nullptr);
+    ~LumetraReconnector() override;
+
+    // Connects the link's signals to this object and this object's requests to the link (queued
+    // when the link lives on another thread).
+    void attach(LumetraSerialHandler *link);
+
+    State state() const { return m_state; }
+    // The port as the operator named it; kept while lost, so it can be reopened by that name.
+    QString portName() const { return m_portName; }
+    QString systemType() const { return m_systemType; }
+    QString serialNumber() const { return m_serialNumber; }
+    // When the current state began.
+    QDateTime since() const { return m_since; }
+    // When the last line came from the laser; invalid if none came on this connection.
+    QDateTime lastLineTime() const { return m_lastLine; }
+    // Identity found on the port that came back, when it was another laser.
+    QString foundSystemType() const { return m_foundType; }
+    QString foundSerialNumber() const { return m_foundSerial; }
+
+    void setWatchInterval(int ms);
+    // Whether the named port is present now: a path is looked up in the file system, a plain name
+    // among the ports the system lists.
+    static bool portExists(const QString &portName);
+    static QString stateName(State state);
+
+public slots:
+    // The operator's own requests, as they go to the link: a close asked for is never a loss, and a
+    // port chosen anew accepts whatever laser answers there.
+    void slotOpenRequested(QString portName);
+    void slotCloseRequested();
+    // Gives up waiting for a lost port.
+    void cancel();
+
+    void slotCommunicationOpened(QString portName);
+    void slotCommunicationClosed(QString portName);
+    void slotOpenFailed(QString portName, int error);
+    void slotLineReceived(QByteArray line);
+    void slotConnectedStatus(bool connected);
+    void slotBytesTransmitted(QString label, QByteArray bytes);
+
+signals:
+    // Requests of this object's own: the reopen after a loss, and the close when another laser answers.
+    void sigOpenCommunication(QString portName);
+    void sigCloseCommunication();
+    void sigDiscardQueuedCommands();
+
+    void stateChanged(LumetraReconnector::State state);
+    void identityChanged(QString systemType, QString serialNumber);
+    // One line for the application log per change of state.
+    void logLine(QString line);
+
+private slots:
+    void watchTick();
+    void identifiedType(QString systemType);
+    void identifiedSerial(QString serialNumber);
+
+private:
+    void setState(State state, const QString &logText);
+    void startDecoder();
+    bool checkIdentity(bool complete);
+    static QString clock(const QDateTime &time);
+
+    State m_state = State::Closed;
+    QString m_portName;
+    QDateTime m_since;
+    QDateTime m_lastLine;
+
+    QString m_systemType;
+    QString m_serialNumber;
+    // The laser that was connected before the loss; empty unless reconnecting.
+    QString m_expectedType;
+    QString m_expectedSerial;
+    QString m_foundType;
+    QString m_foundSerial;
+
+    bool m_operatorClosing = false;
+    bool m_rejecting = false;
+    bool m_reopening = false;
+    bool m_openPending = false;
+
+    QTimer *m_watch = nullptr;
+    LumetraResponseDecoder *m_decoder = nullptr;
+};

@@ -1,0 +1,247 @@
+#include "app/history/LumetraEventsView.h"
+
+#include "app/record/LumetraCsvExport.h"
+#include "app/record/LumetraRecordSource.h"
+#include "app/record/LumetraRecorder.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <limits>
+
+namespace {
+
+enum Column
+{
+    ColumnTime,
+    ColumnKind,
+    ColumnText,
+    ColumnSource,
+    ColumnCleared,
+    ColumnAcknowledged,
+    ColumnCount
+};
+
+constexpr int historyRows = 2000;
+
+QString localTime(qint64 ms)
+{
+    return ms ? QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+              : QString();
+}
+
+} // namespace
+
+LumetraEventsView::LumetraEventsView(LumetraRecordSource *source, QWidget *parent)
+    : QWidget(parent), m_source(source)
+{
+    m_laser = new QComboBox(this);
+    m_filter = new QComboBox(this);
+    m_filter->addItems({tr("All events"), tr("Alarms only")});
+    m_text = new QLineEdit(this);
+    m_text->setPlaceholderText(tr("Filter by text"));
+    m_text->setClearButtonEnabled(true);
+    m_acknowledge = new QPushButton(tr("Acknowledge"), this);
+    auto *exportButton = new QPushButton(tr("Export CSV..."), this);
+
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(tr("Laser"), this));
+    bar->addWidget(m_laser);
+    bar->addWidget(m_filter);
+    bar->addWidget(m_text, 1);
+    bar->addWidget(m_acknowledge);
+    bar->addWidget(exportButton);
+
+    m_banner = new QLabel(this);
+    m_banner->setWordWrap(true);
+    m_banner->setStyleSheet(QStringLiteral("QLabel { background: #b00020; color: white; padding: 4px; }"));
+    m_banner->hide();
+
+    m_table = new QTreeWidget(this);
+    m_table->setRootIsDecorated(false);
+    m_table->setUniformRowHeights(true);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_table->setHeaderLabels(
+        {tr("Time"), tr("Kind"), tr("Text"), tr("Source"), tr("Cleared"), tr("Acknowledged")});
+    m_table->header()->setSectionResizeMode(ColumnText, QHeaderView::Stretch);
+    m_table->header()->setStretchLastSection(false);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(m_banner);
+    layout->addWidget(m_table, 1);
+
+    connect(m_filter, qOverload<int>(&QComboBox::currentIndexChanged), this, &LumetraEventsView::reload);
+    connect(m_text, &QLineEdit::textChanged, this, &LumetraEventsView::reload);
+    connect(m_acknowledge, &QPushButton::clicked, this, &LumetraEventsView::acknowledgeSelected);
+    connect(exportButton, &QPushButton::clicked, this, &LumetraEventsView::exportCsv);
+    connect(m_table, &QTreeWidget::itemSelectionChanged, this, [this] {
+        bool any = false;
+        for (QTreeWidgetItem *item : m_table->selectedItems())
+            any = any || item->data(0, Qt::UserRole).toBool();
+        m_acknowledge->setEnabled(any && m_source && m_source->isLive());
+    });
+    if (m_source) {
+        connect(m_source, &LumetraRecordSource::changed, this, &LumetraEventsView::reload);
+        connect(m_source, &LumetraRecordSource::lasersChanged, this, &LumetraEventsView::fillLaserCombo);
+        connect(m_laser, &QComboBox::textActivated, m_source.data(), &LumetraRecordSource::setLaser);
+        if (LumetraRecorder *recorder = m_source->recorder()) {
+            connect(recorder, &LumetraRecorder::sigProblem, this, &LumetraEventsView::showProblem);
+            connect(recorder, &LumetraRecorder::sigNotice, this, &LumetraEventsView::showProblem);
+            connect(recorder, &LumetraRecorder::sigRecovered, this, &LumetraEventsView::clearProblem);
+        }
+    }
+    m_acknowledge->setEnabled(false);
+    fillLaserCombo();
+    reload();
+}
+
+QString LumetraEventsView::userName()
+{
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = qEnvironmentVariable("USERNAME");
+    return user.isEmpty() ? tr("unknown user") : user;
+}
+
+void LumetraEventsView::fillLaserCombo()
+{
+    m_laser->clear();
+    if (!m_source)
+        return;
+    m_laser->addItems(m_source->lasers());
+    m_laser->setCurrentText(m_source->laser());
+}
+
+void LumetraEventsView::setFilter(Filter filter, const QString &text)
+{
+    m_filter->setCurrentIndex(filter);
+    m_text->setText(text);
+    reload();
+}
+
+QVector<RecordEvent> LumetraEventsView::shownEvents() const
+{
+    QVector<RecordEvent> shown;
+    const LumetraRecordStore *store = m_source ? m_source->store() : nullptr;
+    if (!store || !store->isOpen())
+        return shown;
+    const QString text = m_text->text().trimmed();
+    const auto matches = [&](const RecordEvent &e) {
+        return text.isEmpty() || e.text.contains(text, Qt::CaseInsensitive) ||
+               e.source.contains(text, Qt::CaseInsensitive);
+    };
+    const QVector<RecordEvent> active = store->activeAlarms();
+    for (const RecordEvent &e : active) {
+        if (matches(e))
+            shown << e;
+    }
+    const QVector<RecordEvent> history = store->events(0, std::numeric_limits<qint64>::max(),
+                                                       m_filter->currentIndex() == FilterAlarms, historyRows);
+    for (const RecordEvent &e : history) {
+        const bool alreadyShown = e.kind == RecordEvent::AlarmRaised && e.clearedAt == 0;
+        if (!alreadyShown && matches(e))
+            shown << e;
+    }
+    return shown;
+}
+
+void LumetraEventsView::reload()
+{
+    m_shown = shownEvents();
+    m_table->clear();
+    QList<QTreeWidgetItem *> items;
+    items.reserve(m_shown.size());
+    for (const RecordEvent &e : qAsConst(m_shown)) {
+        auto *item = new QTreeWidgetItem;
+        item->setText(ColumnTime, localTime(e.t));
+        item->setText(ColumnKind, e.kind == RecordEvent::AlarmRaised
+                                      ? LumetraCsvExport::severityText(e.severity)
+                                      : LumetraCsvExport::kindText(e.kind));
+        item->setText(ColumnText, e.text);
+        item->setText(ColumnSource, e.source);
+        item->setText(ColumnCleared, localTime(e.clearedAt));
+        item->setText(ColumnAcknowledged,
+                      e.acknowledgedBy.isEmpty()
+                          ? QString()
+                          : tr("%1, %2").arg(e.acknowledgedBy, localTime(e.acknowledgedAt)));
+        const bool active = e.kind == RecordEvent::AlarmRaised && e.clearedAt == 0;
+        item->setData(0, Qt::UserRole, active);
+        item->setData(0, Qt::UserRole + 1, e.alarmKey);
+        if (active) {
+            const QColor colour =
+                e.severity == RecordEvent::Error ? QColor(0xb0, 0x00, 0x20) : QColor(0xc0, 0x60, 0x00);
+            for (int c = 0; c < ColumnCount; ++c) {
+                item->setForeground(c, e.acknowledgedBy.isEmpty() ? QBrush(Qt::white) : QBrush(colour));
+                item->setBackground(c, e.acknowledgedBy.isEmpty() ? QBrush(colour) : QBrush());
+            }
+            QFont bold = item->font(ColumnText);
+            bold.setBold(true);
+            item->setFont(ColumnText, bold);
+        }
+        items << item;
+    }
+    m_table->addTopLevelItems(items);
+    m_acknowledge->setEnabled(false);
+}
+
+int LumetraEventsView::rowCount() const
+{
+    return m_table->topLevelItemCount();
+}
+
+QString LumetraEventsView::rowText(int row, int column) const
+{
+    const QTreeWidgetItem *item = m_table->topLevelItem(row);
+    return item ? item->text(column) : QString();
+}
+
+void LumetraEventsView::acknowledgeSelected()
+{
+    LumetraRecorder *recorder = m_source ? m_source->recorder() : nullptr;
+    if (!recorder || !m_source->isLive())
+        return;
+    for (QTreeWidgetItem *item : m_table->selectedItems()) {
+        if (item->data(0, Qt::UserRole).toBool())
+            recorder->acknowledge(item->data(0, Qt::UserRole + 1).toString(), userName());
+    }
+    // Shown as acknowledged once written, within a second.
+    recorder->flush();
+}
+
+void LumetraEventsView::exportCsv()
+{
+    const QString file =
+        QFileDialog::getSaveFileName(this, tr("Export CSV"), QString(), tr("CSV files (*.csv)"));
+    if (file.isEmpty())
+        return;
+    QSaveFile out(file);
+    QString error;
+    if (!out.open(QIODevice::WriteOnly) || !LumetraCsvExport::writeEvents(m_shown, &out, &error) ||
+        !out.commit()) {
+        QMessageBox::warning(
+            this, tr("Export CSV"),
+            tr("Cannot write %1: %2").arg(file, error.isEmpty() ? out.errorString() : error));
+    }
+}
+
+void LumetraEventsView::showProblem(const QString &message)
+{
+    m_banner->setText(message);
+    m_banner->show();
+}
+
+void LumetraEventsView::clearProblem()
+{
+    m_banner->hide();
+}

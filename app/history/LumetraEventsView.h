@@ -1,0 +1,57 @@
+#pragma once
+
+#include "app/record/LumetraRecordStore.h"
+
+#include <QPointer>
+#include <QVector>
+#include <QWidget>
+
+class LumetraRecordSource;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+// The "Events" dock: alarms that still hold first, in colour, then the history newest first, with a
+// filter, an Acknowledge button that records who (the system user) and when, and CSV export.
+class LumetraEventsView : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit LumetraEventsView(LumetraRecordSource *source, QWidget *parent = nullptr);
+
+    enum Filter
+    {
+        FilterAll,
+        FilterAlarms
+    };
+    void setFilter(Filter filter, const QString &text = QString());
+    // The rows shown, in order: active alarms, then the filtered history.
+    int rowCount() const;
+    QString rowText(int row, int column) const;
+
+    // Who acknowledges: the system user name.
+    static QString userName();
+
+public slots:
+    void reload();
+    void acknowledgeSelected();
+    void exportCsv();
+    // The recorder's trouble, shown until it recovers.
+    void showProblem(const QString &message);
+    void clearProblem();
+
+private:
+    QVector<RecordEvent> shownEvents() const;
+    void fillLaserCombo();
+
+    QPointer<LumetraRecordSource> m_source;
+    QComboBox *m_laser = nullptr;
+    QComboBox *m_filter = nullptr;
+    QLineEdit *m_text = nullptr;
+    QPushButton *m_acknowledge = nullptr;
+    QLabel *m_banner = nullptr;
+    QTreeWidget *m_table = nullptr;
+    QVector<RecordEvent> m_shown;
+};

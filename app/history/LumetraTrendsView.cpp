@@ -1,0 +1,407 @@
+#include "app/history/LumetraTrendsView.h"
+
+#include "app/history/LumetraTrendChartView.h"
+#include "app/record/LumetraCsvExport.h"
+#include "app/record/LumetraRecordQuantities.h"
+#include "app/record/LumetraRecordSource.h"
+#include "app/record/LumetraRecorder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDateTimeEdit>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QSplitter>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QtCharts/QChart>
+#include <QtCharts/QDateTimeAxis>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace QtCharts;
+
+Q_LOGGING_CATEGORY(lcLumetraTrendsView, "lumetra.history.trends")
+
+namespace {
+
+constexpr qint64 minuteMs = 60 * 1000;
+const qint64 rangeSpans[] = {10 * minuteMs, 60 * minuteMs, 24 * 60 * minuteMs, 7 * 24 * 60 * minuteMs};
+
+// Distinct colours for up to a dozen series; after that they repeat.
+const QColor seriesColours[] = {QColor(0x1f77b4), QColor(0xd62728), QColor(0x2ca02c), QColor(0xff7f0e),
+                                QColor(0x9467bd), QColor(0x8c564b), QColor(0xe377c2), QColor(0x17becf),
+                                QColor(0xbcbd22), QColor(0x7f7f7f), QColor(0x393b79), QColor(0xad494a)};
+
+} // namespace
+
+LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *parent)
+    : QWidget(parent), m_source(source)
+{
+    m_laser = new QComboBox(this);
+    m_range = new QComboBox(this);
+    m_range->addItems({tr("10 min"), tr("1 h"), tr("24 h"), tr("7 days"), tr("Custom")});
+    m_fromEdit = new QDateTimeEdit(this);
+    m_toEdit = new QDateTimeEdit(this);
+    for (QDateTimeEdit *edit : {m_fromEdit, m_toEdit}) {
+        edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+        edit->setCalendarPopup(true);
+    }
+    m_follow = new QCheckBox(tr("Follow"), this);
+    m_follow->setChecked(true);
+    auto *exportButton = new QPushButton(tr("Export CSV..."), this);
+
+    auto *bar = new QHBoxLayout;
+    bar->addWidget(new QLabel(tr("Laser"), this));
+    bar->addWidget(m_laser);
+    bar->addWidget(new QLabel(tr("Range"), this));
+    bar->addWidget(m_range);
+    bar->addWidget(m_fromEdit);
+    bar->addWidget(new QLabel(QStringLiteral("–"), this));
+    bar->addWidget(m_toEdit);
+    bar->addWidget(m_follow);
+    bar->addStretch(1);
+    bar->addWidget(exportButton);
+
+    m_list = new QTreeWidget(this);
+    m_list->setHeaderHidden(true);
+    m_list->setMinimumWidth(200);
+    buildQuantityList();
+
+    m_chart = new QChart;
+    m_chart->legend()->setAlignment(Qt::AlignBottom);
+    m_chart->setMargins(QMargins(4, 4, 4, 4));
+    m_timeAxis = new QDateTimeAxis(m_chart);
+    m_timeAxis->setFormat(QStringLiteral("MM-dd HH:mm"));
+    m_timeAxis->setTitleText(tr("Local time"));
+    m_chart->addAxis(m_timeAxis, Qt::AlignBottom);
+    m_view = new LumetraTrendChartView(m_chart, this);
+    m_readout = new QLabel(this);
+    m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_readout->setWordWrap(true);
+
+    auto *chartSide = new QWidget(this);
+    auto *chartLayout = new QVBoxLayout(chartSide);
+    chartLayout->setContentsMargins(0, 0, 0, 0);
+    chartLayout->addWidget(m_view, 1);
+    chartLayout->addWidget(m_readout);
+    auto *splitter = new QSplitter(this);
+    splitter->addWidget(m_list);
+    splitter->addWidget(chartSide);
+    splitter->setStretchFactor(1, 1);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(bar);
+    layout->addWidget(splitter, 1);
+
+    m_followTimer = new QTimer(this);
+    m_followTimer->setInterval(1000);
+    connect(m_followTimer, &QTimer::timeout, this, &LumetraTrendsView::followNow);
+
+    connect(m_range, qOverload<int>(&QComboBox::currentIndexChanged), this,
+            &LumetraTrendsView::onRangeChanged);
+    connect(m_fromEdit, &QDateTimeEdit::dateTimeChanged, this, [this] {
+        if (!m_filling)
+            setSpan(m_fromEdit->dateTime().toMSecsSinceEpoch(), m_toEdit->dateTime().toMSecsSinceEpoch());
+    });
+    connect(m_toEdit, &QDateTimeEdit::dateTimeChanged, this, [this] {
+        if (!m_filling)
+            setSpan(m_fromEdit->dateTime().toMSecsSinceEpoch(), m_toEdit->dateTime().toMSecsSinceEpoch());
+    });
+    connect(m_follow, &QCheckBox::toggled, this, [this](bool on) {
+        if (on && m_range->currentIndex() == RangeCustom)
+            m_range->setCurrentIndex(Range10Minutes);
+        followNow();
+    });
+    connect(m_list, &QTreeWidget::itemChanged, this, [this] {
+        if (!m_filling)
+            rebuildSeries();
+    });
+    connect(exportButton, &QPushButton::clicked, this, &LumetraTrendsView::exportCsv);
+    connect(m_view, &LumetraTrendChartView::spanRequested, this, &LumetraTrendsView::onSpanRequested);
+    connect(m_view, &LumetraTrendChartView::resetRequested, this, [this] {
+        onRangeChanged(m_range->currentIndex() == RangeCustom ? Range1Hour : m_range->currentIndex());
+    });
+    connect(m_view, &LumetraTrendChartView::cursorMoved, this, &LumetraTrendsView::onCursor);
+    if (m_source) {
+        connect(m_source, &LumetraRecordSource::changed, this, [this] {
+            if (m_follow->isChecked())
+                followNow();
+            else
+                reload();
+        });
+        connect(m_source, &LumetraRecordSource::lasersChanged, this, &LumetraTrendsView::fillLaserCombo);
+        connect(m_laser, &QComboBox::textActivated, m_source.data(), &LumetraRecordSource::setLaser);
+    }
+    fillLaserCombo();
+    m_range->setCurrentIndex(Range1Hour);
+    onRangeChanged(Range1Hour);
+}
+
+LumetraTrendsView::~LumetraTrendsView() = default;
+
+void LumetraTrendsView::fillLaserCombo()
+{
+    m_laser->clear();
+    if (!m_source)
+        return;
+    m_laser->addItems(m_source->lasers());
+    m_laser->setCurrentText(m_source->laser());
+}
+
+void LumetraTrendsView::buildQuantityList()
+{
+    m_filling = true;
+    QHash<QString, QTreeWidgetItem *> groups;
+    for (int i = 0; i < LumetraRecordQuantities::count(); ++i) {
+        const QString group = LumetraRecordQuantities::group(i);
+        QTreeWidgetItem *&parent = groups[group];
+        if (!parent) {
+            parent = new QTreeWidgetItem(m_list, {group});
+            parent->setFlags(Qt::ItemIsEnabled);
+            parent->setExpanded(true);
+        }
+        auto *item = new QTreeWidgetItem(parent, {LumetraRecordQuantities::labelWithUnit(i)});
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable | Qt::ItemIsSelectable);
+        item->setCheckState(0, Qt::Unchecked);
+        item->setData(0, Qt::UserRole, i);
+    }
+    m_filling = false;
+}
+
+void LumetraTrendsView::setSelectedQuantities(const QStringList &keys)
+{
+    m_filling = true;
+    for (int g = 0; g < m_list->topLevelItemCount(); ++g) {
+        QTreeWidgetItem *group = m_list->topLevelItem(g);
+        for (int c = 0; c < group->childCount(); ++c) {
+            QTreeWidgetItem *item = group->child(c);
+            const int q = item->data(0, Qt::UserRole).toInt();
+            const bool on = keys.contains(QLatin1String(LumetraRecordQuantities::at(q).key));
+            item->setCheckState(0, on ? Qt::Checked : Qt::Unchecked);
+        }
+    }
+    m_filling = false;
+    rebuildSeries();
+}
+
+QStringList LumetraTrendsView::selectedQuantities() const
+{
+    QStringList keys;
+    for (int q : m_quantities)
+        keys << QString::fromLatin1(LumetraRecordQuantities::at(q).key);
+    return keys;
+}
+
+void LumetraTrendsView::rebuildSeries()
+{
+    m_quantities.clear();
+    for (int g = 0; g < m_list->topLevelItemCount(); ++g) {
+        QTreeWidgetItem *group = m_list->topLevelItem(g);
+        for (int c = 0; c < group->childCount(); ++c) {
+            if (group->child(c)->checkState(0) == Qt::Checked)
+                m_quantities << group->child(c)->data(0, Qt::UserRole).toInt();
+        }
+    }
+    m_chart->removeAllSeries();
+    m_series.clear();
+    for (QValueAxis *axis : qAsConst(m_unitAxes)) {
+        m_chart->removeAxis(axis);
+        delete axis;
+    }
+    m_unitAxes.clear();
+
+    int index = 0;
+    for (int q : qAsConst(m_quantities)) {
+        const QString unit = LumetraRecordQuantities::unit(q);
+        QValueAxis *&axis = m_unitAxes[unit];
+        if (!axis) {
+            axis = new QValueAxis;
+            axis->setTitleText(unit.isEmpty() ? tr("value") : unit);
+            m_chart->addAxis(axis, m_unitAxes.size() % 2 ? Qt::AlignLeft : Qt::AlignRight);
+        }
+        auto *series = new QLineSeries;
+        series->setName(LumetraRecordQuantities::labelWithUnit(q));
+        series->setPen(QPen(seriesColours[index++ % int(std::size(seriesColours))], 1.5));
+        m_chart->addSeries(series);
+        series->attachAxis(m_timeAxis);
+        series->attachAxis(axis);
+        m_series.insert(q, series);
+    }
+    reload();
+}
+
+void LumetraTrendsView::onRangeChanged(int index)
+{
+    if (index == RangeCustom) {
+        m_follow->setChecked(false);
+        m_fromEdit->setEnabled(true);
+        m_toEdit->setEnabled(true);
+        return;
+    }
+    m_fromEdit->setEnabled(false);
+    m_toEdit->setEnabled(false);
+    const qint64 now =
+        m_source && m_source->recorder() ? m_source->recorder()->now() : QDateTime::currentMSecsSinceEpoch();
+    const qint64 span = rangeSpans[std::clamp(index, 0, int(std::size(rangeSpans)) - 1)];
+    // Without following, the range ends where the recording of the laser ends.
+    m_to = now;
+    m_from = now - span;
+    followNow();
+}
+
+void LumetraTrendsView::setRange(Range range)
+{
+    m_range->setCurrentIndex(range);
+    onRangeChanged(range);
+}
+
+void LumetraTrendsView::followNow()
+{
+    const int index = m_range->currentIndex();
+    const bool follow = m_follow->isChecked() && index != RangeCustom && m_source && m_source->isLive();
+    if (follow) {
+        const qint64 now = m_source->recorder()->now();
+        m_to = now;
+        m_from = now - rangeSpans[index];
+        if (!m_followTimer->isActive())
+            m_followTimer->start();
+    } else {
+        m_followTimer->stop();
+    }
+    reload();
+}
+
+void LumetraTrendsView::setSpan(qint64 from, qint64 to)
+{
+    if (to <= from)
+        return;
+    m_follow->setChecked(false);
+    m_filling = true;
+    m_range->setCurrentIndex(RangeCustom);
+    m_fromEdit->setEnabled(true);
+    m_toEdit->setEnabled(true);
+    m_filling = false;
+    m_from = from;
+    m_to = to;
+    reload();
+}
+
+void LumetraTrendsView::onSpanRequested(qint64 from, qint64 to)
+{
+    setSpan(from, to);
+}
+
+void LumetraTrendsView::reload()
+{
+    m_filling = true;
+    m_fromEdit->setDateTime(QDateTime::fromMSecsSinceEpoch(m_from));
+    m_toEdit->setDateTime(QDateTime::fromMSecsSinceEpoch(m_to));
+    m_filling = false;
+    m_timeAxis->setRange(QDateTime::fromMSecsSinceEpoch(m_from), QDateTime::fromMSecsSinceEpoch(m_to));
+    m_timeAxis->setFormat(m_to - m_from > 2 * 24 * 60 * minuteMs ? QStringLiteral("MM-dd HH:mm")
+                                                                 : QStringLiteral("HH:mm:ss"));
+    m_drawnPoints = 0;
+    m_points.clear();
+    const LumetraRecordStore *store = m_source ? m_source->store() : nullptr;
+    const int columns = std::max(100, int(m_chart->plotArea().width()));
+    QHash<QString, QPair<double, double>> unitRange;
+    for (auto it = m_series.cbegin(); it != m_series.cend(); ++it) {
+        const int q = it.key();
+        QVector<QPointF> points;
+        if (store && store->isOpen()) {
+            const QVector<ReducedPoint> reduced = store->reduced(q, m_from, m_to, columns);
+            points.reserve(reduced.size() * 2 + 1);
+            for (const ReducedPoint &p : reduced) {
+                points << QPointF(p.t, p.min);
+                if (p.max != p.min)
+                    points << QPointF(p.t, p.max);
+            }
+            // A value holds until the next one: the line goes on to now while it is being recorded.
+            if (!points.isEmpty() && m_source->isLive()) {
+                const qint64 end = std::min(m_to, m_source->recorder()->now());
+                if (end > points.last().x())
+                    points << QPointF(end, points.last().y());
+            }
+        }
+        m_points.insert(q, points);
+        m_drawnPoints += points.size();
+        it.value()->replace(points);
+        // first > second marks a unit with no value yet.
+        const QString unit = LumetraRecordQuantities::unit(q);
+        if (!unitRange.contains(unit))
+            unitRange.insert(unit, {1.0, 0.0});
+        auto &range = unitRange[unit];
+        for (const QPointF &p : qAsConst(points)) {
+            if (range.first > range.second) {
+                range = {p.y(), p.y()};
+            } else {
+                range.first = std::min(range.first, p.y());
+                range.second = std::max(range.second, p.y());
+            }
+        }
+    }
+    for (auto it = m_unitAxes.cbegin(); it != m_unitAxes.cend(); ++it) {
+        const auto range = unitRange.value(it.key(), {1.0, 0.0});
+        if (range.first > range.second) {
+            it.value()->setRange(0, 1);
+            continue;
+        }
+        const double margin = std::max(std::abs(range.second - range.first) * 0.05, 0.5);
+        it.value()->setRange(range.first - margin, range.second + margin);
+        it.value()->applyNiceNumbers();
+    }
+}
+
+QString LumetraTrendsView::readoutAt(qint64 t) const
+{
+    QStringList parts{QDateTime::fromMSecsSinceEpoch(t).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))};
+    for (int q : m_quantities) {
+        const QVector<QPointF> points = m_points.value(q);
+        // The value in force at t: the last point at or before it.
+        const auto after = std::upper_bound(points.cbegin(), points.cend(), double(t),
+                                            [](double x, const QPointF &p) { return x < p.x(); });
+        const QString value =
+            after == points.cbegin() ? QStringLiteral("–") : LumetraCsvExport::number((after - 1)->y());
+        parts << QStringLiteral("%1: %2 %3")
+                     .arg(LumetraRecordQuantities::label(q), value, LumetraRecordQuantities::unit(q))
+                     .trimmed();
+    }
+    return parts.join(QLatin1String("   "));
+}
+
+void LumetraTrendsView::onCursor(qint64 t)
+{
+    m_readout->setText(readoutAt(t));
+}
+
+void LumetraTrendsView::exportCsv()
+{
+    const LumetraRecordStore *store = m_source ? m_source->store() : nullptr;
+    if (!store || !store->isOpen() || m_quantities.isEmpty()) {
+        QMessageBox::information(this, tr("Export CSV"), tr("Pick the quantities to export first."));
+        return;
+    }
+    const QString file =
+        QFileDialog::getSaveFileName(this, tr("Export CSV"), QString(), tr("CSV files (*.csv)"));
+    if (file.isEmpty())
+        return;
+    QSaveFile out(file);
+    QString error;
+    if (!out.open(QIODevice::WriteOnly) ||
+        !LumetraCsvExport::writeSamples(*store, m_quantities, m_from, m_to, &out, &error) || !out.commit()) {
+        QMessageBox::warning(
+            this, tr("Export CSV"),
+            tr("Cannot write %1: %2").arg(file, error.isEmpty() ? out.errorString() : error));
+    }
+}

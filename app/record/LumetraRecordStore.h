@@ -1,0 +1,131 @@
+#pragma once
+
+#include <QLoggingCategory>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVector>
+
+Q_DECLARE_LOGGING_CATEGORY(lcLumetraRecordStore)
+
+// One reading at one time. quantity is an index into LumetraRecordQuantities; t is UTC in ms.
+struct RecordSample
+{
+    qint64 t = 0;
+    int quantity = 0;
+    double value = 0.0;
+};
+
+// One line of the event history. Raised alarms carry a key; a later clear or acknowledgement of the
+// same key fills in the raised row's cleared and acknowledged fields.
+struct RecordEvent
+{
+    enum Kind
+    {
+        Connection = 0,
+        State = 1,
+        Command = 2,
+        AlarmRaised = 3,
+        AlarmCleared = 4,
+        AlarmAcknowledged = 5,
+        Recorder = 6
+    };
+    enum Severity
+    {
+        Info = 0,
+        Warning = 1,
+        Error = 2
+    };
+
+    qint64 id = 0;
+    qint64 t = 0;
+    int kind = Connection;
+    int severity = Info;
+    QString alarmKey;
+    QString text;
+    QString source;
+    qint64 clearedAt = 0;
+    QString acknowledgedBy;
+    qint64 acknowledgedAt = 0;
+};
+
+// A reduced stretch of one quantity: the lowest and highest value inside one pixel column, at the
+// times they were first seen in it.
+struct ReducedPoint
+{
+    qint64 t = 0;
+    double min = 0.0;
+    double max = 0.0;
+};
+
+// The recording of one laser in one SQLite file. Samples are stored as they come; a per-minute
+// minimum/maximum table is kept alongside so that a week draws from ten thousand rows per quantity
+// instead of six hundred thousand.
+class LumetraRecordStore
+{
+public:
+    explicit LumetraRecordStore(const QString &connectionName);
+    ~LumetraRecordStore();
+    LumetraRecordStore(const LumetraRecordStore &) = delete;
+    LumetraRecordStore &operator=(const LumetraRecordStore &) = delete;
+
+    enum class OpenResult
+    {
+        Opened,
+        MovedAside, // the file was damaged: it now has a ".damaged-<time>" name and a new one was begun
+        Failed
+    };
+    // readOnly: for readers beside a running recorder (the command-line export); nothing is changed
+    // and a damaged file is left where it is.
+    OpenResult open(const QString &fileName, QString *error, bool readOnly = false);
+    // For a file found damaged while in use: closes it, moves it aside and begins a new one.
+    OpenResult moveAsideAndReopen(QString *error);
+    void close();
+    bool isOpen() const { return m_open; }
+    QString fileName() const { return m_fileName; }
+    // Where the damaged file went at the last MovedAside.
+    QString movedAsideTo() const { return m_movedAsideTo; }
+
+    // One transaction. On failure nothing of the batch is kept; damaged is set when the file itself
+    // is unreadable, so that the caller can begin a new one.
+    bool write(const QVector<RecordSample> &samples, const QVector<RecordEvent> &events, QString *error,
+               bool *damaged = nullptr);
+    // Deletes at most maxRows of the oldest rows before `before` from each table; the number deleted.
+    int prune(qint64 before, int maxRows);
+
+    // Samples of one quantity in [from, to], with the last one before `from` in front so that a value
+    // that has not changed since is known.
+    QVector<RecordSample> samples(int quantity, qint64 from, qint64 to) const;
+    // min/max per column of (to - from) / columns ms; from the minute table when a column is a minute
+    // or longer.
+    QVector<ReducedPoint> reduced(int quantity, qint64 from, qint64 to, int columns) const;
+    // Quantities with at least one sample in [from, to].
+    QVector<int> quantitiesWithData(qint64 from, qint64 to) const;
+    // Newest first; alarmsOnly keeps raised alarms.
+    QVector<RecordEvent> events(qint64 from, qint64 to, bool alarmsOnly, int limit = 5000) const;
+    // Raised and not yet cleared, oldest first.
+    QVector<RecordEvent> activeAlarms() const;
+    qint64 firstSampleTime() const;
+
+    // The folder the per-laser files live in, and the file of one laser in a folder.
+    static QString defaultFolder();
+    static QString fileForLaser(const QString &folder, const QString &serialNumber);
+    // The serial numbers of the files in a folder.
+    static QStringList lasersIn(const QString &folder);
+
+    static constexpr qint64 minuteMs = 60 * 1000;
+
+private:
+    bool exec(const QString &sql, QString *error = nullptr);
+    bool createSchema(QString *error);
+    bool mapQuantities(QString *error);
+    bool isDamage(int nativeCode) const;
+    OpenResult openFile(QString *error);
+
+    QString m_connectionName;
+    QString m_fileName;
+    QString m_movedAsideTo;
+    bool m_open = false;
+    bool m_readOnly = false;
+    // Database id of each quantity of the table, by table index.
+    QVector<int> m_dbId;
+};

@@ -1,0 +1,309 @@
+#include "CsvReader.h"
+#include "app/device/LumetraResponseDecoder.h"
+#include "app/record/LumetraAlarmMonitor.h"
+#include "app/record/LumetraCsvExport.h"
+#include "app/record/LumetraRecordQuantities.h"
+#include "app/record/LumetraRecorder.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const qint64 t0 = 1796000000000LL; // an ordinary UTC time, whole seconds
+
+int q(const char *key)
+{
+    const int index = LumetraRecordQuantities::indexOf(QLatin1String(key));
+    Q_ASSERT(index >= 0);
+    return index;
+}
+
+// An s9 record with every temperature at `celsius` and the given status byte.
+QByteArray s9(double celsius, const char *statusByte)
+{
+    QByteArray line = "s9";
+    for (int i = 0; i < 40; ++i)
+        line += ' ' + QByteArray::number(celsius, 'f', 2);
+    return line + ' ' + statusByte + '\n';
+}
+
+// A recorder on a decoder fed by hand, with time moved by hand and its own folder.
+struct Rig
+{
+    QTemporaryDir dir;
+    qint64 now = t0;
+    LumetraResponseDecoder decoder;
+    LumetraRecorder recorder;
+
+    explicit Rig(const QString &folder = QString())
+        : recorder(folder.isEmpty() ? dir.path() + "/recordings" : folder)
+    {
+        recorder.setClock([this] { return now; });
+        recorder.setFlushIntervalMs(0);
+        recorder.attachDecoder(&decoder);
+        decoder.slotConnectedStatus(true);
+        recorder.slotConnectedStatus(true);
+    }
+    void feed(const QByteArray &line) { decoder.slotLineReceived(line); }
+    QVector<double> values(const char *key) const
+    {
+        QVector<double> v;
+        for (const RecordSample &s : recorder.store().samples(q(key), 0, now))
+            v << s.value;
+        return v;
+    }
+    QStringList eventTexts() const
+    {
+        QStringList texts;
+        const QVector<RecordEvent> events = recorder.store().events(0, now, false);
+        for (auto it = events.crbegin(); it != events.crend(); ++it)
+            texts << it->text;
+        return texts;
+    }
+};
+
+QStringList activeKeys(const LumetraRecordStore &store)
+{
+    QStringList keys;
+    for (const RecordEvent &e : store.activeAlarms())
+        keys << e.alarmKey;
+    return keys;
+}
+
+} // namespace
+
+class tst_LumetraRecorder : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY(Rig().recorder.untappedQuantities().isEmpty()); }
+
+    // A reading is kept when it changes and again each heartbeat while it does not; nothing before the
+    // laser is identified is lost, and it lands in that laser's file.
+    void changeOnlyWithHeartbeat()
+    {
+        Rig rig;
+        rig.feed("ZOR SHG\tHumidity=45%\n");
+        rig.recorder.flush();
+        QVERIFY(!rig.recorder.store().isOpen()); // no serial number yet: nothing to name the file by
+        rig.feed("Serial number: LQZ/0042\n");
+        rig.now += 500;
+        rig.feed("ZOR SHG\tHumidity=45%\n");
+        rig.feed(s9(21.5, "08"));
+        rig.recorder.flush();
+        QCOMPARE(rig.recorder.store().fileName(), rig.dir.path() + "/recordings/LQZ_0042.sqlite");
+        QCOMPARE(rig.values("hg.humidity"), QVector<double>{45});
+        QCOMPARE(rig.values("temp.actual_7"), QVector<double>{21.5});
+        QCOMPARE(rig.values("laser.status_byte"), QVector<double>{8});
+
+        rig.now += 30000;
+        rig.feed("ZOR SHG\tHumidity=47%\n");
+        rig.recorder.flush();
+        rig.now += 31000; // 61 s after the status byte, 31 s after the humidity
+        rig.recorder.flush();
+        QCOMPARE(rig.values("hg.humidity"), (QVector<double>{45, 47}));
+        QCOMPARE(rig.values("laser.status_byte"), (QVector<double>{8, 8}));
+        const QVector<RecordSample> beat = rig.recorder.store().samples(q("laser.status_byte"), 0, rig.now);
+        QCOMPARE(beat.last().t, rig.now);
+
+        // A lost connection: no heartbeat claims the value is still there.
+        rig.recorder.slotConnectedStatus(false);
+        rig.now += 120000;
+        rig.recorder.flush();
+        QCOMPARE(rig.values("laser.status_byte").size(), 2);
+        QVERIFY(rig.eventTexts().contains("Connection to the laser lost"));
+    }
+
+    void retentionPrunesOldRowsOnly()
+    {
+        Rig rig;
+        rig.recorder.setRetentionDays(2);
+        rig.feed("Serial number: 7\n");
+        rig.feed("ZOR SHG\tHumidity=40%\n");
+        rig.feed("ZOR HG\tErrorcode=3\n"); // an alarm that still holds is kept however old
+        rig.recorder.flush();
+        rig.now += 24 * 3600 * 1000LL;
+        rig.feed("ZOR SHG\tHumidity=41%\n");
+        rig.recorder.flush();
+        rig.now += 36 * 3600 * 1000LL; // the first reading is now 2.5 days old
+        rig.feed("ZOR SHG\tHumidity=42%\n");
+        rig.recorder.setRetentionDays(2); // prune at the next flush rather than in an hour
+        rig.recorder.flush();
+        const QVector<double> kept = rig.values("hg.humidity");
+        QVERIFY2(!kept.contains(40) && kept.contains(41) && kept.contains(42),
+                 qPrintable(QString::number(kept.size())));
+        QCOMPARE(activeKeys(rig.recorder.store()), QStringList{"hg.error.3"});
+        // The per-minute table is pruned with the samples: a week's plot shows nothing older either.
+        const QVector<ReducedPoint> week =
+            rig.recorder.store().reduced(q("hg.humidity"), t0 - 1, rig.now, 100);
+        QVERIFY(!week.isEmpty());
+        for (const ReducedPoint &p : week)
+            QVERIFY(p.min >= 41);
+    }
+
+    void quoting_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("quoted");
+        QTest::newRow("plain") << "Humidity [%]"
+                               << "Humidity [%]";
+        QTest::newRow("comma") << "a,b"
+                               << "\"a,b\"";
+        QTest::newRow("quote") << "say \"hi\""
+                               << "\"say \"\"hi\"\"\"";
+        QTest::newRow("line break") << "a\r\nb"
+                                    << "\"a\r\nb\"";
+    }
+    void quoting()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, quoted);
+        QCOMPARE(LumetraCsvExport::quote(field), quoted);
+    }
+
+    // Values and times written by the recorder come back unchanged through the command-line export.
+    void exportRoundTrip()
+    {
+        Rig rig;
+        rig.feed("Serial number: SN 1,2\n");
+        rig.feed("ZOR SHG\tHumidity=45%\n");
+        rig.feed(s9(0.1, "08"));
+        rig.now += 1234;
+        rig.feed(s9(-273.15, "88"));
+        rig.now += 1;
+        rig.feed("ZOR SHG\tHumidity=61%\n");
+        rig.recorder.flush();
+
+        const QString csv = rig.dir.path() + "/out.csv";
+        QString messages;
+        QTextStream errors(&messages);
+        LumetraExportRequest request{csv,
+                                     LumetraCsvExport::isoTime(t0),
+                                     LumetraCsvExport::isoTime(rig.now),
+                                     "SN 1,2",
+                                     {"temp.actual_3", "hg.humidity", "laser.status_byte"},
+                                     rig.recorder.folder()};
+        QCOMPARE(LumetraCsvExport::run(request, errors), 0);
+        QFile file(csv);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QList<QStringList> rows = readCsv(file.readAll());
+        const QList<QStringList> expected{
+            {"Time (UTC)", "Temperature 3 [°C]", "Humidity [%]", "Status byte"},
+            {LumetraCsvExport::isoTime(t0), "0.1", "45", "8"},
+            {LumetraCsvExport::isoTime(t0 + 1234), "-273.15", "", "136"},
+            {LumetraCsvExport::isoTime(t0 + 1235), "", "61", ""},
+        };
+        QCOMPARE(rows, expected);
+        QCOMPARE(LumetraCsvExport::parseTime(rows[2][0]).toMSecsSinceEpoch(), t0 + 1234);
+        QCOMPARE(rows[1][1].toDouble(), 0.1);
+
+        // Requests that cannot be served say why and write nothing.
+        request.laser = "nobody";
+        request.file = rig.dir.path() + "/none.csv";
+        QCOMPARE(LumetraCsvExport::run(request, errors), 1);
+        request.laser = "SN 1,2";
+        request.to = "yesterday";
+        QCOMPARE(LumetraCsvExport::run(request, errors), 2);
+        QVERIFY(!QFile::exists(request.file));
+        QVERIFY(messages.contains("Recorded lasers: SN_1_2"));
+    }
+
+    // Alarms come from the same status information as the panel's lamps: raised once, cleared once,
+    // acknowledged by name.
+    void alarmsFromStatusLines()
+    {
+        Rig rig;
+        rig.feed("Serial number: 42\n");
+        rig.feed("ZOR harmonic generation module (address: 0x21 / type: 0x90)\n");
+        rig.feed(s9(20, "0E"));                  // error and warning bits
+        rig.feed("ZOR HG\tStatus flags=0100\n"); // humidity fault on the new boards
+        rig.feed("ZOR HG\tErrorcode=12\n");
+        rig.feed("ZOR HG\tShutter in wrong position.\n");
+        rig.recorder.flush();
+        QCOMPARE(activeKeys(rig.recorder.store()),
+                 (QStringList{"status.error", "status.warning", "hg.humidity_fault", "hg.error.12",
+                              "hg.warning"}));
+        QVERIFY(rig.eventTexts().contains("HG Error code: 12 - Shutter pos sensor 1"));
+
+        rig.now += 1000;
+        rig.feed(s9(20, "0A")); // warning gone, error stays
+        rig.feed("ZOR HG\tStatus flags=0000\n");
+        rig.feed("ZOR HG\tErrorcode=25\n"); // another code replaces the first
+        rig.recorder.acknowledge("status.error", "operator1");
+        rig.recorder.acknowledge("hg.warning", "operator1"); // announced once, never withdrawn: ends here
+        rig.recorder.flush();
+        QCOMPARE(activeKeys(rig.recorder.store()), (QStringList{"status.error", "hg.error.25"}));
+        const RecordEvent error = rig.recorder.store().activeAlarms().first();
+        QCOMPARE(error.acknowledgedBy, QString("operator1"));
+        QCOMPARE(error.acknowledgedAt, t0 + 1000);
+        QCOMPARE(rig.recorder.store().events(0, rig.now, true).size(), 6);
+
+        // A closed connection ends every alarm; a program restart on the same file does not leave any open.
+        rig.recorder.slotConnectedStatus(false);
+        rig.recorder.flush();
+        QVERIFY(activeKeys(rig.recorder.store()).isEmpty());
+    }
+
+    void unwritableFolder()
+    {
+        // A folder that cannot be made: said once, readings kept within the bound, written once it can.
+        QTemporaryDir dir;
+        const QString folder = dir.path() + "/blocked";
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Rig rig(folder);
+        rig.recorder.setMemoryBound(100);
+        rig.recorder.setRetryMs(5000);
+        QSignalSpy problems(&rig.recorder, &LumetraRecorder::sigProblem);
+        QSignalSpy recovered(&rig.recorder, &LumetraRecorder::sigRecovered);
+        rig.feed("Serial number: 9\n");
+        for (int i = 0; i < 300; ++i) {
+            rig.feed("ZOR SHG\tHumidity=" + QByteArray::number(i) + "%\n");
+            rig.now += 1000;
+            rig.recorder.flush();
+        }
+        QCOMPARE(problems.count(), 1);
+        QVERIFY(rig.recorder.pendingSamples() <= 100);
+        QVERIFY(rig.recorder.droppedSamples() > 0);
+        QVERIFY(QFile::remove(folder));
+        rig.now += 5000;
+        rig.recorder.flush();
+        QCOMPARE(recovered.count(), 1);
+        const QVector<double> kept = rig.values("hg.humidity");
+        QVERIFY(!kept.isEmpty() && kept.size() <= 100);
+        QCOMPARE(kept.last(), 299.0); // the newest survive
+    }
+
+    void damagedFileIsMovedAside()
+    {
+        QTemporaryDir dir;
+        const QString file = LumetraRecordStore::fileForLaser(dir.path(), "5");
+        QFile garbage(file);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(8192, '\x5a'));
+        garbage.close();
+        Rig rig(dir.path());
+        QSignalSpy notices(&rig.recorder, &LumetraRecorder::sigNotice);
+        QSignalSpy problems(&rig.recorder, &LumetraRecorder::sigProblem);
+        rig.feed("Serial number: 5\n");
+        rig.feed("ZOR SHG\tHumidity=50%\n");
+        rig.recorder.flush();
+        QCOMPARE(notices.count(), 1);
+        QCOMPARE(problems.count(), 0);
+        const QString aside = rig.recorder.store().movedAsideTo();
+        QVERIFY(aside.startsWith(file + ".damaged-"));
+        QFile moved(aside);
+        QVERIFY(moved.open(QIODevice::ReadOnly));
+        QCOMPARE(moved.readAll(), QByteArray(8192, '\x5a'));
+        rig.recorder.flush(); // the batch of the failed turn lands in the new file
+        QCOMPARE(rig.values("hg.humidity"), QVector<double>{50});
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_LumetraRecorder)
+#include "tst_LumetraRecorder.moc"
