@@ -16,6 +16,7 @@ enum class OptionId
     From,
     To,
     Laser,
+    Language,
     Toolkit
 };
 
@@ -53,6 +54,11 @@ const OptionRow optionTable[] = {
      {"laser", nullptr},
      "SERIAL",
      QT_TRANSLATE_NOOP("CommandLine", "Export only the laser with serial number SERIAL.")},
+    {OptionId::Language,
+     {"lang", nullptr},
+     "LANGUAGE",
+     QT_TRANSLATE_NOOP("CommandLine",
+                       "Show the program in LANGUAGE (en or de) instead of the system's language.")},
     // The toolkit's own options: accepted and left to it, so that a command line can be judged before
     // the window system is started.
     {OptionId::Toolkit, {"platform", nullptr}, "NAME", nullptr},
@@ -159,6 +165,7 @@ CommandLine::Options CommandLine::parse(const QStringList &arguments)
     result.connectPort = parser.value(option(OptionId::Connect));
     result.exportCsv = parser.value(option(OptionId::ExportCsv));
     result.laserSerial = parser.value(option(OptionId::Laser));
+    result.language = parser.value(option(OptionId::Language));
     for (const OptionId id : {OptionId::From, OptionId::To}) {
         const QCommandLineOption timeOption = option(id);
         if (!parser.isSet(timeOption))

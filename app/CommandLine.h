@@ -32,6 +32,8 @@ public:
         QDateTime from;
         QDateTime to;
         QString laserSerial;
+        // Forced language of the user interface; empty for the system locale's.
+        QString language;
     };
 
     // `arguments` as the program received them, the program's own name first.

@@ -32,6 +32,7 @@
 #include <QDockWidget>
 #include <QLoggingCategory>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QSettings>
 #include <QSignalMapper>
 #include <QStatusBar>
@@ -348,11 +349,36 @@ QString MainWindow::findManualFile(const QString &folder)
     return matches.isEmpty() ? QString() : QDir(folder).absoluteFilePath(matches.first());
 }
 
+QStringList MainWindow::manualFolders()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    // Beside the program first; then where the packages install it (share/ beside bin/, so a relocated
+    // installation finds it too); then the build tree, where the program sits one folder below the manual.
+    return {programFolder + QStringLiteral("/Manual"),
+            QDir::cleanPath(programFolder + QStringLiteral("/../share/lumetra-qz/Manual")),
+            QDir::cleanPath(programFolder + QStringLiteral("/../Manual"))};
+}
+
 void MainWindow::showHelpManual()
 {
-    const QString manual = findManualFile(QCoreApplication::applicationDirPath() + QStringLiteral("/Manual"));
-    if (manual.isEmpty())
+    QString manual;
+    const QStringList folders = manualFolders();
+    for (const QString &folder : folders) {
+        manual = findManualFile(folder);
+        if (!manual.isEmpty())
+            break;
+    }
+    if (manual.isEmpty()) {
+        // Doing nothing would look like a broken menu entry: say where it was looked for.
+        auto *box = new QMessageBox(QMessageBox::Information, tr("Show Instruction Manual"),
+                                    tr("The instruction manual was not found. It was looked for in:\n%1")
+                                        .arg(folders.join(QLatin1Char('\n'))),
+                                    QMessageBox::Ok, this);
+        box->setObjectName(QStringLiteral("manualNotFound"));
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->open();
         return;
+    }
     // A local-file URL: "file:///" before a Windows drive path, and no fourth slash before a Unix path.
     QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
 }
@@ -405,14 +431,17 @@ void MainWindow::onConnectionStateChanged(LumetraReconnector::State state)
             tr("Connection to %1 lost at %2 — reconnecting when it returns.")
                 .arg(reconnector->portName(), reconnector->since().toString(QStringLiteral("HH:mm:ss"))));
         break;
-    case State::OtherLaser:
+    case State::OtherLaser: {
+        const auto identity = [this](const QString &type, const QString &serial) {
+            return serial.isEmpty() ? type : tr("%1, S/N %2").arg(type, serial);
+        };
         banner->showNotice(
-            tr("Another laser answered on %1 (%2, S/N %3) instead of %4, S/N %5; the connection "
-               "stays closed.")
-                .arg(reconnector->portName(), reconnector->foundSystemType(),
-                     reconnector->foundSerialNumber(), reconnector->systemType(),
-                     reconnector->serialNumber()));
+            tr("Another laser answered on %1 (%2) instead of %3; the connection stays closed.")
+                .arg(reconnector->portName(),
+                     identity(reconnector->foundSystemType(), reconnector->foundSerialNumber()),
+                     identity(reconnector->expectedSystemType(), reconnector->expectedSerialNumber())));
         break;
+    }
     case State::Unavailable:
         showUnavailableReason(tr("No echo since %1")
                                   .arg(reconnector->lastLineTime().isValid()

@@ -32,6 +32,8 @@ public:
 
     // The first plain file in `folder` named like the instruction manual; empty if there is none.
     static QString findManualFile(const QString &folder);
+    // Where Help looks for the manual, in order.
+    static QStringList manualFolders();
 
     // Opens `port` if given, else the last port when the operator wants that at start-up and it is
     // there.

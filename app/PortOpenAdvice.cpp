@@ -50,7 +50,10 @@ QString PortOpenAdvice::explain(const QString &portName, int error, Access acces
 #ifdef Q_OS_LINUX
             return tr("You may not use %1. Serial ports belong to the group \"dialout\": add yourself with "
                       "\"sudo usermod -aG dialout $USER\", then log out and in again (the new group counts "
-                      "only from a new login).")
+                      "only from a new login). Or install the program's udev rule "
+                      "(70-lumetra-qz-serial.rules, "
+                      "part of its package), which lets the user at the computer open the usual USB serial "
+                      "adapters.")
                 .arg(portName);
 #else
             return tr("You may not use %1; ask for access to it.").arg(portName);

@@ -1,10 +1,13 @@
 #include "app/AppStartup.h"
+#include "app/AppTranslator.h"
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
 #include "app/logger/Logger.h"
+#include "app/record/LumetraCsvExport.h"
 
 #include <QApplication>
 #include <QStandardPaths>
+#include <QTextStream>
 
 #include <cstdio>
 
@@ -34,7 +37,8 @@ int main(int argc, char *argv[])
     // mistakes are answered without a display.
     const CommandLine::Options early = CommandLine::parse(rawArguments(argc, argv));
     if (early.action == CommandLine::Action::ShowHelp) {
-        const QCoreApplication core(argc, argv);
+        QCoreApplication core(argc, argv);
+        AppTranslator::install(&core, early.language);
         print(stdout, CommandLine::helpText());
         return 0;
     }
@@ -52,9 +56,27 @@ int main(int argc, char *argv[])
     }
     const CommandLine::Options &options = early;
 
+    if (!options.exportCsv.isEmpty()) {
+        // An export needs no window: it reads the recordings and writes the file.
+        QCoreApplication core(argc, argv);
+        AppStartup::setIdentity();
+        AppTranslator::install(&core, options.language);
+        LumetraExportRequest request;
+        request.file = options.exportCsv;
+        // Times typed without a zone are the operator's local time; the recordings keep UTC.
+        if (options.from.isValid())
+            request.from = options.from.toUTC().toString(Qt::ISODateWithMs);
+        if (options.to.isValid())
+            request.to = options.to.toUTC().toString(Qt::ISODateWithMs);
+        request.laser = options.laserSerial;
+        QTextStream errors(stderr);
+        return LumetraCsvExport::run(request, errors);
+    }
+
     QApplication app(argc, argv);
     AppStartup::setIdentity();
     AppStartup::setBuildStamp(&app, QStringLiteral(__DATE__), QStringLiteral(__TIME__));
+    AppTranslator::install(&app, options.language);
 
     AppStartup::openDiagnosticLog(AppStartup::diagnosticLogPath());
     Logger::globalInstance()->write(Logger::Info, __FILE__, __LINE__, Q_FUNC_INFO, nullptr,

@@ -131,15 +131,15 @@
     </message>
     <message>
         <source>Write the recorded values to FILE as CSV.</source>
-        <translation>Die aufgezeichneten Werte als CSV in DATEI schreiben.</translation>
+        <translation>Die aufgezeichneten Werte als CSV in FILE schreiben.</translation>
     </message>
     <message>
         <source>Export values from TIME on (yyyy-MM-ddTHH:mm:ss).</source>
-        <translation>Werte ab ZEIT exportieren (yyyy-MM-ddTHH:mm:ss).</translation>
+        <translation>Werte ab TIME exportieren (yyyy-MM-ddTHH:mm:ss).</translation>
     </message>
     <message>
         <source>Export values up to TIME (yyyy-MM-ddTHH:mm:ss).</source>
-        <translation>Werte bis ZEIT exportieren (yyyy-MM-ddTHH:mm:ss).</translation>
+        <translation>Werte bis TIME exportieren (yyyy-MM-ddTHH:mm:ss).</translation>
     </message>
     <message>
         <source>Export only the laser with serial number SERIAL.</source>
@@ -164,6 +164,10 @@
     <message>
         <source>--from, --to and --laser select what --export-csv writes; give --export-csv FILE too.</source>
         <translation>--from, --to und --laser wählen aus, was --export-csv schreibt; geben Sie auch --export-csv DATEI an.</translation>
+    </message>
+    <message>
+        <source>Show the program in LANGUAGE (en or de) instead of the system's language.</source>
+        <translation>Das Programm in LANGUAGE (en oder de) statt in der Sprache des Systems zeigen.</translation>
     </message>
 </context>
 <context>
@@ -1633,10 +1637,6 @@ Klicken Sie auf OK, um fortzufahren.</translation>
         <translation>Verbindung zu %1 um %2 verloren — sie wird wiederhergestellt, sobald die Schnittstelle zurückkehrt.</translation>
     </message>
     <message>
-        <source>Another laser answered on %1 (%2, S/N %3) instead of %4, S/N %5; the connection stays closed.</source>
-        <translation>An %1 hat ein anderer Laser geantwortet (%2, SN %3) statt %4, SN %5; die Verbindung bleibt geschlossen.</translation>
-    </message>
-    <message>
         <source>No echo since %1</source>
         <translation>Kein Echo seit %1</translation>
     </message>
@@ -1644,16 +1644,26 @@ Klicken Sie auf OK, um fortzufahren.</translation>
         <source>Could not open %1. %2</source>
         <translation>%1 konnte nicht geöffnet werden. %2</translation>
     </message>
+    <message>
+        <source>The instruction manual was not found. It was looked for in:
+%1</source>
+        <translation>Die Bedienungsanleitung wurde nicht gefunden. Gesucht wurde in:
+%1</translation>
+    </message>
+    <message>
+        <source>%1, S/N %2</source>
+        <translation>%1, SN %2</translation>
+    </message>
+    <message>
+        <source>Another laser answered on %1 (%2) instead of %3; the connection stays closed.</source>
+        <translation>An %1 hat ein anderer Laser geantwortet (%2) statt %3; die Verbindung bleibt geschlossen.</translation>
+    </message>
 </context>
 <context>
     <name>PortOpenAdvice</name>
     <message>
         <source>%1 does not exist any more; it is no longer listed in the Connect menu.</source>
         <translation>%1 existiert nicht mehr; die Schnittstelle wird im Menü Verbinden nicht mehr aufgeführt.</translation>
-    </message>
-    <message>
-        <source>You may not use %1. Serial ports belong to the group "dialout": add yourself with "sudo usermod -aG dialout $USER", then log out and in again (the new group counts only from a new login).</source>
-        <translation>Sie dürfen %1 nicht benutzen. Serielle Schnittstellen gehören der Gruppe "dialout": Fügen Sie sich mit "sudo usermod -aG dialout $USER" hinzu und melden Sie sich ab und wieder an (die neue Gruppe gilt erst nach einer neuen Anmeldung).</translation>
     </message>
     <message>
         <source>You may not use %1; ask for access to it.</source>
@@ -1666,6 +1676,10 @@ Klicken Sie auf OK, um fortzufahren.</translation>
     <message>
         <source>%1 is already open in this program.</source>
         <translation>%1 ist in diesem Programm bereits geöffnet.</translation>
+    </message>
+    <message>
+        <source>You may not use %1. Serial ports belong to the group "dialout": add yourself with "sudo usermod -aG dialout $USER", then log out and in again (the new group counts only from a new login). Or install the program's udev rule (70-lumetra-qz-serial.rules, part of its package), which lets the user at the computer open the usual USB serial adapters.</source>
+        <translation>Sie dürfen %1 nicht benutzen. Serielle Schnittstellen gehören der Gruppe "dialout": Fügen Sie sich mit "sudo usermod -aG dialout $USER" hinzu und melden Sie sich ab und wieder an (die neue Gruppe gilt erst nach einer neuen Anmeldung). Oder installieren Sie die udev-Regel des Programms (70-lumetra-qz-serial.rules, Teil seines Pakets), mit der der Benutzer am Computer die üblichen USB-Seriell-Adapter öffnen darf.</translation>
     </message>
 </context>
 <context>
@@ -1763,7 +1777,10 @@ Soll er angelegt werden?</translation>
     </message>
     <message numerus="yes">
         <source> (%n times, last at %1)</source>
-        <translation><numerusform> (einmal, zuletzt um %1)</numerusform><numerusform> (%n-mal, zuletzt um %1)</numerusform></translation>
+        <translation>
+            <numerusform> (einmal, zuletzt um %1)</numerusform>
+            <numerusform> (%n-mal, zuletzt um %1)</numerusform>
+        </translation>
     </message>
     <message>
         <source>cannot create the folder %1</source>

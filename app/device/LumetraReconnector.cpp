@@ -91,6 +91,8 @@ void LumetraReconnector::slotOpenRequested(QString portName)
 {
     // A port the operator chooses is a new connection: whatever laser answers there is accepted.
     m_watch->stop();
+    if (m_state == State::Lost)
+        setState(State::Closed, tr("Stopped waiting for %1 to return.").arg(m_portName));
     m_reopening = false;
     m_rejecting = false;
     m_operatorClosing = false;
@@ -207,7 +209,9 @@ void LumetraReconnector::watchTick()
 void LumetraReconnector::slotLineReceived(QByteArray line)
 {
     m_lastLine = QDateTime::currentDateTime();
-    if (m_decoder)
+    // The identity comes with the handshake; later lines are the controller's business, and decoding
+    // them twice would only cost time.
+    if (m_decoder && (m_state == State::Waiting || m_state == State::Handshake))
         m_decoder->slotLineReceived(line);
 }
 

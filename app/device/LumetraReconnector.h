@@ -52,6 +52,9 @@ public:
     // Identity found on the port that came back, when it was another laser.
     QString foundSystemType() const { return m_foundType; }
     QString foundSerialNumber() const { return m_foundSerial; }
+    // The laser that was there before the port was lost.
+    QString expectedSystemType() const { return m_expectedType; }
+    QString expectedSerialNumber() const { return m_expectedSerial; }
 
     void setWatchInterval(int ms);
     // Whether the named port is present now: a path is looked up in the file system, a plain name

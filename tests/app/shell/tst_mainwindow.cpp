@@ -12,6 +12,7 @@
 #include <QDockWidget>
 #include <QHelpEvent>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -505,6 +506,11 @@ void TestMainWindow::manualOpenedBesideProgram()
     openedUrls.clear();
     window.showHelpManual();
     QVERIFY(openedUrls.isEmpty());
+    // With no manual anywhere the operator is told where it was looked for, without a blocking dialog.
+    auto *notFound = window.findChild<QMessageBox *>(QStringLiteral("manualNotFound"));
+    QVERIFY(notFound);
+    QVERIFY(notFound->text().contains(folder));
+    notFound->close();
 
     QVERIFY(QDir().mkpath(folder));
     const QString file = folder + QStringLiteral("/Zorvane LUMETRA-QZ - Instruction Manual 1.0.pdf");

@@ -1,9 +1,12 @@
 #include "ShellTestMain.h"
+#include "app/CommandLine.h"
+#include "tests/app/device/reconnect/SimProcess.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
 // Starts the real program in a home folder of its own and watches what its start-up leaves on disk.
 class TestProgram : public QObject
@@ -12,7 +15,114 @@ class TestProgram : public QObject
 
 private slots:
     void startupWritesDatedLogAndPrunes();
+    void commandLineAnswers_data();
+    void commandLineAnswers();
+    void exportOptionsParsed();
+    void connectOptionPolls();
 };
+
+namespace {
+QProcessEnvironment isolatedEnvironment(const QString &home)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.remove(QStringLiteral("XDG_DATA_HOME"));
+    environment.remove(QStringLiteral("XDG_CONFIG_HOME"));
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
+    return environment;
+}
+} // namespace
+
+// Answered without a display: the window system is set to one that cannot start here, so touching it
+// would abort the program.
+void TestProgram::commandLineAnswers_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("stdoutPattern");
+    QTest::addColumn<QString>("stderrPattern");
+    QTest::newRow("version") << QStringList{"--version"} << 0
+                             << QStringLiteral("^LUMETRA-QZ - Version %1 - Date \\d{4}-\\d\\d-\\d\\d\\n$")
+                                    .arg(QRegularExpression::escape(QStringLiteral(APP_VERSION)))
+                             << "^$";
+    QTest::newRow("help")
+        << QStringList{"--help"} << 0
+        << "--connect <PORT> +Open the serial port PORT at start-up\\.\\n(.|\\n)*--export-csv <FILE>"
+        << "^$";
+    QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "^$"
+                                    << "^Unknown option 'bogus'\\.\\nTry \".* --help\"\\.\\n$";
+    QTest::newRow("toolkit option kept, unknown refused")
+        << QStringList{"-style", "fusion", "--conect", "x"} << 2 << "^$"
+        << "^Unknown option 'conect'\\.\\n";
+    QTest::newRow("unreadable time") << QStringList{"--export-csv", "out.csv", "--from", "yesterday"} << 2
+                                     << "^$"
+                                     << "^--from: cannot read the time \"yesterday\"";
+}
+
+void TestProgram::commandLineAnswers()
+{
+    QFETCH(QStringList, arguments);
+    QTemporaryDir home;
+    QProcess program;
+    QProcessEnvironment environment = isolatedEnvironment(home.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    environment.remove(QStringLiteral("DISPLAY"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(LUMETRA_PROGRAM), arguments);
+    QVERIFY(program.waitForFinished(10000));
+    const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+    const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QTEST(program.exitCode(), "exitCode");
+    QFETCH(QString, stdoutPattern);
+    QFETCH(QString, stderrPattern);
+    QVERIFY2(QRegularExpression(stdoutPattern).match(out).hasMatch(), qPrintable(out));
+    QVERIFY2(QRegularExpression(stderrPattern).match(err).hasMatch(), qPrintable(err));
+}
+
+void TestProgram::exportOptionsParsed()
+{
+    const CommandLine::Options options =
+        CommandLine::parse({"LUMETRA-QZ", "--export-csv", "out.csv", "--from", "2026-03-01 08:00:00", "--to",
+                            "2026-03-02T18:30", "--laser", "LQZ10-2611-0042"});
+    QCOMPARE(int(options.action), int(CommandLine::Action::Run));
+    QCOMPARE(options.exportCsv, QStringLiteral("out.csv"));
+    QCOMPARE(options.from, QDateTime(QDate(2026, 3, 1), QTime(8, 0)));
+    QCOMPARE(options.to, QDateTime(QDate(2026, 3, 2), QTime(18, 30)));
+    QCOMPARE(options.laserSerial, QStringLiteral("LQZ10-2611-0042"));
+
+    const CommandLine::Options reversed = CommandLine::parse(
+        {"LUMETRA-QZ", "--export-csv", "out.csv", "--from", "2026-03-02T00:00", "--to", "2026-03-01T00:00"});
+    QCOMPARE(int(reversed.action), int(CommandLine::Action::Fail));
+    const CommandLine::Options alone = CommandLine::parse({"LUMETRA-QZ", "--laser", "LQZ10-2611-0042"});
+    QCOMPARE(int(alone.action), int(CommandLine::Action::Fail));
+}
+
+// The port named on the command line is opened at start-up and polled like one chosen in the menu.
+void TestProgram::connectOptionPolls()
+{
+    QTemporaryDir home;
+    QTemporaryDir ports;
+    SimProcess laser(QStringLiteral(LUMETRA_SIM_PATH), ports.path(),
+                     ports.filePath(QStringLiteral("laser.log")));
+    QVERIFY(laser.start({}));
+    QProcess program;
+    QProcessEnvironment environment = isolatedEnvironment(home.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(LUMETRA_PROGRAM), {QStringLiteral("--connect"), laser.port});
+    QVERIFY(program.waitForStarted());
+    const auto pollsAfterHandshake = [&laser] {
+        const QString transcript = laser.transcript();
+        const int status = transcript.indexOf(QLatin1String("RX \"ly_lqz2_dev_status?\\n\""));
+        return status > transcript.indexOf(QLatin1String("RX \"ly_system_info\\n\"")) &&
+               transcript.indexOf(QLatin1String("RX \"s9\\n\""), status) > 0;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(pollsAfterHandshake(), 20000);
+    program.kill();
+    program.waitForFinished();
+}
 
 void TestProgram::startupWritesDatedLogAndPrunes()
 {

@@ -1,0 +1,177 @@
+#include "ShellTestMain.h"
+#include "app/ConnectionBanner.h"
+#include "app/ConnectionStatusBar.h"
+#include "app/PortOpenAdvice.h"
+#include "app/device/LumetraReconnector.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QSignalSpy>
+
+namespace {
+const QString port = QStringLiteral("/nonexistent/lumetra-port");
+const QString clockPattern = QStringLiteral("\\d\\d:\\d\\d:\\d\\d");
+
+// What the link reports, step by step, as the reconnector receives it.
+void drive(LumetraReconnector &r, const QString &step)
+{
+    if (step == QLatin1String("open")) {
+        r.slotOpenRequested(port);
+        r.slotCommunicationOpened(port);
+    } else if (step == QLatin1String("query")) {
+        r.slotBytesTransmitted(port, "ly_system_info\n");
+    } else if (step == QLatin1String("identity")) {
+        r.slotLineReceived("ly_system_info\n");
+        r.slotLineReceived("Lumetra-10 Hardware:1.2 Firmware:V5.1.4\n");
+        r.slotLineReceived("Serial number: LQZ10-2611-0042\n");
+    } else if (step == QLatin1String("ready")) {
+        r.slotConnectedStatus(true);
+    } else if (step == QLatin1String("silent")) {
+        r.slotConnectedStatus(false);
+    } else if (step == QLatin1String("close")) {
+        r.slotCloseRequested();
+        r.slotCommunicationClosed(port);
+    } else if (step == QLatin1String("choose other")) {
+        r.slotOpenRequested(QStringLiteral("/nonexistent/other-port"));
+    } else if (step == QLatin1String("unplug")) {
+        r.slotCommunicationClosed(port);
+    } else {
+        QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+    }
+}
+} // namespace
+
+// The status bar's account of the link, from the link's own reports, and the banner's buttons.
+class TestConnectionStatus : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void statusBarStates_data();
+    void statusBarStates();
+    void bannerButtons();
+    void openAdvice_data();
+    void openAdvice();
+};
+
+void TestConnectionStatus::statusBarStates_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("portText");
+    QTest::addColumn<QString>("identityText");
+    QTest::addColumn<QString>("statePattern");
+    QTest::addColumn<int>("logLines");
+
+    const QString identity = QStringLiteral("Lumetra-10, S/N LQZ10-2611-0042");
+    QTest::newRow("nothing open") << QStringList{} << "No port"
+                                  << ""
+                                  << "^Closed$" << 0;
+    QTest::newRow("quiet wait") << QStringList{"open"} << port << ""
+                                << "^Connecting: waiting 2 s$" << 1;
+    QTest::newRow("handshake") << QStringList{"open", "query"} << port << ""
+                               << "^Connecting: handshake$" << 2;
+    QTest::newRow("identified, not ready")
+        << QStringList{"open", "query", "identity"} << port << identity << "^Connecting: handshake$" << 2;
+    QTest::newRow("connected") << QStringList{"open", "query", "identity", "ready"} << port << identity
+                               << "^Connected$" << 3;
+    QTest::newRow("no answer")
+        << QStringList{"open", "query", "identity", "ready", "silent"} << port << identity
+        << QStringLiteral("^Unavailable since %1 \\(no answer since %1\\)$").arg(clockPattern) << 4;
+    QTest::newRow("answers again") << QStringList{"open", "query", "identity", "ready", "silent", "ready"}
+                                   << port << identity << "^Connected$" << 5;
+    QTest::newRow("port lost") << QStringList{"open", "query", "identity", "ready", "unplug"} << port
+                               << identity
+                               << QStringLiteral("^Lost at %1, waiting for the port$").arg(clockPattern) << 4;
+    // Until the other port opens, nothing is being waited for any more.
+    QTest::newRow("other port chosen while lost")
+        << QStringList{"open", "query", "identity", "ready", "unplug", "choose other"} << "No port"
+        << ""
+        << "^Closed$" << 5;
+    QTest::newRow("operator close") << QStringList{"open", "query", "identity", "ready", "close"} << "No port"
+                                    << ""
+                                    << "^Closed$" << 4;
+}
+
+void TestConnectionStatus::statusBarStates()
+{
+    QFETCH(QStringList, steps);
+    LumetraReconnector reconnector;
+    ConnectionStatusBar bar;
+    bar.follow(&reconnector);
+    QSignalSpy log(&reconnector, &LumetraReconnector::logLine);
+    for (const QString &step : qAsConst(steps))
+        drive(reconnector, step);
+
+    QTEST(bar.portText(), "portText");
+    QTEST(bar.identityText(), "identityText");
+    QFETCH(QString, statePattern);
+    QVERIFY2(QRegularExpression(statePattern).match(bar.stateText()).hasMatch(), qPrintable(bar.stateText()));
+    QTEST(log.count(), "logLines");
+}
+
+void TestConnectionStatus::bannerButtons()
+{
+    QWidget area;
+    area.resize(800, 400);
+    ConnectionBanner banner(&area);
+    area.show();
+    QSignalSpy cancelled(&banner, &ConnectionBanner::cancelled);
+    auto *button = banner.findChild<QPushButton *>();
+    QVERIFY(button);
+
+    banner.showNotice(QStringLiteral("Another laser answered."));
+    QVERIFY(banner.isVisible());
+    QCOMPARE(banner.buttonText(), QStringLiteral("Close"));
+    button->click();
+    QVERIFY(!banner.isVisible());
+    QCOMPARE(cancelled.count(), 0);
+
+    banner.showWait(QStringLiteral("Connection lost."));
+    QCOMPARE(banner.text(), QStringLiteral("Connection lost."));
+    QCOMPARE(banner.buttonText(), QStringLiteral("Cancel"));
+    // The banner spans its parent, also after the parent grows.
+    area.resize(1000, 400);
+    QTRY_COMPARE(banner.width(), 1000 - 2 * banner.x());
+    button->click();
+    QVERIFY(!banner.isVisible());
+    QCOMPARE(cancelled.count(), 1);
+}
+
+// Denied access cannot be produced for real here (tests may run as the superuser), so the cause is given;
+// the end-to-end test opens a port that is really held elsewhere.
+void TestConnectionStatus::openAdvice_data()
+{
+    QTest::addColumn<int>("error");
+    QTest::addColumn<int>("access");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("gone") << int(QSerialPort::DeviceNotFoundError) << int(PortOpenAdvice::Access::Unknown)
+                          << "does not exist any more";
+    QTest::newRow("not allowed") << int(QSerialPort::PermissionError) << int(PortOpenAdvice::Access::Denied)
+                                 << "\"dialout\"";
+    QTest::newRow("not allowed, udev rule")
+        << int(QSerialPort::PermissionError) << int(PortOpenAdvice::Access::Denied)
+        << "70-lumetra-qz-serial.rules";
+    QTest::newRow("held elsewhere") << int(QSerialPort::PermissionError)
+                                    << int(PortOpenAdvice::Access::Allowed) << "held by another program";
+    QTest::newRow("nothing to add") << int(QSerialPort::ReadError) << int(PortOpenAdvice::Access::Unknown)
+                                    << "";
+}
+
+void TestConnectionStatus::openAdvice()
+{
+    QFETCH(int, error);
+    QFETCH(int, access);
+    QFETCH(QString, expected);
+    const QString advice = PortOpenAdvice::explain(port, error, PortOpenAdvice::Access(access));
+    if (expected.isEmpty())
+        QVERIFY(advice.isEmpty());
+    else
+        QVERIFY2(advice.contains(expected) && advice.contains(port), qPrintable(advice));
+    if (access == int(PortOpenAdvice::Access::Denied))
+        QVERIFY2(advice.contains(QLatin1String("log")), qPrintable(advice));
+}
+
+SHELL_TEST_MAIN(TestConnectionStatus)
+#include "tst_connectionstatus.moc"

@@ -1,0 +1,248 @@
+#include "ShellTestMain.h"
+#include "app/ConnectionBanner.h"
+#include "app/ConnectionStatusBar.h"
+#include "app/MainWindow.h"
+#include "framekit/CenterTabWidget.h"
+#include "framekit/GUIOverlay.h"
+#include "framekit/GUIWidget.h"
+#include "framekit/_AppLog.h"
+#include "tests/app/device/reconnect/SimProcess.h"
+
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSerialPort>
+#include <QTabWidget>
+#include <QTextDocument>
+
+#include <memory>
+
+using State = LumetraReconnector::State;
+
+namespace {
+constexpr int stepTimeoutMs = 20000;
+const QString identQuery = QStringLiteral("ly_system_info\\n");
+
+QStringList connectMenuEntries(MainWindow &window)
+{
+    const QList<QAction *> bar = window.menuBar()->actions();
+    for (QAction *entry : bar) {
+        QMenu *menu = entry->menu();
+        if (!menu ||
+            (menu->title() != QLatin1String("&Connect") && menu->title() != QLatin1String("&Disconnect")))
+            continue;
+        // Shown as the menu bar shows it, so that the rebuild on opening runs.
+        menu->popup(QPoint(0, 0));
+        QStringList texts;
+        const QList<QAction *> actions = menu->actions();
+        for (QAction *action : actions)
+            if (!action->isSeparator())
+                texts << action->text();
+        menu->hide();
+        return texts;
+    }
+    return {};
+}
+} // namespace
+
+// The whole window against the simulated laser: the port vanishes and returns, another laser answers,
+// the operator closes, the laser falls silent, and ports that cannot be opened.
+class TestReconnect : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir folder;
+    std::unique_ptr<SimProcess> laser;
+    std::unique_ptr<MainWindow> window;
+
+    QString transcriptPath(const QString &name) const
+    {
+        return folder.filePath(
+            QStringLiteral("%1-%2.log").arg(QLatin1String(QTest::currentTestFunction()), name));
+    }
+    LumetraReconnector *watch() const { return window->connectionWatch(); }
+    int tabCount() const
+    {
+        auto *center = qobject_cast<CenterTabWidget *>(window->centralWidget());
+        return center ? center->getTabWidget()->count() : -1;
+    }
+    void startLaser(const QStringList &options = {})
+    {
+        laser.reset(new SimProcess(QStringLiteral(LUMETRA_SIM_PATH), folder.path(), transcriptPath("laser")));
+        QVERIFY(laser->start(options));
+    }
+    void openWindow()
+    {
+        window.reset(new MainWindow);
+        window->resize(1366, 768);
+        window->show();
+    }
+    void connectToLaser()
+    {
+        startLaser();
+        openWindow();
+        emit window->sigOpenCommunication(laser->port);
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(tabCount(), 2, stepTimeoutMs);
+    }
+    static QString logText() { return _AppLog::instance()->getLogDocument()->toPlainText(); }
+
+private slots:
+    void cleanup()
+    {
+        window.reset();
+        laser.reset();
+    }
+
+    void sameLaserComesBack()
+    {
+        connectToLaser();
+        laser->control("hangup 2");
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Lost, stepTimeoutMs);
+        ConnectionBanner *banner = window->connectionBanner();
+        QVERIFY(banner->isVisible());
+        const QRegularExpression lost(
+            QStringLiteral("^Connection to %1 lost at \\d\\d:\\d\\d:\\d\\d — reconnecting "
+                           "when it returns\\.$")
+                .arg(QRegularExpression::escape(laser->port)));
+        QVERIFY2(lost.match(banner->text()).hasMatch(), qPrintable(banner->text()));
+        QCOMPARE(banner->buttonText(), QStringLiteral("Cancel"));
+        QVERIFY(window->connectionStatusBar()->stateText().startsWith(QLatin1String("Lost at ")));
+        QCOMPARE(tabCount(), 1);
+
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(tabCount(), 2, stepTimeoutMs);
+        QVERIFY(!banner->isVisible());
+        QCOMPARE(window->connectionStatusBar()->identityText(),
+                 QStringLiteral("Lumetra-10, S/N LQZ10-2611-0042"));
+        // The new controller polls again after the second handshake.
+        QTRY_VERIFY_WITH_TIMEOUT(laser->transcript().indexOf(QStringLiteral("RX \"s9\\n\""),
+                                                             laser->transcript().lastIndexOf(identQuery)) > 0,
+                                 stepTimeoutMs);
+        QCOMPARE(laser->receivedCount(identQuery), 2);
+        const QString log = logText();
+        QVERIFY(log.contains(QStringLiteral("Connection to %1 lost at").arg(laser->port)));
+        QVERIFY(log.contains(
+            QStringLiteral("Connected again to %1 (Lumetra-10 LQZ10-2611-0042).").arg(laser->port)));
+    }
+
+    void cancelStopsWaiting()
+    {
+        connectToLaser();
+        laser->control("hangup 1");
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Lost, stepTimeoutMs);
+        auto *cancel = window->connectionBanner()->findChild<QPushButton *>();
+        QVERIFY(cancel);
+        cancel->click();
+        QCOMPARE(watch()->state(), State::Closed);
+        QVERIFY(!window->connectionBanner()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(LumetraReconnector::portExists(laser->port), stepTimeoutMs);
+        QTest::qWait(LumetraReconnector::DefaultWatchIntervalMs * 3 / 2);
+        QCOMPARE(watch()->state(), State::Closed);
+        QCOMPARE(laser->receivedCount(identQuery), 1);
+    }
+
+    void otherLaserStaysClosed()
+    {
+        connectToLaser();
+        laser->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Lost, stepTimeoutMs);
+        SimProcess other(QStringLiteral(LUMETRA_SIM_PATH), folder.path(), transcriptPath("other"));
+        QVERIFY(other.start({QStringLiteral("--serial-number"), QStringLiteral("LQZ10-2611-0099")}));
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::OtherLaser, stepTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(tabCount(), 1, stepTimeoutMs);
+        const QString text = window->connectionBanner()->text();
+        QVERIFY2(
+            text.startsWith(QStringLiteral("Another laser answered on %1 (Lumetra-10, S/N LQZ10-2611-0099) "
+                                           "instead of Lumetra-10, S/N LQZ10-2611-0042")
+                                .arg(other.port)),
+            qPrintable(text));
+        QVERIFY(window->connectionBanner()->isVisible());
+        // Closed, and the operator may choose that port again deliberately.
+        QCOMPARE(connectMenuEntries(*window).value(0), QStringLiteral("Reconnect ") + other.port);
+    }
+
+    // The operator's close is final, and the port is remembered for the next time.
+    void operatorCloseAndRememberedPort()
+    {
+        connectToLaser();
+        window->connectMenuHandler(laser->port);
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Closed, stepTimeoutMs);
+        QVERIFY(!window->connectionBanner()->isVisible());
+        QCOMPARE(window->connectionStatusBar()->portText(), QStringLiteral("No port"));
+        // Past more than one look for the port: still closed.
+        QTest::qWait(LumetraReconnector::DefaultWatchIntervalMs * 3 / 2);
+        QCOMPARE(watch()->state(), State::Closed);
+        QCOMPARE(laser->receivedCount(identQuery), 1);
+
+        QCOMPARE(MainWindow::lastPort(), laser->port);
+        QCOMPARE(connectMenuEntries(*window).value(0), QStringLiteral("Reconnect ") + laser->port);
+
+        MainWindow::setConnectsAtStartup(true);
+        openWindow();
+        window->connectAtStartup();
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
+        QCOMPARE(laser->receivedCount(identQuery), 2);
+
+        // Without the port there is nothing to reconnect to.
+        window.reset();
+        laser->stop();
+        openWindow();
+        window->connectAtStartup();
+        QVERIFY(!connectMenuEntries(*window).value(0).startsWith(QLatin1String("Reconnect")));
+        QCOMPARE(watch()->state(), State::Closed);
+        MainWindow::setConnectsAtStartup(false);
+    }
+
+    void silentLaserUnavailable()
+    {
+        connectToLaser();
+        laser->control("silence forever");
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Unavailable, stepTimeoutMs);
+        QVERIFY2(window->connectionStatusBar()->stateText().startsWith(QLatin1String("Unavailable since ")),
+                 qPrintable(window->connectionStatusBar()->stateText()));
+        auto *page = window->findChild<GUIWidget *>();
+        QVERIFY(page);
+        QTRY_VERIFY_WITH_TIMEOUT(!page->isEnabled(), stepTimeoutMs);
+        QCOMPARE(page->getOverlay()->disabledMessage(), QStringLiteral("Unavailable"));
+        QVERIFY2(QRegularExpression(QStringLiteral("^No echo since \\d\\d:\\d\\d:\\d\\d$"))
+                     .match(page->getOverlay()->reasonMessage())
+                     .hasMatch(),
+                 qPrintable(page->getOverlay()->reasonMessage()));
+
+        laser->control("silence off");
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
+        QVERIFY(page->getOverlay()->reasonMessage().isEmpty());
+    }
+
+    void openFailureSaysWhy_data()
+    {
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<QString>("advice");
+        QTest::newRow("held by this test") << true << "is held by another program";
+        QTest::newRow("gone") << false << "does not exist any more";
+    }
+    void openFailureSaysWhy()
+    {
+        QFETCH(bool, held);
+        QFETCH(QString, advice);
+        startLaser();
+        QSerialPort holder(laser->port);
+        QString port = folder.filePath(QStringLiteral("no-such-port"));
+        if (held) {
+            QVERIFY(holder.open(QIODevice::ReadWrite));
+            port = laser->port;
+        }
+        openWindow();
+        emit window->sigOpenCommunication(port);
+        QTRY_VERIFY_WITH_TIMEOUT(window->connectionBanner()->isVisible(), stepTimeoutMs);
+        const QString text = window->connectionBanner()->text();
+        QVERIFY2(text.startsWith(QStringLiteral("Could not open %1. %1 ").arg(port)) && text.contains(advice),
+                 qPrintable(text));
+        QCOMPARE(watch()->state(), State::Closed);
+    }
+};
+
+SHELL_TEST_MAIN(TestReconnect)
+#include "tst_reconnect.moc"
