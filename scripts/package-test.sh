@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds the Debian packages, installs them, runs the installed program against the installed simulator,
 # and purges them again, checking that nothing is left behind. Needs root (CI runs as root).
-# scripts/package-test.sh [build-folder]
+# scripts/package-test.sh [build-folder] [cmake arguments...]
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build-package}"
+shift || true
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
-bash "$root/scripts/package.sh" "$build"
+bash "$root/scripts/package.sh" "$build" "$@"
 mapfile -t debs < <(ls "$build"/*.deb)
 packages=()
 for deb in "${debs[@]}"; do
