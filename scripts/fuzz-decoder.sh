@@ -1,46 +1,11 @@
 #!/usr/bin/env bash
-# Fuzzes the response decoder with libFuzzer: scripts/fuzz-decoder.sh [seconds] [executions]
-# Configures its own clang build folder, builds only the fuzz target and runs it from the seed corpus
-# for the given time (default 60 s; 0 for no time limit) or until it has run the given number of
-# inputs, whichever comes first. Exits non-zero on any crash, leak or sanitizer report.
+# Fuzzes the response decoder: scripts/fuzz-decoder.sh [seconds] [executions]
+# The decoder's entry to scripts/fuzz.sh: runs for the given time (default 60 s; 0 for no time limit) or
+# until it has run the given number of inputs, whichever comes first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 seconds="${1:-60}"
-runs="${2:--1}"
-build="${LUMETRA_FUZZ_BUILD:-$root/build-fuzz-decoder}"
-target=fuzz_LumetraResponseDecoder
-seeds="$root/tests/app/device/decoder_fuzz/corpus"
-
-CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMETRA_BUILD_FUZZ=ON -DLUMETRA_BUILD_TESTS=ON -DLUMETRA_BUILD_BENCH=OFF
-cmake --build "$build" --target "$target"
-binary="$(find "$build" -type f -name "$target" -perm -u+x | head -n 1)"
-if [ -z "$binary" ]; then
-    echo "fuzz-decoder: $target was not built" >&2
-    exit 1
+if [ -n "${2:-}" ]; then
+    exec bash "$root/scripts/fuzz.sh" decoder "$seconds" -runs="$2"
 fi
-
-# New inputs go to a scratch corpus so that the seeds in the tree stay as they are.
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/corpus" "$work/artifacts"
-
-export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:${ASAN_OPTIONS:-}"
-export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:${UBSAN_OPTIONS:-}"
-status=0
-"$binary" -max_total_time="$seconds" -runs="$runs" -timeout=10 -rss_limit_mb=2048 -max_len=4096 -print_final_stats=1 \
-    -artifact_prefix="$work/artifacts/" "$work/corpus" "$seeds" 2>&1 | tee "$work/log" || status=$?
-
-# A sanitizer report that did not stop the run still fails it.
-if grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|SUMMARY: ' "$work/log"; then
-    status=${status/#0/1}
-fi
-if compgen -G "$work/artifacts/*" >/dev/null; then
-    mkdir -p "$build/artifacts"
-    cp "$work/artifacts/"* "$build/artifacts/"
-    echo "fuzz-decoder: failing inputs kept in $build/artifacts" >&2
-    status=${status/#0/1}
-fi
-executed="$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -n 1)"
-echo "fuzz-decoder: ${executed:-unknown} executions (limits: ${seconds} s, ${runs} runs), exit status $status"
-exit "$status"
+exec bash "$root/scripts/fuzz.sh" decoder "$seconds"
