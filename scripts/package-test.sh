@@ -43,6 +43,31 @@ echo "=== Installed programs"
 /usr/bin/lumetra-sim --help | head -n 3
 man -w LUMETRA-QZ lumetra-sim
 
+echo "=== Another project builds against the installed libraries"
+mkdir -p "$work/consumer"
+cat > "$work/consumer/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.16)
+project(consumer CXX)
+set(CMAKE_CXX_STANDARD 17)
+find_package(Dialkit REQUIRED)
+find_package(Framekit REQUIRED)
+add_executable(consumer main.cpp)
+target_link_libraries(consumer PRIVATE Dialkit::Dialkit Framekit::Framekit)
+CMAKE
+cat > "$work/consumer/main.cpp" <<'CPP'
+#include "dialkit/Dialkit.h"
+#include "framekit/_AppLog.h"
+#include <cstdio>
+int main()
+{
+    std::puts(qPrintable(Dialkit::formatSignificant(1234.5, 3)));
+    return Dialkit::getApplicationStylesheet().isEmpty() ? 1 : 0;
+}
+CPP
+cmake -S "$work/consumer" -B "$work/consumer/build" > /dev/null
+cmake --build "$work/consumer/build" > /dev/null
+"$work/consumer/build/consumer"
+
 echo "=== Installed program against the installed simulator"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/run" QT_QPA_PLATFORM=offscreen
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
