@@ -795,7 +795,7 @@ private slots:
         QFETCH(QString, label);
         QTemporaryDir folder;
         const QString picture = folder.filePath("tall.png");
-        QImage image(40, 400, QImage::Format_RGB32);
+        QImage image(40, 1000, QImage::Format_RGB32);
         image.fill(Qt::red);
         QVERIFY(image.save(picture));
         const QString markup = QStringLiteral("<img src=\"%1\"><font size=7>X</font>").arg(picture);
@@ -807,7 +807,8 @@ private slots:
             label.isEmpty() ? view.tinyHeaderLabel() : child<QLabel>(view, label.toLatin1().constData());
         QVERIFY(shown);
         QVERIFY(shown->text().contains(markup));
-        QVERIFY2(shown->sizeHint().height() < 100, qPrintable(QString::number(shown->sizeHint().height())));
+        // Plain text may wrap into a few lines in a narrow label, but never reaches the picture's height.
+        QVERIFY2(shown->sizeHint().height() < 500, qPrintable(QString::number(shown->sizeHint().height())));
         if (auto *dialog = view.findChild<Dialog *>("hgWarningDialog")) {
             const auto labels = dialog->findChildren<QLabel *>();
             auto message = std::find_if(labels.begin(), labels.end(),
