@@ -27,7 +27,7 @@ build="${LUMETRA_FUZZ_BUILD:-$root/build-fuzz-$name}"
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMETRA_BUILD_FUZZ=ON -DLUMETRA_BUILD_TESTS=ON -DLUMETRA_BUILD_BENCH=OFF
 cmake --build "$build" --target "$target"
-binary="$(find "$build" -type f -name "$target" -perm -u+x | head -n 1)"
+binary="$(find "$build" -type f -name "$target" -perm -u+x -print -quit)"
 if [ -z "$binary" ]; then
     echo "fuzz: $target was not built" >&2
     exit 1
