@@ -1,6 +1,6 @@
 """The LumetraQZ device server on the simulated laser, through a PyTango client, on loopback only.
 
-Run by CTest: /usr/bin/python3 tst_tango_server.py --server PATH --sim PATH. Exits non-zero when any
+Run by CTest: /usr/bin/python3 tst_tango_server.py --server PATH --sim PATH --tango-db FOLDER. Exits non-zero when any
 case fails.
 """
 import argparse
@@ -18,8 +18,11 @@ import unittest
 
 import tango
 
+import tango_database
+
 SERVER = None
 SIM = None
+TANGO_DB = None
 WAIT_S = 40
 
 
@@ -94,12 +97,12 @@ class Simulator:
 
 
 class Server:
-    def __init__(self, folder, *arguments):
+    def __init__(self, folder, *arguments, environment=None):
         self.port = free_port()
         self.out = open(os.path.join(folder, "server.out"), "w")
         self.process = subprocess.Popen(
             [SERVER, *arguments, "-ORBendPoint", f"giop:tcp:127.0.0.1:{self.port}"],
-            stdout=self.out, stderr=subprocess.STDOUT, cwd=folder, preexec_fn=die_with_parent)
+            stdout=self.out, stderr=subprocess.STDOUT, cwd=folder, env=environment, preexec_fn=die_with_parent)
 
     def proxy(self, device):
         proxy = tango.DeviceProxy(f"tango://127.0.0.1:{self.port}/{device}#dbase=no")
@@ -281,10 +284,50 @@ class DeviceWithoutDatabase(unittest.TestCase):
             shutil.rmtree(folder, ignore_errors=True)
 
 
+class DeviceInADatabase(unittest.TestCase):
+    """The way a facility runs it: registered in a Tango database, its port a stored property, reached
+    by name alone."""
+
+    def launcher(self, folder):
+        def launch(command, output, environment=None):
+            with open(os.path.join(folder, output), "w") as out:
+                process = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT, env=environment,
+                                           preexec_fn=die_with_parent)
+            return process
+        return launch
+
+    def test_a_registered_device_is_reached_by_name(self):
+        lacking = tango_database.missing(TANGO_DB)
+        if lacking:
+            self.fail(f"{lacking} is missing: scripts/deps.sh installs MariaDB and unpacks the Tango database")
+        folder = tempfile.mkdtemp(prefix="tango-db-test-")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        database = tango_database.TangoDatabase(TANGO_DB, folder, free_port(), free_port(), self.launcher(folder),
+                                                wait_until)
+        self.addCleanup(database.stop)
+        sim = Simulator(folder, "registered", "--serial-number", "LQZ10-0000-0042")
+        self.addCleanup(sim.stop)
+
+        name = "lab/lumetra/registered"
+        device = tango.DbDevInfo()
+        device.name, device._class, device.server = name, "LumetraQZ", "LumetraQZ/registered"
+        database.database.add_device(device)
+        database.database.put_device_property(name, {"SerialPort": [sim.port], "ReconnectPeriod": ["200"]})
+
+        server = Server(folder, "registered", environment=dict(os.environ, TANGO_HOST=database.host))
+        self.addCleanup(server.stop)
+        laser = tango.DeviceProxy(f"tango://{database.host}/{name}")
+        wait_until("the laser through the database", lambda: laser.read_attribute("SerialNumber").value)
+        self.assertEqual(laser.read_attribute("SerialNumber").value, "LQZ10-0000-0042")
+        self.assertTrue(database.database.get_device_info(name).exported)
+        self.assertNotIn("SendCommand", laser.get_command_list())
+
+
 if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--server", required=True)
     parser.add_argument("--sim", required=True)
+    parser.add_argument("--tango-db", required=True, help="where Debian's tango-db package is unpacked")
     options, rest = parser.parse_known_args()
-    SERVER, SIM = options.server, options.sim
+    SERVER, SIM, TANGO_DB = options.server, options.sim, options.tango_db
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
