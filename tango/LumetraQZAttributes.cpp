@@ -11,9 +11,8 @@ namespace LumetraQZAttributes {
 namespace {
 
 constexpr double any = 0.0;
-// The panel's division spin box is built with this range.
-constexpr double divisionMin = 1;
-constexpr double divisionMax = 10000000;
+constexpr double divisionMin = LumetraController::DivisionFactorMin;
+constexpr double divisionMax = LumetraController::DivisionFactorMax;
 
 // clang-format off
 constexpr Row rows[] = {

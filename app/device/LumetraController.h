@@ -3,6 +3,7 @@
 #include "app/device/LumetraResponseDecoder.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QList>
 #include <QLoggingCategory>
 #include <QMap>
@@ -26,6 +27,11 @@ class LumetraController : public QObject
 {
     Q_OBJECT
 public:
+    // The division factors an operator may ask for: the panel's spin box and remote clients both take
+    // their limits from here.
+    static constexpr double DivisionFactorMin = 1;
+    static constexpr double DivisionFactorMax = 10000000;
+
     // Main-loop states.
     enum MainLoopState
     {
@@ -434,6 +440,8 @@ signals:
 
 private slots:
     void slotMainLoop();
+    bool mainLoopIdle() const;
+    void wakeMainLoop();
     void appendDelayed_digiop_Command();
 
 private:
@@ -460,6 +468,9 @@ private:
     LogSink logSink;
     QPointer<QObject> controls;
     QTimer *mainLoopTimer = nullptr;
+    // Set while the main loop sleeps through turns that could not act; lastTurn keeps its 10 ms grid.
+    bool mainLoopAsleep = false;
+    QElapsedTimer lastTurn;
     int decoderConnections = 0;
 
     bool connected = false;

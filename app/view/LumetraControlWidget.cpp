@@ -81,7 +81,7 @@ GUIWidget *LumetraControlWidget::build(LumetraController *controller, MainContro
     view->setRemoteControlWidget(remote);
     layout->addWidget(view);
 
-    view->setDivisionRange(1, 10000000);
+    view->setDivisionRange(LumetraController::DivisionFactorMin, LumetraController::DivisionFactorMax);
     view->setPowerSetpointIndexVisibility(0, true);
     view->setPowerSetpointIndexVisibility(1, true);
     view->setPowerSetpointIndex(setup.powerSetIndex);
