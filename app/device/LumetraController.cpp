@@ -209,10 +209,31 @@ void LumetraController::slotConnectedStatus(bool linkUp)
         measuredSHG_mW = 0.0;
         measuredTHG_mW = 0.0;
     }
+    wakeMainLoop();
+}
+
+// Waiting for the link, or connected to it, a turn acts only once the link's flag says otherwise.
+// The loop sleeps through the turns in between, which would all find nothing to do: on a machine
+// that polls the laser for days they are a hundred wake-ups a second for nothing.
+bool LumetraController::mainLoopIdle() const
+{
+    return (mainLoopState == LoopWaiting && !connected) || (mainLoopState == LoopConnected && connected);
+}
+
+// The flag changed: the turn that acts on it comes at the next point of the loop's 10 ms grid, as
+// it would have had the loop kept turning.
+void LumetraController::wakeMainLoop()
+{
+    if (!mainLoopAsleep || mainLoopIdle())
+        return;
+    mainLoopAsleep = false;
+    const qint64 sinceLastTurn = lastTurn.elapsed();
+    mainLoopTimer->start(int(mainLoopIntervalMs - sinceLastTurn % mainLoopIntervalMs));
 }
 
 void LumetraController::slotMainLoop()
 {
+    mainLoopAsleep = false;
     switch (mainLoopState) {
     case LoopSetUp:
         createControls();
@@ -239,7 +260,13 @@ void LumetraController::slotMainLoop()
         mainLoopState = LoopSetUp;
         break;
     }
-    mainLoopTimer->start();
+    lastTurn.start();
+    if (mainLoopIdle()) {
+        mainLoopTimer->stop();
+        mainLoopAsleep = true;
+        return;
+    }
+    mainLoopTimer->start(mainLoopIntervalMs);
 }
 
 // Once per controller: a second set-up turn after a reconnection finds the controls alive and keeps
