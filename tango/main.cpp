@@ -13,6 +13,10 @@ void Tango::DServer::class_factory()
 // LumetraQZ <instance> [-nodb -dlist <domain/family/member> | -file=<file>] [-ORBendPoint giop:tcp::<port>]
 int main(int argc, char *argv[])
 {
+    // Nothing in the server needs GLib's main loop, and Qt's own event dispatcher wakes a thread once
+    // per batch of posted events where GLib's wakes it for each: measurably less CPU while polling.
+    if (qEnvironmentVariableIsEmpty("QT_NO_GLIB"))
+        qputenv("QT_NO_GLIB", "1");
     // The device core's threads need an application object; its event loop is not run, the main
     // thread belongs to Tango.
     QCoreApplication application(argc, argv);

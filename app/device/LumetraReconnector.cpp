@@ -137,7 +137,7 @@ void LumetraReconnector::slotCommunicationOpened(QString portName)
     m_openPending = false;
     if (m_portName.isEmpty())
         m_portName = portName;
-    m_lastLine = QDateTime();
+    m_lastLineMs = 0;
     m_systemType.clear();
     m_serialNumber.clear();
     m_foundType.clear();
@@ -208,7 +208,7 @@ void LumetraReconnector::watchTick()
 
 void LumetraReconnector::slotLineReceived(QByteArray line)
 {
-    m_lastLine = QDateTime::currentDateTime();
+    m_lastLineMs = QDateTime::currentMSecsSinceEpoch();
     // The identity comes with the handshake; later lines are the controller's business, and decoding
     // them twice would only cost time.
     if (m_decoder && (m_state == State::Waiting || m_state == State::Handshake))
@@ -280,7 +280,7 @@ void LumetraReconnector::slotConnectedStatus(bool connected)
     case State::Connected:
         if (!connected)
             setState(State::Unavailable,
-                     tr("Laser on %1 unavailable: no echo since %2.").arg(m_portName, clock(m_lastLine)));
+                     tr("Laser on %1 unavailable: no echo since %2.").arg(m_portName, clock(lastLineTime())));
         break;
     default:
         break;

@@ -48,7 +48,10 @@ public:
     // When the current state began.
     QDateTime since() const { return m_since; }
     // When the last line came from the laser; invalid if none came on this connection.
-    QDateTime lastLineTime() const { return m_lastLine; }
+    QDateTime lastLineTime() const
+    {
+        return m_lastLineMs ? QDateTime::fromMSecsSinceEpoch(m_lastLineMs) : QDateTime();
+    }
     // Identity found on the port that came back, when it was another laser.
     QString foundSystemType() const { return m_foundType; }
     QString foundSerialNumber() const { return m_foundSerial; }
@@ -102,7 +105,9 @@ private:
     State m_state = State::Closed;
     QString m_portName;
     QDateTime m_since;
-    QDateTime m_lastLine;
+    // Milliseconds since the epoch, 0 for none: taken for every line, where a local QDateTime
+    // would look up the time zone each time.
+    qint64 m_lastLineMs = 0;
 
     QString m_systemType;
     QString m_serialNumber;

@@ -303,6 +303,8 @@ void LumetraSerialHandler::closeSequence()
         port = nullptr;
     }
     engine->closed();
+    // No sigConnectedStatus(false) here: the program drops its controller and decoder with the port,
+    // and a listener that outlives the port (the device server) learns of it from this signal.
     emit sigCommunicationClosed(name);
     emit sigStatusMessage(tr("Communication port %1 closed.").arg(name));
 }
