@@ -498,6 +498,29 @@ private slots:
         QCOMPARE(r.rec.wire, hello);
     }
 
+    // On its own timer the loop sleeps while it has nothing to do; every change of the link, also one
+    // taken back before the loop turned, must still be acted on.
+    void mainLoopWakesOnEveryChangeOfTheLink()
+    {
+        Rig r;
+        const QStringList hello{"queue d2?\n", "queue ezra?\n", "queue eira?\n"};
+        QSignalSpy enabled(&r.ctrl, &LumetraController::controlEnabledChanged);
+        r.turn();
+        for (int round = 0; round < 3; ++round) {
+            r.rec.wire.clear();
+            r.ctrl.slotConnectedStatus(true);
+            r.ctrl.slotConnectedStatus(false);
+            r.ctrl.slotConnectedStatus(true);
+            QTRY_COMPARE(r.rec.wire, hello);
+            QTRY_COMPARE(enabled.size(), 2 * round + 1);
+            r.ctrl.slotConnectedStatus(false);
+            QTRY_COMPARE(enabled.size(), 2 * round + 2);
+            QCOMPARE(enabled.last().first().toBool(), false);
+            // Set-up again: the poll list is cleared and rebuilt.
+            QTRY_COMPARE(r.rec.wire.size(), hello.size() + 9);
+        }
+    }
+
     void statusByte_data()
     {
         QTest::addColumn<int>("byte");
