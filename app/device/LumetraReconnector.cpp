@@ -21,6 +21,7 @@ LumetraReconnector::~LumetraReconnector() = default;
 
 void LumetraReconnector::attach(LumetraSerialHandler *link)
 {
+    m_link = link;
     connect(this, &LumetraReconnector::sigOpenCommunication, link,
             &LumetraSerialHandler::slotOpenCommunication);
     connect(this, &LumetraReconnector::sigCloseCommunication, link,
@@ -34,8 +35,6 @@ void LumetraReconnector::attach(LumetraSerialHandler *link)
     connect(link, &LumetraSerialHandler::sigOpenFailed, this, &LumetraReconnector::slotOpenFailed);
     connect(link, &LumetraSerialHandler::sigLineReceived, this, &LumetraReconnector::slotLineReceived);
     connect(link, &LumetraSerialHandler::sigConnectedStatus, this, &LumetraReconnector::slotConnectedStatus);
-    connect(link, &LumetraSerialHandler::sigBytesTransmitted, this,
-            &LumetraReconnector::slotBytesTransmitted);
 }
 
 void LumetraReconnector::setWatchInterval(int ms)
@@ -81,6 +80,15 @@ void LumetraReconnector::setState(State state, const QString &logText)
     if (state == m_state)
         return;
     m_state = state;
+    // Only the wait before the handshake cares what is sent. Listening to every poll as well would
+    // wake this object's thread for each command, for days.
+    if (state == State::Waiting && !m_transmitted && m_link) {
+        m_transmitted = connect(m_link, &LumetraSerialHandler::sigBytesTransmitted, this,
+                                &LumetraReconnector::slotBytesTransmitted);
+    } else if (state != State::Waiting && m_transmitted) {
+        disconnect(m_transmitted);
+        m_transmitted = {};
+    }
     m_since = QDateTime::currentDateTime();
     qCDebug(lcReconnector) << "state" << stateName(state) << m_portName;
     emit logLine(logText);

@@ -123,5 +123,7 @@ private:
     bool m_openPending = false;
 
     QTimer *m_watch = nullptr;
+    QPointer<LumetraSerialHandler> m_link;
+    QMetaObject::Connection m_transmitted;
     LumetraResponseDecoder *m_decoder = nullptr;
 };
