@@ -18,8 +18,10 @@ cleanup() {
 trap cleanup EXIT INT TERM
 
 if [ -x "$build/sim/lumetra-sim" ]; then
-    # Fault injection while it runs: echo 'set humidity 61' > build/lumetra-sim.control
-    "$build/sim/lumetra-sim" --control "$build/lumetra-sim.control" "$@" > "$build/lumetra-sim.out" 2>&1 < /dev/null &
+    # Fault injection while it runs: echo 'set humidity 61' > build-release/lumetra-sim.control
+    # Its first line of output is the port; its warnings go to a file of their own so as not to take that place.
+    "$build/sim/lumetra-sim" --control "$build/lumetra-sim.control" "$@" > "$build/lumetra-sim.out" \
+        2> "$build/lumetra-sim.err" < /dev/null &
     sim_pid=$!
     for _ in $(seq 50); do
         [ -s "$build/lumetra-sim.out" ] && break
