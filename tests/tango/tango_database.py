@@ -1,9 +1,9 @@
 """A private Tango database for one test: Debian's DataBaseds (tango-db, unpacked by scripts/deps.sh) on a
 MariaDB server of its own, both in a temporary folder and on loopback, gone when the test ends."""
+import getpass
 import os
 import shutil
 import subprocess
-import time
 
 import tango
 
@@ -35,11 +35,15 @@ class TangoDatabase:
         self.host = f"127.0.0.1:{tango_port}"
         data = os.path.join(folder, "mariadb")
         self.socket = os.path.join(folder, "mariadb.sock")
-        subprocess.run(["mariadb-install-db", "--no-defaults", f"--datadir={data}", "--user=root",
-                        "--auth-root-authentication-method=socket", "--skip-test-db"],
+        # The server runs as whoever runs the test (it must be told so when that is root), and that
+        # same system user is its administrator, signed in through the socket.
+        self.admin = getpass.getuser()
+        subprocess.run(["mariadb-install-db", "--no-defaults", f"--datadir={data}", f"--user={self.admin}",
+                        "--auth-root-authentication-method=socket", f"--auth-root-socket-user={self.admin}",
+                        "--skip-test-db"],
                        check=True, stdout=subprocess.DEVNULL, stderr=subprocess.STDOUT)
         self.sql = launch(["mariadbd", "--no-defaults", f"--datadir={data}", f"--socket={self.socket}",
-                           f"--port={sql_port}", "--bind-address=127.0.0.1", "--user=root",
+                           f"--port={sql_port}", "--bind-address=127.0.0.1", f"--user={self.admin}",
                            f"--log-error={folder}/mariadb.err", f"--pid-file={folder}/mariadb.pid"],
                           "mariadb.out")
         wait_until("the SQL server", lambda: self._sql("SELECT 1", check=False).returncode == 0)
@@ -50,7 +54,7 @@ class TangoDatabase:
         with open(schema[0]) as script:
             statements = script.read().replace("source /usr/share/tango-db/",
                                                f"source {os.path.dirname(schema[1])}/")
-        subprocess.run(["mariadb", "--no-defaults", "-S", self.socket, "-uroot", "tango"], input=statements,
+        subprocess.run(["mariadb", "--no-defaults", "-S", self.socket, f"-u{self.admin}", "tango"], input=statements,
                        text=True, check=True)
         environment = dict(os.environ, MYSQL_USER="tango", MYSQL_PASSWORD="tango",
                            MYSQL_HOST=f"127.0.0.1:{sql_port}", MYSQL_DATABASE="tango")
@@ -59,7 +63,7 @@ class TangoDatabase:
         self.database = wait_until("the Tango database", self._connect)
 
     def _sql(self, statements, check=True):
-        return subprocess.run(["mariadb", "--no-defaults", "-S", self.socket, "-uroot", "-e", statements],
+        return subprocess.run(["mariadb", "--no-defaults", "-S", self.socket, f"-u{self.admin}", "-e", statements],
                               check=check, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def _connect(self):
