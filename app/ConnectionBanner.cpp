@@ -19,6 +19,8 @@ ConnectionBanner::ConnectionBanner(QWidget *parent)
     setAutoFillBackground(true);
     setStyleSheet(QStringLiteral("#connectionBanner { background: #fff4ce; border: 1px solid #c8a600; }"
                                  "#connectionBanner QLabel { color: #3b2f00; font-size: 11pt; }"));
+    // Messages name ports and the serial numbers lasers answered with: never markup.
+    m_label->setTextFormat(Qt::PlainText);
     m_label->setWordWrap(true);
     m_label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto *layout = new QHBoxLayout(this);

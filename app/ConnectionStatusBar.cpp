@@ -1,7 +1,9 @@
 #include "app/ConnectionStatusBar.h"
 
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QTextDocument>
 
 namespace {
 
@@ -29,6 +31,20 @@ const char *stateStyle(LumetraReconnector::State state)
     return "";
 }
 
+// The status bar's width is the window's least width: a text the laser or a device name sets may not
+// push the panel off the screen. A longer text is shortened in the middle and shown whole as a tooltip.
+void showBounded(QLabel *label, const QString &text, int maxChars)
+{
+    const QFontMetrics metrics(label->font());
+    const QString shown = metrics.elidedText(text, Qt::ElideMiddle, metrics.averageCharWidth() * maxChars);
+    label->setText(shown);
+    label->setToolTip(shown == text ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal));
+}
+
+// Real port paths (by-id links of USB adapters) and identities stay well inside these.
+const int portChars = 72;
+const int identityChars = 56;
+
 } // namespace
 
 ConnectionStatusBar::ConnectionStatusBar(QWidget *parent)
@@ -37,6 +53,9 @@ ConnectionStatusBar::ConnectionStatusBar(QWidget *parent)
     m_port->setObjectName(QStringLiteral("connectionPort"));
     m_identity->setObjectName(QStringLiteral("connectionIdentity"));
     m_state->setObjectName(QStringLiteral("connectionState"));
+    // The identity is the laser's own answer and the port a file name: shown as written, never as markup.
+    for (QLabel *label : {m_port, m_identity, m_state})
+        label->setTextFormat(Qt::PlainText);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 4, 0);
     layout->setSpacing(12);
@@ -62,12 +81,12 @@ void ConnectionStatusBar::follow(LumetraReconnector *reconnector)
 
 QString ConnectionStatusBar::portText() const
 {
-    return m_port->text();
+    return m_portText;
 }
 
 QString ConnectionStatusBar::identityText() const
 {
-    return m_identity->isHidden() ? QString() : m_identity->text();
+    return m_identityText;
 }
 
 QString ConnectionStatusBar::stateText() const
@@ -94,7 +113,8 @@ void ConnectionStatusBar::refresh()
     const LumetraReconnector *r = m_reconnector;
     const LumetraReconnector::State state = r ? r->state() : LumetraReconnector::State::Closed;
     const bool hasPort = r && !r->portName().isEmpty() && state != LumetraReconnector::State::Closed;
-    m_port->setText(hasPort ? r->portName() : tr("No port"));
+    m_portText = hasPort ? r->portName() : tr("No port");
+    showBounded(m_port, m_portText, portChars);
 
     QStringList identity;
     if (r && state != LumetraReconnector::State::Closed) {
@@ -103,7 +123,8 @@ void ConnectionStatusBar::refresh()
         if (!r->serialNumber().isEmpty())
             identity << tr("S/N %1").arg(r->serialNumber());
     }
-    m_identity->setText(identity.join(QStringLiteral(", ")));
+    m_identityText = identity.join(QStringLiteral(", "));
+    showBounded(m_identity, m_identityText, identityChars);
     m_identity->setVisible(!identity.isEmpty());
 
     m_state->setText(r ? stateText(state, r->since(), r->lastLineTime())

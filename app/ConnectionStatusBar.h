@@ -34,4 +34,6 @@ private:
     QLabel *m_port = nullptr;
     QLabel *m_identity = nullptr;
     QLabel *m_state = nullptr;
+    QString m_portText;
+    QString m_identityText;
 };

@@ -65,6 +65,8 @@ LumetraEventsView::LumetraEventsView(LumetraRecordSource *source, QWidget *paren
     bar->addWidget(exportButton);
 
     m_banner = new QLabel(this);
+    // Problems name the recording's file, which carries the laser's serial number.
+    m_banner->setTextFormat(Qt::PlainText);
     m_banner->setWordWrap(true);
     m_banner->setStyleSheet(QStringLiteral("QLabel { background: #b00020; color: white; padding: 4px; }"));
     m_banner->hide();

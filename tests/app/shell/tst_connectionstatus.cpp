@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 namespace {
 const QString port = QStringLiteral("/nonexistent/lumetra-port");
@@ -52,6 +53,7 @@ private slots:
     void statusBarStates_data();
     void statusBarStates();
     void bannerButtons();
+    void deviceTextIsPlain();
     void openAdvice_data();
     void openAdvice();
 };
@@ -141,6 +143,51 @@ void TestConnectionStatus::bannerButtons()
 
 // Denied access cannot be produced for real here (tests may run as the superuser), so the cause is given;
 // the end-to-end test opens a port that is really held elsewhere.
+// A laser's identity and a port's name are shown as written. As markup, an <img> would make the GUI
+// thread load any file (one of /dev/zero froze it); a tall picture tells the two apart by height.
+void TestConnectionStatus::deviceTextIsPlain()
+{
+    QTemporaryDir folder;
+    const QString picture = folder.filePath(QStringLiteral("tall.png"));
+    QImage image(40, 1000, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QVERIFY(image.save(picture));
+    const QString markup = QStringLiteral("<img src=\"%1\"><font size=7>X</font>").arg(picture);
+
+    QWidget area;
+    area.resize(800, 400);
+    ConnectionBanner banner(&area);
+    ConnectionStatusBar bar(&area);
+    area.show();
+    LumetraReconnector reconnector;
+    bar.follow(&reconnector);
+    const QString markedPort = folder.filePath(QStringLiteral("<b>port</b>"));
+    reconnector.slotOpenRequested(markedPort);
+    reconnector.slotCommunicationOpened(markedPort);
+    reconnector.slotBytesTransmitted(markedPort, "ly_system_info\n");
+    reconnector.slotLineReceived("ly_system_info\n");
+    reconnector.slotLineReceived("Lumetra-10 Hardware:1.2 Firmware:V5.1.4\n");
+    reconnector.slotLineReceived(QStringLiteral("Serial number: %1\n").arg(markup).toLatin1());
+    banner.showNotice(markup);
+
+    QCOMPARE(bar.identityText(), QStringLiteral("Lumetra-10, S/N ") + markup);
+    QCOMPARE(bar.portText(), markedPort);
+    const auto labels = area.findChildren<QLabel *>();
+    QVERIFY(labels.size() >= 4);
+    for (const QLabel *label : labels) {
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+        QVERIFY2(label->sizeHint().height() < 500, qPrintable(label->text()));
+    }
+
+    // Nor does the laser set the window's width: a long answer is shortened, and kept whole as a tooltip.
+    const QString serial(3000, QLatin1Char('9'));
+    reconnector.slotLineReceived(QStringLiteral("Serial number: %1\n").arg(serial).toLatin1());
+    QCOMPARE(bar.identityText(), QStringLiteral("Lumetra-10, S/N ") + serial);
+    QVERIFY2(bar.sizeHint().width() < 1600, qPrintable(QString::number(bar.sizeHint().width())));
+    auto *identity = bar.findChild<QLabel *>(QStringLiteral("connectionIdentity"));
+    QVERIFY(identity && identity->toolTip().contains(serial));
+}
+
 void TestConnectionStatus::openAdvice_data()
 {
     QTest::addColumn<int>("error");

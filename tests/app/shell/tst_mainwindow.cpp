@@ -146,6 +146,7 @@ private slots:
     void firstStartDocksHidden();
     void dockLayoutRestoredByTitle();
     void writeLogLine();
+    void tooltipOfHighlightedEntry_data();
     void tooltipOfHighlightedEntry();
     void manualLookup_data();
     void manualLookup();
@@ -442,11 +443,21 @@ void TestMainWindow::writeLogLine()
     QVERIFY(lines.last().endsWith(QLatin1String(" second")));
 }
 
+// A port's description is what its USB device says of itself: shown as written, never as markup.
+void TestMainWindow::tooltipOfHighlightedEntry_data()
+{
+    QTest::addColumn<QString>("description");
+    QTest::newRow("adapter") << "COM3-FTDI-24577-1027";
+    QTest::newRow("markup in the descriptor")
+        << "COM3-<font size=7>big</font><img src=\"/nonexistent/x.png\">";
+}
+
 void TestMainWindow::tooltipOfHighlightedEntry()
 {
+    QFETCH(QString, description);
     TTMenu menu(QStringLiteral("&Connect"));
     QAction *entry = menu.addAction(QStringLiteral("Open COM3"));
-    entry->setToolTip(QStringLiteral("COM3-FTDI-24577-1027"));
+    entry->setToolTip(description);
     menu.popup(QPoint(20, 20));
     QVERIFY(QTest::qWaitForWindowExposed(&menu));
 
@@ -460,7 +471,9 @@ void TestMainWindow::tooltipOfHighlightedEntry()
     QHelpEvent help(QEvent::ToolTip, inside, menu.mapToGlobal(inside));
     QApplication::sendEvent(&menu, &help);
     QTRY_VERIFY(QToolTip::isVisible());
-    QCOMPARE(QToolTip::text(), QStringLiteral("COM3-FTDI-24577-1027"));
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    QCOMPARE(shown.toPlainText(), description);
 
     QEvent other(QEvent::Leave);
     QApplication::sendEvent(&menu, &other);
