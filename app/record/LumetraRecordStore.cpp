@@ -2,6 +2,7 @@
 
 #include "app/record/LumetraRecordQuantities.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -60,6 +61,14 @@ QString LumetraRecordStore::fileForLaser(const QString &folder, const QString &s
     }
     if (name.isEmpty() || name.startsWith('.'))
         name.prepend(QStringLiteral("laser"));
+    // File names end at 255 bytes, and a laser (or anything on the port) can answer with a longer serial
+    // number. Its start stays readable; a hash of the whole keeps two such lasers apart.
+    const int longestName = 100;
+    if (name.size() > longestName) {
+        const QByteArray hash =
+            QCryptographicHash::hash(serialNumber.trimmed().toUtf8(), QCryptographicHash::Sha1).toHex();
+        name = name.left(longestName - 17) + QLatin1Char('-') + QLatin1String(hash.left(16));
+    }
     return QDir(folder).filePath(name + QLatin1String(fileSuffix));
 }
 

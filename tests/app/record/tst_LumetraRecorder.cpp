@@ -298,6 +298,24 @@ private slots:
         QCOMPARE(kept.last(), 299.0); // the newest survive
     }
 
+    void overlongSerialNumberStillRecords()
+    {
+        // File names end at 255 bytes; a longer answer from the laser must not stop the recording, and
+        // two lasers alike in their first hundred characters keep their own files.
+        QTemporaryDir dir;
+        const QByteArray stem(3000, '7');
+        for (const QByteArray &last : {QByteArray("A"), QByteArray("B")}) {
+            Rig rig(dir.path());
+            QSignalSpy problems(&rig.recorder, &LumetraRecorder::sigProblem);
+            rig.feed("Serial number: " + stem + last + "\n");
+            rig.feed("ZOR SHG\tHumidity=50%\n");
+            rig.recorder.flush();
+            QCOMPARE(problems.count(), 0);
+            QCOMPARE(rig.values("hg.humidity"), QVector<double>{50});
+        }
+        QCOMPARE(LumetraRecordStore::lasersIn(dir.path()).size(), 2);
+    }
+
     void damagedFileIsMovedAside()
     {
         QTemporaryDir dir;
