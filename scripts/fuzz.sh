@@ -2,7 +2,8 @@
 # Fuzzes one libFuzzer target: scripts/fuzz.sh link|decoder [seconds] [extra libFuzzer options...]
 # Configures its own clang build folder, builds only the fuzz target and runs it from the target's seed
 # corpus for the given time (default 60 s; 0 means no time limit, for runs bounded by -runs=N).
-# Exits non-zero on any crash, leak or sanitizer report.
+# Exits non-zero on any crash, leak or sanitizer report. Extra options go to libFuzzer as they are; for
+# long runs, -fork=N spreads one run over N processes and -runs=M still counts their executions together.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 name="${1:?usage: fuzz.sh link|decoder [seconds] [libFuzzer options...]}"
@@ -45,7 +46,8 @@ status=0
     -artifact_prefix="$work/artifacts/" "$@" "$work/corpus" "$seeds" 2>&1 | tee "$work/log" || status=$?
 
 # A sanitizer report that did not stop the run still fails it.
-if grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|SUMMARY: |invariant broken' "$work/log"; then
+# In fork mode the workers' reports stay in their own logs; the parent counts them per job.
+if grep -qE 'ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|runtime error:|SUMMARY: |invariant broken|oom/timeout/crash: [0-9/]*[1-9]' "$work/log"; then
     status=${status/#0/1}
 fi
 if compgen -G "$work/artifacts/*" >/dev/null; then
@@ -55,5 +57,10 @@ if compgen -G "$work/artifacts/*" >/dev/null; then
     status=${status/#0/1}
 fi
 runs="$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/log" | tail -n 1)"
-echo "fuzz $name: ${runs:-unknown} executions in ${seconds} s, exit status $status"
+if [ -z "$runs" ]; then # fork mode: the last job line carries the total
+    runs="$(sed -n 's/^#\([0-9]*\): .*job: .*/\1/p' "$work/log" | tail -n 1)"
+fi
+limit="in ${seconds} s"
+[ "$seconds" = 0 ] && limit="without a time limit"
+echo "fuzz $name: ${runs:-unknown} executions $limit, exit status $status"
 exit "$status"
