@@ -440,11 +440,11 @@ signals:
 
 private slots:
     void slotMainLoop();
-    bool mainLoopIdle() const;
-    void wakeMainLoop();
     void appendDelayed_digiop_Command();
 
 private:
+    bool mainLoopIdle() const;
+    void wakeMainLoop();
     void connectDecoder();
     void loadSettings();
     void saveSettings() const;
