@@ -382,7 +382,21 @@ void MainWindow::showHelpManual()
         return;
     }
     // A local-file URL: "file:///" before a Windows drive path, and no fourth slash before a Unix path.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(manual));
+    if (openDocument ? openDocument(QUrl::fromLocalFile(manual))
+                     : QDesktopServices::openUrl(QUrl::fromLocalFile(manual)))
+        return;
+    // A desktop without a program for the file says so only on stderr; the operator must hear it and be
+    // able to open the manual by hand.
+    qCWarning(lcMainWindow).noquote() << "no program opened the instruction manual" << manual;
+    auto *box =
+        new QMessageBox(QMessageBox::Information, tr("Show Instruction Manual"),
+                        tr("No program on this computer opened the instruction manual. It is here:\n%1")
+                            .arg(QDir::toNativeSeparators(manual)),
+                        QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("manualNotOpened"));
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 void MainWindow::showOptionsDialog() {}

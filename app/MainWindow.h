@@ -6,6 +6,9 @@
 
 #include <QPointer>
 #include <QString>
+#include <QUrl>
+
+#include <functional>
 
 class ConnectionBanner;
 class ConnectionStatusBar;
@@ -29,6 +32,9 @@ class MainWindow : public ZORVMainWindow
 public:
     explicit MainWindow(QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // Tests stand in for the desktop that opens the manual.
+    void setDocumentOpener(std::function<bool(const QUrl &)> opener) { openDocument = std::move(opener); }
 
     // The first plain file in `folder` named like the instruction manual; empty if there is none.
     static QString findManualFile(const QString &folder);
@@ -104,4 +110,6 @@ private:
     QPointer<ConnectionBanner> banner;
     QAction *connectAtStartupAct = nullptr;
     QPointer<LumetraRecorder> recorder;
+    // Hands a file to the desktop; false when no program took it. Tests stand in for the desktop.
+    std::function<bool(const QUrl &)> openDocument;
 };

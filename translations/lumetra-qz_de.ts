@@ -1702,6 +1702,12 @@ Klicken Sie auf OK, um fortzufahren.</translation>
         <source>Another laser answered on %1 (%2) instead of %3; the connection stays closed.</source>
         <translation>An %1 hat ein anderer Laser geantwortet (%2) statt %3; die Verbindung bleibt geschlossen.</translation>
     </message>
+    <message>
+        <source>No program on this computer opened the instruction manual. It is here:
+%1</source>
+        <translation>Kein Programm auf diesem Rechner hat die Bedienungsanleitung geöffnet. Sie liegt hier:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>PortOpenAdvice</name>

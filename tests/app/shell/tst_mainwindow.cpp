@@ -539,10 +539,18 @@ void TestMainWindow::manualOpenedBesideProgram()
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
     window.showHelpManual();
-    QDir(folder).removeRecursively();
     QCOMPARE(openedUrls.size(), 1);
     QVERIFY(openedUrls.first().isLocalFile());
     QCOMPARE(openedUrls.first().toLocalFile(), file);
+
+    // A desktop with no program for the file: the operator is given the manual's path.
+    window.setDocumentOpener([](const QUrl &) { return false; });
+    window.showHelpManual();
+    QDir(folder).removeRecursively();
+    auto *notOpened = window.findChild<QMessageBox *>(QStringLiteral("manualNotOpened"));
+    QVERIFY(notOpened);
+    QVERIFY2(notOpened->text().contains(file), qPrintable(notOpened->text()));
+    notOpened->close();
 }
 
 SHELL_TEST_MAIN(TestMainWindow)
