@@ -1,5 +1,6 @@
 #include "app/history/LumetraEventsView.h"
 
+#include "app/history/LumetraCsvFileName.h"
 #include "app/record/LumetraCsvExport.h"
 #include "app/record/LumetraRecordSource.h"
 #include "app/record/LumetraRecorder.h"
@@ -19,6 +20,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -48,6 +55,7 @@ LumetraEventsView::LumetraEventsView(LumetraRecordSource *source, QWidget *paren
     : QWidget(parent), m_source(source)
 {
     m_laser = new QComboBox(this);
+    m_laser->setObjectName(QStringLiteral("laserBox"));
     m_filter = new QComboBox(this);
     m_filter->addItems({tr("All events"), tr("Alarms only")});
     m_text = new QLineEdit(this);
@@ -115,6 +123,14 @@ QString LumetraEventsView::userName()
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
         user = qEnvironmentVariable("USERNAME");
+#ifdef Q_OS_UNIX
+    // Started by a service or a desktop that sets no USER, the account is still known: an
+    // acknowledgement must name who gave it.
+    if (user.isEmpty()) {
+        if (const passwd *account = getpwuid(getuid()))
+            user = QString::fromLocal8Bit(account->pw_name);
+    }
+#endif
     return user.isEmpty() ? tr("unknown user") : user;
 }
 
@@ -192,10 +208,13 @@ void LumetraEventsView::reload()
     }
     m_stale = false;
     QVector<RecordEvent> shown = shownEvents();
-    // Rebuilt only when something changed, so that reading a row is not disturbed every second.
-    if (sameRows(shown, m_shown) && m_table->topLevelItemCount() == m_shown.size())
+    // Rebuilt only when something changed, so that reading a row is not disturbed every second. Row ids
+    // are per file: another laser's history can have the very same ids.
+    const QString laser = m_source ? m_source->laser() : QString();
+    if (laser == m_shownLaser && sameRows(shown, m_shown) && m_table->topLevelItemCount() == m_shown.size())
         return;
     m_shown = std::move(shown);
+    m_shownLaser = laser;
     const int scroll = m_table->verticalScrollBar()->value();
     QSet<qint64> selected;
     for (QTreeWidgetItem *item : m_table->selectedItems())
@@ -267,10 +286,22 @@ void LumetraEventsView::acknowledgeSelected()
     recorder->flush();
 }
 
+QString LumetraEventsView::suggestedFileName() const
+{
+    // Active alarms stand before the history, so the span is taken over every row exported.
+    qint64 from = 0, to = 0;
+    for (const RecordEvent &e : m_shown) {
+        from = from == 0 ? e.t : std::min(from, e.t);
+        to = std::max(to, e.t);
+    }
+    return LumetraCsvFileName::suggest(m_source ? m_source->laser() : QString(), QStringLiteral("events"),
+                                       from, to);
+}
+
 void LumetraEventsView::exportCsv()
 {
     const QString file =
-        QFileDialog::getSaveFileName(this, tr("Export CSV"), QString(), tr("CSV files (*.csv)"));
+        QFileDialog::getSaveFileName(this, tr("Export CSV"), suggestedFileName(), tr("CSV files (*.csv)"));
     if (file.isEmpty())
         return;
     QSaveFile out(file);

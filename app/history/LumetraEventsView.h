@@ -33,6 +33,8 @@ public:
 
     // Who acknowledges: the system user name.
     static QString userName();
+    // What the export dialog offers: the laser and the span of the rows shown.
+    QString suggestedFileName() const;
 
 public slots:
     void reload();
@@ -57,5 +59,6 @@ private:
     QLabel *m_banner = nullptr;
     QTreeWidget *m_table = nullptr;
     QVector<RecordEvent> m_shown;
+    QString m_shownLaser;
     bool m_stale = true;
 };

@@ -1,5 +1,7 @@
 #include "app/history/LumetraTrendsView.h"
 
+#include "app/history/LumetraCsvFileName.h"
+
 #include "app/history/LumetraTrendChartView.h"
 #include "app/record/LumetraCsvExport.h"
 #include "app/record/LumetraRecordQuantities.h"
@@ -50,6 +52,7 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     : QWidget(parent), m_source(source)
 {
     m_laser = new QComboBox(this);
+    m_laser->setObjectName(QStringLiteral("laserBox"));
     m_range = new QComboBox(this);
     m_range->addItems({tr("10 min"), tr("1 h"), tr("24 h"), tr("7 days"), tr("Custom")});
     m_fromEdit = new QDateTimeEdit(this);
@@ -427,8 +430,10 @@ void LumetraTrendsView::exportCsv()
         QMessageBox::information(this, tr("Export CSV"), tr("Pick the quantities to export first."));
         return;
     }
-    const QString file =
-        QFileDialog::getSaveFileName(this, tr("Export CSV"), QString(), tr("CSV files (*.csv)"));
+    const QString file = QFileDialog::getSaveFileName(
+        this, tr("Export CSV"),
+        LumetraCsvFileName::suggest(m_source->laser(), QStringLiteral("trends"), m_from, m_to),
+        tr("CSV files (*.csv)"));
     if (file.isEmpty())
         return;
     QSaveFile out(file);

@@ -31,19 +31,25 @@ LumetraRecordSource::LumetraRecordSource(LumetraRecorder *recorder, const QStrin
     if (recorder && !recorder->laserSerial().isEmpty())
         newest = recorder->laserSerial();
     if (!newest.isEmpty())
-        setLaser(newest);
+        show(newest);
 }
 
 QStringList LumetraRecordSource::lasers() const
 {
     QStringList list = LumetraRecordStore::lasersIn(m_folder);
-    if (m_recorder && !m_recorder->laserSerial().isEmpty()) {
-        // The file name is the serial made safe; show the recorded laser by its real serial.
-        const QString safe = QFileInfo(LumetraRecordStore::fileForLaser(m_folder, m_recorder->laserSerial()))
-                                 .completeBaseName();
-        list.removeAll(safe);
-        list.prepend(m_recorder->laserSerial());
-    }
+    // A file is named by the serial made safe; the recorded laser and the chosen one are shown by their
+    // real serial numbers, so that the box always holds the laser whose history is shown.
+    const auto showByName = [&](const QString &serial) {
+        if (serial.isEmpty())
+            return;
+        list.removeAll(QFileInfo(LumetraRecordStore::fileForLaser(m_folder, serial)).completeBaseName());
+        list.removeAll(serial);
+        list.prepend(serial);
+    };
+    if (!m_laser.isEmpty() && !isLive())
+        showByName(m_laser);
+    if (m_recorder)
+        showByName(m_recorder->laserSerial());
     return list;
 }
 
@@ -61,17 +67,30 @@ const LumetraRecordStore *LumetraRecordSource::store() const
 
 void LumetraRecordSource::setLaser(const QString &serial)
 {
+    // Picking the laser being recorded follows it from then on; picking another keeps that one in view
+    // when a laser connects.
+    m_followsRecorder = !m_recorder || serial == m_recorder->laserSerial();
+    show(serial);
+}
+
+void LumetraRecordSource::show(const QString &serial)
+{
     m_laser = serial;
     m_readOnly.close();
     if (!isLive() && !serial.isEmpty()) {
         QString error;
         m_readOnly.open(LumetraRecordStore::fileForLaser(m_folder, serial), &error, true);
     }
+    // The list first: a view refills its box from it and then reads the content, and both must name the
+    // same laser.
+    emit lasersChanged();
     emit changed();
 }
 
 void LumetraRecordSource::onRecorderLaser(const QString &serial)
 {
-    emit lasersChanged();
-    setLaser(serial);
+    if (m_followsRecorder || m_laser.isEmpty())
+        show(serial);
+    else
+        emit lasersChanged();
 }

@@ -28,6 +28,7 @@ public:
     bool isLive() const;
 
 public slots:
+    // The operator's choice (or the start-up default).
     void setLaser(const QString &serial);
 
 signals:
@@ -37,9 +38,11 @@ signals:
 
 private:
     void onRecorderLaser(const QString &serial);
+    void show(const QString &serial);
 
     QPointer<LumetraRecorder> m_recorder;
     QString m_folder;
     QString m_laser;
+    bool m_followsRecorder = true;
     LumetraRecordStore m_readOnly;
 };

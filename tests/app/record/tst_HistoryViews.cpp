@@ -1,11 +1,19 @@
 #include "app/device/LumetraResponseDecoder.h"
+#include "app/history/LumetraCsvFileName.h"
 #include "app/history/LumetraEventsView.h"
 #include "app/history/LumetraTrendsView.h"
 #include "app/record/LumetraRecordSource.h"
 #include "app/record/LumetraRecorder.h"
 
+#include <QComboBox>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <pwd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -19,6 +27,22 @@ class tst_HistoryViews : public QObject
     Q_OBJECT
 
 private slots:
+    // An acknowledgement names the account even where the environment does not.
+    void acknowledgerWithoutUserVariable()
+    {
+        const QByteArray user = qgetenv("USER"), userName = qgetenv("USERNAME");
+        qunsetenv("USER");
+        qunsetenv("USERNAME");
+        const QString name = LumetraEventsView::userName();
+        if (!user.isNull())
+            qputenv("USER", user);
+        if (!userName.isNull())
+            qputenv("USERNAME", userName);
+        const passwd *account = getpwuid(getuid());
+        QVERIFY(account);
+        QCOMPARE(name, QString::fromLocal8Bit(account->pw_name));
+    }
+
     void eventsListActiveAlarmsFirst()
     {
         QTemporaryDir dir;
@@ -44,6 +68,14 @@ private slots:
         QCOMPARE(view.rowCount(), 4); // alarm; command, state, identification
         QVERIFY(view.rowText(0, 2).startsWith("HG Error code: 3"));
         QCOMPARE(view.rowText(1, 2), QString("e_power=600"));
+        // The export offers a name that says which laser and span, in the documents folder.
+        const QFileInfo offered(view.suggestedFileName());
+        QCOMPARE(offered.path(), QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+        QCOMPARE(offered.fileName(),
+                 QDateTime::fromMSecsSinceEpoch(t0).toString("'11_events_'yyyy-MM-dd_HHmm") +
+                     QDateTime::fromMSecsSinceEpoch(now).toString("'_to_'yyyy-MM-dd_HHmm'.csv'"));
+        QCOMPARE(QFileInfo(LumetraCsvFileName::suggestIn("/tmp/out", "../LQZ/x", "trends", 0, 0)).fileName(),
+                 QString("___LQZ_x_trends.csv"));
 
         recorder.acknowledge("hg.error.3", "jdoe");
         recorder.flush();
@@ -56,6 +88,48 @@ private slots:
         // The filter's clear button fades out; Qt never frees that animation if the edit is destroyed
         // while it runs, which the leak checker would blame on this test.
         QTest::qWait(400);
+    }
+
+    // The Laser box and the rows below it name the same laser through a change of laser, and follow the
+    // connected one unless the operator picked another.
+    void docksFollowTheConnectedLaser()
+    {
+        QTemporaryDir dir;
+        qint64 now = t0;
+        LumetraResponseDecoder decoder;
+        LumetraRecorder recorder(dir.path());
+        recorder.setClock([&] { return now; });
+        recorder.setFlushIntervalMs(0);
+        recorder.attachDecoder(&decoder);
+        decoder.slotConnectedStatus(true);
+        decoder.slotLineReceived("Serial number: 11\n");
+        recorder.flush();
+        LumetraRecordSource source(&recorder);
+        LumetraEventsView events(&source);
+        LumetraTrendsView trends(&source);
+        events.show();
+        trends.show();
+        const auto shows = [&](const QString &laser) {
+            for (QWidget *view : {static_cast<QWidget *>(&events), static_cast<QWidget *>(&trends)}) {
+                const auto *box = view->findChild<QComboBox *>("laserBox");
+                if (!box || box->currentText() != laser)
+                    return false;
+            }
+            return source.laser() == laser && events.rowText(events.rowCount() - 1, 2).endsWith(laser);
+        };
+        QVERIFY(shows("11"));
+
+        now += 1000;
+        decoder.slotLineReceived("Serial number: 22\n"); // another laser answered on the port
+        recorder.flush();
+        QVERIFY(shows("22"));
+
+        source.setLaser("11"); // the operator looks back at the first laser
+        now += 1000;
+        decoder.slotLineReceived("Serial number: 33\n");
+        recorder.flush();
+        QVERIFY(shows("11"));
+        QVERIFY(events.findChild<QComboBox *>("laserBox")->findText("33") >= 0);
     }
 
     void trendCursorReadsTheValueInForce()
