@@ -5,8 +5,16 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-release"
 "$root/scripts/deps.sh"
-# An optimised build, kept apart from the test build so that neither rebuilds the other.
-"$root/scripts/build.sh" "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# An optimised build, kept apart from the test build so that neither rebuilds the other. Only what this
+# script starts is built (the program, with its manual, and the simulator): the tests and benchmarks
+# would keep a new user waiting for minutes before the first window.
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+targets=(LUMETRA-QZ lumetra-sim)
+known_targets="$(cmake --build "$build" --target help)"
+if grep -q '^lumetra-manual:' <<< "$known_targets"; then
+    targets+=(lumetra-manual)
+fi
+cmake --build "$build" --parallel "$(nproc)" --target "${targets[@]}"
 
 sim_pid=""
 cleanup() {
