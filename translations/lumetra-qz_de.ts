@@ -892,6 +892,18 @@ funktion ausschalten</translation>
         <source>Command not sent, it begins with the prompt character &gt;: %1</source>
         <translation>Befehl nicht gesendet, er beginnt mit dem Eingabezeichen &gt;: %1</translation>
     </message>
+    <message>
+        <source>the laser did not answer for %1 s</source>
+        <translation>der Laser hat %1 s lang nicht geantwortet</translation>
+    </message>
+    <message>
+        <source>Command "%1" dropped: %2</source>
+        <translation>Befehl „%1“ verworfen: %2</translation>
+    </message>
+    <message>
+        <source>the laser was not connected</source>
+        <translation>der Laser war nicht verbunden</translation>
+    </message>
 </context>
 <context>
     <name>LumetraReconnector</name>

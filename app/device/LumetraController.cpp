@@ -115,6 +115,8 @@ LumetraController::LumetraController(LumetraSerialHandler *link, QObject *parent
 
         connect(serialHandler, &LumetraSerialHandler::sigConnectedStatus, this,
                 &LumetraController::slotConnectedStatus);
+        connect(serialHandler, &LumetraSerialHandler::sigCommandDropped, this,
+                &LumetraController::sigCommandDropped);
         connect(serialHandler, &LumetraSerialHandler::sigLineReceived, decoder,
                 &LumetraResponseDecoder::slotLineReceived);
         connect(serialHandler, &LumetraSerialHandler::sigConnectedStatus, decoder,

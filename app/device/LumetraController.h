@@ -272,6 +272,8 @@ signals:
     void sigDelMonitorCommand(QString command);
     void sigClrAllMonitorCommands();
     void sigAppendSettingsCommand(QString command);
+    // From the serial link: a command queued above that never reached the laser, and why.
+    void sigCommandDropped(QString command, QString reason);
 
     // To the control panel view, one to one with its slots
     void setOperatingMode(int index);

@@ -64,6 +64,7 @@ void LumetraLinkEngine::opened()
     deviceReady = false;
     readyChecksLeft = ReadyChecks;
     pendingCommand.clear();
+    resendWithheld = false;
     lastActivity = clock.nowMs();
     linkState = stWaitAfterOpen;
 }
@@ -76,7 +77,10 @@ void LumetraLinkEngine::closed()
     monitorCommands.clear();
     delayedCommands.clear();
     // A command cut off by the close can never be echoed; it must not block the next connection.
+    if (resendWithheld && !pendingCommand.isEmpty())
+        reportDropped(pendingCommand, silenceReason(pendingQueuedAt));
     pendingCommand.clear();
+    resendWithheld = false;
     linkState = stPortClosed;
 }
 
@@ -85,6 +89,12 @@ void LumetraLinkEngine::closed()
 
 void LumetraLinkEngine::turn()
 {
+    // Commands wait while the laser is silent or being identified again; none of them may go out
+    // late, and the operator hears about it when the bound passes, not whenever the laser returns.
+    if (linkState != stInit && linkState != stPortClosed && linkState != stClosePort) {
+        dropStaleCommands(settingsCommands);
+        dropStaleCommands(delayedCommands);
+    }
     switch (linkState) {
     case stInit:
         stepInit();
@@ -114,6 +124,11 @@ qint64 LumetraLinkEngine::nextTurnAt() const
     // The handshake states write a debug line every turn and are short: they keep every turn.
     if (linkState != stRunning || !systemIdentified)
         return 0;
+    return qMin(schedulerTurnAt(), staleAt());
+}
+
+qint64 LumetraLinkEngine::schedulerTurnAt() const
+{
     if (!pendingCommand.isEmpty())
         return Never; // an echo or the time-out comes first
     const bool queued = !settingsCommands.isEmpty();
@@ -126,6 +141,42 @@ qint64 LumetraLinkEngine::nextTurnAt() const
     if (rxActive)
         at = qMax(at, rxStartedAt + PartialLineTimeoutMs);
     return at;
+}
+
+// The turn at which the oldest queued command has grown stale; Never when none is queued.
+qint64 LumetraLinkEngine::staleAt() const
+{
+    qint64 oldest = Never;
+    if (!settingsCommands.isEmpty())
+        oldest = settingsCommands.first().queuedAt;
+    if (!delayedCommands.isEmpty())
+        oldest = qMin(oldest, delayedCommands.first().queuedAt);
+    return oldest == Never ? Never : oldest + StaleCommandMs + 1;
+}
+
+bool LumetraLinkEngine::isStale(qint64 queuedAt) const
+{
+    return clock.nowMs() - queuedAt > StaleCommandMs;
+}
+
+void LumetraLinkEngine::dropStaleCommands(QList<QueuedCommand> &queue)
+{
+    while (!queue.isEmpty() && isStale(queue.first().queuedAt)) {
+        const QueuedCommand command = queue.takeFirst();
+        reportDropped(command.bytes, silenceReason(command.queuedAt));
+    }
+}
+
+QString LumetraLinkEngine::silenceReason(qint64 queuedAt) const
+{
+    return tr("the laser did not answer for %1 s").arg((clock.nowMs() - queuedAt) / 1000);
+}
+
+void LumetraLinkEngine::reportDropped(const QByteArray &command, const QString &reason)
+{
+    const QString text = QString::fromLatin1(command.chopped(1));
+    emit sigStatusMessage(tr("Command \"%1\" dropped: %2").arg(shownCommand(text), reason));
+    emit sigCommandDropped(text, reason);
 }
 
 void LumetraLinkEngine::stepInit()
@@ -194,13 +245,13 @@ void LumetraLinkEngine::stepRunning()
         return;
     }
     if (monitorRoundDone && !settingsCommands.isEmpty()) {
-        sendCommand(settingsCommands.takeFirst());
+        sendQueued(settingsCommands.takeFirst());
         return;
     }
     // Commands queued as delayed wait until every ordinary settings command has gone out and the
     // line has been quiet, then take the place of the next monitored query.
     if (monitorRoundDone && !delayedCommands.isEmpty() && quietTime() > SchedulerQuietMs) {
-        sendCommand(delayedCommands.takeFirst());
+        sendQueued(delayedCommands.takeFirst());
         return;
     }
 
@@ -225,8 +276,17 @@ void LumetraLinkEngine::stepRunning()
 void LumetraLinkEngine::sendCommand(const QByteArray &command)
 {
     pendingCommand = command;
+    pendingQueued = false;
+    resendWithheld = false;
     retriesLeft = 1;
     writeCommand();
+}
+
+void LumetraLinkEngine::sendQueued(const QueuedCommand &command)
+{
+    sendCommand(command.bytes);
+    pendingQueued = true;
+    pendingQueuedAt = command.queuedAt;
 }
 
 void LumetraLinkEngine::writeCommand()
@@ -247,10 +307,21 @@ void LumetraLinkEngine::commandTimeout()
         return;
     if (retriesLeft > 0) {
         --retriesLeft;
+        if (pendingQueued && isStale(pendingQueuedAt)) {
+            // Written again now, it would reach the laser long after it was given. The first write
+            // may still be echoed within the time the resend would have had; only if it is not is
+            // the command lost, and said to be.
+            resendWithheld = true;
+            commandSentAt = clock.nowMs();
+            return;
+        }
         writeCommand();
         return;
     }
     qCDebug(lcLinkEngine) << "giving up" << pendingCommand;
+    if (resendWithheld)
+        reportDropped(pendingCommand, silenceReason(pendingQueuedAt));
+    resendWithheld = false;
     pendingCommand.clear();
     systemIdentified = false;
     deviceReady = false;
@@ -266,6 +337,7 @@ void LumetraLinkEngine::echoCheck(const QByteArray &line)
             return;
         lastActivity = clock.nowMs();
         pendingCommand.clear();
+        resendWithheld = false;
         expectIdentLine = !systemIdentified && line.startsWith(IdentEchoPrefix);
         if (deviceReady)
             expectStatusLine = false;
@@ -443,10 +515,11 @@ void LumetraLinkEngine::appendSettingsCommand(const QString &command, bool delay
     const QByteArray bytes = acceptCommand(command);
     if (bytes.isEmpty())
         return;
+    const QueuedCommand queued{bytes, clock.nowMs()};
     if (delayed)
-        delayedCommands.append(bytes);
+        delayedCommands.append(queued);
     else
-        settingsCommands.append(bytes);
+        settingsCommands.append(queued);
 }
 
 void LumetraLinkEngine::discardQueuedCommands()
@@ -454,14 +527,18 @@ void LumetraLinkEngine::discardQueuedCommands()
     const int dropped = settingsCommands.size() + delayedCommands.size();
     if (dropped == 0)
         return;
-    QStringList texts;
-    for (const QByteArray &command : qAsConst(settingsCommands) + delayedCommands)
-        texts.append(QString::fromLatin1(command).trimmed());
+    const QList<QueuedCommand> commands = settingsCommands + delayedCommands;
     settingsCommands.clear();
     delayedCommands.clear();
+    QStringList texts;
+    for (const QueuedCommand &command : commands)
+        texts.append(QString::fromLatin1(command.bytes).trimmed());
     emit sigStatusMessage(
         tr("Dropped %n command(s) given while the laser was not connected: %1", nullptr, dropped)
             .arg(texts.join(QStringLiteral(", "))));
+    const QString reason = tr("the laser was not connected");
+    for (const QueuedCommand &command : commands)
+        emit sigCommandDropped(QString::fromLatin1(command.bytes.chopped(1)), reason);
 }
 
 void LumetraLinkEngine::reportError(const QString &text)

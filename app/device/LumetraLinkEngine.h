@@ -51,6 +51,12 @@ public:
     static constexpr int MaxCommandLength = 1024;
     // Identical error texts closer together than this are reported once.
     static constexpr int ErrorRepeatWindowMs = 1000;
+    // A settings command that has waited longer than this since it was queued is dropped and
+    // reported, never written: an operator who set an energy or pressed Standby seconds ago has moved
+    // on, and a laser that changes its state long after it was told to surprises whoever stands at it.
+    // Longer than a resend and give-up (4 s) plus a re-identification, so that a short silence of the
+    // laser costs no command.
+    static constexpr int StaleCommandMs = 10000;
     static constexpr qint64 Never = std::numeric_limits<qint64>::max();
 
     explicit LumetraLinkEngine(const LumetraLinkClock &clock, QObject *parent = nullptr);
@@ -103,8 +109,17 @@ signals:
     void sigLine(QByteArray line, bool partial);
     void sigStatusMessage(QString message);
     void sigConnectedStatus(bool connected);
+    // A settings command that will never reach the laser, without its line feed, and why, for whoever
+    // records what the operator asked for. The status message has already said so.
+    void sigCommandDropped(QString command, QString reason);
 
 private:
+    struct QueuedCommand
+    {
+        QByteArray bytes;
+        qint64 queuedAt;
+    };
+
     void stepInit();
     void stepWaitAfterOpen();
     void stepSendConnectCmd();
@@ -114,7 +129,14 @@ private:
     bool canSendHandshakeQuery() const;
     bool rxTimerActive() const;
     qint64 quietTime() const;
+    qint64 schedulerTurnAt() const;
+    qint64 staleAt() const;
+    bool isStale(qint64 queuedAt) const;
+    void dropStaleCommands(QList<QueuedCommand> &queue);
+    void reportDropped(const QByteArray &command, const QString &reason);
+    QString silenceReason(qint64 queuedAt) const;
     void sendCommand(const QByteArray &command);
+    void sendQueued(const QueuedCommand &command);
     void writeCommand();
     void handleLine(const QByteArray &line, bool partial);
     void echoCheck(const QByteArray &line);
@@ -130,6 +152,11 @@ private:
     bool rxActive = false;
 
     QByteArray pendingCommand;
+    // Set when the command in flight came from the settings queues: only those age.
+    bool pendingQueued = false;
+    qint64 pendingQueuedAt = 0;
+    // The resend was not written because the command had grown stale meanwhile.
+    bool resendWithheld = false;
     int retriesLeft = 0;
     qint64 commandSentAt = 0;
     qint64 lastActivity = 0;
@@ -141,8 +168,9 @@ private:
     int readyChecksLeft = ReadyChecks;
 
     QList<QByteArray> monitorCommands;
-    QList<QByteArray> settingsCommands;
-    QList<QByteArray> delayedCommands;
+    // In the order they were queued, so the first is always the oldest.
+    QList<QueuedCommand> settingsCommands;
+    QList<QueuedCommand> delayedCommands;
     int monitorIndex = 0;
     bool monitorRoundDone = false;
 

@@ -100,6 +100,7 @@ LumetraSerialHandler::LumetraSerialHandler(QObject *parent) : QObject(parent)
     connect(engine, &LumetraLinkEngine::sigLine, this, &LumetraSerialHandler::deliverLine);
     connect(engine, &LumetraLinkEngine::sigStatusMessage, this, &LumetraSerialHandler::sigStatusMessage);
     connect(engine, &LumetraLinkEngine::sigConnectedStatus, this, &LumetraSerialHandler::sigConnectedStatus);
+    connect(engine, &LumetraLinkEngine::sigCommandDropped, this, &LumetraSerialHandler::sigCommandDropped);
 
     // The receipt stays on the thread that creates the link, which is the one its lines go to.
     QCoreApplication *app = QCoreApplication::instance();

@@ -61,6 +61,8 @@ signals:
     void sigLineReceived(QByteArray lineData);
     void sigStatusMessage(QString message);
     void sigConnectedStatus(bool connected);
+    // A settings command that will never reach the laser, and why; the status message says so too.
+    void sigCommandDropped(QString command, QString reason);
     void sigCommunicationOpened(QString SerialportName);
     void sigCommunicationClosed(QString SerialportName);
     // The open failed; `error` is a QSerialPort::SerialPortError, for callers that explain the cause.

@@ -36,6 +36,10 @@ LinkRig::LinkRig(QObject *parent) : QObject(parent), engine(clock)
         messages << message;
         note(QStringLiteral("status ") + message);
     });
+    connect(&engine, &LumetraLinkEngine::sigCommandDropped, this,
+            [this](const QString &command, const QString &reason) {
+                note(QStringLiteral("dropped %1: %2").arg(command, reason));
+            });
     engine.turn();
 }
 

@@ -52,7 +52,7 @@ public:
     int statusValue = 8;
 
     // "<ms> TX <bytes>", "<ms> RX <line>", "<ms> RX_ <partial line>", "<ms> connected <0|1>",
-    // "<ms> status <text>", with \r and \n written out.
+    // "<ms> status <text>", "<ms> dropped <command>: <reason>", with \r and \n written out.
     QStringList log;
     QList<QByteArray> written;
     QList<QByteArray> lines;

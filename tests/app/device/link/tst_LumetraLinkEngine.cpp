@@ -49,6 +49,8 @@ private slots:
     void quietWaitEndsAfter15ms();
     void settingsQueuedWhileClosedWaitForFirstCycle();
     void discardQueuedCommands();
+    void staleCommandsAreDroppedNotDelivered_data();
+    void staleCommandsAreDroppedNotDelivered();
     void latin1CommandRoundTrip();
     void refusedCommandsAreNotSent_data();
     void refusedCommandsAreNotSent();
@@ -312,6 +314,85 @@ void tst_LumetraLinkEngine::discardQueuedCommands()
     rig.open();
     QVERIFY(rig.runUntil([&] { return rig.written.size() == 5; }, 10000));
     QCOMPARE(rig.written, (QList<QByteArray>{Ident, Status, "A\n", "A\n", "A\n"}));
+}
+
+void tst_LumetraLinkEngine::staleCommandsAreDroppedNotDelivered_data()
+{
+    QTest::addColumn<qint64>("givenAt");
+    QTest::addColumn<qint64>("silenceEnds");
+    QTest::addColumn<bool>("energyUnanswered");
+    QTest::addColumn<QStringList>("expected");
+
+    const auto dropped = [](int ms, const QString &command, int seconds) {
+        const QString reason = QString("the laser did not answer for %1 s").arg(seconds);
+        return QStringList{QString("%1 status Command \"%2\" dropped: %3").arg(ms).arg(command, reason),
+                           QString("%1 dropped %2: %3").arg(ms).arg(command, reason)};
+    };
+    // The laser falls silent at 2100 with A in flight: A is given up at 6120 and the identification
+    // query goes out every 2 s until the laser answers one.
+    const QStringList silent{"2120 TX A\\n", "4120 TX A\\n", "6120 connected 0", "6130 TX ly_system_info\\n",
+                             "8130 TX ly_system_info\\n"};
+    const QStringList tillTwelve =
+        silent + QStringList{"10130 connected 0", "10130 TX ly_system_info\\n", "12130 TX ly_system_info\\n"};
+    const QStringList backAtTwelve{"12150 TX ly_lqz2_dev_status?\\n", "12160 connected 1", "12170 TX A\\n",
+                                   "12180 TX ly_lqz2_power=50\\n"};
+
+    QTest::newRow("5 s old: in order after the handshake and a cycle")
+        << qint64(3100) << qint64(8130) << false
+        << silent +
+               QStringList{"8150 TX ly_lqz2_dev_status?\\n", "8160 connected 1",           "8170 TX A\\n",
+                           "8180 TX ly_lqz2_power=50\\n",    "8190 TX ly_lqz2_standby\\n", "8220 TX A\\n"};
+    QTest::newRow("the second exactly 10 s old at its turn: sent")
+        << qint64(2190) << qint64(12130) << false
+        << tillTwelve + backAtTwelve + QStringList{"12190 TX ly_lqz2_standby\\n", "12220 TX A\\n"};
+    QTest::newRow("the second 5 ms over at its turn: dropped")
+        << qint64(2185) << qint64(12130) << false
+        << tillTwelve + backAtTwelve + dropped(12190, "ly_lqz2_standby", 10) + QStringList{"12210 TX A\\n"};
+    QTest::newRow("silent past the bound: both dropped at 10 s, never written")
+        << qint64(3100) << qint64(14130) << false
+        << tillTwelve + dropped(13110, "ly_lqz2_power=50", 10) + dropped(13110, "ly_lqz2_standby", 10) +
+               QStringList{"14130 connected 0", "14130 TX ly_system_info\\n",
+                           "14150 TX ly_lqz2_dev_status?\\n", "14160 connected 1", "14170 TX A\\n"};
+    // Written at 9 s old, unechoed: the resend at 11 s is held back, the waiting Standby dropped.
+    QTest::newRow("resend past the bound withheld, then given up")
+        << qint64(3100) << qint64(12130) << true
+        << tillTwelve + backAtTwelve + dropped(13110, "ly_lqz2_standby", 10) +
+               dropped(16180, "ly_lqz2_power=50", 13) +
+               QStringList{"16180 connected 0", "16190 TX ly_system_info\\n"};
+}
+
+// A command given while the laser is silent goes out once the laser is back, in order, only while
+// it is fresh; otherwise it is reported and never written, whether it waits in the queue or for
+// its resend.
+void tst_LumetraLinkEngine::staleCommandsAreDroppedNotDelivered()
+{
+    QFETCH(qint64, givenAt);
+    QFETCH(qint64, silenceEnds);
+    QFETCH(bool, energyUnanswered);
+    QFETCH(QStringList, expected);
+
+    for (const bool skip : {false, true}) {
+        LinkRig rig;
+        rig.skipIdleTurns = skip;
+        rig.responder = [&](const QByteArray &command) -> QList<QByteArray> {
+            if ((rig.clock.now >= 2100 && rig.clock.now < silenceEnds) ||
+                (energyUnanswered && command == "ly_lqz2_power=50\n"))
+                return {};
+            return rig.defaultReply(command);
+        };
+        rig.engine.addMonitorCommand("A");
+        rig.open();
+        rig.run(givenAt);
+        rig.engine.appendSettingsCommand("ly_lqz2_power=50", false);
+        rig.engine.appendSettingsCommand("ly_lqz2_standby", false);
+        rig.run(expected.last().section(' ', 0, 0).toLongLong() - rig.clock.now);
+        QStringList seen;
+        for (const QString &entry : entries(rig.log, {"TX", "connected", "status", "dropped"})) {
+            if (entry.section(' ', 0, 0).toLongLong() >= 2100)
+                seen << entry;
+        }
+        QCOMPARE(seen, expected);
+    }
 }
 
 void tst_LumetraLinkEngine::latin1CommandRoundTrip()

@@ -73,6 +73,10 @@ public:
         QObject::connect(&engine, &LumetraLinkEngine::sigStatusMessage, [this](const QString &message) {
             events.append({clock.now, 'S', message.toUtf8()});
         });
+        QObject::connect(&engine, &LumetraLinkEngine::sigCommandDropped,
+                         [this](const QString &command, const QString &reason) {
+                             events.append({clock.now, 'X', (command + QLatin1Char('|') + reason).toUtf8()});
+                         });
         engine.turn();
     }
 
