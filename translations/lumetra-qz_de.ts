@@ -565,6 +565,18 @@ zeigen</translation>
         <source>Cannot write %1: %2</source>
         <translation>%1 ist nicht schreibbar: %2</translation>
     </message>
+    <message>
+        <source>it is the recording being exported</source>
+        <translation>Es ist die Aufzeichnung, die exportiert wird</translation>
+    </message>
+    <message>
+        <source>it is in the recordings folder %1, which is kept for recordings</source>
+        <translation>Die Datei liegt im Aufzeichnungsordner %1, der den Aufzeichnungen vorbehalten ist</translation>
+    </message>
+    <message>
+        <source>it is an SQLite database, perhaps a recording, which an export never replaces</source>
+        <translation>Es ist eine SQLite-Datenbank, vielleicht eine Aufzeichnung, und ein Export ersetzt sie nie</translation>
+    </message>
 </context>
 <context>
     <name>LumetraEventsView</name>
