@@ -1,9 +1,15 @@
 #include "app/CommandLine.h"
 
 #include "app/AppStartup.h"
+#include "app/AppTranslator.h"
+#include "app/record/LumetraCsvExport.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
+#include <QFile>
+#include <QLocale>
+#include <QTextCodec>
+#include <QTimeZone>
 
 namespace {
 
@@ -101,12 +107,9 @@ QString CommandLine::versionText(const QString &buildDate)
            QLatin1String(AppStartup::applicationVersion) + QStringLiteral(" - Date ") + buildDate;
 }
 
-QDateTime CommandLine::readTime(const QString &text)
+QDateTime CommandLine::readTime(const QString &text, bool *inGap)
 {
-    QString iso = text.trimmed();
-    if (iso.size() > 10 && iso.at(10) == QLatin1Char(' '))
-        iso[10] = QLatin1Char('T');
-    return iso.contains(QLatin1Char('T')) ? QDateTime::fromString(iso, Qt::ISODate) : QDateTime();
+    return LumetraCsvExport::parseTime(text, Qt::LocalTime, inGap);
 }
 
 using OptionList = QList<QPair<OptionId, QCommandLineOption>>;
@@ -166,22 +169,65 @@ CommandLine::Options CommandLine::parse(const QStringList &arguments)
     result.exportCsv = parser.value(option(OptionId::ExportCsv));
     result.laserSerial = parser.value(option(OptionId::Laser));
     result.language = parser.value(option(OptionId::Language));
+    if (parser.isSet(option(OptionId::Language))) {
+        const QStringList languages = AppTranslator::availableLanguages();
+        if (!languages.contains(QLocale(result.language).name().section(QLatin1Char('_'), 0, 0)))
+            return fail(tr("--lang: there is no translation for \"%1\"; the languages are %2.")
+                            .arg(result.language, languages.join(QLatin1String(", "))));
+    }
     for (const OptionId id : {OptionId::From, OptionId::To}) {
         const QCommandLineOption timeOption = option(id);
         if (!parser.isSet(timeOption))
             continue;
         const QString text = parser.value(timeOption);
-        const QDateTime time = readTime(text);
+        bool inGap = false;
+        const QDateTime time = readTime(text, &inGap);
+        if (inGap)
+            return fail(
+                tr("--%1: the local time \"%2\" does not exist in the time zone %3: it falls in the "
+                   "change to daylight-saving time. Give a time outside the change, or in UTC with "
+                   "a Z.")
+                    .arg(timeOption.names().first(), text, QString::fromUtf8(QTimeZone::systemTimeZoneId())));
         if (!time.isValid())
             return fail(tr("--%1: cannot read the time \"%2\"; write it as yyyy-MM-ddTHH:mm:ss.")
                             .arg(timeOption.names().first(), text));
         (id == OptionId::From ? result.from : result.to) = time;
     }
-    if (result.from.isValid() && result.to.isValid() && result.from > result.to)
-        return fail(tr("--from is later than --to."));
-    if (result.exportCsv.isEmpty() &&
-        (result.from.isValid() || result.to.isValid() || !result.laserSerial.isEmpty()))
-        return fail(
-            tr("--from, --to and --laser select what --export-csv writes; give --export-csv FILE too."));
+    if (result.from.isValid() && result.to.isValid() && result.from >= result.to)
+        return fail(tr("The span from --from %1 to --to %2 is empty: --to must be later than --from.")
+                        .arg(parser.value(option(OptionId::From)), parser.value(option(OptionId::To))));
+    if (result.exportCsv.isEmpty()) {
+        if (result.from.isValid() || result.to.isValid() || !result.laserSerial.isEmpty())
+            return fail(
+                tr("--from, --to and --laser select what --export-csv writes; give --export-csv FILE too."));
+        return result;
+    }
+    if (!result.from.isValid() || !result.to.isValid())
+        return fail(tr("--from and --to are required with --export-csv: the span of time to export (for "
+                       "example --from 2026-12-07T20:00 --to 2026-12-08T06:00)."));
+    if (result.laserSerial.trimmed().isEmpty())
+        return fail(tr("--laser is required with --export-csv: the serial number of the laser whose "
+                       "recording to export."));
+    return result;
+}
+
+CommandLine::Options CommandLine::parse(int argc, const char *const argv[])
+{
+    QStringList arguments;
+    QString unreadable;
+    for (int i = 0; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        arguments << QFile::decodeName(bytes);
+        // A file name that is no text would be read with replacement characters: another name.
+        if (i > 0 && unreadable.isNull() && QFile::encodeName(arguments.last()) != bytes)
+            unreadable = arguments.last();
+    }
+    Options result = parse(arguments);
+    if (result.action == Action::Run && !unreadable.isNull()) {
+        result.action = Action::Fail;
+        result.message = tr("The argument \"%1\" is not valid text in the system's encoding (%2); give names "
+                            "and values in that encoding.")
+                             .arg(unreadable, QString::fromLatin1(QTextCodec::codecForLocale()->name()));
+    }
     return result;
 }

@@ -38,10 +38,15 @@ public:
 
     // `arguments` as the program received them, the program's own name first.
     static Options parse(const QStringList &arguments);
+    // The same from the bytes main() was given: an argument that is no text in the system's encoding is
+    // refused rather than read as another name.
+    static Options parse(int argc, const char *const argv[]);
     // The version and build date as the window title shows them.
     static QString versionText(const QString &buildDate);
     // Usage and the option table; needs an application object for the program's name.
     static QString helpText();
-    // "yyyy-MM-ddTHH:mm[:ss]", with a blank allowed for the T; invalid if unreadable.
-    static QDateTime readTime(const QString &text);
+    // "yyyy-MM-ddTHH:mm[:ss]", with a blank allowed for the T, local time unless a "Z" or an offset
+    // follows; invalid if unreadable. inGap is set for a local time that the change to daylight-saving
+    // time skips.
+    static QDateTime readTime(const QString &text, bool *inGap = nullptr);
 };

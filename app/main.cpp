@@ -13,14 +13,6 @@
 
 namespace {
 
-QStringList rawArguments(int argc, char *argv[])
-{
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    return arguments;
-}
-
 void print(FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
@@ -35,7 +27,7 @@ int main(int argc, char *argv[])
     AppStartup::setIdentity();
     // The command line is judged before the window system is touched, so that help, version and
     // mistakes are answered without a display.
-    const CommandLine::Options early = CommandLine::parse(rawArguments(argc, argv));
+    const CommandLine::Options early = CommandLine::parse(argc, argv);
     if (early.action == CommandLine::Action::ShowHelp) {
         QCoreApplication core(argc, argv);
         AppTranslator::install(&core, early.language);

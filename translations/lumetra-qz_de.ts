@@ -158,16 +158,36 @@
         <translation>--%1: Die Zeit "%2" ist nicht lesbar; schreiben Sie sie als yyyy-MM-ddTHH:mm:ss.</translation>
     </message>
     <message>
-        <source>--from is later than --to.</source>
-        <translation>--from liegt nach --to.</translation>
-    </message>
-    <message>
         <source>--from, --to and --laser select what --export-csv writes; give --export-csv FILE too.</source>
         <translation>--from, --to und --laser wählen aus, was --export-csv schreibt; geben Sie auch --export-csv DATEI an.</translation>
     </message>
     <message>
         <source>Show the program in LANGUAGE (en or de) instead of the system's language.</source>
         <translation>Das Programm in LANGUAGE (en oder de) statt in der Sprache des Systems zeigen.</translation>
+    </message>
+    <message>
+        <source>--lang: there is no translation for "%1"; the languages are %2.</source>
+        <translation>--lang: Für "%1" gibt es keine Übersetzung; die Sprachen sind %2.</translation>
+    </message>
+    <message>
+        <source>--%1: the local time "%2" does not exist in the time zone %3: it falls in the change to daylight-saving time. Give a time outside the change, or in UTC with a Z.</source>
+        <translation>--%1: Die Ortszeit "%2" gibt es in der Zeitzone %3 nicht: Sie fällt in die Umstellung auf die Sommerzeit. Geben Sie eine Zeit außerhalb der Umstellung an oder eine UTC-Zeit mit Z.</translation>
+    </message>
+    <message>
+        <source>The span from --from %1 to --to %2 is empty: --to must be later than --from.</source>
+        <translation>Der Zeitraum von --from %1 bis --to %2 ist leer: --to muss nach --from liegen.</translation>
+    </message>
+    <message>
+        <source>--from and --to are required with --export-csv: the span of time to export (for example --from 2026-12-07T20:00 --to 2026-12-08T06:00).</source>
+        <translation>--export-csv braucht --from und --to: den Zeitraum, der exportiert wird (zum Beispiel --from 2026-12-07T20:00 --to 2026-12-08T06:00).</translation>
+    </message>
+    <message>
+        <source>--laser is required with --export-csv: the serial number of the laser whose recording to export.</source>
+        <translation>--export-csv braucht --laser: die Seriennummer des Lasers, dessen Aufzeichnung exportiert wird.</translation>
+    </message>
+    <message>
+        <source>The argument "%1" is not valid text in the system's encoding (%2); give names and values in that encoding.</source>
+        <translation>Das Argument "%1" ist kein gültiger Text in der Zeichenkodierung des Systems (%2); geben Sie Namen und Werte in dieser Kodierung an.</translation>
     </message>
 </context>
 <context>
@@ -564,6 +584,18 @@ zeigen</translation>
     <message>
         <source>Cannot write %1: %2</source>
         <translation>%1 ist nicht schreibbar: %2</translation>
+    </message>
+    <message>
+        <source>it is the recording being exported</source>
+        <translation>Es ist die Aufzeichnung, die exportiert wird</translation>
+    </message>
+    <message>
+        <source>it is in the recordings folder %1, which is kept for recordings</source>
+        <translation>Die Datei liegt im Aufzeichnungsordner %1, der den Aufzeichnungen vorbehalten ist</translation>
+    </message>
+    <message>
+        <source>it is an SQLite database, perhaps a recording, which an export never replaces</source>
+        <translation>Es ist eine SQLite-Datenbank, vielleicht eine Aufzeichnung, und ein Export ersetzt sie nie</translation>
     </message>
 </context>
 <context>

@@ -14,7 +14,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QSet>
 #include <QTreeWidget>
@@ -304,14 +303,14 @@ void LumetraEventsView::exportCsv()
         QFileDialog::getSaveFileName(this, tr("Export CSV"), suggestedFileName(), tr("CSV files (*.csv)"));
     if (file.isEmpty())
         return;
-    QSaveFile out(file);
+    const LumetraRecordStore *store = m_source ? m_source->store() : nullptr;
     QString error;
-    if (!out.open(QIODevice::WriteOnly) || !LumetraCsvExport::writeEvents(m_shown, &out, &error) ||
-        !out.commit()) {
-        QMessageBox::warning(
-            this, tr("Export CSV"),
-            tr("Cannot write %1: %2").arg(file, error.isEmpty() ? out.errorString() : error));
-    }
+    const auto write = [this](QIODevice *out, QString *writeError) {
+        return LumetraCsvExport::writeEvents(m_shown, out, writeError);
+    };
+    if (!LumetraCsvExport::save(file, store ? store->fileName() : QString(),
+                                {m_source ? m_source->folder() : QString()}, write, &error))
+        QMessageBox::warning(this, tr("Export CSV"), tr("Cannot write %1: %2").arg(file, error));
 }
 
 void LumetraEventsView::showProblem(const QString &message)

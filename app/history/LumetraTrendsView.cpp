@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QSignalBlocker>
 #include <QSplitter>
 #include <QTimer>
@@ -436,12 +435,10 @@ void LumetraTrendsView::exportCsv()
         tr("CSV files (*.csv)"));
     if (file.isEmpty())
         return;
-    QSaveFile out(file);
     QString error;
-    if (!out.open(QIODevice::WriteOnly) ||
-        !LumetraCsvExport::writeSamples(*store, m_quantities, m_from, m_to, &out, &error) || !out.commit()) {
-        QMessageBox::warning(
-            this, tr("Export CSV"),
-            tr("Cannot write %1: %2").arg(file, error.isEmpty() ? out.errorString() : error));
-    }
+    const auto write = [&](QIODevice *out, QString *writeError) {
+        return LumetraCsvExport::writeSamples(*store, m_quantities, m_from, m_to, out, writeError);
+    };
+    if (!LumetraCsvExport::save(file, store->fileName(), {m_source->folder()}, write, &error))
+        QMessageBox::warning(this, tr("Export CSV"), tr("Cannot write %1: %2").arg(file, error));
 }

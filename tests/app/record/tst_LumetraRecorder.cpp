@@ -5,10 +5,16 @@
 #include "app/record/LumetraRecordQuantities.h"
 #include "app/record/LumetraRecorder.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <optional>
+
+#include <sys/mount.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,6 +70,45 @@ struct Rig
         return texts;
     }
 };
+
+QByteArray contents(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+}
+
+// A small RAM file system over a folder, filled up to `spare` bytes.
+struct FullDisk
+{
+    FullDisk(const QString &path, int spare) : folder(QFile::encodeName(path))
+    {
+        mounted = QDir().mkpath(path) && ::mount("tmpfs", folder.constData(), "tmpfs", 0, "size=64k") == 0;
+        const QString filler = path + "/filler";
+        QFile file(filler);
+        if (!mounted || !file.open(QIODevice::WriteOnly))
+            return;
+        while (file.write(QByteArray(1024, 'f')) == 1024 && file.flush()) {
+        }
+        file.close();
+        QFile::resize(filler, QFileInfo(filler).size() - spare);
+    }
+    ~FullDisk()
+    {
+        if (mounted)
+            ::umount2(folder.constData(), MNT_DETACH);
+    }
+    QByteArray folder;
+    bool mounted = false;
+};
+
+// The command-line export of laser 7 from t0 to `to` into `file`.
+int exportTo(const Rig &rig, const QString &file, qint64 to, QString *messages)
+{
+    QTextStream errors(messages);
+    return LumetraCsvExport::run(
+        {file, LumetraCsvExport::isoTime(t0), LumetraCsvExport::isoTime(to), "7", {}, rig.recorder.folder()},
+        errors);
+}
 
 QStringList activeKeys(const LumetraRecordStore &store)
 {
@@ -229,6 +274,89 @@ private slots:
         QCOMPARE(LumetraCsvExport::run(request, errors), 2);
         QVERIFY(!QFile::exists(request.file));
         QVERIFY(messages.contains("Recorded lasers: SN_1_2"));
+    }
+
+    // An export never lands on a recording, under any name, nor on a database that may be one; the
+    // refusal changes nothing.
+    void exportRefusedOntoRecording_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("the recording") << "same";
+        QTest::newRow("a hard link to it") << "hard";
+        QTest::newRow("a symbolic link to it") << "symbolic";
+        QTest::newRow("another file in the recordings folder") << "folder";
+        QTest::newRow("an SQLite file elsewhere") << "copy";
+    }
+    void exportRefusedOntoRecording()
+    {
+        QFETCH(QString, how);
+        Rig rig;
+        rig.feed("Serial number: 7\n");
+        rig.feed("ZOR SHG\tHumidity=45%\n");
+        rig.recorder.flush();
+        const QString recording = rig.recorder.store().fileName();
+        QString file = rig.dir.path() + "/out.csv";
+        if (how == "same")
+            file = recording;
+        else if (how == "hard")
+            QCOMPARE(::link(QFile::encodeName(recording).constData(), QFile::encodeName(file).constData()),
+                     0);
+        else if (how == "symbolic")
+            QVERIFY(QFile::link(recording, file));
+        else if (how == "folder")
+            file = rig.recorder.folder() + "/notes.csv";
+        else
+            QVERIFY(QFile::copy(recording, file));
+        const QByteArray kept = contents(recording);
+        const QByteArray target = contents(file);
+        const QStringList folder = QDir(rig.recorder.folder()).entryList(QDir::Files);
+
+        QString messages;
+        QCOMPARE(exportTo(rig, file, t0 + 1000, &messages), 2);
+        QVERIFY2(messages.startsWith("Cannot write " + file + ": it is "), qPrintable(messages));
+        QCOMPARE(contents(recording), kept);
+        QCOMPARE(contents(file), target);
+        QCOMPARE(QDir(rig.recorder.folder()).entryList(QDir::Files), folder);
+    }
+
+    // A failed write says why in the system's words and leaves no file: a small export, held in the write
+    // buffer until the end, and a disk that fills part way through a write.
+    void exportOntoFullDisk_data()
+    {
+        QTest::addColumn<int>("readings");
+        QTest::addColumn<int>("spare");
+        QTest::newRow("full, export within the write buffer") << 5 << 0;
+        QTest::newRow("filling during the export") << 1000 << 8192;
+    }
+    void exportOntoFullDisk()
+    {
+        QFETCH(int, readings);
+        QFETCH(int, spare);
+        Rig rig;
+        rig.feed("Serial number: 7\n");
+        for (int i = 0; i < readings; ++i) {
+            rig.feed("ZOR SHG\tHumidity=" + QByteArray::number(i % 100) + "%\n");
+            rig.now += 1000;
+            if (i % 100 == 0)
+                rig.recorder.flush();
+        }
+        rig.recorder.flush();
+        // A tmpfs where root may mount one; else /dev/full, which fails every write the same way (as root
+        // it is never used: an export that replaced its target would replace the device).
+        const QString disk = rig.dir.path() + "/disk";
+        const bool root = ::geteuid() == 0;
+        std::optional<FullDisk> full;
+        if (root)
+            full.emplace(disk, spare);
+        if (root && !full->mounted)
+            QSKIP("this system refuses to mount a small file system");
+        const QString file = root ? disk + "/out.csv" : QStringLiteral("/dev/full");
+
+        QString messages;
+        QCOMPARE(exportTo(rig, file, rig.now, &messages), 1);
+        QCOMPARE(messages, "Cannot write " + file + ": No space left on device\n");
+        if (root)
+            QCOMPARE(QDir(disk).entryList(QDir::Files), QStringList{"filler"});
     }
 
     // Alarms come from the same status information as the panel's lamps: raised once, cleared once,

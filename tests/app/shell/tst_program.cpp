@@ -57,6 +57,29 @@ void TestProgram::commandLineAnswers_data()
     QTest::newRow("unreadable time") << QStringList{"--export-csv", "out.csv", "--from", "yesterday"} << 2
                                      << "^$"
                                      << "^--from: cannot read the time \"yesterday\"";
+    const QStringList exportCsv{"--export-csv", "out.csv", "--laser", "LQZ10-2611-0042"};
+    QTest::newRow("language we do not have")
+        << QStringList{"--lang", "xx"} << 2 << "^$"
+        << "^--lang: there is no translation for \"xx\"; the languages are en";
+    QTest::newRow("export without a span") << exportCsv << 2 << "^$"
+                                           << "^--from and --to are required with --export-csv";
+    QTest::newRow("empty span") << exportCsv +
+                                       QStringList{"--from", "2026-12-09T02:08Z", "--to", "2026-12-09T02:08Z"}
+                                << 2 << "^$"
+                                << "^The span from --from 2026-12-09T02:08Z to --to .* is empty";
+    QTest::newRow("text after a time")
+        << exportCsv + QStringList{"--from", "2026-12-09T02:08:00Z junk", "--to", "2026-12-10T00:00Z"} << 2
+        << "^$"
+        << "^--from: cannot read the time \"2026-12-09T02:08:00Z junk\"";
+    QTest::newRow("local time skipped by daylight-saving time")
+        << exportCsv + QStringList{"--from", "2026-03-29T02:30", "--to", "2026-03-30T00:00"} << 2 << "^$"
+        << "^--from: the local time \"2026-03-29T02:30\" does not exist in the time zone Europe/Berlin: it "
+           "falls in the change to daylight-saving time";
+    QTest::newRow("file name not UTF-8")
+        << QStringList{"--export-csv", "\\0377.csv",        "--laser", "LQZ10-2611-0042",
+                       "--from",       "2026-12-09T00:00Z", "--to",    "2026-12-10T00:00Z"}
+        << 2 << "^$"
+        << "^The argument \".\\.csv\" is not valid text in the system's encoding \\(UTF-8\\)";
 }
 
 void TestProgram::commandLineAnswers()
@@ -68,8 +91,17 @@ void TestProgram::commandLineAnswers()
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     environment.remove(QStringLiteral("DISPLAY"));
     environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    environment.insert(QStringLiteral("TZ"), QStringLiteral("Europe/Berlin"));
     program.setProcessEnvironment(environment);
-    program.start(QStringLiteral(LUMETRA_PROGRAM), arguments);
+    program.setWorkingDirectory(home.path());
+    // Each argument goes through printf's %b, so that a row can give bytes that are no text.
+    program.start(
+        QStringLiteral("/bin/sh"),
+        QStringList{"-c",
+                    "for a\ndo set -- \"$@\" \"$(printf '%b' \"$a\")\"; shift\ndone\nexec \"$0\" \"$@\"",
+                    QStringLiteral(LUMETRA_PROGRAM)} +
+            arguments);
     QVERIFY(program.waitForFinished(10000));
     const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
     const QString err = QString::fromLocal8Bit(program.readAllStandardError());
@@ -79,6 +111,8 @@ void TestProgram::commandLineAnswers()
     QFETCH(QString, stderrPattern);
     QVERIFY2(QRegularExpression(stdoutPattern).match(out).hasMatch(), qPrintable(out));
     QVERIFY2(QRegularExpression(stderrPattern).match(err).hasMatch(), qPrintable(err));
+    if (program.exitCode() != 0)
+        QCOMPARE(QDir(home.path()).entryList({"*.csv"}, QDir::Files), QStringList());
 }
 
 void TestProgram::exportOptionsParsed()
