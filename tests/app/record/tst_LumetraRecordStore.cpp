@@ -1,0 +1,281 @@
+#include "app/device/LumetraResponseDecoder.h"
+#include "app/record/LumetraRecordQuantities.h"
+#include "app/record/LumetraRecordStore.h"
+#include "app/record/LumetraRecorder.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const qint64 t0 = 1796000000000LL;
+
+QStringList warnings;
+
+void keepWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        warnings << message;
+}
+
+// A recorder on a decoder fed by hand, writing into `folder`, with time moved by hand.
+struct Rig
+{
+    qint64 now = t0;
+    LumetraResponseDecoder decoder;
+    LumetraRecorder recorder;
+    QSignalSpy notices{&recorder, &LumetraRecorder::sigNotice};
+    QSignalSpy problems{&recorder, &LumetraRecorder::sigProblem};
+
+    explicit Rig(const QString &folder) : recorder(folder)
+    {
+        recorder.setClock([this] { return now; });
+        recorder.setFlushIntervalMs(0);
+        recorder.attachDecoder(&decoder);
+        decoder.slotConnectedStatus(true);
+        recorder.slotConnectedStatus(true);
+    }
+    void feed(const QByteArray &line) { decoder.slotLineReceived(line); }
+    void humidity(int percent)
+    {
+        now += 1000;
+        feed("ZOR SHG\tHumidity=" + QByteArray::number(percent) + "%\n");
+        recorder.flush();
+    }
+};
+
+// The humidity readings of a file, read as a later session or the export would.
+QVector<double> humidityIn(const QString &file)
+{
+    LumetraRecordStore store(QStringLiteral("tst-reader"));
+    QString error;
+    if (store.open(file, &error, true) != LumetraRecordStore::OpenResult::Opened)
+        return {};
+    QVector<double> values;
+    const int q = LumetraRecordQuantities::indexOf(QStringLiteral("hg.humidity"));
+    for (const RecordSample &s : store.samples(q, 0, t0 + 3600 * 1000))
+        values << s.value;
+    return values;
+}
+
+QStringList eventTexts(const QString &file)
+{
+    LumetraRecordStore store(QStringLiteral("tst-reader"));
+    QString error;
+    QStringList texts;
+    if (store.open(file, &error, true) == LumetraRecordStore::OpenResult::Opened) {
+        for (const RecordEvent &e : store.events(0, t0 + 3600 * 1000, false))
+            texts << e.text;
+    }
+    return texts;
+}
+
+QByteArray checksum(const QString &file)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+}
+
+// A recording as the program wrote it before its files carried any marker of their own.
+void writeUnmarkedRecording(const QString &file, double humidity)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tst-old"));
+        db.setDatabaseName(file);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        for (const char *sql :
+             {"CREATE TABLE quantity(id INTEGER PRIMARY KEY, key TEXT UNIQUE NOT NULL)",
+              "CREATE TABLE sample(q INTEGER NOT NULL, t INTEGER NOT NULL, v REAL, PRIMARY KEY(q, t)) "
+              "WITHOUT ROWID",
+              "CREATE TABLE minute(q INTEGER NOT NULL, m INTEGER NOT NULL, vmin REAL, vmax REAL, tmin "
+              "INTEGER, "
+              "PRIMARY KEY(q, m)) WITHOUT ROWID",
+              "CREATE TABLE event(id INTEGER PRIMARY KEY, t INTEGER NOT NULL, kind INTEGER NOT NULL, "
+              "severity "
+              "INTEGER NOT NULL, alarm_key TEXT, text TEXT, source TEXT, cleared_at INTEGER, ack_by TEXT, "
+              "ack_at INTEGER)",
+              "INSERT INTO quantity(id, key) VALUES(1, 'hg.humidity')"})
+            QVERIFY2(query.exec(QString::fromLatin1(sql)), sql);
+        QVERIFY(query.exec(
+            QStringLiteral("INSERT INTO sample(q, t, v) VALUES(1, %1, %2)").arg(t0 - 1000).arg(humidity)));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("tst-old"));
+}
+
+} // namespace
+
+class tst_LumetraRecordStore : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        warnings.clear();
+        qInstallMessageHandler(keepWarnings);
+    }
+    void cleanup() { qInstallMessageHandler(nullptr); }
+
+    // A laser that reports no usable serial number is recorded all the same, under a name that says so,
+    // and the operator is told.
+    void laserWithoutUsableSerial_data()
+    {
+        QTest::addColumn<QString>("serial");
+        QTest::addColumn<QString>("name"); // a pattern for the file's name
+        QTest::addColumn<int>("notices");
+        QTest::newRow("plain") << "LQZ10-2611.0042"
+                               << "LQZ10-2611\\.0042\\.sqlite" << 0;
+        QTest::newRow("empty") << ""
+                               << "unknown-serial\\.sqlite" << 1;
+        QTest::newRow("blank") << " \t "
+                               << "unknown-serial\\.sqlite" << 1;
+        QTest::newRow("NUL inside") << QString::fromLatin1("AB\0CD", 5) << "AB-[0-9a-f]{8}\\.sqlite" << 1;
+    }
+    void laserWithoutUsableSerial()
+    {
+        QFETCH(QString, serial);
+        QFETCH(QString, name);
+        QFETCH(int, notices);
+        QTemporaryDir dir;
+        Rig rig(dir.path());
+        rig.recorder.slotSerialNumber(serial); // the decoder's answer, whatever line it came from
+        rig.humidity(50);
+        const QString file = rig.recorder.store().fileName();
+        QVERIFY2(QRegularExpression('^' + name + '$').match(QFileInfo(file).fileName()).hasMatch(),
+                 qPrintable(file));
+        QCOMPARE(humidityIn(file), QVector<double>{50});
+        QCOMPARE(rig.notices.count(), notices);
+        QCOMPARE(rig.problems.count(), 0);
+    }
+
+    // "LQZ10/2611-0042" and "LQZ10 2611-0042" both made LQZ10_2611-0042.sqlite; the laser that made it
+    // keeps it.
+    void collidingSerialsGetTheirOwnFiles()
+    {
+        QTemporaryDir dir;
+        const QString old = dir.filePath("LQZ10_2611-0042.sqlite");
+        writeUnmarkedRecording(old, 40);
+        QStringList files;
+        for (const QByteArray serial : {"LQZ10/2611-0042", "LQZ10 2611-0042", "LQZ10/2611-0042"}) {
+            Rig rig(dir.path());
+            rig.now += files.size() * 60000;
+            rig.feed("Serial number: " + serial + "\n");
+            rig.humidity(50 + files.size());
+            files << rig.recorder.store().fileName();
+            QCOMPARE(rig.notices.count(), 0);
+        }
+        QCOMPARE(files[0], old);
+        QCOMPARE(files[2], old);
+        QVERIFY(files[1] != old);
+        QCOMPARE(humidityIn(old), (QVector<double>{40, 50, 52}));
+        QCOMPARE(humidityIn(files[1]), QVector<double>{51});
+        QCOMPARE(LumetraRecordStore::lasersIn(dir.path()).size(), 2);
+        QVERIFY(LumetraRecordStore::lasersIn(dir.path()).contains("LQZ10_2611-0042"));
+    }
+
+    // Deleted or moved away while being written: what follows goes into a new file of the same name,
+    // which says so, and the operator is told.
+    void fileGoneWhileRecording_data()
+    {
+        QTest::addColumn<bool>("moved");
+        QTest::newRow("deleted") << false;
+        QTest::newRow("moved away") << true;
+    }
+    void fileGoneWhileRecording()
+    {
+        QFETCH(bool, moved);
+        QTemporaryDir dir;
+        Rig rig(dir.path());
+        rig.feed("Serial number: 5\n");
+        rig.humidity(50);
+        const QString file = rig.recorder.store().fileName();
+        const QString away = dir.filePath("elsewhere.db");
+        QVERIFY(moved ? QFile::rename(file, away) : QFile::remove(file));
+        rig.humidity(51);
+        rig.humidity(52);
+        QCOMPARE(rig.recorder.store().fileName(), file);
+        QCOMPARE(humidityIn(file), (QVector<double>{51, 52}));
+        if (moved)
+            QCOMPARE(humidityIn(away), QVector<double>{50});
+        QCOMPARE(rig.notices.count(), 1);
+        QCOMPARE(rig.problems.count(), 0);
+        QVERIFY(eventTexts(file).contains(rig.notices.at(0).at(0).toString()));
+    }
+
+    // What sits under a recording's name and is not one is moved aside as it is (a link as a link)
+    // and a new recording begun; nothing it points to is written.
+    void notOursIsLeftAlone_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("damaged file") << "garbage";
+        QTest::newRow("another database") << "foreign";
+        QTest::newRow("link to /dev/zero") << "zero";
+        QTest::newRow("link to a recording elsewhere") << "link";
+    }
+    void notOursIsLeftAlone()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        QTemporaryDir outside;
+        const QString file = LumetraRecordStore::fileForLaser(dir.path(), "5");
+        QString target; // what a link points to
+        if (kind == "garbage") {
+            QFile garbage(file);
+            QVERIFY(garbage.open(QIODevice::WriteOnly));
+            garbage.write(QByteArray(8192, '\x5a'));
+        } else if (kind == "foreign") {
+            {
+                QSqlDatabase db =
+                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tst-foreign"));
+                db.setDatabaseName(file);
+                QVERIFY(db.open());
+                QSqlQuery query(db);
+                QVERIFY(query.exec("CREATE TABLE invoice(number INTEGER, amount REAL)"));
+                QVERIFY(query.exec("INSERT INTO invoice VALUES(1, 2.5)"));
+            }
+            QSqlDatabase::removeDatabase(QStringLiteral("tst-foreign"));
+        } else if (kind == "zero") {
+            target = QStringLiteral("/dev/zero");
+        } else {
+            target = LumetraRecordStore::fileForLaser(outside.path(), "5");
+            Rig other(outside.path());
+            other.feed("Serial number: 5\n");
+            other.humidity(40);
+        }
+        if (!target.isEmpty())
+            QVERIFY(QFile::link(target, file));
+        const QByteArray before = kind == "zero" ? QByteArray() : checksum(kind == "link" ? target : file);
+
+        Rig rig(dir.path());
+        rig.feed("Serial number: 5\n");
+        rig.humidity(50);
+        rig.humidity(51);
+        QCOMPARE(rig.notices.count(), 1);
+        QCOMPARE(rig.problems.count(), 0);
+        const QString aside = rig.recorder.store().movedAsideTo();
+        QVERIFY2(aside.startsWith(file + ".damaged-"), qPrintable(aside));
+        QCOMPARE(QFileInfo(aside).symLinkTarget(),
+                 target.isEmpty() ? QString() : QFileInfo(target).canonicalFilePath());
+        if (kind != "zero")
+            QCOMPARE(checksum(kind == "link" ? target : aside), before);
+        if (kind == "link")
+            QCOMPARE(humidityIn(target), QVector<double>{40});
+        QVERIFY(!QFileInfo(file).isSymLink());
+        QCOMPARE(humidityIn(file), (QVector<double>{50, 51}));
+        QVERIFY(eventTexts(file).filter(aside).size() == 1);
+        QVERIFY2(warnings.filter("removeDatabase").isEmpty(), qPrintable(warnings.join('\n')));
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_LumetraRecordStore)
+#include "tst_LumetraRecordStore.moc"
