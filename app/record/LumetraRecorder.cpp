@@ -128,6 +128,13 @@ void LumetraRecorder::attachDecoder(LumetraResponseDecoder *decoder)
     });
 
     connect(decoder, &D::sigsSerialNumberChanged, this, &LumetraRecorder::slotSerialNumber);
+    // The decoder reads a line only up to a NUL; a serial number with one inside still names the laser.
+    connect(decoder, &D::sigParsingError, this, [this](const QByteArray &line) {
+        static const QByteArray prefix = QByteArrayLiteral("Serial number:");
+        if (line.startsWith(prefix) && line.contains('\0'))
+            slotSerialNumber(
+                QString::fromLatin1(line.constData() + prefix.size(), line.size() - prefix.size()));
+    });
     m_alarms->attach(decoder);
 }
 
