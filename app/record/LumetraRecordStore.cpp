@@ -205,7 +205,8 @@ QString LumetraRecordStore::fileForLaser(const QString &folder, const QString &s
             db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000;QSQLITE_OPEN_READONLY"));
             if (db.open()) {
                 QSqlQuery query(db);
-                if (query.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'serial'")) &&
+                if (query.exec(
+                        QStringLiteral("SELECT value FROM meta WHERE key = 'serial' AND value != ''")) &&
                     query.next()) {
                     ours = query.value(0).toString() == serial;
                 } else {
@@ -555,12 +556,15 @@ bool LumetraRecordStore::createSchema(QString *error)
         ok = ok && exec(QString::fromLatin1(sql), error);
     if (ok) {
         QSqlQuery mark(QSqlDatabase::database(m_connectionName, false));
-        mark.prepare(
-            QStringLiteral("INSERT OR IGNORE INTO meta(key, value) VALUES('format', ?), ('serial', ?)"));
+        mark.prepare(QStringLiteral("INSERT OR IGNORE INTO meta(key, value) VALUES('format', ?)"));
         mark.addBindValue(QLatin1String(formatMarker));
-        // A file begun without a laser is taken by the first laser that opens it.
-        mark.addBindValue(m_laserSerial.isEmpty() ? QVariant(QVariant::String) : QVariant(m_laserSerial));
         ok = mark.exec();
+        // A file begun without a laser is taken by the first laser that opens it.
+        if (ok && !m_laserSerial.isEmpty()) {
+            mark.prepare(QStringLiteral("INSERT OR IGNORE INTO meta(key, value) VALUES('serial', ?)"));
+            mark.addBindValue(m_laserSerial);
+            ok = mark.exec();
+        }
         if (!ok && error)
             *error = describe(mark.lastError());
     }
