@@ -131,7 +131,7 @@ bool renameEntry(const QString &from, const QString &to)
 #endif
 }
 
-// Columns of every table a recording has had, by table.
+// Columns of every table a recording has, by table.
 const QHash<QString, QStringList> &ourTables()
 {
     static const QHash<QString, QStringList> tables = {
@@ -367,7 +367,11 @@ LumetraRecordStore::Kind LumetraRecordStore::inspect(const QString &fileName, co
                     while (query.next())
                         columns << query.value(1).toString();
                 }
-                if (columns != ourTables().value(table))
+                // In any order: the first recordings had the sample table's time before its quantity.
+                QStringList expected = ourTables().value(table);
+                expected.sort();
+                columns.sort();
+                if (expected.isEmpty() || columns != expected)
                     kind = Kind::NotOurs;
             }
             if (!format.isEmpty() && format != QLatin1String(formatMarker))

@@ -51,65 +51,47 @@ struct Rig
     }
 };
 
-// The humidity readings of a file, read as a later session or the export would.
-QVector<double> humidityIn(const QString &file)
+// What a later session or the export reads from a file.
+struct Contents
 {
-    LumetraRecordStore store(QStringLiteral("tst-reader"));
-    QString error;
-    if (store.open(file, &error, true) != LumetraRecordStore::OpenResult::Opened)
-        return {};
-    QVector<double> values;
-    const int q = LumetraRecordQuantities::indexOf(QStringLiteral("hg.humidity"));
-    for (const RecordSample &s : store.samples(q, 0, t0 + 3600 * 1000))
-        values << s.value;
-    return values;
-}
+    QVector<double> humidity;
+    QStringList events;
+};
 
-QStringList eventTexts(const QString &file)
+Contents read(const QString &file)
 {
     LumetraRecordStore store(QStringLiteral("tst-reader"));
     QString error;
-    QStringList texts;
+    Contents contents;
     if (store.open(file, &error, true) == LumetraRecordStore::OpenResult::Opened) {
+        const int q = LumetraRecordQuantities::indexOf(QStringLiteral("hg.humidity"));
+        for (const RecordSample &s : store.samples(q, 0, t0 + 3600 * 1000))
+            contents.humidity << s.value;
         for (const RecordEvent &e : store.events(0, t0 + 3600 * 1000, false))
-            texts << e.text;
+            contents.events << e.text;
     }
-    return texts;
+    return contents;
 }
 
 QByteArray checksum(const QString &file)
 {
     QFile f(file);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex();
+    return f.open(QIODevice::ReadOnly) ? QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256)
+                                       : "";
 }
 
-// A recording as the program wrote it before its files carried any marker of their own.
-void writeUnmarkedRecording(const QString &file, double humidity)
+// A database made by hand, the way another program (or an older version of this one) made it.
+void makeDatabase(const QString &file, const QStringList &statements)
 {
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tst-old"));
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tst-maker"));
         db.setDatabaseName(file);
         QVERIFY(db.open());
         QSqlQuery query(db);
-        for (const char *sql :
-             {"CREATE TABLE quantity(id INTEGER PRIMARY KEY, key TEXT UNIQUE NOT NULL)",
-              "CREATE TABLE sample(q INTEGER NOT NULL, t INTEGER NOT NULL, v REAL, PRIMARY KEY(q, t)) "
-              "WITHOUT ROWID",
-              "CREATE TABLE minute(q INTEGER NOT NULL, m INTEGER NOT NULL, vmin REAL, vmax REAL, tmin "
-              "INTEGER, "
-              "PRIMARY KEY(q, m)) WITHOUT ROWID",
-              "CREATE TABLE event(id INTEGER PRIMARY KEY, t INTEGER NOT NULL, kind INTEGER NOT NULL, "
-              "severity "
-              "INTEGER NOT NULL, alarm_key TEXT, text TEXT, source TEXT, cleared_at INTEGER, ack_by TEXT, "
-              "ack_at INTEGER)",
-              "INSERT INTO quantity(id, key) VALUES(1, 'hg.humidity')"})
-            QVERIFY2(query.exec(QString::fromLatin1(sql)), sql);
-        QVERIFY(query.exec(
-            QStringLiteral("INSERT INTO sample(q, t, v) VALUES(1, %1, %2)").arg(t0 - 1000).arg(humidity)));
+        for (const QString &sql : statements)
+            QVERIFY2(query.exec(sql), qPrintable(sql));
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("tst-old"));
+    QSqlDatabase::removeDatabase(QStringLiteral("tst-maker"));
 }
 
 } // namespace
@@ -151,7 +133,7 @@ private slots:
         const QString file = rig.recorder.store().fileName();
         QVERIFY2(QRegularExpression('^' + name + '$').match(QFileInfo(file).fileName()).hasMatch(),
                  qPrintable(file));
-        QCOMPARE(humidityIn(file), QVector<double>{50});
+        QCOMPARE(read(file).humidity, QVector<double>{50});
         QCOMPARE(rig.notices.count(), notices);
         QCOMPARE(rig.problems.count(), 0);
     }
@@ -162,7 +144,15 @@ private slots:
     {
         QTemporaryDir dir;
         const QString old = dir.filePath("LQZ10_2611-0042.sqlite");
-        writeUnmarkedRecording(old, 40);
+        // As the program wrote it before its files carried a marker: our tables and nothing else.
+        makeDatabase(old,
+                     {"CREATE TABLE quantity(id INTEGER PRIMARY KEY, key TEXT UNIQUE NOT NULL)",
+                      "CREATE TABLE sample(q INTEGER, t INTEGER, v REAL, PRIMARY KEY(q, t)) WITHOUT ROWID",
+                      "CREATE TABLE minute(q, m, vmin, vmax, tmin, PRIMARY KEY(q, m)) WITHOUT ROWID",
+                      "CREATE TABLE event(id INTEGER PRIMARY KEY, t, kind, severity, alarm_key, text, "
+                      "source, cleared_at, ack_by, ack_at)",
+                      "INSERT INTO quantity(id, key) VALUES(1, 'hg.humidity')",
+                      QStringLiteral("INSERT INTO sample VALUES(1, %1, 40)").arg(t0)});
         QStringList files;
         for (const QByteArray serial : {"LQZ10/2611-0042", "LQZ10 2611-0042", "LQZ10/2611-0042"}) {
             Rig rig(dir.path());
@@ -175,8 +165,8 @@ private slots:
         QCOMPARE(files[0], old);
         QCOMPARE(files[2], old);
         QVERIFY(files[1] != old);
-        QCOMPARE(humidityIn(old), (QVector<double>{40, 50, 52}));
-        QCOMPARE(humidityIn(files[1]), QVector<double>{51});
+        QCOMPARE(read(old).humidity, (QVector<double>{40, 50, 52}));
+        QCOMPARE(read(files[1]).humidity, QVector<double>{51});
         QCOMPARE(LumetraRecordStore::lasersIn(dir.path()).size(), 2);
         QVERIFY(LumetraRecordStore::lasersIn(dir.path()).contains("LQZ10_2611-0042"));
     }
@@ -202,12 +192,12 @@ private slots:
         rig.humidity(51);
         rig.humidity(52);
         QCOMPARE(rig.recorder.store().fileName(), file);
-        QCOMPARE(humidityIn(file), (QVector<double>{51, 52}));
+        QCOMPARE(read(file).humidity, (QVector<double>{51, 52}));
         if (moved)
-            QCOMPARE(humidityIn(away), QVector<double>{50});
+            QCOMPARE(read(away).humidity, QVector<double>{50});
         QCOMPARE(rig.notices.count(), 1);
         QCOMPARE(rig.problems.count(), 0);
-        QVERIFY(eventTexts(file).contains(rig.notices.at(0).at(0).toString()));
+        QVERIFY(read(file).events.contains(rig.notices.at(0).at(0).toString()));
     }
 
     // What sits under a recording's name and is not one is moved aside as it is (a link as a link)
@@ -232,16 +222,8 @@ private slots:
             QVERIFY(garbage.open(QIODevice::WriteOnly));
             garbage.write(QByteArray(8192, '\x5a'));
         } else if (kind == "foreign") {
-            {
-                QSqlDatabase db =
-                    QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tst-foreign"));
-                db.setDatabaseName(file);
-                QVERIFY(db.open());
-                QSqlQuery query(db);
-                QVERIFY(query.exec("CREATE TABLE invoice(number INTEGER, amount REAL)"));
-                QVERIFY(query.exec("INSERT INTO invoice VALUES(1, 2.5)"));
-            }
-            QSqlDatabase::removeDatabase(QStringLiteral("tst-foreign"));
+            makeDatabase(file, {"CREATE TABLE invoice(number INTEGER, amount REAL)",
+                                "INSERT INTO invoice VALUES(1, 2.5)"});
         } else if (kind == "zero") {
             target = QStringLiteral("/dev/zero");
         } else {
@@ -267,10 +249,10 @@ private slots:
         if (kind != "zero")
             QCOMPARE(checksum(kind == "link" ? target : aside), before);
         if (kind == "link")
-            QCOMPARE(humidityIn(target), QVector<double>{40});
+            QCOMPARE(read(target).humidity, QVector<double>{40});
         QVERIFY(!QFileInfo(file).isSymLink());
-        QCOMPARE(humidityIn(file), (QVector<double>{50, 51}));
-        QVERIFY(eventTexts(file).filter(aside).size() == 1);
+        QCOMPARE(read(file).humidity, (QVector<double>{50, 51}));
+        QVERIFY(read(file).events.filter(aside).size() == 1);
         QVERIFY2(warnings.filter("removeDatabase").isEmpty(), qPrintable(warnings.join('\n')));
     }
 };
