@@ -94,7 +94,7 @@ public:
     void close();
     bool isOpen() const { return m_open; }
     QString fileName() const { return m_fileName; }
-    // Where the damaged file went at the last MovedAside.
+    // Where the damaged (or not our) file went at the last MovedAside.
     QString movedAsideTo() const { return m_movedAsideTo; }
     // What the store did on its own since the last call that the operator must be told (a file moved
     // aside, a vanished file begun anew), oldest first, translated.
@@ -136,6 +136,7 @@ public:
     static constexpr qint64 minuteMs = 60 * 1000;
 
 private:
+    // What sits under a recording's name before it is opened for writing.
     enum class Kind
     {
         New,
