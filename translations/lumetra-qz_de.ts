@@ -1009,6 +1009,21 @@ funktion ausschalten</translation>
     </message>
 </context>
 <context>
+    <name>LumetraRecordStore</name>
+    <message>
+        <source>The recording %1 was damaged. It was moved to %2 and a new one begun.</source>
+        <translation>Die Aufzeichnung %1 war beschädigt. Sie wurde nach %2 verschoben und eine neue begonnen.</translation>
+    </message>
+    <message>
+        <source>%1 is not a recording of this program. It was moved to %2 and a new one begun.</source>
+        <translation>%1 ist keine Aufzeichnung dieses Programms. Die Datei wurde nach %2 verschoben und eine neue Aufzeichnung begonnen.</translation>
+    </message>
+    <message>
+        <source>The recording %1 was deleted or moved away while in use. A new one was begun under the same name.</source>
+        <translation>Die Aufzeichnung %1 wurde während der Aufzeichnung gelöscht oder verschoben. Unter demselben Namen wurde eine neue begonnen.</translation>
+    </message>
+</context>
+<context>
     <name>LumetraRecorder</name>
     <message>
         <source>serial monitor</source>
@@ -1043,10 +1058,6 @@ funktion ausschalten</translation>
         <translation>Aufzeichnung angehalten: %1 lässt sich nicht öffnen (%2). Die neuesten Messwerte bleiben im Speicher, und die Aufzeichnung versucht es erneut.</translation>
     </message>
     <message>
-        <source>The recording %1 was damaged. It was moved to %2 and a new one begun.</source>
-        <translation>Die Aufzeichnung %1 war beschädigt. Sie wurde nach %2 verschoben und eine neue begonnen.</translation>
-    </message>
-    <message>
         <source>Recording paused: writing %1 failed (%2). The newest readings are kept in memory and the recorder tries again.</source>
         <translation>Aufzeichnung angehalten: Schreiben von %1 fehlgeschlagen (%2). Die neuesten Messwerte bleiben im Speicher, und die Aufzeichnung versucht es erneut.</translation>
     </message>
@@ -1057,6 +1068,10 @@ funktion ausschalten</translation>
     <message>
         <source>Recording resumed.</source>
         <translation>Aufzeichnung fortgesetzt.</translation>
+    </message>
+    <message>
+        <source>The laser reported no usable serial number. It is recorded as %1.</source>
+        <translation>Der Laser hat keine brauchbare Seriennummer gemeldet. Er wird als %1 aufgezeichnet.</translation>
     </message>
 </context>
 <context>

@@ -2,23 +2,39 @@
 
 #include "app/record/LumetraRecordQuantities.h"
 
+#include <QAtomicInt>
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QVariant>
 
+#include <algorithm>
 #include <limits>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
+#endif
 
 Q_LOGGING_CATEGORY(lcLumetraRecordStore, "lumetra.record.store")
 
 namespace {
 
 const char *const fileSuffix = ".sqlite";
+const char *const standInName = "unknown-serial";
+// Marks a file as a recording of this program, in its meta table.
+const char *const formatMarker = "lumetra-recording";
+// File names end at 255 bytes; a name stays well inside that whatever the laser answers.
+constexpr int longestName = 100;
+constexpr int hashDigits = 8;
 
 // SQLite's primary result codes for a file that is not (or no longer) a database.
 constexpr int sqliteCorrupt = 11;
@@ -36,6 +52,103 @@ QString describe(const QSqlError &error)
     return error.text().trimmed();
 }
 
+// Safe in a file name on every system the program runs on.
+bool isSafe(QChar c)
+{
+    return (c.unicode() < 128 && c.isLetterOrNumber()) || c == '-' || c == '.' || c == '_';
+}
+
+QString shortHash(const QString &text, int digits)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(digits));
+}
+
+// The name every file had before names carried a hash of an unsafe serial number: what is not safe
+// becomes '_', and an overlong one keeps its start and a hash of the whole.
+QString plainName(const QString &serial)
+{
+    QString name;
+    for (const QChar c : serial)
+        name += isSafe(c) ? c : QChar('_');
+    if (name.isEmpty() || name.startsWith('.'))
+        name.prepend(QStringLiteral("laser"));
+    if (name.size() > longestName)
+        name = name.left(longestName - 17) + QLatin1Char('-') + shortHash(serial, 16);
+    return name;
+}
+
+// Unique per call, for the short looks into files that static functions take.
+QString peekConnection()
+{
+    static QAtomicInt counter;
+    return QStringLiteral("lumetra-record-peek-%1").arg(counter.fetchAndAddRelaxed(1));
+}
+
+struct FileStatus
+{
+    bool exists = false;
+    bool regular = false;
+    qint64 size = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    QString error;
+};
+
+// What is at a path itself, never what a link there points to.
+FileStatus statusOf(const QString &path)
+{
+    FileStatus status;
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::lstat(QFile::encodeName(path).constData(), &st) != 0) {
+        if (errno != ENOENT)
+            status.error = QString::fromLocal8Bit(std::strerror(errno));
+        return status;
+    }
+    status.exists = true;
+    status.regular = S_ISREG(st.st_mode);
+    status.size = st.st_size;
+    status.device = quint64(st.st_dev);
+    status.inode = quint64(st.st_ino);
+#else
+    const QFileInfo info(path);
+    status.exists = info.exists() || info.isSymLink();
+    status.regular = info.isFile() && !info.isSymLink();
+    status.size = info.size();
+#endif
+    return status;
+}
+
+// Renames the entry itself: a link moves as a link. QFile::rename would copy a file it cannot rename,
+// and copying a link to a device would never end.
+bool renameEntry(const QString &from, const QString &to)
+{
+#ifdef Q_OS_UNIX
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#else
+    return QFile::rename(from, to);
+#endif
+}
+
+// Columns of every table a recording has, by table.
+const QHash<QString, QStringList> &ourTables()
+{
+    static const QHash<QString, QStringList> tables = {
+        {QStringLiteral("quantity"), {QStringLiteral("id"), QStringLiteral("key")}},
+        {QStringLiteral("sample"), {QStringLiteral("q"), QStringLiteral("t"), QStringLiteral("v")}},
+        {QStringLiteral("minute"),
+         {QStringLiteral("q"), QStringLiteral("m"), QStringLiteral("vmin"), QStringLiteral("vmax"),
+          QStringLiteral("tmin")}},
+        {QStringLiteral("event"),
+         {QStringLiteral("id"), QStringLiteral("t"), QStringLiteral("kind"), QStringLiteral("severity"),
+          QStringLiteral("alarm_key"), QStringLiteral("text"), QStringLiteral("source"),
+          QStringLiteral("cleared_at"), QStringLiteral("ack_by"), QStringLiteral("ack_at")}},
+        {QStringLiteral("meta"), {QStringLiteral("key"), QStringLiteral("value")}},
+    };
+    return tables;
+}
+
 } // namespace
 
 LumetraRecordStore::LumetraRecordStore(const QString &connectionName) : m_connectionName(connectionName) {}
@@ -50,26 +163,63 @@ QString LumetraRecordStore::defaultFolder()
     return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + QStringLiteral("/recordings");
 }
 
+QString LumetraRecordStore::laserName(const QString &serialNumber)
+{
+    const QString serial = serialNumber.trimmed();
+    const int nul = serial.indexOf(QChar(0));
+    if (nul < 0)
+        return serial.isEmpty() ? QString::fromLatin1(standInName) : serial;
+    // Text after a NUL is lost in many places on its way to the operator; the hash keeps two such
+    // lasers apart.
+    QString before = serial.left(nul).trimmed();
+    if (before.isEmpty())
+        before = QString::fromLatin1(standInName);
+    return before + QLatin1Char('-') + shortHash(serial, hashDigits);
+}
+
 QString LumetraRecordStore::fileForLaser(const QString &folder, const QString &serialNumber)
 {
-    // The serial number names the file: anything that is not safe in a file name on every system the
-    // program runs on becomes '_', and an empty one still names a file.
-    QString name;
-    for (const QChar c : serialNumber.trimmed()) {
-        const bool safe = (c.unicode() < 128 && c.isLetterOrNumber()) || c == '-' || c == '.' || c == '_';
-        name += safe ? c : QChar('_');
+    const QString serial = serialNumber.trimmed();
+    const QString plain = plainName(serial);
+    const QDir dir(folder);
+    const bool allSafe =
+        !serial.isEmpty() && !serial.startsWith('.') && std::all_of(serial.cbegin(), serial.cend(), isSafe);
+    if (allSafe)
+        return dir.filePath(plain + QLatin1String(fileSuffix));
+    const QString hashed = dir.filePath(plain.left(longestName - hashDigits - 1) + QLatin1Char('-') +
+                                        shortHash(serial, hashDigits) + QLatin1String(fileSuffix));
+    if (statusOf(hashed).exists)
+        return hashed;
+    // A recording of the plain name is this laser's when it says so, or when it is unmarked and not
+    // that of the laser whose serial number is the plain name itself (which said so when identified).
+    const QString legacy = dir.filePath(plain + QLatin1String(fileSuffix));
+    const FileStatus status = statusOf(legacy);
+    if (!status.exists || !status.regular)
+        return hashed;
+    bool ours = status.size == 0;
+    if (!ours) {
+        const QString connection = peekConnection();
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+            db.setDatabaseName(legacy);
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000;QSQLITE_OPEN_READONLY"));
+            if (db.open()) {
+                QSqlQuery query(db);
+                if (query.exec(
+                        QStringLiteral("SELECT value FROM meta WHERE key = 'serial' AND value != ''")) &&
+                    query.next()) {
+                    ours = query.value(0).toString() == serial;
+                } else {
+                    query.prepare(QStringLiteral(
+                        "SELECT 1 FROM event WHERE kind = 0 AND instr(text, ' ' || ?) > 0 LIMIT 1"));
+                    query.addBindValue(plain);
+                    ours = query.exec() && !query.next();
+                }
+            }
+        }
+        QSqlDatabase::removeDatabase(connection);
     }
-    if (name.isEmpty() || name.startsWith('.'))
-        name.prepend(QStringLiteral("laser"));
-    // File names end at 255 bytes, and a laser (or anything on the port) can answer with a longer serial
-    // number. Its start stays readable; a hash of the whole keeps two such lasers apart.
-    const int longestName = 100;
-    if (name.size() > longestName) {
-        const QByteArray hash =
-            QCryptographicHash::hash(serialNumber.trimmed().toUtf8(), QCryptographicHash::Sha1).toHex();
-        name = name.left(longestName - 17) + QLatin1Char('-') + QLatin1String(hash.left(16));
-    }
-    return QDir(folder).filePath(name + QLatin1String(fileSuffix));
+    return ours ? legacy : hashed;
 }
 
 QStringList LumetraRecordStore::lasersIn(const QString &folder)
@@ -82,8 +232,30 @@ QStringList LumetraRecordStore::lasersIn(const QString &folder)
     return serials;
 }
 
+QStringList LumetraRecordStore::takeNotices()
+{
+    QStringList notices;
+    notices.swap(m_notices);
+    return notices;
+}
+
 LumetraRecordStore::OpenResult LumetraRecordStore::open(const QString &fileName, QString *error,
                                                         bool readOnly)
+{
+    m_laserSerial.clear();
+    return openAt(fileName, error, readOnly);
+}
+
+LumetraRecordStore::OpenResult LumetraRecordStore::openForLaser(const QString &folder,
+                                                                const QString &serialNumber, QString *error)
+{
+    const QString fileName = fileForLaser(folder, serialNumber);
+    m_laserSerial = serialNumber.trimmed();
+    return openAt(fileName, error, false);
+}
+
+LumetraRecordStore::OpenResult LumetraRecordStore::openAt(const QString &fileName, QString *error,
+                                                          bool readOnly)
 {
     close();
     m_fileName = fileName;
@@ -108,74 +280,227 @@ LumetraRecordStore::OpenResult LumetraRecordStore::open(const QString &fileName,
             *error = QStringLiteral("cannot create folder %1").arg(folder);
         return OpenResult::Failed;
     }
+    // Looked at before SQLite opens it: SQLite follows links, and opening another program's database
+    // for writing may already change it.
+    QString why;
+    const Kind kind = inspect(fileName, m_connectionName + QStringLiteral("-check"), &why);
+    if (kind == Kind::Unreadable) {
+        if (error)
+            *error = why;
+        return OpenResult::Failed;
+    }
+    if (kind == Kind::NotOurs || kind == Kind::Damaged) {
+        qCWarning(lcLumetraRecordStore)
+            << (kind == Kind::Damaged ? "damaged recording" : "not a recording") << fileName << why;
+        return moveAside(kind, error);
+    }
     QString firstError;
     const OpenResult result = openFile(&firstError);
+    if (result == OpenResult::Opened)
+        rememberIdentity();
     if (result != OpenResult::MovedAside) {
         if (error)
             *error = firstError;
         return result;
     }
     qCWarning(lcLumetraRecordStore) << "damaged recording" << fileName << firstError;
-    return moveAsideAndReopen(error);
+    return moveAside(Kind::Damaged, error);
+}
+
+LumetraRecordStore::Kind LumetraRecordStore::inspect(const QString &fileName, const QString &connectionName,
+                                                     QString *error)
+{
+    const FileStatus status = statusOf(fileName);
+    if (!status.error.isEmpty()) {
+        *error = status.error;
+        return Kind::Unreadable;
+    }
+    if (!status.exists)
+        return Kind::New;
+    if (!status.regular) {
+        *error = QStringLiteral("a link or special file");
+        return Kind::NotOurs;
+    }
+    if (status.size == 0)
+        return Kind::New;
+    {
+        QFile file(fileName);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = file.errorString();
+            return Kind::Unreadable;
+        }
+        if (file.read(16) != QByteArray("SQLite format 3", 16)) {
+            *error = QStringLiteral("not a database");
+            return Kind::Damaged;
+        }
+    }
+    Kind kind = Kind::Ours;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        db.setDatabaseName(fileName);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000;QSQLITE_OPEN_READONLY"));
+        QSqlError failure;
+        if (!db.open()) {
+            failure = db.lastError();
+        } else {
+            QSqlQuery query(db);
+            QStringList tables;
+            if (query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                          "name NOT LIKE 'sqlite%'"))) {
+                while (query.next())
+                    tables << query.value(0).toString();
+            } else {
+                failure = query.lastError();
+            }
+            QString format;
+            if (!failure.isValid() && tables.contains(QStringLiteral("meta")) &&
+                query.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'format'")) && query.next())
+                format = query.value(0).toString();
+            // Recordings made before the marker are known by their tables.
+            for (const QString &table : qAsConst(tables)) {
+                if (failure.isValid() || kind != Kind::Ours || format == QLatin1String(formatMarker))
+                    break;
+                QStringList columns;
+                QString quoted = table;
+                quoted.replace('"', QLatin1String("\"\""));
+                if (query.exec(QStringLiteral("PRAGMA table_info(\"%1\")").arg(quoted))) {
+                    while (query.next())
+                        columns << query.value(1).toString();
+                }
+                // In any order: the first recordings had the sample table's time before its quantity.
+                QStringList expected = ourTables().value(table);
+                expected.sort();
+                columns.sort();
+                if (expected.isEmpty() || columns != expected)
+                    kind = Kind::NotOurs;
+            }
+            if (!format.isEmpty() && format != QLatin1String(formatMarker))
+                kind = Kind::NotOurs;
+            if (kind == Kind::NotOurs)
+                *error = QStringLiteral("a database of another kind");
+        }
+        if (failure.isValid()) {
+            *error = describe(failure);
+            kind = isDamage(nativeCode(failure)) ? Kind::Damaged : Kind::Unreadable;
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+    return kind;
 }
 
 LumetraRecordStore::OpenResult LumetraRecordStore::moveAsideAndReopen(QString *error)
+{
+    return moveAside(Kind::Damaged, error);
+}
+
+LumetraRecordStore::OpenResult LumetraRecordStore::moveAside(Kind kind, QString *error)
 {
     // Kept for whoever wants to rescue it, under a name that says what it is.
     const QString fileName = m_fileName;
     close();
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    m_movedAsideTo = fileName + QStringLiteral(".damaged-") + stamp;
-    if (!QFile::rename(fileName, m_movedAsideTo)) {
+    const QString aside = fileName + QStringLiteral(".damaged-") + stamp;
+    m_movedAsideTo = aside;
+    for (int n = 2; statusOf(m_movedAsideTo).exists; ++n)
+        m_movedAsideTo = aside + QLatin1Char('-') + QString::number(n);
+    if (!renameEntry(fileName, m_movedAsideTo)) {
         if (error)
             *error = QStringLiteral("damaged file %1 cannot be moved aside").arg(fileName);
         m_movedAsideTo.clear();
         return OpenResult::Failed;
     }
-    for (const char *companion : {"-wal", "-shm"})
-        QFile::remove(fileName + QLatin1String(companion));
-    qCWarning(lcLumetraRecordStore) << "damaged recording moved to" << m_movedAsideTo;
+    // Its journal goes with it: left under the name, SQLite would read it into the new file.
+    for (const char *companion : {"-wal", "-shm", "-journal"}) {
+        if (statusOf(fileName + QLatin1String(companion)).exists)
+            renameEntry(fileName + QLatin1String(companion), m_movedAsideTo + QLatin1String(companion));
+    }
+    qCWarning(lcLumetraRecordStore) << "moved aside to" << m_movedAsideTo;
+    m_notices << (kind == Kind::Damaged
+                      ? tr("The recording %1 was damaged. It was moved to %2 and a new one begun.")
+                      : tr("%1 is not a recording of this program. It was moved to %2 and a new one begun."))
+                     .arg(fileName, m_movedAsideTo);
     if (openFile(error) != OpenResult::Opened) {
         close();
         return OpenResult::Failed;
     }
+    rememberIdentity();
     return OpenResult::MovedAside;
+}
+
+bool LumetraRecordStore::beginAnew(QString *error)
+{
+    // Whatever the file still holds goes where the file went, so that a moved recording is whole and no
+    // journal of it is left under the name to be read into the new one.
+    const QString fileName = m_fileName;
+    qCWarning(lcLumetraRecordStore) << "recording no longer at" << fileName;
+    exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    close();
+    const FileStatus wal = statusOf(fileName + QStringLiteral("-wal"));
+    if (!wal.exists || (wal.regular && wal.size == 0)) {
+        QFile::remove(fileName + QStringLiteral("-wal"));
+        QFile::remove(fileName + QStringLiteral("-shm"));
+    }
+    m_notices << tr("The recording %1 was deleted or moved away while in use. A new one was begun under the "
+                    "same name.")
+                     .arg(fileName);
+    return openAt(fileName, error, false) != OpenResult::Failed;
+}
+
+void LumetraRecordStore::rememberIdentity()
+{
+    const FileStatus status = statusOf(m_fileName);
+    m_device = status.device;
+    m_inode = status.inode;
+}
+
+bool LumetraRecordStore::stillInPlace() const
+{
+    const FileStatus status = statusOf(m_fileName);
+#ifdef Q_OS_UNIX
+    return status.exists && status.regular && status.device == m_device && status.inode == m_inode;
+#else
+    return status.exists;
+#endif
 }
 
 // Opened, Failed, or MovedAside meaning "damaged, not yet moved".
 LumetraRecordStore::OpenResult LumetraRecordStore::openFile(QString *error)
 {
+    QString failure;
+    bool damaged = false;
     {
+        // Every handle on the connection ends with this scope: close() can then remove it.
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
         db.setDatabaseName(m_fileName);
         db.setConnectOptions(m_readOnly ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000;QSQLITE_OPEN_READONLY")
                                         : QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
         if (!db.open()) {
-            *error = describe(db.lastError());
-            const bool damaged = isDamage(nativeCode(db.lastError()));
-            db = QSqlDatabase();
-            close();
-            return damaged ? OpenResult::MovedAside : OpenResult::Failed;
+            failure = describe(db.lastError());
+            damaged = isDamage(nativeCode(db.lastError()));
+        } else {
+            m_open = true;
+            // WAL: a reader never waits for the writer and a killed program loses only the uncommitted
+            // batch.
+            QSqlQuery journal(db);
+            QString step;
+            const bool read = journal.exec(m_readOnly ? QStringLiteral("SELECT count(*) FROM sqlite_master")
+                                                      : QStringLiteral("PRAGMA journal_mode=WAL"));
+            journal.finish(); // a statement still running would hold up the schema's transaction
+            const bool ok = read && (m_readOnly ? mapQuantities(&step)
+                                                : exec(QStringLiteral("PRAGMA synchronous=NORMAL"), &step) &&
+                                                      createSchema(&step) && mapQuantities(&step));
+            if (ok)
+                return OpenResult::Opened;
+            const QSqlError last = journal.lastError().isValid() ? journal.lastError() : db.lastError();
+            failure = step.isEmpty() ? describe(last) : step;
+            damaged = isDamage(nativeCode(last)) || failure.contains(QLatin1String("malformed")) ||
+                      failure.contains(QLatin1String("not a database"));
         }
     }
-    m_open = true;
-    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
-    // WAL: a reader never waits for the writer and a killed program loses only the uncommitted batch.
-    QSqlQuery journal(db);
-    const bool ok = m_readOnly ? journal.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) &&
-                                     mapQuantities(error)
-                               : journal.exec(QStringLiteral("PRAGMA journal_mode=WAL")) &&
-                                     exec(QStringLiteral("PRAGMA synchronous=NORMAL")) &&
-                                     createSchema(error) && mapQuantities(error);
-    if (ok)
-        return OpenResult::Opened;
-    const QSqlError last = journal.lastError().isValid() ? journal.lastError() : db.lastError();
-    if (error && error->isEmpty())
-        *error = describe(last);
-    const bool damaged = isDamage(nativeCode(last)) ||
-                         (error && error->contains(QLatin1String("malformed"))) ||
-                         (error && error->contains(QLatin1String("not a database")));
     close();
+    if (error)
+        *error = failure;
     return damaged ? OpenResult::MovedAside : OpenResult::Failed;
 }
 
@@ -190,9 +515,10 @@ void LumetraRecordStore::close()
     }
     m_open = false;
     m_dbId.clear();
+    m_device = m_inode = 0;
 }
 
-bool LumetraRecordStore::isDamage(int code) const
+bool LumetraRecordStore::isDamage(int code)
 {
     return code == sqliteCorrupt || code == sqliteNotADatabase;
 }
@@ -223,10 +549,32 @@ bool LumetraRecordStore::createSchema(QString *error)
         " ack_by TEXT, ack_at INTEGER)",
         "CREATE INDEX IF NOT EXISTS event_t ON event(t)",
         "CREATE INDEX IF NOT EXISTS event_open ON event(alarm_key) WHERE kind = 3 AND cleared_at IS NULL",
+        // What the file is, and which laser it belongs to.
+        "CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT)",
     };
-    for (const char *sql : statements) {
-        if (!exec(QString::fromLatin1(sql), error))
-            return false;
+    // All or nothing: a file with only some of our tables would not be known as ours.
+    if (!exec(QStringLiteral("BEGIN"), error))
+        return false;
+    bool ok = true;
+    for (const char *sql : statements)
+        ok = ok && exec(QString::fromLatin1(sql), error);
+    if (ok) {
+        QSqlQuery mark(QSqlDatabase::database(m_connectionName, false));
+        mark.prepare(QStringLiteral("INSERT OR IGNORE INTO meta(key, value) VALUES('format', ?)"));
+        mark.addBindValue(QLatin1String(formatMarker));
+        ok = mark.exec();
+        // A file begun without a laser is taken by the first laser that opens it.
+        if (ok && !m_laserSerial.isEmpty()) {
+            mark.prepare(QStringLiteral("INSERT OR IGNORE INTO meta(key, value) VALUES('serial', ?)"));
+            mark.addBindValue(m_laserSerial);
+            ok = mark.exec();
+        }
+        if (!ok && error)
+            *error = describe(mark.lastError());
+    }
+    if (!ok || !exec(QStringLiteral("COMMIT"), error)) {
+        exec(QStringLiteral("ROLLBACK"));
+        return false;
     }
     // Alarms still open in the file were open when the program last ended; whether they still hold is
     // known only from the laser, which raises them again. They end with the last thing recorded.
@@ -273,6 +621,8 @@ bool LumetraRecordStore::write(const QVector<RecordSample> &samples, const QVect
             *error = QStringLiteral("no recording file is open");
         return false;
     }
+    if (!m_readOnly && !stillInPlace() && !beginAnew(error))
+        return false;
     QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
     QSqlError failure;
     if (!db.transaction()) {

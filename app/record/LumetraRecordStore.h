@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 Q_DECLARE_LOGGING_CATEGORY(lcLumetraRecordStore)
@@ -60,8 +62,15 @@ struct ReducedPoint
 // The recording of one laser in one SQLite file. Samples are stored as they come; a per-minute
 // minimum/maximum table is kept alongside so that a week draws from ten thousand rows per quantity
 // instead of six hundred thousand.
+//
+// A file is written only when it is one of ours: new, empty, or a database with our tables. Anything
+// else under a recording's name (another program's database, a link, a device) is moved aside untouched
+// like a damaged file, and a file deleted or moved away while it is being written is noticed before the
+// next write and begun anew. What the store did on its own is kept as notices for the operator.
 class LumetraRecordStore
 {
+    Q_DECLARE_TR_FUNCTIONS(LumetraRecordStore)
+
 public:
     explicit LumetraRecordStore(const QString &connectionName);
     ~LumetraRecordStore();
@@ -77,16 +86,23 @@ public:
     // readOnly: for readers beside a running recorder (the command-line export); nothing is changed
     // and a damaged file is left where it is.
     OpenResult open(const QString &fileName, QString *error, bool readOnly = false);
+    // For the recorder: opens the file fileForLaser() finds for this laser, and marks it as that laser's
+    // so that the laser finds it again whatever else is in the folder.
+    OpenResult openForLaser(const QString &folder, const QString &serialNumber, QString *error);
     // For a file found damaged while in use: closes it, moves it aside and begins a new one.
     OpenResult moveAsideAndReopen(QString *error);
     void close();
     bool isOpen() const { return m_open; }
     QString fileName() const { return m_fileName; }
-    // Where the damaged file went at the last MovedAside.
+    // Where the damaged (or not our) file went at the last MovedAside.
     QString movedAsideTo() const { return m_movedAsideTo; }
+    // What the store did on its own since the last call that the operator must be told (a file moved
+    // aside, a vanished file begun anew), oldest first, translated.
+    QStringList takeNotices();
 
     // One transaction. On failure nothing of the batch is kept; damaged is set when the file itself
-    // is unreadable, so that the caller can begin a new one.
+    // is unreadable, so that the caller can begin a new one. A file no longer at its name is first
+    // closed and begun anew under that name (a notice says so).
     bool write(const QVector<RecordSample> &samples, const QVector<RecordEvent> &events, QString *error,
                bool *damaged = nullptr);
     // Deletes at most maxRows of the oldest rows before `before` from each table; the number deleted.
@@ -105,26 +121,54 @@ public:
     // Raised and not yet cleared, oldest first.
     QVector<RecordEvent> activeAlarms() const;
 
-    // The folder the per-laser files live in, and the file of one laser in a folder.
+    // The folder the per-laser files live in, and the file of one laser in a folder. A serial number of
+    // letters, digits, '-', '.' and '_' names its file as it is; any other gets a hash of itself
+    // appended, so that two that differ only in what is not safe in a file name keep apart, unless the
+    // file of the plain name is already that laser's (recordings made before hashes were appended).
     static QString defaultFolder();
     static QString fileForLaser(const QString &folder, const QString &serialNumber);
-    // The serial numbers of the files in a folder.
+    // The name a laser is recorded and shown under: its serial number, or a stand-in that says it has
+    // no usable one (empty, blank, or with a NUL the file name and the history cannot carry).
+    static QString laserName(const QString &serialNumber);
+    // The names of the files in a folder (a laser's serial number when it is safe as a file name).
     static QStringList lasersIn(const QString &folder);
 
     static constexpr qint64 minuteMs = 60 * 1000;
 
 private:
+    // What sits under a recording's name before it is opened for writing.
+    enum class Kind
+    {
+        New,
+        Ours,
+        NotOurs,
+        Damaged,
+        Unreadable
+    };
+    // What is at fileName, looked at without following links or changing anything.
+    static Kind inspect(const QString &fileName, const QString &connectionName, QString *error);
+    OpenResult openAt(const QString &fileName, QString *error, bool readOnly);
+    OpenResult moveAside(Kind kind, QString *error);
+    bool stillInPlace() const;
+    bool beginAnew(QString *error);
+    void rememberIdentity();
     bool exec(const QString &sql, QString *error = nullptr);
     bool createSchema(QString *error);
     bool mapQuantities(QString *error);
-    bool isDamage(int nativeCode) const;
+    static bool isDamage(int nativeCode);
     OpenResult openFile(QString *error);
 
     QString m_connectionName;
     QString m_fileName;
     QString m_movedAsideTo;
+    // The laser the file is marked as, for files opened by openForLaser().
+    QString m_laserSerial;
+    QStringList m_notices;
     bool m_open = false;
     bool m_readOnly = false;
+    // Device and inode of the open file, to notice it being deleted or replaced.
+    quint64 m_device = 0;
+    quint64 m_inode = 0;
     // Database id of each quantity of the table, by table index.
     QVector<int> m_dbId;
 };

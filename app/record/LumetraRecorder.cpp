@@ -128,6 +128,13 @@ void LumetraRecorder::attachDecoder(LumetraResponseDecoder *decoder)
     });
 
     connect(decoder, &D::sigsSerialNumberChanged, this, &LumetraRecorder::slotSerialNumber);
+    // The decoder reads a line only up to a NUL; a serial number with one inside still names the laser.
+    connect(decoder, &D::sigParsingError, this, [this](const QByteArray &line) {
+        static const QByteArray prefix = QByteArrayLiteral("Serial number:");
+        if (line.startsWith(prefix) && line.contains('\0'))
+            slotSerialNumber(
+                QString::fromLatin1(line.constData() + prefix.size(), line.size() - prefix.size()));
+    });
     m_alarms->attach(decoder);
 }
 
@@ -232,8 +239,8 @@ void LumetraRecorder::acknowledge(const QString &alarmKey, const QString &user)
 
 void LumetraRecorder::slotSerialNumber(const QString &serial)
 {
-    const QString trimmed = serial.trimmed();
-    if (trimmed.isEmpty() || trimmed == m_serial)
+    const QString trimmed = LumetraRecordStore::laserName(serial);
+    if (trimmed == m_serial)
         return;
     // What is pending belongs to the laser before; it goes to that laser's file first.
     if (!m_serial.isEmpty())
@@ -247,6 +254,8 @@ void LumetraRecorder::slotSerialNumber(const QString &serial)
     e.source = m_port;
     recordEvent(e);
     emit sigLaserChanged(m_serial);
+    if (trimmed != serial.trimmed())
+        announce(tr("The laser reported no usable serial number. It is recorded as %1.").arg(trimmed));
 }
 
 void LumetraRecorder::slotPortOpened(const QString &port)
@@ -327,9 +336,11 @@ bool LumetraRecorder::ensureOpen(qint64 t)
         return true;
     if (t < m_retryAt)
         return false;
-    const QString file = LumetraRecordStore::fileForLaser(m_folder, m_serial);
     QString error;
-    const LumetraRecordStore::OpenResult result = m_store.open(file, &error);
+    const LumetraRecordStore::OpenResult result = m_store.openForLaser(m_folder, m_serial, &error);
+    const QString file = m_store.fileName();
+    for (const QString &notice : m_store.takeNotices())
+        announce(notice);
     if (result == LumetraRecordStore::OpenResult::Failed) {
         m_retryAt = t + m_retryMs;
         reportProblem(tr("Recording paused: %1 cannot be opened (%2). The newest readings are kept in "
@@ -337,16 +348,12 @@ bool LumetraRecorder::ensureOpen(qint64 t)
                           .arg(file, error));
         return false;
     }
-    if (result == LumetraRecordStore::OpenResult::MovedAside)
-        announceMovedAside();
     m_nextPruneAt = 0;
     return true;
 }
 
-void LumetraRecorder::announceMovedAside()
+void LumetraRecorder::announce(const QString &message)
 {
-    const QString message = tr("The recording %1 was damaged. It was moved to %2 and a new one begun.")
-                                .arg(m_store.fileName(), m_store.movedAsideTo());
     qCWarning(lcLumetraRecorder).noquote() << message;
     RecordEvent e;
     e.kind = RecordEvent::Recorder;
@@ -368,10 +375,13 @@ void LumetraRecorder::flush()
         QString error;
         bool damaged = false;
         if (!m_store.write(m_samples, m_events, &error, &damaged)) {
+            for (const QString &notice : m_store.takeNotices())
+                announce(notice);
             if (damaged) {
                 // Begun anew at once; the batch is written to the new file on the next turn.
-                if (m_store.moveAsideAndReopen(&error) != LumetraRecordStore::OpenResult::Failed)
-                    announceMovedAside();
+                m_store.moveAsideAndReopen(&error);
+                for (const QString &notice : m_store.takeNotices())
+                    announce(notice);
                 if (!m_store.isOpen())
                     m_retryAt = t + m_retryMs;
                 return;
@@ -385,6 +395,9 @@ void LumetraRecorder::flush()
         }
         m_samples.clear();
         m_events.clear();
+        // Said after the batch, so that its event goes into the file the store began (if it did).
+        for (const QString &notice : m_store.takeNotices())
+            announce(notice);
         if (m_problem) {
             m_problem = false;
             m_droppedSaid = false;

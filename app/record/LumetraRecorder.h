@@ -94,7 +94,7 @@ private:
     void enforceBound();
     bool ensureOpen(qint64 t);
     void reportProblem(const QString &message);
-    void announceMovedAside();
+    void announce(const QString &message);
     void prune(qint64 t);
 
     QString m_folder;
