@@ -156,7 +156,6 @@ void MainWindow::createHistory()
     if (!settings.contains(retentionKey))
         settings.setValue(retentionKey, LumetraRecorder::defaultRetentionDays);
     recorder = new LumetraRecorder(LumetraRecordStore::defaultFolder(), this);
-    recorder->setRetentionDays(settings.value(retentionKey).toInt());
     recorder->attachLinkAndDecode(serialHandler);
     connect(serialHandler, &LumetraSerialHandler::sigCommunicationOpened, this, [this] {
         if (controller && recorder)
@@ -172,6 +171,8 @@ void MainWindow::createHistory()
             statusBar()->showMessage(message, 30000);
         });
     }
+    // After the messages are connected: a setting that cannot be read is refused in the operator's sight.
+    recorder->setRetentionDays(settings.value(retentionKey));
 
     auto *source = new LumetraRecordSource(recorder, QString(), recorder);
     createGenericDockWidget(new LumetraTrendsView(source, this), tr("Trends"), Qt::BottomDockWidgetArea,

@@ -1073,6 +1073,22 @@ funktion ausschalten</translation>
         <source>The laser reported no usable serial number. It is recorded as %1.</source>
         <translation>Der Laser hat keine brauchbare Seriennummer gemeldet. Er wird als %1 aufgezeichnet.</translation>
     </message>
+    <message>
+        <source>The recorder's retention setting "%1" is not a whole number of days from 1 to %2.</source>
+        <translation>Die Aufbewahrungseinstellung der Aufzeichnung „%1“ ist keine ganze Zahl von Tagen von 1 bis %2.</translation>
+    </message>
+    <message>
+        <source>%1 Recordings are kept for %2 days instead.</source>
+        <translation>%1 Aufzeichnungen werden stattdessen %2 Tage lang aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>The readings of laser %1 kept in memory were written to %2; %3 readings could not be kept meanwhile.</source>
+        <translation>Die im Speicher gehaltenen Messwerte des Lasers %1 wurden in %2 geschrieben; %3 Messwerte konnten in der Zwischenzeit nicht behalten werden.</translation>
+    </message>
+    <message>
+        <source>The readings of laser %1 kept in memory were written to %2.</source>
+        <translation>Die im Speicher gehaltenen Messwerte des Lasers %1 wurden in %2 geschrieben.</translation>
+    </message>
 </context>
 <context>
     <name>LumetraRemoteControl</name>

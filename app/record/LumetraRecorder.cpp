@@ -8,7 +8,9 @@
 #include <QDateTime>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 
 Q_LOGGING_CATEGORY(lcLumetraRecorder, "lumetra.record.recorder")
 
@@ -32,6 +34,7 @@ LumetraRecorder::LumetraRecorder(const QString &folder, QObject *parent)
     m_lastValue.fill(0.0, LumetraRecordQuantities::count());
     m_lastKept.fill(-1, LumetraRecordQuantities::count());
     m_tapped.fill(false, LumetraRecordQuantities::count());
+    m_pending.append(Pending());
     connect(m_alarms, &LumetraAlarmMonitor::sigEvent, this, &LumetraRecorder::recordEvent);
     connect(m_flushTimer, &QTimer::timeout, this, &LumetraRecorder::flush);
     m_flushTimer->start(1000);
@@ -39,7 +42,16 @@ LumetraRecorder::LumetraRecorder(const QString &folder, QObject *parent)
 
 LumetraRecorder::~LumetraRecorder()
 {
+    // The link's own word that it closed may still be on its way from its thread: nothing is repeated
+    // past this moment, what was read is written.
+    m_connected = false;
+    m_lastKept.fill(-1);
     flush();
+    if (!m_pending.last().serial.isEmpty() || m_pending.last().isEmpty())
+        return;
+    qCInfo(lcLumetraRecorder) << "readings of a laser never identified are not kept:"
+                              << m_pending.last().samples.size() << "readings,"
+                              << m_pending.last().events.size() << "events";
 }
 
 void LumetraRecorder::setFlushIntervalMs(int ms)
@@ -50,10 +62,71 @@ void LumetraRecorder::setFlushIntervalMs(int ms)
         m_flushTimer->start(ms);
 }
 
-void LumetraRecorder::setRetentionDays(int days)
+int LumetraRecorder::retentionDaysFrom(const QVariant &value, QString *refusal)
 {
-    m_retentionDays = std::max(1, days);
+    qint64 days = 0;
+    bool whole = false;
+    switch (static_cast<QMetaType::Type>(value.type())) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        days = value.toLongLong(&whole);
+        break;
+    case QMetaType::ULongLong:
+        whole = value.toULongLong() <= quint64(maxRetentionDays);
+        days = whole ? value.toLongLong() : 0;
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = value.toDouble();
+        whole = std::isfinite(d) && std::floor(d) == d && std::fabs(d) <= maxRetentionDays;
+        days = whole ? qint64(d) : 0;
+        break;
+    }
+    case QMetaType::QString:
+    case QMetaType::QByteArray: {
+        // Digits only: "90 days", "1e3" or "0x10" are not read as some other number of days.
+        const QString text = value.toString().trimmed();
+        whole = !text.isEmpty() && text.size() <= 9;
+        for (const QChar c : text)
+            whole = whole && c >= QLatin1Char('0') && c <= QLatin1Char('9');
+        days = whole ? text.toLongLong() : 0;
+        break;
+    }
+    default:
+        break;
+    }
+    if (whole && days >= 1 && days <= maxRetentionDays)
+        return int(days);
+    if (refusal) {
+        const QString shown = value.type() == QVariant::StringList
+                                  ? value.toStringList().join(QStringLiteral(", "))
+                                  : value.toString();
+        *refusal = tr("The recorder's retention setting \"%1\" is not a whole number of days from 1 to %2.")
+                       .arg(shown)
+                       .arg(maxRetentionDays);
+    }
+    return 0;
+}
+
+bool LumetraRecorder::setRetentionDays(const QVariant &days)
+{
+    QString refusal;
+    const int parsed = retentionDaysFrom(days, &refusal);
+    if (parsed == 0) {
+        const QString message =
+            tr("%1 Recordings are kept for %2 days instead.").arg(refusal).arg(m_retentionDays);
+        qCWarning(lcLumetraRecorder).noquote() << message;
+        emit sigNotice(message);
+        return false;
+    }
+    m_retentionDays = parsed;
     m_nextPruneAt = 0;
+    return true;
 }
 
 template <typename T>
@@ -151,6 +224,10 @@ void LumetraRecorder::attachLinkAndDecode(LumetraSerialHandler *link)
     connect(link, &LumetraSerialHandler::sigLineReceived, decoder, &LumetraResponseDecoder::slotLineReceived);
     connect(link, &LumetraSerialHandler::sigConnectedStatus, decoder,
             &LumetraResponseDecoder::slotConnectedStatus);
+    // A closed port ends the connection too, though the link says so only by closing: whoever answers
+    // next is identified again, and its first readings are announced whatever they are.
+    connect(link, &LumetraSerialHandler::sigCommunicationClosed, decoder,
+            [decoder] { decoder->slotConnectedStatus(false); });
     attachDecoder(decoder);
     attachLink(link);
 }
@@ -172,11 +249,26 @@ void LumetraRecorder::record(int quantity, double value)
     if (m_lastKept[quantity] >= 0 && m_lastValue[quantity] == value)
         return;
     const qint64 t = m_clock();
-    m_samples.push_back({t, quantity, value});
+    m_pending.last().samples.push_back({t, quantity, value});
     m_lastValue[quantity] = value;
     m_lastKept[quantity] = t;
-    if (m_samples.size() > m_memoryBound)
-        enforceBound();
+    enforceBound();
+}
+
+int LumetraRecorder::pendingSamples() const
+{
+    int count = 0;
+    for (const Pending &p : m_pending)
+        count += p.samples.size();
+    return count;
+}
+
+qint64 LumetraRecorder::droppedSamples() const
+{
+    qint64 count = 0;
+    for (const qint64 n : m_dropped)
+        count += n;
+    return count;
 }
 
 void LumetraRecorder::recordEvent(RecordEvent event)
@@ -185,9 +277,17 @@ void LumetraRecorder::recordEvent(RecordEvent event)
         event.t = m_clock();
     if (event.kind == RecordEvent::AlarmRaised || event.kind == RecordEvent::AlarmCleared)
         qCInfo(lcLumetraRecorder).noquote() << event.text;
-    m_events.push_back(event);
-    if (m_events.size() > eventBound)
-        m_events.remove(0, m_events.size() - eventBound);
+    m_pending.last().events.push_back(event);
+    int excess = -eventBound;
+    for (const Pending &p : m_pending)
+        excess += p.events.size();
+    for (Pending &p : m_pending) {
+        if (excess <= 0)
+            break;
+        const int drop = std::min(excess, int(p.events.size()));
+        p.events.remove(0, drop);
+        excess -= drop;
+    }
 }
 
 void LumetraRecorder::recordCommand(const QString &text, const QString &source)
@@ -239,15 +339,19 @@ void LumetraRecorder::acknowledge(const QString &alarmKey, const QString &user)
 
 void LumetraRecorder::slotSerialNumber(const QString &serial)
 {
+    // A laser without a usable serial number is still recorded, under a stand-in name.
     const QString trimmed = LumetraRecordStore::laserName(serial);
+    // Another laser on a link that never ended: the values of the one before are not this one's.
+    const QString before = m_pending.last().serial;
+    if (!before.isEmpty() && before != trimmed)
+        m_lastKept.fill(-1);
+    identify(trimmed);
     if (trimmed == m_serial)
         return;
-    // What is pending belongs to the laser before; it goes to that laser's file first.
-    if (!m_serial.isEmpty())
-        flush();
+    // What waits for the laser before stays marked as its own and goes to its file only.
     m_store.close();
     m_serial = trimmed;
-    m_retryAt = 0;
+    m_retryAt.remove(m_serial);
     RecordEvent e;
     e.kind = RecordEvent::Connection;
     e.text = tr("Identified laser %1").arg(trimmed);
@@ -255,11 +359,14 @@ void LumetraRecorder::slotSerialNumber(const QString &serial)
     recordEvent(e);
     emit sigLaserChanged(m_serial);
     if (trimmed != serial.trimmed())
-        announce(tr("The laser reported no usable serial number. It is recorded as %1.").arg(trimmed));
+        announce(m_serial,
+                 tr("The laser reported no usable serial number. It is recorded as %1.").arg(trimmed));
 }
 
 void LumetraRecorder::slotPortOpened(const QString &port)
 {
+    // Whoever answers on the port is not known until it says its serial number.
+    endLink();
     m_port = port;
     RecordEvent e;
     e.kind = RecordEvent::Connection;
@@ -275,6 +382,11 @@ void LumetraRecorder::slotPortClosed(const QString &port)
     e.text = tr("Port %1 closed").arg(port);
     e.source = port;
     recordEvent(e);
+    // The link does not say it lost the laser when the port goes: the same end as a lost connection,
+    // also for a laser that never finished its handshake.
+    m_connected = false;
+    m_alarms->slotConnectedStatus(false);
+    endLink();
     m_port.clear();
 }
 
@@ -292,15 +404,63 @@ void LumetraRecorder::slotConnectedStatus(bool connected)
     e.source = m_port;
     recordEvent(e);
     m_alarms->slotConnectedStatus(false);
+    endLink();
+}
+
+void LumetraRecorder::endLink()
+{
     // The next connection's first readings are recorded whatever they are; no heartbeat meanwhile.
     m_lastKept.fill(-1);
+    // Whatever comes next waits unmarked until the laser on the link says its serial number.
+    if (!m_pending.last().serial.isEmpty())
+        m_pending.append(Pending());
+}
+
+void LumetraRecorder::identify(const QString &serial)
+{
+    Pending &current = m_pending.last();
+    if (current.serial == serial)
+        return;
+    if (!current.serial.isEmpty()) {
+        m_pending.append(Pending{serial, {}, {}});
+        return;
+    }
+    current.serial = serial;
+    if (const qint64 dropped = m_dropped.take(QString()))
+        m_dropped[serial] += dropped;
+    compact();
+}
+
+LumetraRecorder::Pending &LumetraRecorder::batchOf(const QString &serial)
+{
+    for (int i = m_pending.size() - 1; i >= 0; --i) {
+        if (m_pending[i].serial == serial)
+            return m_pending[i];
+    }
+    m_pending.insert(m_pending.size() - 1, Pending{serial, {}, {}});
+    return m_pending[m_pending.size() - 2];
+}
+
+void LumetraRecorder::compact()
+{
+    for (int i = m_pending.size() - 2; i >= 0; --i) {
+        Pending &next = m_pending[i + 1];
+        if (m_pending[i].isEmpty()) {
+            m_pending.remove(i);
+        } else if (m_pending[i].serial == next.serial) {
+            // Ordered as they came: the older batch first.
+            m_pending[i].samples += next.samples;
+            m_pending[i].events += next.events;
+            m_pending.remove(i + 1);
+        }
+    }
 }
 
 void LumetraRecorder::heartbeat(qint64 t)
 {
     for (int q = 0; q < m_lastKept.size(); ++q) {
         if (m_lastKept[q] >= 0 && t - m_lastKept[q] >= m_heartbeatMs) {
-            m_samples.push_back({t, q, m_lastValue[q]});
+            m_pending.last().samples.push_back({t, q, m_lastValue[q]});
             m_lastKept[q] = t;
         }
     }
@@ -308,110 +468,189 @@ void LumetraRecorder::heartbeat(qint64 t)
 
 void LumetraRecorder::enforceBound()
 {
-    if (m_samples.size() <= m_memoryBound)
+    const int count = pendingSamples();
+    if (count <= m_memoryBound)
         return;
     // Drop a tenth at a time, so that a long outage does not shift the whole buffer every reading.
-    const int excess = m_samples.size() - m_memoryBound + m_memoryBound / 10;
-    const int drop = std::min(excess, m_samples.size());
-    m_samples.remove(0, drop);
-    m_dropped += drop;
+    int excess = count - m_memoryBound + m_memoryBound / 10;
+    for (Pending &p : m_pending) {
+        if (excess <= 0)
+            break;
+        const int drop = std::min(excess, int(p.samples.size()));
+        if (drop == 0)
+            continue;
+        p.samples.remove(0, drop);
+        m_dropped[p.serial] += drop;
+        excess -= drop;
+    }
     if (!m_droppedSaid) {
         m_droppedSaid = true;
         qCWarning(lcLumetraRecorder) << "recording memory full; oldest unwritten readings dropped";
     }
 }
 
-void LumetraRecorder::reportProblem(const QString &message)
+void LumetraRecorder::reportProblem(const QString &serial, const QString &message)
 {
-    if (m_problem)
+    if (m_troubled.contains(serial))
         return;
-    m_problem = true;
+    m_troubled.insert(serial);
     qCWarning(lcLumetraRecorder).noquote() << message;
     emit sigProblem(message);
 }
 
-bool LumetraRecorder::ensureOpen(qint64 t)
+bool LumetraRecorder::ensureOpen(LumetraRecordStore &store, const QString &serial, qint64 t)
 {
-    if (m_store.isOpen())
+    if (store.isOpen())
         return true;
-    if (t < m_retryAt)
+    if (t < m_retryAt.value(serial))
         return false;
     QString error;
-    const LumetraRecordStore::OpenResult result = m_store.openForLaser(m_folder, m_serial, &error);
-    const QString file = m_store.fileName();
-    for (const QString &notice : m_store.takeNotices())
-        announce(notice);
+    const LumetraRecordStore::OpenResult result = store.openForLaser(m_folder, serial, &error);
+    const QString file = store.fileName();
+    announceNotices(store, serial);
     if (result == LumetraRecordStore::OpenResult::Failed) {
-        m_retryAt = t + m_retryMs;
-        reportProblem(tr("Recording paused: %1 cannot be opened (%2). The newest readings are kept in "
-                         "memory and the recorder tries again.")
-                          .arg(file, error));
+        m_retryAt[serial] = t + m_retryMs;
+        reportProblem(serial, tr("Recording paused: %1 cannot be opened (%2). The newest readings are kept "
+                                 "in memory and the recorder tries again.")
+                                  .arg(file, error));
         return false;
     }
-    m_nextPruneAt = 0;
+    if (&store == &m_store)
+        m_nextPruneAt = 0;
     return true;
 }
 
-void LumetraRecorder::announce(const QString &message)
+void LumetraRecorder::announceNotices(LumetraRecordStore &store, const QString &serial)
+{
+    const QStringList notices = store.takeNotices();
+    for (const QString &notice : notices)
+        announce(serial, notice);
+}
+
+void LumetraRecorder::announce(const QString &serial, const QString &message)
 {
     qCWarning(lcLumetraRecorder).noquote() << message;
     RecordEvent e;
     e.kind = RecordEvent::Recorder;
     e.severity = RecordEvent::Warning;
     e.text = message;
-    recordEvent(e);
+    e.t = m_clock();
+    // Told in the file of the laser it belongs to, whichever laser is on the link now.
+    batchOf(serial).events.push_back(e);
     emit sigNotice(message);
 }
 
 void LumetraRecorder::flush()
 {
     const qint64 t = m_clock();
-    if (m_connected || !m_serial.isEmpty())
+    // A value is repeated only while the link that read it is up.
+    if (m_connected)
         heartbeat(t);
     enforceBound();
-    if (m_serial.isEmpty() || !ensureOpen(t))
-        return;
-    if (!m_samples.isEmpty() || !m_events.isEmpty()) {
+    // Each laser's data to its own file, the current laser's also when nothing waits, so that the docks
+    // can read it.
+    QStringList lasers;
+    for (const Pending &p : m_pending) {
+        if (!p.serial.isEmpty() && !lasers.contains(p.serial))
+            lasers << p.serial;
+    }
+    for (const QString &serial : qAsConst(m_troubled)) {
+        if (!lasers.contains(serial))
+            lasers << serial;
+    }
+    if (!m_serial.isEmpty() && !lasers.contains(m_serial))
+        lasers << m_serial;
+    bool currentWritten = false;
+    for (const QString &serial : qAsConst(lasers)) {
+        if (writePending(serial, t) && serial == m_serial)
+            currentWritten = true;
+    }
+    compact();
+    if (currentWritten)
+        prune(t);
+}
+
+bool LumetraRecorder::writePending(const QString &serial, qint64 t)
+{
+    const bool current = serial == m_serial;
+    const bool troubled = m_troubled.contains(serial);
+    const auto waiting = [this, &serial] {
+        return std::any_of(m_pending.cbegin(), m_pending.cend(),
+                           [&serial](const Pending &p) { return p.serial == serial && !p.isEmpty(); });
+    };
+    if (!current && !troubled && !waiting())
+        return true;
+    // Another laser's file is opened for the write only; the docks keep reading the current one's.
+    std::unique_ptr<LumetraRecordStore> other;
+    if (!current)
+        other = std::make_unique<LumetraRecordStore>(
+            QStringLiteral("lumetra-recorder-%1-other").arg(quintptr(this), 0, 16));
+    LumetraRecordStore &store = current ? m_store : *other;
+    if (!ensureOpen(store, serial, t))
+        return false;
+    // Gathered once the file is open: opening it may have added the story of a damaged one.
+    QVector<RecordSample> samples;
+    QVector<RecordEvent> events;
+    for (const Pending &p : qAsConst(m_pending)) {
+        if (p.serial == serial) {
+            samples += p.samples;
+            events += p.events;
+        }
+    }
+    if (!samples.isEmpty() || !events.isEmpty()) {
         QString error;
         bool damaged = false;
-        if (!m_store.write(m_samples, m_events, &error, &damaged)) {
-            for (const QString &notice : m_store.takeNotices())
-                announce(notice);
+        if (!store.write(samples, events, &error, &damaged)) {
+            announceNotices(store, serial);
             if (damaged) {
                 // Begun anew at once; the batch is written to the new file on the next turn.
-                m_store.moveAsideAndReopen(&error);
-                for (const QString &notice : m_store.takeNotices())
-                    announce(notice);
-                if (!m_store.isOpen())
-                    m_retryAt = t + m_retryMs;
-                return;
+                store.moveAsideAndReopen(&error);
+                announceNotices(store, serial);
+                if (!store.isOpen())
+                    m_retryAt[serial] = t + m_retryMs;
+                return false;
             }
-            m_store.close();
-            m_retryAt = t + m_retryMs;
-            reportProblem(tr("Recording paused: writing %1 failed (%2). The newest readings are kept in "
-                             "memory and the recorder tries again.")
-                              .arg(m_store.fileName(), error));
-            return;
+            const QString file = store.fileName();
+            store.close();
+            m_retryAt[serial] = t + m_retryMs;
+            reportProblem(serial, tr("Recording paused: writing %1 failed (%2). The newest readings are "
+                                     "kept in memory and the recorder tries again.")
+                                      .arg(file, error));
+            return false;
         }
-        m_samples.clear();
-        m_events.clear();
+        for (Pending &p : m_pending) {
+            if (p.serial == serial) {
+                p.samples.clear();
+                p.events.clear();
+            }
+        }
         // Said after the batch, so that its event goes into the file the store began (if it did).
-        for (const QString &notice : m_store.takeNotices())
-            announce(notice);
-        if (m_problem) {
-            m_problem = false;
-            m_droppedSaid = false;
-            const QString message =
-                m_dropped > 0
-                    ? tr("Recording resumed; %1 readings could not be kept meanwhile.").arg(m_dropped)
-                    : tr("Recording resumed.");
-            m_dropped = 0;
-            qCInfo(lcLumetraRecorder).noquote() << message;
-            emit sigRecovered(message);
-        }
-        emit sigWritten();
+        announceNotices(store, serial);
     }
-    prune(t);
+    m_retryAt.remove(serial);
+    const qint64 dropped = m_dropped.take(serial);
+    if (m_dropped.isEmpty())
+        m_droppedSaid = false;
+    if (troubled) {
+        m_troubled.remove(serial);
+        QString message;
+        if (current)
+            message = dropped > 0
+                          ? tr("Recording resumed; %1 readings could not be kept meanwhile.").arg(dropped)
+                          : tr("Recording resumed.");
+        else
+            message = dropped > 0 ? tr("The readings of laser %1 kept in memory were written to %2; %3 "
+                                       "readings could not be kept meanwhile.")
+                                        .arg(serial, store.fileName())
+                                        .arg(dropped)
+                                  : tr("The readings of laser %1 kept in memory were written to %2.")
+                                        .arg(serial, store.fileName());
+        qCInfo(lcLumetraRecorder).noquote() << message;
+        emit sigRecovered(message);
+    }
+    if (current && (!samples.isEmpty() || !events.isEmpty()))
+        emit sigWritten();
+    return true;
 }
 
 void LumetraRecorder::prune(qint64 t)

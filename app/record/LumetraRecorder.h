@@ -2,9 +2,12 @@
 
 #include "app/record/LumetraRecordStore.h"
 
+#include <QHash>
 #include <QLoggingCategory>
 #include <QObject>
+#include <QSet>
 #include <QString>
+#include <QVariant>
 #include <QVector>
 
 #include <functional>
@@ -17,10 +20,11 @@ class LumetraSerialHandler;
 class QTimer;
 
 // Keeps every plottable reading and every event of the connected laser in that laser's file. A
-// reading is kept when it changes, and again every heartbeat while it does not, so that a flat line
-// is known to be flat rather than unrecorded. Writes go out in one transaction a second; while the
-// file cannot be written the newest readings wait in memory, within a bound, and the recorder tries
-// again. Needs no window.
+// reading is kept when it changes, and again every heartbeat while it does not and the link is up, so
+// that a flat line is known to be flat rather than unrecorded; a closed or lost link ends every series.
+// Writes go out in one transaction a second; while a file cannot be written the newest readings wait
+// in memory, within a bound, marked with the laser they came from, and the recorder tries again.
+// Needs no window.
 class LumetraRecorder : public QObject
 {
     Q_OBJECT
@@ -37,7 +41,9 @@ public:
     // depends on no controller or window and sees exactly what the laser sent.
     void attachLinkAndDecode(LumetraSerialHandler *link);
 
-    void setRetentionDays(int days);
+    // A whole number of days from 1 to maxRetentionDays, as a number or as text. Anything else is
+    // refused: said in the log and by sigNotice, and the days kept so far hold. False when refused.
+    bool setRetentionDays(const QVariant &days);
     int retentionDays() const { return m_retentionDays; }
     void setHeartbeatMs(qint64 ms) { m_heartbeatMs = ms; }
     void setRetryMs(qint64 ms) { m_retryMs = ms; }
@@ -53,14 +59,18 @@ public:
     // Open while a laser is identified and its file writable; the docks read through it.
     const LumetraRecordStore &store() const { return m_store; }
     LumetraAlarmMonitor *alarms() const { return m_alarms; }
-    bool hasProblem() const { return m_problem; }
-    int pendingSamples() const { return m_samples.size(); }
-    qint64 droppedSamples() const { return m_dropped; }
+    bool hasProblem() const { return !m_troubled.isEmpty(); }
+    int pendingSamples() const;
+    qint64 droppedSamples() const;
     qint64 now() const { return m_clock(); }
     // Decoder quantities of the table no decoder signal feeds; empty when the table and the taps agree.
     QStringList untappedQuantities() const;
 
     static constexpr int defaultRetentionDays = 90;
+    static constexpr int maxRetentionDays = 36500;
+    // The days a retention setting stands for, or 0 with the reason in *refusal when it stands for
+    // none: only a whole number of days from 1 to maxRetentionDays is one.
+    static int retentionDaysFrom(const QVariant &value, QString *refusal);
 
 public slots:
     void record(int quantity, double value);
@@ -78,7 +88,7 @@ public slots:
     void flush();
 
 signals:
-    // Said once when recording stops working, and once when it works again.
+    // Said once when a laser's file stops taking its recording, and once when it has taken what waited.
     void sigProblem(QString message);
     void sigRecovered(QString message);
     // Something the operator must know that is not a lasting problem (a damaged file replaced).
@@ -87,14 +97,30 @@ signals:
     void sigLaserChanged(QString serial);
 
 private:
+    // What waits for one laser's file, in the order it came. serial is empty while the laser on the
+    // link is not yet identified; only the newest batch can be so.
+    struct Pending
+    {
+        QString serial;
+        QVector<RecordSample> samples;
+        QVector<RecordEvent> events;
+        bool isEmpty() const { return samples.isEmpty() && events.isEmpty(); }
+    };
+
     template <typename T>
     void tap(LumetraResponseDecoder *decoder, void (LumetraResponseDecoder::*signal)(T), const char *key,
              double scale = 1.0);
     void heartbeat(qint64 t);
     void enforceBound();
-    bool ensureOpen(qint64 t);
-    void reportProblem(const QString &message);
-    void announce(const QString &message);
+    void endLink();
+    void identify(const QString &serial);
+    Pending &batchOf(const QString &serial);
+    void compact();
+    bool writePending(const QString &serial, qint64 t);
+    bool ensureOpen(LumetraRecordStore &store, const QString &serial, qint64 t);
+    void reportProblem(const QString &serial, const QString &message);
+    void announceNotices(LumetraRecordStore &store, const QString &serial);
+    void announce(const QString &serial, const QString &message);
     void prune(qint64 t);
 
     QString m_folder;
@@ -106,8 +132,8 @@ private:
     QString m_serial;
     bool m_connected = false;
     QString m_port;
-    QVector<RecordSample> m_samples;
-    QVector<RecordEvent> m_events;
+    // Oldest first, never empty; the newest takes what comes in.
+    QVector<Pending> m_pending;
     QVector<bool> m_tapped;
 
     // Last value and when it was last kept, by quantity; lastKept < 0 when there is none.
@@ -120,9 +146,11 @@ private:
     qint64 m_heartbeatMs = 60 * 1000;
     qint64 m_retryMs = 10 * 1000;
     int m_memoryBound = 500000;
-    qint64 m_retryAt = 0;
+    // By serial number: when its file is tried again, and readings dropped since it last took its data.
+    QHash<QString, qint64> m_retryAt;
+    QHash<QString, qint64> m_dropped;
+    // Lasers whose file's failure was reported and whose data has not been written since.
+    QSet<QString> m_troubled;
     qint64 m_nextPruneAt = 0;
-    qint64 m_dropped = 0;
-    bool m_problem = false;
     bool m_droppedSaid = false;
 };

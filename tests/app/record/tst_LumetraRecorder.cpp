@@ -118,6 +118,34 @@ QStringList activeKeys(const LumetraRecordStore &store)
     return keys;
 }
 
+// A laser's file as the export reads it: every sample of every quantity, and the event texts oldest first.
+struct Recording
+{
+    QVector<RecordSample> samples;
+    QStringList events;
+
+    Recording(const QString &folder, const QString &serial)
+    {
+        LumetraRecordStore store(QStringLiteral("check-") + serial);
+        QString error;
+        if (store.open(LumetraRecordStore::fileForLaser(folder, serial), &error, true) !=
+            LumetraRecordStore::OpenResult::Opened)
+            return;
+        for (int i = 0; i < LumetraRecordQuantities::count(); ++i)
+            samples += store.samples(i, 0, std::numeric_limits<qint64>::max());
+        const QVector<RecordEvent> all = store.events(0, std::numeric_limits<qint64>::max(), false);
+        for (auto it = all.crbegin(); it != all.crend(); ++it)
+            events << it->text;
+    }
+    qint64 newest() const
+    {
+        qint64 t = 0;
+        for (const RecordSample &s : samples)
+            t = std::max(t, s.t);
+        return t;
+    }
+};
+
 } // namespace
 
 class tst_LumetraRecorder : public QObject
@@ -162,6 +190,126 @@ private slots:
         rig.recorder.flush();
         QCOMPARE(rig.values("laser.status_byte").size(), 2);
         QVERIFY(rig.eventTexts().contains("Connection to the laser lost"));
+    }
+
+    // However the link ends, no value is repeated after it: not by a later flush, not by the last one.
+    void noSampleAfterTheLinkEnds_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::newRow("port closed") << "closed";
+        QTest::newRow("connection lost") << "lost";
+        QTest::newRow("recorder destroyed") << "destroyed";
+    }
+    void noSampleAfterTheLinkEnds()
+    {
+        QFETCH(QString, end);
+        QTemporaryDir dir;
+        qint64 ended = 0;
+        {
+            Rig rig(dir.path());
+            rig.recorder.slotPortOpened("/dev/ttyUSB0");
+            rig.feed("Serial number: 11\n");
+            rig.feed("ZOR SHG\tHumidity=45%\n");
+            rig.feed(s9(21.5, "08"));
+            rig.now += 30000;
+            rig.recorder.flush();
+            ended = rig.now;
+            if (end == "closed")
+                rig.recorder.slotPortClosed("/dev/ttyUSB0");
+            if (end == "lost") {
+                rig.recorder.slotConnectedStatus(false);
+                rig.feed("ZOR SHG\tHumidity=46%\n"); // a last line read after the loss is a reading, once
+            }
+            rig.now += 120000;
+            if (end != "destroyed")
+                rig.recorder.flush();
+        }
+        const Recording recording(dir.path(), "11");
+        QVERIFY(!recording.samples.isEmpty());
+        QVERIFY2(recording.newest() <= ended, qPrintable(QString::number(recording.newest() - ended)));
+    }
+
+    // Laser A is polled while its file cannot be opened, goes away, and laser B is refused on the same
+    // port: what waited for A stays A's, B's file has only B's story, and nothing is said resumed
+    // before A's file has taken A's data.
+    void pendingDataStaysWithItsLaser()
+    {
+        QTemporaryDir dir;
+        const QString port = "/dev/ttyUSB0";
+        // A plain file where the recordings folder belongs: no laser's file opens, whoever is root.
+        const QString folder = dir.filePath("recordings");
+        QFile blocker(folder);
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        Rig rig(folder);
+        QSignalSpy problems(&rig.recorder, &LumetraRecorder::sigProblem);
+        QSignalSpy recovered(&rig.recorder, &LumetraRecorder::sigRecovered);
+        rig.recorder.slotPortOpened(port);
+        rig.feed("Serial number: A-1\n");
+        rig.feed("ZOR harmonic generation module (address: 0x21 / type: 0x90)\n");
+        rig.feed("ZOR HG\tStatus flags=0100\n");
+        for (int i = 0; i < 5; ++i) {
+            rig.feed("ZOR SHG\tHumidity=" + QByteArray::number(60 + i) + "%\n");
+            rig.now += 1000;
+            rig.recorder.flush();
+        }
+        QCOMPARE(problems.count(), 1);
+        const qint64 goneAt = rig.now;
+        rig.recorder.slotPortClosed(port);
+        rig.decoder.slotConnectedStatus(false);
+        rig.now += 50000;
+        rig.recorder.flush();
+
+        rig.recorder.slotPortOpened(port);
+        rig.feed("Serial number: B-2\n");
+        rig.recorder.slotPortClosed(port);
+        rig.now += 1000;
+        rig.recorder.flush();
+        QCOMPARE(recovered.count(), 0);
+
+        QVERIFY(QFile::remove(folder));
+        rig.now += 10000;
+        rig.recorder.flush();
+        QCOMPARE(recovered.count(), problems.count()); // each file that was in trouble, once it has its data
+        const Recording b(folder, "B-2");
+        QVERIFY(b.samples.isEmpty());
+        QCOMPARE(b.events, (QStringList{"Port " + port + " opened", "Identified laser B-2",
+                                        "Port " + port + " closed"}));
+        const Recording a(folder, "A-1");
+        QCOMPARE(a.samples.size(), 5 + 1); // the humidities and the module's status flags
+        QVERIFY(a.newest() <= goneAt);
+        QVERIFY(a.events.contains("Identified laser A-1"));
+        QCOMPARE(a.events.filter("Humidity").size(), 2); // raised, and ended with the connection
+    }
+
+    // A retention setting is a whole number of days or refused; refused, the days kept so far hold.
+    void retentionSetting_data()
+    {
+        QTest::addColumn<QVariant>("setting");
+        QTest::addColumn<int>("days"); // 0: refused
+        QTest::newRow("text") << QVariant("30") << 30;
+        QTest::newRow("number") << QVariant(30) << 30;
+        QTest::newRow("longest") << QVariant("36500") << 36500;
+        QTest::newRow("with unit") << QVariant("90 days") << 0;
+        QTest::newRow("ini list") << QVariant(QStringList{"90", "days"}) << 0;
+        QTest::newRow("zero") << QVariant("0") << 0;
+        QTest::newRow("negative") << QVariant("-5") << 0;
+        QTest::newRow("fraction") << QVariant(1.5) << 0;
+        QTest::newRow("too long") << QVariant("36501") << 0;
+        QTest::newRow("empty") << QVariant("") << 0;
+    }
+    void retentionSetting()
+    {
+        QFETCH(QVariant, setting);
+        QFETCH(int, days);
+        QString refusal;
+        QCOMPARE(LumetraRecorder::retentionDaysFrom(setting, &refusal), days);
+        QCOMPARE(refusal.isEmpty(), days > 0);
+        Rig rig;
+        QSignalSpy notices(&rig.recorder, &LumetraRecorder::sigNotice);
+        rig.recorder.setRetentionDays(setting);
+        QCOMPARE(rig.recorder.retentionDays(), days > 0 ? days : LumetraRecorder::defaultRetentionDays);
+        QCOMPARE(notices.count(), days > 0 ? 0 : 1);
     }
 
     void retentionPrunesOldRowsOnly()
