@@ -79,6 +79,26 @@ private slots:
         // The controller's lamp for the same fault, recorded as a derived state.
         QTRY_VERIFY_WITH_TIMEOUT(recorded("ctl.humidity_fault", 1), 5000);
 
+        // A laser that stops answering is not a laser that went dark: what it reported last stays the
+        // last recorded value, and nothing the program resets on the loss is stored as a reading.
+        QVERIFY(control.execute("silence 30").startsWith("ok"));
+        const auto lost = [&] {
+            for (const RecordEvent &e : recorder.store().events(0, recorder.now(), false))
+                if (e.text == "Connection to the laser lost")
+                    return true;
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(lost(), 20000);
+        QTest::qWait(300); // two more flushes
+        const auto last = [&](const char *key) {
+            const QVector<RecordSample> all =
+                recorder.store().samples(LumetraRecordQuantities::indexOf(key), 0, recorder.now());
+            return all.isEmpty() ? -1.0 : all.last().value;
+        };
+        QCOMPARE(last("hg.humidity"), 61.0);
+        QCOMPARE(last("ctl.humidity_fault"), 1.0);
+        QCOMPARE(last("ctl.power_on"), 1.0);
+
         // The connection's story comes first, in order.
         QStringList texts;
         for (const RecordEvent &e : recorder.store().events(0, recorder.now(), false))
