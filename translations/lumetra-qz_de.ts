@@ -1089,6 +1089,10 @@ funktion ausschalten</translation>
         <source>The readings of laser %1 kept in memory were written to %2.</source>
         <translation>Die im Speicher gehaltenen Messwerte des Lasers %1 wurden in %2 geschrieben.</translation>
     </message>
+    <message>
+        <source>%1 (not sent: %2)</source>
+        <translation>%1 (nicht gesendet: %2)</translation>
+    </message>
 </context>
 <context>
     <name>LumetraRemoteControl</name>

@@ -326,6 +326,19 @@ void LumetraRecorder::recordControllerCommand(const QString &command)
     recordCommand(text, tr("panel"));
 }
 
+void LumetraRecorder::recordDroppedCommand(const QString &command, const QString &reason)
+{
+    const QString text = command.trimmed();
+    // Polled queries are the program's own; only what someone commanded is history.
+    if (text.isEmpty() || text.endsWith('?'))
+        return;
+    RecordEvent e;
+    e.kind = RecordEvent::Command;
+    e.severity = RecordEvent::Warning;
+    e.text = tr("%1 (not sent: %2)").arg(text, reason);
+    recordEvent(e);
+}
+
 void LumetraRecorder::acknowledge(const QString &alarmKey, const QString &user)
 {
     RecordEvent e;

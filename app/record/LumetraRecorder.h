@@ -80,6 +80,8 @@ public slots:
     void recordManualCommand(const QByteArray &command);
     // A command the controller queues: the panel's, unless the serial monitor's copy or a query.
     void recordControllerCommand(const QString &command);
+    // A command the link gave up without sending: the history must not read as if the laser got it.
+    void recordDroppedCommand(const QString &command, const QString &reason);
     void acknowledge(const QString &alarmKey, const QString &user);
     void slotSerialNumber(const QString &serial);
     void slotPortOpened(const QString &port);
