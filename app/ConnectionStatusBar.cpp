@@ -34,10 +34,10 @@ const char *stateStyle(LumetraReconnector::State state)
 
 // The status bar's width is the window's least width: a text the laser or a device name sets may not
 // push the panel off the screen. A longer text is shortened in the middle and shown whole as a tooltip.
-void showBounded(QLabel *label, const QString &text, int maxChars)
+void showBounded(QLabel *label, const QString &text, int maxChars, Qt::TextElideMode mode = Qt::ElideMiddle)
 {
     const QFontMetrics metrics(label->font());
-    const QString shown = metrics.elidedText(text, Qt::ElideMiddle, metrics.averageCharWidth() * maxChars);
+    const QString shown = metrics.elidedText(text, mode, metrics.averageCharWidth() * maxChars);
     label->setText(shown);
     label->setToolTip(shown == text ? QString() : Qt::convertFromPlainText(text, Qt::WhiteSpaceNormal));
 }
@@ -47,7 +47,10 @@ const int portChars = 72;
 const int identityChars = 56;
 // The state names the port when no laser answers there; the last report is a time and a few words.
 const int stateChars = 60;
-const int lastReportChars = 48;
+// The last report must keep its time and its first words whole; the port, shown whole in the banner
+// meanwhile, gives it the room.
+const int lastReportChars = 56;
+const int portCharsBesideReport = 32;
 
 } // namespace
 
@@ -178,7 +181,6 @@ void ConnectionStatusBar::refresh()
     const LumetraReconnector::State state = r ? r->state() : LumetraReconnector::State::Closed;
     const bool hasPort = r && !r->portName().isEmpty() && state != LumetraReconnector::State::Closed;
     m_portText = hasPort ? r->portName() : tr("No port");
-    showBounded(m_port, m_portText, portChars);
 
     QStringList identity;
     if (r && state != LumetraReconnector::State::Closed) {
@@ -204,12 +206,16 @@ void ConnectionStatusBar::refresh()
         m_report.time = r->lastLineTime();
 
     const LumetraOperatorState op = operatorState();
+    showBounded(m_port, m_portText, op.lastReportText().isEmpty() ? portChars : portCharsBesideReport);
     if (op.kind() == LumetraOperatorState::Kind::NoAnswer) {
         m_stateText = op.reason();
         m_state->setStyleSheet(QLatin1String(stateStyle(State::Unavailable)));
-    } else if (state == State::Unavailable && !op.lastReportText().isEmpty()) {
-        // The last report beside it has the time of the last answer; said twice it would only cost width.
-        m_stateText = tr("Unavailable since %1").arg(r->since().toString(QStringLiteral("HH:mm:ss")));
+    } else if ((state == State::Unavailable || state == State::Lost) && !op.lastReportText().isEmpty()) {
+        // Beside the last report, which the banner explains, the state is said in short: the window
+        // must still fit a small screen.
+        const QString since = r->since().toString(QStringLiteral("HH:mm:ss"));
+        m_stateText =
+            state == State::Lost ? tr("Lost at %1").arg(since) : tr("Unavailable since %1").arg(since);
         m_state->setStyleSheet(QLatin1String(stateStyle(state)));
     } else {
         m_stateText =
@@ -219,7 +225,7 @@ void ConnectionStatusBar::refresh()
     showBounded(m_state, m_stateText, stateChars);
 
     m_lastReportText = op.lastReportText();
-    showBounded(m_lastReport, m_lastReportText, lastReportChars);
+    showBounded(m_lastReport, m_lastReportText, lastReportChars, Qt::ElideRight);
     m_lastReport->setVisible(!m_lastReportText.isEmpty());
     m_emissionText = op.emissionText();
     m_emission->setText(m_emissionText);
