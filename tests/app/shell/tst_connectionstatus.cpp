@@ -129,14 +129,10 @@ void TestConnectionStatus::lastReportHeld_data()
 
     const QStringList up{"open", "query", "identity", "ready"};
     const QString emitting = QStringLiteral("^Last report %1: laser on, output enabled$").arg(clockPattern);
-    QTest::newRow("emitting, live") << up + QStringList{"emitting"} << "" << false;
     QTest::newRow("silence while emitting") << up + QStringList{"emitting", "silent"} << emitting << true;
     QTest::newRow("hang-up while emitting") << up + QStringList{"emitting", "unplug"} << emitting << true;
     QTest::newRow("port back, handshake under way")
         << up + QStringList{"emitting", "unplug", "back", "query"} << emitting << true;
-    QTest::newRow("silence in standby")
-        << up + QStringList{"standby", "silent"}
-        << QStringLiteral("^Last report %1: standby$").arg(clockPattern) << false;
     QTest::newRow("answers again") << up + QStringList{"emitting", "silent", "ready"} << "" << false;
     QTest::newRow("operator closes") << up + QStringList{"emitting", "silent", "close"} << "" << false;
 }
@@ -152,8 +148,6 @@ void TestConnectionStatus::lastReportHeld()
     for (const QString &step : qAsConst(steps)) {
         if (step == QLatin1String("emitting"))
             bar.setReportedStatus(0x81);
-        else if (step == QLatin1String("standby"))
-            bar.setReportedStatus(0x21);
         else
             drive(reconnector, step);
     }

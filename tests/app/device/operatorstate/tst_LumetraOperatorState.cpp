@@ -36,15 +36,6 @@ void TestLumetraOperatorState::evaluate_data()
 
     const QString emitting = QStringLiteral("Last report 14:02:11: laser on, output enabled");
     // Live: the report is the present, so there is no "last report".
-    QTest::newRow("connected, nothing reported yet")
-        << Link::Connected << 0 << -1 << 0 << Kind::Connected << "Connected to /dev/ttyUSB0"
-        << "" << false;
-    QTest::newRow("listen") << Link::Connected << 0 << 0x09 << int(SystemStateListen) << Kind::Listen
-                            << "Connected to /dev/ttyUSB0: listen"
-                            << "" << false;
-    QTest::newRow("standby") << Link::Connected << 0 << 0x21 << 0 << Kind::Standby
-                             << "Connected to /dev/ttyUSB0: standby"
-                             << "" << false;
     QTest::newRow("laser on, output disabled") << Link::Connected << 0 << 0x41 << 0 << Kind::LaserOn
                                                << "Connected to /dev/ttyUSB0: laser on, output disabled"
                                                << "" << false;
@@ -62,13 +53,8 @@ void TestLumetraOperatorState::evaluate_data()
     QTest::newRow("silent while emitting")
         << Link::Unavailable << 0 << 0x81 << int(SystemStateEnabled) << Kind::Silent
         << "The laser on /dev/ttyUSB0 does not answer" << emitting << true;
-    QTest::newRow("silent in standby") << Link::Unavailable << 0 << 0x21 << int(SystemStateStandby)
-                                       << Kind::Silent << "The laser on /dev/ttyUSB0 does not answer"
-                                       << "Last report 14:02:11: standby" << false;
     QTest::newRow("port lost while emitting")
         << Link::Lost << 0 << 0x81 << 0 << Kind::Lost << "/dev/ttyUSB0 is lost" << emitting << true;
-    QTest::newRow("another laser came back") << Link::OtherLaser << 0 << 0x81 << 0 << Kind::Lost
-                                             << "Another laser answered on /dev/ttyUSB0" << emitting << true;
     QTest::newRow("lost while turning the output on")
         << Link::Lost << 0 << 0x31 << int(SystemStateStandbyToEnabled) << Kind::Lost << "/dev/ttyUSB0 is lost"
         << "Last report 14:02:11: changing from standby to laser on, output enabled" << true;
