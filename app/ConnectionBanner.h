@@ -17,10 +17,15 @@ public:
 
     QString text() const;
     QString buttonText() const;
+    QString lastReportText() const;
+    QString warningText() const;
 
     // The message with a button; the button hides the banner and, for a wait, cancels it.
     void showWait(const QString &message);
     void showNotice(const QString &message);
+    // The laser's last report, and the warning that goes with it (emission may continue), under the
+    // message; empty texts hide them.
+    void setLastReport(const QString &report, const QString &warning);
 
 signals:
     // The operator no longer wants to wait.
@@ -34,6 +39,8 @@ private:
     void showWith(const QString &message, const QString &button, bool cancels);
 
     QLabel *m_label = nullptr;
+    QLabel *m_report = nullptr;
+    QLabel *m_warning = nullptr;
     QPushButton *m_button = nullptr;
     bool m_cancels = false;
 };

@@ -8,6 +8,8 @@
 #include "app/SerialMonitor.h"
 #include "app/TTMenu.h"
 #include "app/device/LumetraController.h"
+#include "app/device/LumetraOperatorState.h"
+#include "app/device/LumetraResponseDecoder.h"
 #include "app/device/LumetraSerialHandler.h"
 #include "app/history/LumetraEventsView.h"
 #include "app/history/LumetraTrendsView.h"
@@ -428,12 +430,26 @@ void MainWindow::createConnectionWatch()
     connect(this, &MainWindow::sigCloseCommunication, reconnector, &LumetraReconnector::slotCloseRequested);
     reconnector->attach(serialHandler);
     connect(reconnector, &LumetraReconnector::logLine, this, &MainWindow::slotWriteLogLine);
-    connect(reconnector, &LumetraReconnector::stateChanged, this, &MainWindow::onConnectionStateChanged);
-    connect(serialHandler, &LumetraSerialHandler::sigOpenFailed, this, &MainWindow::onOpenFailed);
 
+    // Following the link before this window does, the status bar has the laser's state ready for it.
     connectionStatus = new ConnectionStatusBar(this);
     connectionStatus->follow(reconnector);
     statusBar()->addPermanentWidget(connectionStatus);
+    connect(connectionStatus, &ConnectionStatusBar::noLaserAnswers, this, &MainWindow::slotWriteLogLine);
+    // The laser's last report must outlive the controller, which goes with the port: the status bar
+    // keeps it from a decoder of its own on the link.
+    auto *reports = new LumetraResponseDecoder(this);
+    connect(serialHandler, &LumetraSerialHandler::sigLineReceived, reports,
+            &LumetraResponseDecoder::slotLineReceived);
+    connect(serialHandler, &LumetraSerialHandler::sigConnectedStatus, reports,
+            &LumetraResponseDecoder::slotConnectedStatus);
+    connect(reports, &LumetraResponseDecoder::siguiTmpChar2Changed, connectionStatus,
+            [this](uchar status) { connectionStatus->setReportedStatus(status); });
+    connect(reports, &LumetraResponseDecoder::sigSystemStateChanged, connectionStatus,
+            [this](SystemState state) { connectionStatus->setReportedSystemState(state); });
+
+    connect(reconnector, &LumetraReconnector::stateChanged, this, &MainWindow::onConnectionStateChanged);
+    connect(serialHandler, &LumetraSerialHandler::sigOpenFailed, this, &MainWindow::onOpenFailed);
 
     banner = new ConnectionBanner(centralWidget());
     connect(banner.data(), &ConnectionBanner::cancelled, reconnector, &LumetraReconnector::cancel);
@@ -442,6 +458,12 @@ void MainWindow::createConnectionWatch()
 void MainWindow::onConnectionStateChanged(LumetraReconnector::State state)
 {
     using State = LumetraReconnector::State;
+    // The banner keeps what the laser reported last until it answers again or the port is closed.
+    const LumetraOperatorState laser = connectionStatus->operatorState();
+    banner->setLastReport(laser.lastReportText(), laser.emissionText());
+    if (!laser.isLive() && !laser.lastReportText().isEmpty() &&
+        (state == State::Unavailable || state == State::Lost || state == State::OtherLaser))
+        slotWriteLogLine(laser.summary());
     switch (state) {
     case State::Lost:
         banner->showWait(
@@ -460,6 +482,7 @@ void MainWindow::onConnectionStateChanged(LumetraReconnector::State state)
         break;
     }
     case State::Unavailable:
+        banner->showNotice(laser.reason() + QLatin1Char('.'));
         showUnavailableReason(tr("No echo since %1")
                                   .arg(reconnector->lastLineTime().isValid()
                                            ? reconnector->lastLineTime().toString(QStringLiteral("HH:mm:ss"))

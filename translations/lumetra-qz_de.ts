@@ -219,6 +219,14 @@
         <source>S/N %1</source>
         <translation>SN %1</translation>
     </message>
+    <message>
+        <source>Unavailable since %1</source>
+        <translation>Nicht verfügbar seit %1</translation>
+    </message>
+    <message>
+        <source>Lost at %1</source>
+        <translation>Verloren um %1</translation>
+    </message>
 </context>
 <context>
     <name>GUIOverlay</name>
@@ -935,6 +943,85 @@ funktion ausschalten</translation>
     <message>
         <source>the laser was not connected</source>
         <translation>der Laser war nicht verbunden</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraOperatorState</name>
+    <message>
+        <source>listen</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>standby</source>
+        <translation>Standby</translation>
+    </message>
+    <message>
+        <source>laser on, output disabled</source>
+        <translation>Laser an, Ausgang gesperrt</translation>
+    </message>
+    <message>
+        <source>laser on, output enabled</source>
+        <translation>Laser an, Ausgang freigegeben</translation>
+    </message>
+    <message>
+        <source>No port open</source>
+        <translation>Keine Schnittstelle geöffnet</translation>
+    </message>
+    <message>
+        <source>changing from %1 to %2</source>
+        <translation>Wechsel von %1 zu %2</translation>
+    </message>
+    <message>
+        <source>power on</source>
+        <translation>eingeschaltet</translation>
+    </message>
+    <message>
+        <source>no operating state</source>
+        <translation>kein Betriebszustand</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Connected to %1</source>
+        <translation>Verbunden mit %1</translation>
+    </message>
+    <message>
+        <source>Connected to %1: %2</source>
+        <translation>Verbunden mit %1: %2</translation>
+    </message>
+    <message>
+        <source>No laser answers on %1</source>
+        <translation>Kein Laser antwortet an %1</translation>
+    </message>
+    <message>
+        <source>Connecting to %1</source>
+        <translation>Verbinde mit %1</translation>
+    </message>
+    <message>
+        <source>The laser on %1 does not answer</source>
+        <translation>Der Laser an %1 antwortet nicht</translation>
+    </message>
+    <message>
+        <source>%1 is lost</source>
+        <translation>%1 ist verloren</translation>
+    </message>
+    <message>
+        <source>Another laser answered on %1</source>
+        <translation>An %1 hat ein anderer Laser geantwortet</translation>
+    </message>
+    <message>
+        <source>Last report %1: %2</source>
+        <translation>Letzte Meldung %1: %2</translation>
+    </message>
+    <message>
+        <source>Emission may continue</source>
+        <translation>Emission kann andauern</translation>
     </message>
 </context>
 <context>

@@ -3,11 +3,15 @@
 #include "app/view/LumetraSpotChangeDialog.h"
 #include "dialkit/Button.h"
 #include "dialkit/ComboBox.h"
+#include "dialkit/Indicator.h"
 #include "dialkit/MessageDialog.h"
 #include "dialkit/ScrollArea.h"
 
 #include <QBoxLayout>
+#include <QEvent>
 #include <QLoggingCategory>
+#include <QPainter>
+#include <QPolygon>
 #include <QTimer>
 
 Q_LOGGING_CATEGORY(lcView, "lumetra.view")
@@ -15,6 +19,31 @@ Q_LOGGING_CATEGORY(lcView, "lumetra.view")
 namespace {
 // Several poll cycles: one missed repeat (a busy link) must not count as the warning clearing.
 constexpr int hgWarningHoldMs = 5000;
+
+// A lamp of a panel greyed out under its overlay, in the colour the laser last gave it, still and
+// without blinking: the overlay over it says that it is the past.
+void paintHeldLamp(Indicator *lamp)
+{
+    QPainter painter(lamp);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor colour = QColor::fromRgba(lamp->color());
+    painter.setPen(colour);
+    painter.setBrush(colour);
+    const int w = lamp->width();
+    const int h = lamp->height();
+    switch (lamp->form()) {
+    case Indicator::TriangleUp:
+        painter.drawPolygon(QPolygon({QPoint(0, h), QPoint(w / 2, 0), QPoint(w, h)}));
+        break;
+    case Indicator::TriangleDown:
+        painter.drawPolygon(QPolygon({QPoint(0, 0), QPoint(w, 0), QPoint(w / 2, h)}));
+        break;
+    case Indicator::Circle:
+        const int side = ((w - 2) / 2) * 2;
+        painter.drawEllipse(1, 1, side, side);
+        break;
+    }
+}
 } // namespace
 
 LumetraView::LumetraView(QWidget *parent, StyleSheetTiming timing) : MainView(parent, timing)
@@ -110,6 +139,31 @@ void LumetraView::connectPages()
     connect(crystal, &LumetraCrystalSpotGroup::spotPicked, this, &LumetraView::crystalSpotSliderChanged);
     connect(this, &LumetraView::closeCrystalSpotWarningWindow, crystal,
             &LumetraCrystalSpotGroup::closeMoveWindow);
+}
+
+// Greyed out while the laser does not answer, the panel keeps what the laser reported last. A disabled
+// lamp paints itself grey, the colour of "off"; so the lamps are painted here in their last colour,
+// and a silent laser that was emitting never looks switched off.
+void LumetraView::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange && !isEnabled()) {
+        const QList<Indicator *> lamps = findChildren<Indicator *>();
+        for (Indicator *lamp : lamps)
+            lamp->installEventFilter(this);
+    }
+    MainView::changeEvent(event);
+}
+
+bool LumetraView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Paint) {
+        auto *lamp = qobject_cast<Indicator *>(watched);
+        if (lamp && !lamp->isEnabled()) {
+            paintHeldLamp(lamp);
+            return true;
+        }
+    }
+    return MainView::eventFilter(watched, event);
 }
 
 bool LumetraView::isDialogOpen() const

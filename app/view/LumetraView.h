@@ -358,6 +358,10 @@ signals:
     void dynamicWLS_SaveSetpoint(int wavelength, double setpoint);
     void closeCrystalSpotWarningWindow();
 
+protected:
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private slots:
     void newOperationMode(int index) { controlPage->applyOperatingMode(index); }
     void newWavelengthSelected(int index);

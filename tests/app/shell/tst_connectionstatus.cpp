@@ -10,6 +10,7 @@
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace {
 const QString port = QStringLiteral("/nonexistent/lumetra-port");
@@ -38,6 +39,8 @@ void drive(LumetraReconnector &r, const QString &step)
         r.slotOpenRequested(QStringLiteral("/nonexistent/other-port"));
     } else if (step == QLatin1String("unplug")) {
         r.slotCommunicationClosed(port);
+    } else if (step == QLatin1String("back")) {
+        r.slotCommunicationOpened(port);
     } else {
         QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
     }
@@ -52,6 +55,9 @@ class TestConnectionStatus : public QObject
 private slots:
     void statusBarStates_data();
     void statusBarStates();
+    void lastReportHeld_data();
+    void lastReportHeld();
+    void noLaserAnswers();
     void bannerButtons();
     void deviceTextIsPlain();
     void openAdvice_data();
@@ -111,6 +117,79 @@ void TestConnectionStatus::statusBarStates()
     QFETCH(QString, statePattern);
     QVERIFY2(QRegularExpression(statePattern).match(bar.stateText()).hasMatch(), qPrintable(bar.stateText()));
     QTEST(log.count(), "logLines");
+}
+
+// While the link is down the bar tells the laser's last report as the past, and that emission may go
+// on if it was emitting, until the laser answers again or the operator closes the port.
+void TestConnectionStatus::lastReportHeld_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("reportPattern");
+    QTest::addColumn<bool>("emission");
+
+    const QStringList up{"open", "query", "identity", "ready"};
+    const QString emitting = QStringLiteral("^Last report %1: laser on, output enabled$").arg(clockPattern);
+    QTest::newRow("silence while emitting") << up + QStringList{"emitting", "silent"} << emitting << true;
+    QTest::newRow("hang-up while emitting") << up + QStringList{"emitting", "unplug"} << emitting << true;
+    QTest::newRow("port back, handshake under way")
+        << up + QStringList{"emitting", "unplug", "back", "query"} << emitting << true;
+    QTest::newRow("answers again") << up + QStringList{"emitting", "silent", "ready"} << "" << false;
+    QTest::newRow("operator closes") << up + QStringList{"emitting", "silent", "close"} << "" << false;
+}
+
+void TestConnectionStatus::lastReportHeld()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, reportPattern);
+    QFETCH(bool, emission);
+    LumetraReconnector reconnector;
+    ConnectionStatusBar bar;
+    bar.follow(&reconnector);
+    for (const QString &step : qAsConst(steps)) {
+        if (step == QLatin1String("emitting"))
+            bar.setReportedStatus(0x81);
+        else
+            drive(reconnector, step);
+    }
+
+    if (reportPattern.isEmpty())
+        QVERIFY2(bar.lastReportText().isEmpty(), qPrintable(bar.lastReportText()));
+    else
+        QVERIFY2(QRegularExpression(reportPattern).match(bar.lastReportText()).hasMatch(),
+                 qPrintable(bar.lastReportText()));
+    QCOMPARE(bar.emissionText(), emission ? QStringLiteral("Emission may continue") : QString());
+    const auto *shown = bar.findChild<QLabel *>(QStringLiteral("connectionEmission"));
+    QVERIFY(shown);
+    QCOMPARE(shown->isVisibleTo(&bar), emission);
+}
+
+// The handshake's retries go on; after ten seconds of them the bar and the log say that no laser answers.
+void TestConnectionStatus::noLaserAnswers()
+{
+    LumetraReconnector reconnector;
+    ConnectionStatusBar bar;
+    QDateTime now = QDateTime::currentDateTime();
+    bar.setClock([&now] { return now; });
+    bar.follow(&reconnector);
+    QSignalSpy said(&bar, &ConnectionStatusBar::noLaserAnswers);
+    drive(reconnector, QStringLiteral("open"));
+    drive(reconnector, QStringLiteral("query"));
+    now = reconnector.since().addMSecs(9999);
+    bar.refresh();
+    QCOMPARE(bar.stateText(), QStringLiteral("Connecting: handshake"));
+    QVERIFY(bar.findChild<QTimer *>()->isActive());
+
+    now = reconnector.since().addSecs(10);
+    bar.refresh();
+    bar.refresh();
+    const QString expected = QStringLiteral("No laser answers on ") + port;
+    QCOMPARE(bar.stateText(), expected);
+    QCOMPARE(said.count(), 1);
+    QCOMPARE(said.first().first().toString(), expected);
+
+    drive(reconnector, QStringLiteral("identity"));
+    drive(reconnector, QStringLiteral("ready"));
+    QCOMPARE(bar.stateText(), QStringLiteral("Connected"));
 }
 
 void TestConnectionStatus::bannerButtons()

@@ -2,6 +2,8 @@
 #include "app/ConnectionBanner.h"
 #include "app/ConnectionStatusBar.h"
 #include "app/MainWindow.h"
+#include "dialkit/Indicator.h"
+#include "dialkit/IndicatorButton.h"
 #include "framekit/CenterTabWidget.h"
 #include "framekit/GUIOverlay.h"
 #include "framekit/GUIWidget.h"
@@ -87,6 +89,27 @@ private:
         QTRY_COMPARE_WITH_TIMEOUT(tabCount(), 2, stepTimeoutMs);
     }
     static QString logText() { return _AppLog::instance()->getLogDocument()->toPlainText(); }
+    // The laser switched on with its output enabled, as the window has heard it.
+    void makeLaserEmit()
+    {
+        laser->control("set state on");
+        laser->control("set output 1");
+        QTRY_COMPARE_WITH_TIMEOUT(window->connectionStatusBar()->operatorState().kind(),
+                                  LumetraOperatorState::Kind::Emitting, stepTimeoutMs);
+    }
+    // While the link is down, the banner and the status bar keep the last report and its warning.
+    void checkLastReportHeld()
+    {
+        const QRegularExpression report(
+            QStringLiteral("^Last report \\d\\d:\\d\\d:\\d\\d: laser on, output enabled$"));
+        ConnectionBanner *banner = window->connectionBanner();
+        ConnectionStatusBar *bar = window->connectionStatusBar();
+        QVERIFY(banner->isVisible());
+        QVERIFY2(report.match(banner->lastReportText()).hasMatch(), qPrintable(banner->lastReportText()));
+        QVERIFY2(report.match(bar->lastReportText()).hasMatch(), qPrintable(bar->lastReportText()));
+        QCOMPARE(banner->warningText(), QStringLiteral("Emission may continue"));
+        QCOMPARE(bar->emissionText(), QStringLiteral("Emission may continue"));
+    }
 
 private slots:
     void cleanup()
@@ -98,10 +121,11 @@ private slots:
     void sameLaserComesBack()
     {
         connectToLaser();
+        makeLaserEmit();
         laser->control("hangup 2");
         QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Lost, stepTimeoutMs);
         ConnectionBanner *banner = window->connectionBanner();
-        QVERIFY(banner->isVisible());
+        checkLastReportHeld();
         const QRegularExpression lost(
             QStringLiteral("^Connection to %1 lost at \\d\\d:\\d\\d:\\d\\d — reconnecting "
                            "when it returns\\.$")
@@ -114,6 +138,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(tabCount(), 2, stepTimeoutMs);
         QVERIFY(!banner->isVisible());
+        QVERIFY(window->connectionStatusBar()->emissionText().isEmpty());
         QCOMPARE(window->connectionStatusBar()->identityText(),
                  QStringLiteral("Lumetra-10, S/N LQZ10-2611-0042"));
         // The new controller polls again after the second handshake.
@@ -198,8 +223,10 @@ private slots:
     void silentLaserUnavailable()
     {
         connectToLaser();
+        makeLaserEmit();
         laser->control("silence forever");
         QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Unavailable, stepTimeoutMs);
+        checkLastReportHeld();
         QVERIFY2(window->connectionStatusBar()->stateText().startsWith(QLatin1String("Unavailable since ")),
                  qPrintable(window->connectionStatusBar()->stateText()));
         auto *page = window->findChild<GUIWidget *>();
@@ -210,10 +237,16 @@ private slots:
                      .match(page->getOverlay()->reasonMessage())
                      .hasMatch(),
                  qPrintable(page->getOverlay()->reasonMessage()));
+        // Under the overlay the Laser On lamp keeps the colour of the last report.
+        Indicator *laserOn = page->findChildren<IndicatorButton *>().value(1)->indicator();
+        const QImage lamp = laserOn->grab().toImage();
+        QCOMPARE(lamp.pixel(lamp.width() / 2, lamp.height() / 2), quint32(Indicator::Red));
 
         laser->control("silence off");
         QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
         QVERIFY(page->getOverlay()->reasonMessage().isEmpty());
+        QVERIFY(!window->connectionBanner()->isVisible());
+        QVERIFY(window->connectionStatusBar()->lastReportText().isEmpty());
     }
 
     void openFailureSaysWhy_data()

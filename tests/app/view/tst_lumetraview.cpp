@@ -273,6 +273,49 @@ private slots:
         QCOMPARE(quint32(indicator->color()), quint32(Indicator::Grey));
     }
 
+    // Greyed out while the laser does not answer, the panel shows the lamps as the laser last reported
+    // them: a laser that was emitting must not look switched off.
+    void lampsHeldWhenGreyed_data()
+    {
+        QTest::addColumn<QString>("slot");
+        QTest::addColumn<QString>("stripLamp");
+        QTest::addColumn<int>("stateButton");
+        QTest::addColumn<quint32>("expected");
+        QTest::newRow("power on") << "setPowerOnIndicator"
+                                  << "powerOnLamp" << -1 << quint32(Indicator::Green);
+        QTest::newRow("error") << "setErrorIndicator"
+                               << "errorLamp" << -1 << quint32(Indicator::Red);
+        QTest::newRow("output enabled") << "setOutEnable"
+                                        << "" << 0 << quint32(Indicator::Red);
+        QTest::newRow("laser on") << "setLaserOn"
+                                  << "" << 1 << quint32(Indicator::Red);
+        QTest::newRow("standby, off") << ""
+                                      << "" << 2 << quint32(Indicator::Grey);
+    }
+
+    void lampsHeldWhenGreyed()
+    {
+        QFETCH(QString, slot);
+        QFETCH(QString, stripLamp);
+        QFETCH(int, stateButton);
+        QFETCH(quint32, expected);
+        QWidget panel;
+        auto *view = new LumetraView(&panel);
+        auto *remote = new LumetraRemoteControl();
+        view->setRemoteControlWidget(remote);
+        QObject *target = stripLamp.isEmpty() ? static_cast<QObject *>(remote) : view;
+        if (!slot.isEmpty())
+            QVERIFY(QMetaObject::invokeMethod(target, slot.toLatin1().constData(), Q_ARG(bool, true)));
+        Indicator *indicator = stripLamp.isEmpty()
+                                   ? remote->findChildren<IndicatorButton *>().value(stateButton)->indicator()
+                                   : view->findChild<Indicator *>(stripLamp);
+        QVERIFY(indicator);
+
+        panel.setEnabled(false);
+        const QImage painted = indicator->grab().toImage();
+        QCOMPARE(painted.pixel(painted.width() / 2, painted.height() / 2), expected);
+    }
+
     // What the laser reports is shown and never echoed back as an operator action.
     void reportsAreNotSentBack()
     {
