@@ -1180,6 +1180,10 @@ funktion ausschalten</translation>
         <source>%1 (not sent: %2)</source>
         <translation>%1 (nicht gesendet: %2)</translation>
     </message>
+    <message>
+        <source>%1. %2</source>
+        <translation>%1. %2</translation>
+    </message>
 </context>
 <context>
     <name>LumetraRemoteControl</name>

@@ -1,5 +1,6 @@
 #include "app/record/LumetraRecorder.h"
 
+#include "app/device/LumetraOperatorState.h"
 #include "app/device/LumetraResponseDecoder.h"
 #include "app/device/LumetraSerialHandler.h"
 #include "app/record/LumetraAlarmMonitor.h"
@@ -221,6 +222,7 @@ void LumetraRecorder::attachLink(LumetraSerialHandler *link)
 void LumetraRecorder::attachLinkAndDecode(LumetraSerialHandler *link)
 {
     auto *decoder = new LumetraResponseDecoder(this);
+    connect(link, &LumetraSerialHandler::sigLineReceived, this, &LumetraRecorder::slotLineReceived);
     connect(link, &LumetraSerialHandler::sigLineReceived, decoder, &LumetraResponseDecoder::slotLineReceived);
     connect(link, &LumetraSerialHandler::sigConnectedStatus, decoder,
             &LumetraResponseDecoder::slotConnectedStatus);
@@ -269,6 +271,12 @@ qint64 LumetraRecorder::droppedSamples() const
     for (const qint64 n : m_dropped)
         count += n;
     return count;
+}
+
+void LumetraRecorder::slotLineReceived()
+{
+    // Unchanged readings are not recorded, yet each line says the laser still reported them.
+    m_lastReadingAt = m_clock();
 }
 
 void LumetraRecorder::recordEvent(RecordEvent event)
@@ -395,6 +403,8 @@ void LumetraRecorder::slotPortClosed(const QString &port)
     e.text = tr("Port %1 closed").arg(port);
     e.source = port;
     recordEvent(e);
+    if (m_connected)
+        recordLastReport(LumetraReconnector::State::Lost);
     // The link does not say it lost the laser when the port goes: the same end as a lost connection,
     // also for a laser that never finished its handshake.
     m_connected = false;
@@ -416,8 +426,36 @@ void LumetraRecorder::slotConnectedStatus(bool connected)
     e.text = tr("Connection to the laser lost");
     e.source = m_port;
     recordEvent(e);
+    recordLastReport(LumetraReconnector::State::Unavailable);
     m_alarms->slotConnectedStatus(false);
     endLink();
+}
+
+void LumetraRecorder::recordLastReport(LumetraReconnector::State link)
+{
+    // In a dispute the history must say what the laser last reported when the link ended, and that a
+    // laser reported emitting may still be: the end of the link is not the end of the emission.
+    static const int statusByte = LumetraRecordQuantities::indexOf(QStringLiteral("laser.status_byte"));
+    static const int systemState = LumetraRecordQuantities::indexOf(QStringLiteral("laser.system_state"));
+    LumetraOperatorState::Report report;
+    if (m_lastKept[statusByte] >= 0)
+        report.statusByte = int(m_lastValue[statusByte]);
+    if (m_lastKept[systemState] >= 0)
+        report.systemState = int(m_lastValue[systemState]);
+    if (report.statusByte < 0 && report.systemState == 0)
+        return;
+    const QDateTime now = QDateTime::fromMSecsSinceEpoch(m_clock());
+    report.time = QDateTime::fromMSecsSinceEpoch(m_lastReadingAt);
+    const LumetraOperatorState state = LumetraOperatorState::evaluate(link, m_port, now, report, now);
+    if (state.lastReportText().isEmpty())
+        return;
+    RecordEvent e;
+    e.kind = RecordEvent::State;
+    e.severity = state.emitting() ? RecordEvent::Warning : RecordEvent::Info;
+    e.text = state.emitting() ? tr("%1. %2").arg(state.lastReportText(), state.emissionText())
+                              : state.lastReportText();
+    e.source = m_port;
+    recordEvent(e);
 }
 
 void LumetraRecorder::endLink()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/device/LumetraReconnector.h"
 #include "app/record/LumetraRecordStore.h"
 
 #include <QHash>
@@ -73,6 +74,8 @@ public:
     static int retentionDaysFrom(const QVariant &value, QString *refusal);
 
 public slots:
+    // A line from the laser: it answered at this time.
+    void slotLineReceived();
     void record(int quantity, double value);
     void recordEvent(RecordEvent event);
     void recordCommand(const QString &text, const QString &source);
@@ -115,6 +118,7 @@ private:
     void heartbeat(qint64 t);
     void enforceBound();
     void endLink();
+    void recordLastReport(LumetraReconnector::State link);
     void identify(const QString &serial);
     Pending &batchOf(const QString &serial);
     void compact();
@@ -133,6 +137,7 @@ private:
 
     QString m_serial;
     bool m_connected = false;
+    qint64 m_lastReadingAt = 0;
     QString m_port;
     // Oldest first, never empty; the newest takes what comes in.
     QVector<Pending> m_pending;

@@ -5,6 +5,7 @@
 #include "app/record/LumetraRecordQuantities.h"
 #include "app/record/LumetraRecorder.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
@@ -53,7 +54,11 @@ struct Rig
         decoder.slotConnectedStatus(true);
         recorder.slotConnectedStatus(true);
     }
-    void feed(const QByteArray &line) { decoder.slotLineReceived(line); }
+    void feed(const QByteArray &line)
+    {
+        recorder.slotLineReceived();
+        decoder.slotLineReceived(line);
+    }
     QVector<double> values(const char *key) const
     {
         QVector<double> v;
@@ -193,6 +198,42 @@ private slots:
     }
 
     // However the link ends, no value is repeated after it: not by a later flush, not by the last one.
+    // The end of a link is not the end of an emission: the history says what the laser last reported,
+    // and that it may still emit when it was emitting.
+    void lastReportWhenTheLinkEnds_data()
+    {
+        QTest::addColumn<QString>("end");
+        QTest::addColumn<QByteArray>("statusByte");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("silent while emitting")
+            << "silent" << QByteArray("81")
+            << "Last report 10:00:05: laser on, output enabled. Emission may continue";
+        QTest::newRow("hung up while emitting")
+            << "closed" << QByteArray("81")
+            << "Last report 10:00:05: laser on, output enabled. Emission may continue";
+        QTest::newRow("silent in standby") << "silent" << QByteArray("21") << "Last report 10:00:05: standby";
+    }
+    void lastReportWhenTheLinkEnds()
+    {
+        QFETCH(QString, end);
+        QFETCH(QByteArray, statusByte);
+        QFETCH(QString, said);
+        Rig rig;
+        rig.now = QDateTime(QDate(2026, 12, 9), QTime(10, 0, 0)).toMSecsSinceEpoch();
+        rig.recorder.slotPortOpened("/dev/ttyUSB0");
+        rig.feed("Serial number: 7\n");
+        rig.feed(s9(21.5, statusByte.constData()));
+        rig.now += 5000;
+        rig.feed(s9(21.5, statusByte.constData())); // unchanged, yet the latest report
+        rig.now += 3000;
+        if (end == "silent")
+            rig.recorder.slotConnectedStatus(false);
+        else
+            rig.recorder.slotPortClosed("/dev/ttyUSB0");
+        rig.recorder.flush();
+        QVERIFY2(rig.eventTexts().contains(said), qPrintable(rig.eventTexts().join('|')));
+    }
+
     void noSampleAfterTheLinkEnds_data()
     {
         QTest::addColumn<QString>("end");
