@@ -1797,16 +1797,16 @@ EIN / AUS</translation>
         <translation>Zyklische Abfragen und ihre Antworten ausblenden</translation>
     </message>
     <message>
-        <source>Time of day with milliseconds</source>
-        <translation>Uhrzeit mit Millisekunden</translation>
-    </message>
-    <message>
         <source>Port in the title, not on every line</source>
         <translation>Schnittstelle im Titel statt in jeder Zeile</translation>
     </message>
     <message>
         <source>%1 - %2</source>
         <translation>%1 - %2</translation>
+    </message>
+    <message>
+        <source>Link labels (port:seconds-milliseconds) instead of the time of day</source>
+        <translation>Kennungen der Verbindung (Port:Sekunden-Millisekunden) statt der Uhrzeit</translation>
     </message>
 </context>
 <context>
