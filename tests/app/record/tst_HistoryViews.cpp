@@ -4,8 +4,10 @@
 #include "app/record/LumetraRecordSource.h"
 #include "app/record/LumetraRecorder.h"
 
+#include <QHeaderView>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -56,6 +58,33 @@ private slots:
         // The filter's clear button fades out; Qt never frees that animation if the edit is destroyed
         // while it runs, which the leak checker would blame on this test.
         QTest::qWait(400);
+    }
+
+    void eventTextCanBeReadWhole()
+    {
+        QTemporaryDir dir;
+        LumetraResponseDecoder decoder;
+        LumetraRecorder recorder(dir.path());
+        recorder.setClock([] { return t0; });
+        recorder.setFlushIntervalMs(0);
+        recorder.attachDecoder(&decoder);
+        decoder.slotLineReceived("Serial number: 13\n");
+        const QString text = QStringLiteral("ls_dwls_default=2,") + QString(120, QLatin1Char('7'));
+        recorder.recordCommand(text, "monitor");
+        recorder.flush();
+
+        LumetraRecordSource source(&recorder);
+        LumetraEventsView view(&source);
+        view.resize(500, 300);
+        view.show();
+        auto *table = view.findChild<QTreeWidget *>();
+        QVERIFY(table);
+        const QList<QTreeWidgetItem *> rows = table->findItems(text, Qt::MatchExactly, 2);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.first()->toolTip(2), text);
+        // The operator drags the column wider to read it in place.
+        table->header()->resizeSection(2, 900);
+        QCOMPARE(table->header()->sectionSize(2), 900);
     }
 
     void trendCursorReadsTheValueInForce()
