@@ -329,7 +329,7 @@ void SerialMonitor::updateTitle()
     if (!entries.empty()) {
         const Label label = parseLabel(entries.back().label);
         if (label.isValid())
-            lastPort = label.port;
+            lastPort = shortPortName(label.port);
     }
     const QString title = portInTitleAction->isChecked() && !lastPort.isEmpty()
                               ? tr("%1 - %2").arg(titleWithoutPort, lastPort)
