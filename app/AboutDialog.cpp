@@ -30,7 +30,7 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDia
            "the licence agreement below.")
             .arg(buildDate.left(4), QLatin1String(companyName)));
 
-    QFile licence(QString::fromLatin1(licenceResource));
+    QFile licence(licenceResourceFor(QLocale()));
     if (!licence.open(QIODevice::ReadOnly))
         qFatal("Unable to access the EULA file");
     ui->textBrowserLicence->setHtml(licenceText(licence.readAll()));
@@ -48,6 +48,15 @@ AboutDialog::AboutDialog(QWidget *parent) : QDialog(parent), ui(new Ui::AboutDia
 AboutDialog::~AboutDialog()
 {
     delete ui;
+}
+
+QString AboutDialog::licenceResourceFor(const QLocale &locale)
+{
+    // Both sit in the program's resources; the language's own wording is the one an operator can read.
+    QString translated = QString::fromLatin1(licenceResource);
+    translated.insert(translated.lastIndexOf(QLatin1Char('.')),
+                      QLatin1Char('_') + locale.name().section(QLatin1Char('_'), 0, 0));
+    return QFile::exists(translated) ? translated : QString::fromLatin1(licenceResource);
 }
 
 QString AboutDialog::licenceText(const QByteArray &resourceBytes)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDialog>
+#include <QLocale>
 #include <QString>
 
 namespace Ui {
@@ -24,6 +25,9 @@ public:
 
     // The licence resource as shown: text up to the first NUL, every placeholder replaced.
     static QString licenceText(const QByteArray &resourceBytes);
+    // The licence in the language of `locale` where there is one ("EULA_de.html" beside the built-in
+    // resource), else the built-in one.
+    static QString licenceResourceFor(const QLocale &locale);
 
 private slots:
     // Connected by name to the button box by the generated form.

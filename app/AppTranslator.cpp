@@ -10,6 +10,21 @@
 
 Q_LOGGING_CATEGORY(lcTranslator, "lumetra.app.translator")
 
+namespace {
+
+// Numbers, dates and Qt's own widgets follow the language the texts are in: a German text with English
+// digits reads wrong, and so does an English one with German digits. The system's own country is kept
+// when it speaks that language (de_AT, en_GB); entry fields carry no group separators.
+void followLanguage(const QLocale &chosen)
+{
+    const QLocale system = QLocale::system();
+    QLocale shown = system.language() == chosen.language() ? system : chosen;
+    shown.setNumberOptions(shown.numberOptions() | QLocale::OmitGroupSeparator);
+    QLocale::setDefault(shown);
+}
+
+} // namespace
+
 // Resources of a static library are registered by hand, from the global namespace.
 static void initTranslationResources()
 {
@@ -31,16 +46,20 @@ QString AppTranslator::install(QCoreApplication *app, const QString &forcedLangu
 {
     initTranslationResources();
     const QLocale locale = forcedLanguage.isEmpty() ? QLocale::system() : QLocale(forcedLanguage);
-    if (locale.language() == QLocale::English || locale.language() == QLocale::C)
+    if (locale.language() == QLocale::English || locale.language() == QLocale::C) {
+        followLanguage(QLocale(QLocale::English));
         return QStringLiteral("en");
+    }
 
     auto *own = new QTranslator(app);
     if (!own->load(locale, QStringLiteral("lumetra-qz"), QStringLiteral("_"), QStringLiteral(":/i18n"))) {
         qCInfo(lcTranslator) << "no catalogue for" << locale.name() << "- staying with English";
         delete own;
+        followLanguage(QLocale(QLocale::English));
         return QStringLiteral("en");
     }
     app->installTranslator(own);
+    followLanguage(locale);
 
     // Qt's own dialogs (file dialogs, message box buttons) in the same language, where Debian has them.
     auto *qt = new QTranslator(app);

@@ -36,11 +36,11 @@ const TagFormat tagFormats[] = {
     {"RX:", "<font color=#00aaff>%1</font>"},
 };
 const char *const otherTagFormat = "<font color=#ff0000>%1</font>";
-const char *const prefixFormat = "<font color=#000000>%1: </font>";
+const char *const prefixFormat = "<font color=#000000>%1</font>";
 const char *const hexFormat = "<font color=#ff00ff>%1</font>";
 
 const char settingsHidePolling[] = "SerialMonitor/hidePolling";
-const char settingsLongTime[] = "SerialMonitor/timeOfDay";
+const char settingsLinkLabel[] = "SerialMonitor/linkLabel";
 const char settingsPortInTitle[] = "SerialMonitor/portInTitle";
 const char settingsHistory[] = "SerialMonitor/commandHistory";
 
@@ -93,7 +93,7 @@ void SerialMonitor::buildExtraControls()
     pauseButton->setCheckable(true);
     connect(pauseButton, &QToolButton::toggled, this, [this](bool paused) {
         if (!paused)
-            renderPending();
+            resume();
     });
 
     auto *copyButton = new QToolButton(this);
@@ -122,8 +122,9 @@ void SerialMonitor::buildExtraControls()
     };
     hidePollingAction = addOption(QStringLiteral("actionHidePolling"),
                                   tr("Hide polled queries and their answers"), settingsHidePolling);
-    longTimeAction =
-        addOption(QStringLiteral("actionTimeOfDay"), tr("Time of day with milliseconds"), settingsLongTime);
+    linkLabelAction = addOption(QStringLiteral("actionLinkLabel"),
+                                tr("Link labels (port:seconds-milliseconds) instead of the time of day"),
+                                settingsLinkLabel);
     portInTitleAction = addOption(QStringLiteral("actionPortInTitle"),
                                   tr("Port in the title, not on every line"), settingsPortInTitle);
     optionsButton->setMenu(menu);
@@ -145,6 +146,11 @@ QString SerialMonitor::hexDump(const QByteArray &bytes)
 
 QString SerialMonitor::formatLine(const QString &portname, const QString &tag, const QByteArray &bytes)
 {
+    return formatStampedLine(portname + QLatin1String(": "), tag, bytes);
+}
+
+QString SerialMonitor::formatStampedLine(const QString &stamp, const QString &tag, const QByteArray &bytes)
+{
     const char *tagFormat = otherTagFormat;
     for (const TagFormat &entry : tagFormats)
         if (tag == QLatin1String(entry.tag))
@@ -155,7 +161,7 @@ QString SerialMonitor::formatLine(const QString &portname, const QString &tag, c
     const int nul = bytes.indexOf('\0');
     const QString text = QString::fromLatin1(nul < 0 ? bytes : bytes.left(nul)).toHtmlEscaped();
 
-    return QString::fromLatin1(prefixFormat).arg(portname.toHtmlEscaped()) +
+    return QString::fromLatin1(prefixFormat).arg(stamp.toHtmlEscaped()) +
            QString::fromLatin1(tagFormat).arg(tag) + QLatin1Char(' ') + text + QLatin1Char(' ') +
            QString::fromLatin1(hexFormat).arg(hexDump(bytes));
 }
@@ -182,22 +188,32 @@ QTime SerialMonitor::transferTime(const QTime &arrival, const Label &label)
     return sameMinute > arrival ? sameMinute.addSecs(-60) : sameMinute;
 }
 
-QString SerialMonitor::displayLabel(const Entry &entry) const
+QString SerialMonitor::shortPortName(const QString &port)
 {
-    const bool longTime = longTimeAction->isChecked();
+    if (port.startsWith(QLatin1String("/dev/")))
+        return port.mid(5);
+    const int separator = qMax(port.lastIndexOf(QLatin1Char('/')), port.lastIndexOf(QLatin1Char('\\')));
+    return port.mid(separator + 1);
+}
+
+QString SerialMonitor::stamp(const Entry &entry) const
+{
+    const bool linkLabel = linkLabelAction->isChecked();
     const bool portInTitle = portInTitleAction->isChecked();
-    if (!longTime && !portInTitle)
-        return entry.label;
     const Label label = parseLabel(entry.label);
     if (!label.isValid())
-        return entry.label;
-    const QString time = longTime
-                             ? transferTime(entry.arrival, label).toString(QStringLiteral("hh:mm:ss.zzz"))
-                             : entry.label.right(6);
-    if (!portInTitle)
-        return label.port + label.separator + time;
-    // The separator also tells a line ended by the read timeout ('_') from one ended by its line end.
-    return label.separator == QLatin1String("_") ? label.separator + time : time;
+        return entry.label + (linkLabel ? QLatin1String(": ") : QLatin1String(" > "));
+    if (linkLabel) {
+        if (!portInTitle)
+            return entry.label + QLatin1String(": ");
+        // The separator also tells a line ended by the read timeout ('_') from one ended by its line end.
+        const QString time = entry.label.right(6);
+        return (label.separator == QLatin1String("_") ? label.separator + time : time) + QLatin1String(": ");
+    }
+    const QString time = transferTime(entry.arrival, label).toString(QStringLiteral("hh:mm:ss.zzz"));
+    if (portInTitle)
+        return time + QLatin1String(" > ");
+    return time + QLatin1Char(' ') + shortPortName(label.port) + QLatin1String(" > ");
 }
 
 void SerialMonitor::followPolling(const LumetraController *controller)
@@ -225,19 +241,16 @@ void SerialMonitor::slotClrPolledCommands()
 
 bool SerialMonitor::isPolling(const QString &tag, const QByteArray &bytes)
 {
+    if (tag != QLatin1String("TX:"))
+        return hidingAnswer;
     const QByteArray line = bytes.trimmed();
-    if (tag == QLatin1String("TX:")) {
-        const bool polled = polledCommands.contains(line);
-        lastPolledCommand = polled ? line : QByteArray();
-        // The laser echoes the query, then answers it with one line.
-        pollingAnswerLines = polled ? 2 : 0;
-        return polled;
-    }
-    if (pollingAnswerLines == 0)
+    // What the operator typed shows with its answer, even when it is one of the polled queries.
+    if (typedCommands.removeOne(line)) {
+        hidingAnswer = false;
         return false;
-    // A laser that does not echo answers at once; whatever follows the answer is news of its own.
-    pollingAnswerLines = line == lastPolledCommand ? pollingAnswerLines - 1 : 0;
-    return true;
+    }
+    hidingAnswer = polledCommands.contains(line);
+    return hidingAnswer;
 }
 
 void SerialMonitor::appendChunk(const QString &portname, const QString &tag, const QByteArray &bytes)
@@ -266,7 +279,7 @@ void SerialMonitor::renderPending()
     const bool hidePolling = hidePollingAction->isChecked();
     for (auto it = first; it != entries.cend(); ++it)
         if (!hidePolling || !it->polling)
-            lines << formatLine(displayLabel(*it), it->tag, it->bytes);
+            lines << formatStampedLine(stamp(*it), it->tag, it->bytes);
     const bool replaceAll = rebuildNeeded || lines.size() >= maximumLines;
     rebuildNeeded = false;
     unrendered = 0;
@@ -316,7 +329,7 @@ void SerialMonitor::updateTitle()
     if (!entries.empty()) {
         const Label label = parseLabel(entries.back().label);
         if (label.isValid())
-            lastPort = label.port;
+            lastPort = shortPortName(label.port);
     }
     const QString title = portInTitleAction->isChecked() && !lastPort.isEmpty()
                               ? tr("%1 - %2").arg(titleWithoutPort, lastPort)
@@ -359,6 +372,10 @@ void SerialMonitor::onToolButtonSend_clicked()
     }
     historyIndex = history.size();
     draft.clear();
+    // A command dropped on the way never shows up on the wire; only the newest few are waited for.
+    typedCommands.append(text.toLatin1().trimmed());
+    if (typedCommands.size() > maximumHistory)
+        typedCommands.removeFirst();
     emit sigSendCommand(text.toLatin1() + '\n');
     ui->lineEditCommand->clear();
 }
@@ -399,6 +416,14 @@ void SerialMonitor::copyLines()
     const QString text = view->textCursor().hasSelection() ? view->textCursor().selection().toPlainText()
                                                            : view->toPlainText();
     QApplication::clipboard()->setText(text);
+}
+
+void SerialMonitor::resume()
+{
+    // Resuming means following the traffic again, wherever the operator scrolled to while paused.
+    autoScroll = true;
+    renderPending();
+    onTextChanged();
 }
 
 void SerialMonitor::onVScrollChanged(int value)

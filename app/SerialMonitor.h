@@ -22,9 +22,10 @@ class SerialMonitor;
 // with a hexadecimal dump, and sends raw command lines typed by the user.
 //
 // Traffic is only kept while the monitor cannot be seen, and laid out in batches while it can: building
-// and laying out a line for every transfer costs more than the rest of the program together. Options
-// the operator turns on (all off by default) hide the polling, stamp lines with the full time of day and
-// name the port once in the dock's title; the command line keeps a history between runs.
+// and laying out a line for every transfer costs more than the rest of the program together. Lines are
+// stamped with their time of day and the port's short name ("14:02:11.250 ttyUSB0 >"). Options the
+// operator turns on (all off by default) hide the polling, show the link's own labels instead and name
+// the port once in the dock's title; the command line keeps a history between runs.
 class SerialMonitor : public QWidget
 {
     Q_OBJECT
@@ -41,6 +42,8 @@ public:
 
     // One display line as HTML: label prefix, coloured direction tag, text part and hex dump.
     static QString formatLine(const QString &portname, const QString &tag, const QByteArray &bytes);
+    // The same with the stamp before the tag given whole, separator included.
+    static QString formatStampedLine(const QString &stamp, const QString &tag, const QByteArray &bytes);
     static QString hexDump(const QByteArray &bytes);
 
     // The link labels a transfer with the port name, a separator and the time as seconds-milliseconds.
@@ -56,6 +59,8 @@ public:
     // The full time of day of a transfer labelled with seconds and milliseconds that reached the monitor
     // at `arrival`: the label is never later than the arrival, so a label ahead of it is the last minute's.
     static QTime transferTime(const QTime &arrival, const Label &label);
+    // The name an operator knows the port by: "ttyUSB0" for "/dev/ttyUSB0", "COM3" for "\\.\COM3".
+    static QString shortPortName(const QString &port);
 
     // Follows the set of queries the controller polls, which the polling filter hides.
     void followPolling(const LumetraController *controller);
@@ -96,7 +101,8 @@ private:
     void buildExtraControls();
     void appendChunk(const QString &portname, const QString &tag, const QByteArray &bytes);
     bool isPolling(const QString &tag, const QByteArray &bytes);
-    QString displayLabel(const Entry &entry) const;
+    QString stamp(const Entry &entry) const;
+    void resume();
     void optionsChanged();
     void updateTitle();
     void browseHistory(int step);
@@ -113,13 +119,16 @@ private:
     QTimer *batchTimer = nullptr;
 
     QSet<QByteArray> polledCommands;
-    QByteArray lastPolledCommand;
-    int pollingAnswerLines = 0;
+    // Set from a hidden query until the next command goes out: with one command in flight, all that
+    // arrives meanwhile is its answer, however many lines it has.
+    bool hidingAnswer = false;
+    // Commands the operator sent that have not reached the wire yet; they show even when polled.
+    QList<QByteArray> typedCommands;
     QString lastPort;
 
     QToolButton *pauseButton = nullptr;
     QAction *hidePollingAction = nullptr;
-    QAction *longTimeAction = nullptr;
+    QAction *linkLabelAction = nullptr;
     QAction *portInTitleAction = nullptr;
     QString titleWithoutPort;
 

@@ -1,5 +1,7 @@
 #include "dialkit/ComboSlider.h"
 
+#include "dialkit/Dialkit.h"
+
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QStyle>
@@ -292,7 +294,7 @@ double ComboSlider::significantStep() const
 {
     // one unit in the place of the last significant digit shown
     const QString text = m_numberField->text().trimmed();
-    const int dot = text.indexOf(QLatin1Char('.'));
+    const int dot = text.indexOf(Dialkit::numberLocale().decimalPoint());
     if (dot >= 0) {
         int decimals = 0;
         for (int i = dot + 1; i < text.size() && text.at(i).isDigit(); ++i)

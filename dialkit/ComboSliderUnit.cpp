@@ -34,5 +34,5 @@ QString ComboSliderUnit::format(double value) const
 {
     if (m_significantDigits)
         return Dialkit::formatSignificant(value, m_precision);
-    return QString::number(value, 'f', qMax(0, m_precision));
+    return Dialkit::formatFixed(value, m_precision);
 }

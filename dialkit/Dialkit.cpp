@@ -60,12 +60,32 @@ QString Dialkit::formatSignificant(double value, int digits, bool integerOnly)
     if (!std::isfinite(value))
         return QString::number(value);
     if (value == 0.0)
-        return QString::number(0.0, 'f', integerOnly ? 0 : digits - 1);
+        return formatFixed(0.0, integerOnly ? 0 : digits - 1);
     // The magnitude of a negative value is that of its absolute value.
     const int e = int(std::floor(std::log10(std::fabs(value))));
     const int decimals = digits - e - 1;
     if (decimals >= 0)
-        return QString::number(value, 'f', integerOnly ? 0 : decimals);
+        return formatFixed(value, integerOnly ? 0 : decimals);
     const double unit = std::pow(10.0, e - digits + 1);
-    return QString::number(std::round(value / unit) * unit, 'f', 0);
+    return formatFixed(std::round(value / unit) * unit, 0);
+}
+
+QLocale Dialkit::numberLocale()
+{
+    QLocale locale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale;
+}
+
+QString Dialkit::formatFixed(double value, int decimals)
+{
+    return numberLocale().toString(value, 'f', qMax(0, decimals));
+}
+
+double Dialkit::parseNumber(const QString &text, bool *ok)
+{
+    QString plain = text.trimmed();
+    plain.replace(numberLocale().decimalPoint(), QLatin1Char('.'));
+    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    return plain.toDouble(ok);
 }

@@ -23,16 +23,16 @@ LineEditNumber::LineEditNumber(QWidget *parent) : LineEdit(parent)
 
 double LineEditNumber::number() const
 {
-    return text().toDouble();
+    return Dialkit::parseNumber(text());
 }
 
 QChar LineEditNumber::processCharacter(QChar c) const
 {
-    if (c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('.') ||
-        c == QLatin1Char('X') || c == QLatin1Char('x'))
+    if (c.isDigit() || c == QLatin1Char('+') || c == QLatin1Char('-') || c == QLatin1Char('X') ||
+        c == QLatin1Char('x'))
         return c;
-    if (c == QLatin1Char(','))
-        return QLatin1Char('.');
+    if (c == QLatin1Char('.') || c == QLatin1Char(','))
+        return Dialkit::numberLocale().decimalPoint();
     return QLatin1Char(' ');
 }
 
@@ -41,7 +41,7 @@ void LineEditNumber::setNumber(double value, int precision, bool significantDigi
     if (significantDigitsEnabled)
         setText(Dialkit::formatSignificant(value, precision));
     else
-        setText(QString::number(value, 'f', qMax(0, precision)));
+        setText(Dialkit::formatFixed(value, precision));
 }
 
 void LineEditNumber::setNumber(double value, int precision)
@@ -73,12 +73,12 @@ void LineEditNumber::updateFeedbackValue()
 
 void LineEditNumber::emitNumberChanged(QString string)
 {
-    emit numberChanged(string.toDouble());
+    emit numberChanged(Dialkit::parseNumber(string));
 }
 
 void LineEditNumber::emitNumberSaved()
 {
-    emit numberSaved(text().toDouble());
+    emit numberSaved(number());
 }
 
 void LineEditNumber::nudge(int direction)
@@ -91,7 +91,7 @@ void LineEditNumber::nudge(int direction)
             ++decimals;
     }
     const double value = number() + direction * m_nudgeStep;
-    LineEdit::setText(QString::number(value, 'f', decimals));
+    LineEdit::setText(Dialkit::formatFixed(value, decimals));
     qCDebug(lcLineEditNumber) << "LineEditNumber::nudge" << value << decimals;
     m_holdOffTimer.start();
     emit returnPressed();
@@ -106,10 +106,15 @@ void LineEditNumber::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Down:
         emit arrowPressed(-1);
         return;
-    case Qt::Key_Comma: {
-        QKeyEvent dot(event->type(), Qt::Key_Period, event->modifiers(), QStringLiteral("."),
-                      event->isAutoRepeat(), ushort(event->count()));
-        LineEdit::keyPressEvent(&dot);
+    case Qt::Key_Comma:
+    case Qt::Key_Period: {
+        // Either key types the language's decimal separator: a German keypad gives a comma, an English
+        // habit a point, and the field must read both as the same number.
+        const QChar point = Dialkit::numberLocale().decimalPoint();
+        QKeyEvent separator(event->type(), point == QLatin1Char(',') ? Qt::Key_Comma : Qt::Key_Period,
+                            event->modifiers(), QString(point), event->isAutoRepeat(),
+                            ushort(event->count()));
+        LineEdit::keyPressEvent(&separator);
         return;
     }
     case Qt::Key_0:
@@ -124,7 +129,6 @@ void LineEditNumber::keyPressEvent(QKeyEvent *event)
     case Qt::Key_9:
     case Qt::Key_Plus:
     case Qt::Key_Minus:
-    case Qt::Key_Period:
     case Qt::Key_X:
     case Qt::Key_Backspace:
     case Qt::Key_Delete:

@@ -5,7 +5,8 @@
 
 #include <QTimer>
 
-// Number field: accepts only characters of a number, steps with the arrow keys.
+// Number field: accepts only characters of a number, steps with the arrow keys. It shows numbers with the
+// decimal separator of the language in use and takes either separator as typed.
 class DIALKIT_EXPORT LineEditNumber : public LineEdit
 {
     Q_OBJECT

@@ -1,4 +1,5 @@
 #include "dialkit/RangedScaleSlider.h"
+#include "dialkit/Dialkit.h"
 #include "dialkit/LinearScale.h"
 #include "dialkit/SliderLook.h"
 
@@ -284,7 +285,7 @@ void RangedScaleSlider::paintEvent(QPaintEvent *)
         painter.drawLine(x, 35, x, 38);
         const double value = m_scaleStart + i * (m_scaleEnd - m_scaleStart) / m_intervalCount;
         painter.drawText(QRect(QPoint(x - 24, 40), QPoint(x + 23, m_fontHeight + 39)), Qt::AlignHCenter,
-                         QString::number(value, 'g', 6));
+                         Dialkit::numberLocale().toString(value, 'g', 6));
     }
     painter.setRenderHint(QPainter::Antialiasing);
     const QColor track = QColor::fromRgba(trackColor);

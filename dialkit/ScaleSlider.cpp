@@ -18,11 +18,12 @@ namespace {
 // "1.0" -> "1", "0.50" -> "0.5": tick labels carry no trailing zeros
 QString trimZeros(QString text)
 {
-    if (!text.contains(QLatin1Char('.')))
+    const QChar point = Dialkit::numberLocale().decimalPoint();
+    if (!text.contains(point))
         return text;
     while (text.endsWith(QLatin1Char('0')))
         text.chop(1);
-    if (text.endsWith(QLatin1Char('.')))
+    if (text.endsWith(point))
         text.chop(1);
     return text;
 }
@@ -238,13 +239,13 @@ QString ScaleSlider::tickLabel(unsigned i) const
     const bool isEnd = (i == 0 || i == m_intervalCount);
     switch (m_scaleType) {
     case Linear:
-        return QString::number(value, 'g', 6);
+        return Dialkit::numberLocale().toString(value, 'g', 6);
     case Logarithmic:
         return trimZeros(Dialkit::formatSignificant(std::pow(10.0, value), 2));
     case StepList:
         if (m_intervalCount > 10 && !isEnd)
             return QString();
-        return QString::number(std::round(value), 'f', 0);
+        return Dialkit::formatFixed(std::round(value), 0);
     case StepListEnds:
         return isEnd ? trimZeros(Dialkit::formatSignificant(value, 2)) : QString();
     }

@@ -5,12 +5,15 @@
       runs lupdate over the program's sources, carries each translation over to messages with the same
       source text whose class moved (lupdate sees a moved text as new), optionally takes translations from
       a JSON object {source: translation or [singular, plural]}, and drops vanished messages.
-  scripts/update-translations.py check [CATALOGUE.ts]
-      runs lupdate into a copy of the catalogue and fails, listing them, when any message is unfinished:
-      a text shown to the operator that has no translation.
+  scripts/update-translations.py check [--sources DIR] [CATALOGUE.ts]
+      runs lupdate into a copy of the catalogue and fails, listing them, when a text shown to the operator
+      has no translation: a message left unfinished, one whose translation is empty, or a text marked for
+      translation inside a macro, where lupdate never sees it. --sources checks another source tree
+      (every .cpp, .h and .ui under DIR) instead of the program's.
 """
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -25,23 +28,28 @@ SOURCES = ["app", "framekit", "dialkit"]
 EXCLUDED = ["dialkit/gallery", "dialkit/tools"]
 
 
-def source_files():
+# A translation marker in a macro's body: lupdate reads no macros, so the texts it wraps stay English.
+MACRO_MARKER = re.compile(r"^\s*#\s*define\s+\w+\(.*\b(QT_TR_NOOP|QT_TR_N_NOOP|QT_TRANSLATE_NOOP3?|"
+                          r"QT_TRANSLATE_N_NOOP3?|tr|translate)\s*\(")
+
+
+def source_files(root=ROOT, folders=SOURCES):
     files = []
-    for folder in SOURCES:
-        for dirpath, _, names in os.walk(os.path.join(ROOT, folder)):
-            rel = os.path.relpath(dirpath, ROOT)
+    for folder in folders:
+        for dirpath, _, names in os.walk(os.path.join(root, folder)):
+            rel = os.path.relpath(dirpath, root)
             if any(rel == e or rel.startswith(e + os.sep) for e in EXCLUDED):
                 continue
             files += [os.path.join(dirpath, n) for n in sorted(names) if n.endswith((".cpp", ".h", ".ui"))]
     return files
 
 
-def lupdate(catalogue):
+def lupdate(catalogue, files, include):
     with tempfile.NamedTemporaryFile("w", suffix=".lst", delete=False) as listing:
-        listing.write("\n".join(source_files()))
+        listing.write("\n".join(files))
     try:
-        subprocess.run(["lupdate", "-I", ROOT, "-locations", "none", "-silent", "@" + listing.name, "-ts", catalogue],
-                       check=True)
+        subprocess.run(["lupdate", "-I", include, "-locations", "none", "-silent", "@" + listing.name, "-ts",
+                        catalogue], check=True)
     finally:
         os.unlink(listing.name)
 
@@ -69,8 +77,26 @@ def unfinished(message):
     return message.find("translation").get("type") in ("unfinished",)
 
 
+def untranslated(message):
+    """Shown in English: unfinished, or finished with nothing in it (Qt then falls back to the source)."""
+    t = message.find("translation")
+    if t.get("type") in ("obsolete", "vanished"):
+        return False
+    return unfinished(message) or not all(text.strip() for text in translations_of(message))
+
+
+def hidden_from_lupdate(files):
+    found = []
+    for path in files:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            for number, line in enumerate(f, 1):
+                if MACRO_MARKER.search(line):
+                    found.append("%s:%d: %s" % (path, number, line.strip()))
+    return found
+
+
 def update(catalogue, glossary):
-    lupdate(catalogue)
+    lupdate(catalogue, source_files(), ROOT)
     tree = ET.parse(catalogue)
     messages = [m for c in tree.getroot().iter("context") for m in c.findall("message")]
     known = dict(glossary)
@@ -95,22 +121,27 @@ def update(catalogue, glossary):
         f.write(text.replace("<?xml version='1.0' encoding='utf-8'?>", '<?xml version="1.0" encoding="utf-8"?>\n<!DOCTYPE TS>'))
 
 
-def check(catalogue):
+def check(catalogue, root=None):
+    files = source_files(root, ["."]) if root else source_files()
     work = tempfile.mkdtemp()
     try:
         copy = os.path.join(work, os.path.basename(catalogue))
         shutil.copy(catalogue, copy)
-        lupdate(copy)
+        lupdate(copy, files, root or ROOT)
         tree = ET.parse(copy)
         missing = []
         for c in tree.getroot().iter("context"):
             for m in c.findall("message"):
-                if unfinished(m):
+                if untranslated(m):
                     missing.append("%s: %r" % (c.find("name").text, m.find("source").text))
         for line in missing:
             print("untranslated:", line)
-        print("%s: %d untranslated" % (os.path.basename(catalogue), len(missing)))
-        return 1 if missing else 0
+        hidden = hidden_from_lupdate(files)
+        for line in hidden:
+            print("marked inside a macro, unseen by lupdate:", line)
+        print("%s: %d untranslated, %d hidden from lupdate" % (os.path.basename(catalogue), len(missing),
+                                                              len(hidden)))
+        return 1 if missing or hidden else 0
     finally:
         shutil.rmtree(work)
 
@@ -125,8 +156,13 @@ def main(argv):
             update(catalogue, glossary)
         return 0
     if len(argv) >= 2 and argv[1] == "check":
-        targets = argv[2:] or CATALOGUES
-        return max(check(c) for c in targets)
+        args = argv[2:]
+        root = None
+        if args[:1] == ["--sources"] and len(args) >= 2:
+            root = os.path.abspath(args[1])
+            args = args[2:]
+        targets = args or CATALOGUES
+        return max(check(c, root) for c in targets)
     print(__doc__)
     return 2
 

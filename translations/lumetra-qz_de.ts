@@ -1096,6 +1096,237 @@ funktion ausschalten</translation>
     </message>
 </context>
 <context>
+    <name>LumetraRecordQuantities</name>
+    <message>
+        <source>Laser</source>
+        <translation>Laser</translation>
+    </message>
+    <message>
+        <source>Status byte</source>
+        <translation>Statusbyte</translation>
+    </message>
+    <message>
+        <source>System state</source>
+        <translation>Systemzustand</translation>
+    </message>
+    <message>
+        <source>Energy set-point</source>
+        <translation>Energie-Sollwert</translation>
+    </message>
+    <message>
+        <source>Power set-point</source>
+        <translation>Leistungs-Sollwert</translation>
+    </message>
+    <message>
+        <source>Measured energy</source>
+        <translation>Gemessene Energie</translation>
+    </message>
+    <message>
+        <source>Repetition rate</source>
+        <translation>Repetitionsrate</translation>
+    </message>
+    <message>
+        <source>Frequency index</source>
+        <translation>Frequenzindex</translation>
+    </message>
+    <message>
+        <source>Division factor</source>
+        <translation>Teilungsfaktor</translation>
+    </message>
+    <message>
+        <source>AOM mode of operation</source>
+        <translation>AOM-Betriebsart</translation>
+    </message>
+    <message>
+        <source>Shutter</source>
+        <translation>Shutter</translation>
+    </message>
+    <message>
+        <source>Diode driver current</source>
+        <translation>Diodentreiberstrom</translation>
+    </message>
+    <message>
+        <source>Device on time</source>
+        <translation>Einschaltdauer</translation>
+    </message>
+    <message>
+        <source>Emission time</source>
+        <translation>Emissionsdauer</translation>
+    </message>
+    <message>
+        <source>Temperatures</source>
+        <translation>Temperaturen</translation>
+    </message>
+    <message>
+        <source>Temperature 1</source>
+        <translation>Temperatur 1</translation>
+    </message>
+    <message>
+        <source>Temperature 2</source>
+        <translation>Temperatur 2</translation>
+    </message>
+    <message>
+        <source>Temperature 3</source>
+        <translation>Temperatur 3</translation>
+    </message>
+    <message>
+        <source>Temperature 4</source>
+        <translation>Temperatur 4</translation>
+    </message>
+    <message>
+        <source>Temperature 5</source>
+        <translation>Temperatur 5</translation>
+    </message>
+    <message>
+        <source>Temperature 6</source>
+        <translation>Temperatur 6</translation>
+    </message>
+    <message>
+        <source>Temperature 7</source>
+        <translation>Temperatur 7</translation>
+    </message>
+    <message>
+        <source>Temperature 8</source>
+        <translation>Temperatur 8</translation>
+    </message>
+    <message>
+        <source>Temperature 9</source>
+        <translation>Temperatur 9</translation>
+    </message>
+    <message>
+        <source>Temperature 10</source>
+        <translation>Temperatur 10</translation>
+    </message>
+    <message>
+        <source>Harmonic module</source>
+        <translation>Harmonischenmodul</translation>
+    </message>
+    <message>
+        <source>Oven 1 temperature</source>
+        <translation>Ofen 1 Temperatur</translation>
+    </message>
+    <message>
+        <source>Oven 2 temperature</source>
+        <translation>Ofen 2 Temperatur</translation>
+    </message>
+    <message>
+        <source>Oven 1 set-point</source>
+        <translation>Ofen 1 Sollwert</translation>
+    </message>
+    <message>
+        <source>Oven 2 set-point</source>
+        <translation>Ofen 2 Sollwert</translation>
+    </message>
+    <message>
+        <source>Oven state</source>
+        <translation>Ofenzustand</translation>
+    </message>
+    <message>
+        <source>Humidity</source>
+        <translation>Luftfeuchte</translation>
+    </message>
+    <message>
+        <source>SHG output power</source>
+        <translation>SHG-Ausgangsleistung</translation>
+    </message>
+    <message>
+        <source>THG output power</source>
+        <translation>THG-Ausgangsleistung</translation>
+    </message>
+    <message>
+        <source>Status flags</source>
+        <translation>Statusflags</translation>
+    </message>
+    <message>
+        <source>Error code</source>
+        <translation>Fehlercode</translation>
+    </message>
+    <message>
+        <source>Crystal spot</source>
+        <translation>Kristallpunkt</translation>
+    </message>
+    <message>
+        <source>Crystal spot run time</source>
+        <translation>Laufzeit des Kristallpunkts</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Ausgang</translation>
+    </message>
+    <message>
+        <source>IR pulse energy</source>
+        <translation>IR-Pulsenergie</translation>
+    </message>
+    <message>
+        <source>Green pulse energy</source>
+        <translation>Grün-Pulsenergie</translation>
+    </message>
+    <message>
+        <source>UV pulse energy</source>
+        <translation>UV-Pulsenergie</translation>
+    </message>
+    <message>
+        <source>IR output power</source>
+        <translation>IR-Ausgangsleistung</translation>
+    </message>
+    <message>
+        <source>Green output power</source>
+        <translation>Grün-Ausgangsleistung</translation>
+    </message>
+    <message>
+        <source>UV output power</source>
+        <translation>UV-Ausgangsleistung</translation>
+    </message>
+    <message>
+        <source>Output repetition rate</source>
+        <translation>Ausgangsrepetitionsrate</translation>
+    </message>
+    <message>
+        <source>States</source>
+        <translation>Zustände</translation>
+    </message>
+    <message>
+        <source>Power on</source>
+        <translation>Eingeschaltet</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Listen</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>Standby</source>
+        <translation>Standby</translation>
+    </message>
+    <message>
+        <source>Laser on</source>
+        <translation>Laser an</translation>
+    </message>
+    <message>
+        <source>Output enabled</source>
+        <translation>Ausgang freigegeben</translation>
+    </message>
+    <message>
+        <source>Oven fault</source>
+        <translation>Ofenfehler</translation>
+    </message>
+    <message>
+        <source>Humidity fault</source>
+        <translation>Feuchtefehler</translation>
+    </message>
+    <message>
+        <source>Harmonic module error</source>
+        <translation>Fehler des Harmonischenmoduls</translation>
+    </message>
+</context>
+<context>
     <name>LumetraRecordStore</name>
     <message>
         <source>The recording %1 was damaged. It was moved to %2 and a new one begun.</source>
@@ -1973,16 +2204,16 @@ EIN / AUS</translation>
         <translation>Zyklische Abfragen und ihre Antworten ausblenden</translation>
     </message>
     <message>
-        <source>Time of day with milliseconds</source>
-        <translation>Uhrzeit mit Millisekunden</translation>
-    </message>
-    <message>
         <source>Port in the title, not on every line</source>
         <translation>Schnittstelle im Titel statt in jeder Zeile</translation>
     </message>
     <message>
         <source>%1 - %2</source>
         <translation>%1 - %2</translation>
+    </message>
+    <message>
+        <source>Link labels (port:seconds-milliseconds) instead of the time of day</source>
+        <translation>Kennungen der Verbindung (Port:Sekunden-Millisekunden) statt der Uhrzeit</translation>
     </message>
 </context>
 <context>

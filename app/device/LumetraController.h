@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
+#include <QLocale>
 #include <QLoggingCategory>
 #include <QMap>
 #include <QObject>
@@ -462,7 +463,13 @@ private:
     void poll(const QString &command) { emit sigAddMonitorCommand(command); }
     void writeLog(const QString &line);
     static QString textUpToNul(const QByteArray &bytes);
-    static QString celsiusText(double celsius) { return QString::number(celsius, 'f', 2); }
+    // Shown on the panel, so in the language's digits; what goes to the laser never passes through here.
+    static QString celsiusText(double celsius)
+    {
+        QLocale shown;
+        shown.setNumberOptions(shown.numberOptions() | QLocale::OmitGroupSeparator);
+        return shown.toString(celsius, 'f', 2);
+    }
 
     LumetraSerialHandler *serialHandler = nullptr;
     LumetraResponseDecoder *decoder = nullptr;

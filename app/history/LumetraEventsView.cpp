@@ -84,8 +84,13 @@ LumetraEventsView::LumetraEventsView(LumetraRecordSource *source, QWidget *paren
     m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setHeaderLabels(
         {tr("Time"), tr("Kind"), tr("Text"), tr("Source"), tr("Cleared"), tr("Acknowledged")});
-    m_table->header()->setSectionResizeMode(ColumnText, QHeaderView::Stretch);
-    m_table->header()->setStretchLastSection(false);
+    // The text is what the row says: the operator widens its column at will (a stretched column could
+    // not be dragged), the last column takes what is left, and a text still too long for its column is
+    // elided with the whole of it in the row's tooltip.
+    m_table->header()->setSectionResizeMode(QHeaderView::Interactive);
+    m_table->header()->setStretchLastSection(true);
+    m_table->setTextElideMode(Qt::ElideRight);
+    m_table->header()->resizeSection(ColumnText, m_table->fontMetrics().averageCharWidth() * 60);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -228,6 +233,7 @@ void LumetraEventsView::reload()
                                       ? LumetraCsvExport::severityText(e.severity)
                                       : LumetraCsvExport::kindText(e.kind));
         item->setText(ColumnText, e.text);
+        item->setToolTip(ColumnText, e.text);
         item->setText(ColumnSource, e.source);
         item->setText(ColumnCleared, localTime(e.clearedAt));
         item->setText(ColumnAcknowledged,

@@ -16,6 +16,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -82,6 +83,8 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     buildQuantityList();
 
     m_chart = new QChart;
+    // Axis numbers in the language in use, as everywhere else on screen.
+    m_chart->setLocalizeNumbers(true);
     m_chart->legend()->setAlignment(Qt::AlignBottom);
     m_chart->setMargins(QMargins(4, 4, 4, 4));
     m_timeAxis = new QDateTimeAxis(m_chart);
@@ -408,8 +411,12 @@ QString LumetraTrendsView::readoutAt(qint64 t) const
         // The value in force at t: the last point at or before it.
         const auto after = std::upper_bound(points.cbegin(), points.cend(), double(t),
                                             [](double x, const QPointF &p) { return x < p.x(); });
-        const QString value =
-            after == points.cbegin() ? QStringLiteral("–") : LumetraCsvExport::number((after - 1)->y());
+        // Read by the operator, unlike the export's: the language's decimal separator, no grouping.
+        QLocale shown;
+        shown.setNumberOptions(shown.numberOptions() | QLocale::OmitGroupSeparator);
+        const QString value = after == points.cbegin()
+                                  ? QStringLiteral("–")
+                                  : shown.toString((after - 1)->y(), 'g', QLocale::FloatingPointShortest);
         parts << QStringLiteral("%1: %2 %3")
                      .arg(LumetraRecordQuantities::label(q), value, LumetraRecordQuantities::unit(q))
                      .trimmed();

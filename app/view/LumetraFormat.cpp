@@ -1,5 +1,7 @@
 #include "app/view/LumetraFormat.h"
 
+#include "dialkit/Dialkit.h"
+
 #include <QCoreApplication>
 
 #include <cmath>
@@ -11,7 +13,7 @@ QString LumetraFormat::number(double value, int decimals, const QString &unit, b
     if (!std::isfinite(value)) {
         return unknown + unit;
     }
-    QString text = QString::number(value, 'f', decimals);
+    QString text = Dialkit::formatFixed(value, decimals);
     if (limitLength && text.length() > maxNumberLength) {
         text = unknown;
     }
@@ -23,7 +25,7 @@ QString LumetraFormat::aomPercent(double value)
     if (!std::isfinite(value)) {
         return QStringLiteral("??%");
     }
-    return QString::number(value, 'f', 0) + QStringLiteral("%");
+    return Dialkit::formatFixed(value, 0) + QStringLiteral("%");
 }
 
 quint64 LumetraFormat::wholeHours(quint64 seconds)

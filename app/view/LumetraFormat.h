@@ -2,8 +2,9 @@
 
 #include <QString>
 
-// Read-out texts of the control panel. A value that cannot be shown honestly (not finite, or too long for
-// its field) reads as question marks rather than as "inf", "nan" or a clipped number.
+// Read-out texts of the control panel, with the decimal separator of the language in use. A value that cannot
+// be shown honestly (not finite, or too long for its field) reads as question marks rather than as "inf",
+// "nan" or a clipped number.
 class LumetraFormat
 {
 public:

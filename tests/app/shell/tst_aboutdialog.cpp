@@ -17,6 +17,8 @@ private slots:
     void licencePlaceholders_data();
     void licencePlaceholders();
     void builtInLicenceFullyReplaced();
+    void licenceInTheLanguage_data();
+    void licenceInTheLanguage();
     void labelsOfABuild();
     void webLinkOpensInBrowser();
     void modalRunEnds_data();
@@ -68,6 +70,31 @@ void TestAboutDialog::builtInLicenceFullyReplaced()
     QVERIFY(shown.contains(QLatin1String("Zorvane")));
     QCOMPARE(shown.count(QLatin1String("Vandrel LUMETRA QZ laser control software")),
              raw.count("[PRODUCTNAME]"));
+}
+
+void TestAboutDialog::licenceInTheLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("German") << "de_DE"
+                            << "Endbenutzer-Lizenzvertrag";
+    QTest::newRow("English") << "en_GB"
+                             << "End-User Licence Agreement";
+    QTest::newRow("no licence of its own") << "fr_FR"
+                                           << "End-User Licence Agreement";
+}
+
+void TestAboutDialog::licenceInTheLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, heading);
+    const QLocale before;
+    QLocale::setDefault(QLocale(language));
+    AboutDialog dialog;
+    QLocale::setDefault(before);
+    const QString shown = dialog.findChild<QTextBrowser *>()->toPlainText();
+    QVERIFY2(shown.startsWith(heading), qPrintable(shown.left(60)));
+    QVERIFY(!shown.contains(QLatin1Char('[')));
 }
 
 void TestAboutDialog::labelsOfABuild()

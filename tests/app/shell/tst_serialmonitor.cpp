@@ -81,18 +81,26 @@ private slots:
     void hiddenThenShownEqualsLive();
     void pauseKeepsTheLinesForLater();
     void pollingFilter();
+    void hidingKeepsTypedAndWholeAnswers_data();
+    void hidingKeepsTypedAndWholeAnswers();
+    void resumeReturnsToTheEnd_data();
+    void resumeReturnsToTheEnd();
     void transferTime_data();
     void transferTime();
-    void timeOfDayAndPortInTitle();
+    void stampForms_data();
+    void stampForms();
+    void linkLabelsAndPortInTitle();
     void commandHistory();
 };
 
 void TestSerialMonitor::init()
 {
-    // Options and history are kept between runs; every case starts from the default look.
-    QSettings(QSettings::IniFormat, QSettings::UserScope, QCoreApplication::organizationName(),
-              QCoreApplication::applicationName())
-        .remove(QStringLiteral("SerialMonitor"));
+    // Options and history are kept between runs; every case starts from the same look. The cases on the
+    // line format read the link's labels as they come; the stamp cases choose their own form.
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QCoreApplication::organizationName(),
+                       QCoreApplication::applicationName());
+    settings.remove(QStringLiteral("SerialMonitor"));
+    settings.setValue(QStringLiteral("SerialMonitor/linkLabel"), true);
 }
 
 void TestSerialMonitor::lineFormat_data()
@@ -398,13 +406,99 @@ void TestSerialMonitor::pollingFilter()
                           "RX: e_freq=3",     "RX: Unknown:",     "TX: ls_status?",   "RX: status"};
     QCOMPARE(texts(), all);
 
-    // Typed commands, their replies and what the laser says unasked stay in view.
+    // Other commands and their replies stay in view; a hidden query's answer runs up to the next command.
     setOption(monitor, "actionHidePolling", true);
-    QCOMPARE(texts(), QStringList({"RX: Standby", "TX: ls_humidity?", "RX: ls_humidity?", "RX: Humidity=12%",
-                                   "RX: Unknown:", "TX: ls_status?", "RX: status"}));
+    QCOMPARE(texts(), QStringList({"TX: ls_humidity?", "RX: ls_humidity?", "RX: Humidity=12%",
+                                   "TX: ls_status?", "RX: status"}));
     // Nothing was lost by hiding it.
     setOption(monitor, "actionHidePolling", false);
     QCOMPARE(texts(), all);
+}
+
+void TestSerialMonitor::hidingKeepsTypedAndWholeAnswers_data()
+{
+    // One exchange: ">" the operator types, "T" the link writes, "R" the laser sends.
+    QTest::addColumn<QStringList>("exchange");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("two-line answer of a polled query")
+        << QStringList{"Te_freq?",
+                       "Re_freq?",
+                       "RAOM max frequency fields number is: 8",
+                       "RFrequency index parameter: 3",
+                       "Tly_lqz2_standby",
+                       "RStandby = ok"}
+        << QStringList{"TX: ly_lqz2_standby", "RX: Standby"};
+    QTest::newRow("typed polled query, then polled again")
+        << QStringList{">e_freq?",
+                       "Te_freq?",
+                       "Re_freq?",
+                       "RAOM max frequency fields number is: 8",
+                       "RFrequency index parameter: 3",
+                       "Te_freq?",
+                       "Re_freq?",
+                       "RAOM max frequency fields number is: 8",
+                       "RFrequency index parameter: 3"}
+        << QStringList{"TX: e_freq?", "RX: e_freq?", "RX: AOM", "RX: Frequency"};
+}
+
+void TestSerialMonitor::hidingKeepsTypedAndWholeAnswers()
+{
+    QFETCH(QStringList, exchange);
+    QFETCH(QStringList, shown);
+
+    SerialMonitor monitor;
+    monitor.slotAddPolledCommand(QStringLiteral("e_freq?\n"));
+    setOption(monitor, "actionHidePolling", true);
+    auto *line = monitor.findChild<QLineEdit *>(QStringLiteral("lineEditCommand"));
+    for (const QString &step : qAsConst(exchange)) {
+        const QString text = step.mid(1);
+        if (step.startsWith(QLatin1Char('>'))) {
+            line->setText(text);
+            QTest::keyClick(line, Qt::Key_Return);
+        } else if (step.startsWith(QLatin1Char('T'))) {
+            monitor.slotBytesTransmitted(QStringLiteral("L"), text.toLatin1() + '\n');
+        } else {
+            monitor.slotBytesReceived(QStringLiteral("L"), text.toLatin1() + '\r');
+        }
+    }
+    monitor.renderPending();
+    QStringList texts;
+    for (const QString &shownLine : shownLines(monitor))
+        texts << shownLine.section(QLatin1Char(' '), 1, 2).trimmed();
+    QCOMPARE(texts, shown);
+}
+
+void TestSerialMonitor::resumeReturnsToTheEnd_data()
+{
+    QTest::addColumn<int>("whilePaused");
+    QTest::newRow("lines arrived while paused") << 50;
+    QTest::newRow("nothing arrived while paused") << 0;
+}
+
+void TestSerialMonitor::resumeReturnsToTheEnd()
+{
+    QFETCH(int, whilePaused);
+
+    SerialMonitor monitor;
+    monitor.resize(400, 150);
+    monitor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&monitor));
+    for (int i = 0; i < 100; ++i)
+        monitor.slotBytesReceived(QStringLiteral("L"), QByteArray::number(i));
+    monitor.renderPending();
+    auto *pause = monitor.findChild<QToolButton *>(QStringLiteral("toolButtonPause"));
+    pause->click();
+    QScrollBar *bar = view(monitor)->verticalScrollBar();
+    bar->setValue(0);
+    for (int i = 0; i < whilePaused; ++i)
+        monitor.slotBytesReceived(QStringLiteral("L"), "paused");
+    pause->click();
+    QVERIFY(bar->maximum() > 0);
+    QCOMPARE(bar->value(), bar->maximum());
+    // And it keeps following.
+    monitor.slotBytesReceived(QStringLiteral("L"), "after");
+    monitor.renderPending();
+    QCOMPARE(bar->value(), bar->maximum());
 }
 
 void TestSerialMonitor::transferTime_data()
@@ -429,40 +523,60 @@ void TestSerialMonitor::transferTime()
     QCOMPARE(SerialMonitor::transferTime(arrival, parsed), time);
 }
 
-void TestSerialMonitor::timeOfDayAndPortInTitle()
+void TestSerialMonitor::stampForms_data()
+{
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<bool>("linkLabel");
+    QTest::addColumn<bool>("portInTitle");
+    QTest::addColumn<QString>("line");
+
+    const QString rest = QStringLiteral(" RX: OK 4Fh 4Bh $");
+    QTest::newRow("time of day and port")
+        << "ttyUSB0:07-412" << false << false << "^\\d\\d:\\d\\d:07\\.412 ttyUSB0 >" + rest;
+    QTest::newRow("port by its short name")
+        << "/dev/ttyUSB0_07-412" << false << false << "^\\d\\d:\\d\\d:07\\.412 ttyUSB0 >" + rest;
+    QTest::newRow("port in the title")
+        << "ttyUSB0:07-412" << false << true << "^\\d\\d:\\d\\d:07\\.412 >" + rest;
+    QTest::newRow("link label") << "ttyUSB0:07-412" << true << false << "^ttyUSB0:07-412:" + rest;
+    QTest::newRow("unlabelled") << "no time label" << false << false << "^no time label >" + rest;
+}
+
+void TestSerialMonitor::stampForms()
+{
+    QFETCH(QString, label);
+    QFETCH(bool, linkLabel);
+    QFETCH(bool, portInTitle);
+    QFETCH(QString, line);
+
+    SerialMonitor monitor;
+    setOption(monitor, "actionLinkLabel", linkLabel);
+    setOption(monitor, "actionPortInTitle", portInTitle);
+    monitor.slotBytesReceived(label, "OK");
+    monitor.renderPending();
+    const QString shown = shownLines(monitor).value(0);
+    QVERIFY2(QRegularExpression(line).match(shown).hasMatch(), qPrintable(shown));
+}
+
+void TestSerialMonitor::linkLabelsAndPortInTitle()
 {
     QDockWidget dock(QStringLiteral("Serial Monitor"));
     auto *monitor = new SerialMonitor;
     dock.setWidget(monitor);
     dock.show();
     monitor->slotBytesReceived(QStringLiteral("ttyS0:07-412"), "OK");
-    monitor->slotBytesReceived(QStringLiteral("no time label"), "OK");
     monitor->renderPending();
     const QString plain = QStringLiteral("ttyS0:07-412: RX: OK 4Fh 4Bh ");
-    const QString unlabelled = QStringLiteral("no time label: RX: OK 4Fh 4Bh ");
-    QCOMPARE(shownLines(*monitor), QStringList({plain, unlabelled}));
-
-    setOption(*monitor, "actionTimeOfDay", true);
-    QStringList lines = shownLines(*monitor);
-    QVERIFY2(QRegularExpression(QStringLiteral("^ttyS0:\\d\\d:\\d\\d:07\\.412: RX: OK 4Fh 4Bh $"))
-                 .match(lines.value(0))
-                 .hasMatch(),
-             qPrintable(lines.value(0)));
-    QCOMPARE(lines.value(1), unlabelled);
+    QCOMPARE(shownLines(*monitor), QStringList{plain});
 
     setOption(*monitor, "actionPortInTitle", true);
     monitor->slotBytesReceived(QStringLiteral("ttyS0_08-001"), "x");
     monitor->renderPending();
-    lines = shownLines(*monitor);
-    QVERIFY2(lines.value(0).contains(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:07\\.412: RX: OK"))),
-             qPrintable(lines.value(0)));
-    QVERIFY2(lines.value(2).contains(QRegularExpression(QStringLiteral("^_\\d\\d:\\d\\d:08\\.001: RX: x"))),
-             qPrintable(lines.value(2)));
+    QStringList lines = shownLines(*monitor);
+    QVERIFY2(lines.value(0).startsWith(QLatin1String("07-412: RX: OK")), qPrintable(lines.value(0)));
+    QVERIFY2(lines.value(1).startsWith(QLatin1String("_08-001: RX: x")), qPrintable(lines.value(1)));
     QCOMPARE(dock.windowTitle(), QStringLiteral("Serial Monitor - ttyS0"));
     QCOMPARE(dock.toggleViewAction()->text(), QStringLiteral("Serial Monitor"));
 
-    setOption(*monitor, "actionTimeOfDay", false);
-    QVERIFY(shownLines(*monitor).value(0).startsWith(QLatin1String("07-412: RX: OK")));
     setOption(*monitor, "actionPortInTitle", false);
     QCOMPARE(shownLines(*monitor).value(0), plain);
     QCOMPARE(dock.windowTitle(), QStringLiteral("Serial Monitor"));
@@ -471,8 +585,10 @@ void TestSerialMonitor::timeOfDayAndPortInTitle()
     SerialMonitor next;
     QVERIFY(!next.findChild<QAction *>(QStringLiteral("actionPortInTitle"))->isChecked());
     setOption(*monitor, "actionHidePolling", true);
+    setOption(*monitor, "actionLinkLabel", false);
     SerialMonitor third;
     QVERIFY(third.findChild<QAction *>(QStringLiteral("actionHidePolling"))->isChecked());
+    QVERIFY(!third.findChild<QAction *>(QStringLiteral("actionLinkLabel"))->isChecked());
 }
 
 void TestSerialMonitor::commandHistory()

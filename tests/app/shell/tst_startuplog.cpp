@@ -1,4 +1,5 @@
 #include "ShellTestMain.h"
+#include "app/AppTranslator.h"
 #include "app/logger/AbstractStringAppender.h"
 #include "app/logger/ConsoleAppender.h"
 #include "app/logger/FileAppender.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
+#include <QTranslator>
 
 Q_LOGGING_CATEGORY(lcTestStartup, "lumetra.test.startup")
 
@@ -42,6 +44,8 @@ private slots:
     void buildDate();
     void buildTime_data();
     void buildTime();
+    void numbersFollowTheLanguage_data();
+    void numbersFollowTheLanguage();
     void buildStampProperties();
     void identity();
     void diagnosticFileName();
@@ -105,6 +109,31 @@ void TestStartupLog::buildTime()
     QFETCH(QString, compiler);
     QFETCH(QString, stamp);
     QCOMPARE(AppStartup::buildTimeFromCompilerText(compiler), stamp);
+}
+
+void TestStartupLog::numbersFollowTheLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("German") << "de"
+                            << "1234,5";
+    QTest::newRow("English") << "en"
+                             << "1234.5";
+}
+
+void TestStartupLog::numbersFollowTheLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, shown);
+    QLocale::setDefault(QLocale(language == QLatin1String("de") ? QLocale::English : QLocale::German));
+    QCOMPARE(AppTranslator::install(qApp, language), language);
+    const QString number = QLocale().toString(1234.5, 'f', 1);
+    for (QTranslator *translator : qApp->findChildren<QTranslator *>()) {
+        qApp->removeTranslator(translator);
+        delete translator;
+    }
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(number, shown);
 }
 
 void TestStartupLog::buildStampProperties()

@@ -214,6 +214,57 @@ private slots:
         QCOMPARE(sent.at(sent.size() - 2).at(0).toString(), QString("ly_lqz2_digiop=1\n"));
         QCOMPARE(sent.last().at(0).toString(), QString("ly_lqz2_digiop?\n"));
     }
+
+    // A number typed in the operator's language reaches the laser as the same command in every language,
+    // and the field shows it back in that language.
+    void typedNumbersReachTheWireUnchanged_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<int>("unit");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("English percent") << "en_US" << 1 << "12.5"
+                                         << "12.50"
+                                         << "e_power=500\n";
+        QTest::newRow("German percent") << "de_DE" << 1 << "12,5"
+                                        << "12,50"
+                                        << "e_power=500\n";
+        QTest::newRow("German energy") << "de_DE" << 0 << "1,5"
+                                       << "1,50"
+                                       << "ly_lqz2_power=1500\n";
+        QTest::newRow("German keypad point") << "de_DE" << 0 << "1.5"
+                                             << "1,50"
+                                             << "ly_lqz2_power=1500\n";
+    }
+
+    void typedNumbersReachTheWireUnchanged()
+    {
+        QFETCH(QString, language);
+        QFETCH(int, unit);
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, command);
+
+        const QLocale before;
+        QLocale::setDefault(QLocale(language));
+        MainControlPanel panel;
+        panel.show();
+        const auto owned = controllerFor(panel);
+        turn(*owned);
+        owned->slotConnectedStatus(true);
+        auto *view = panel.findChild<LumetraView *>();
+        QTRY_VERIFY(view->parentWidget()->isEnabled());
+        QSignalSpy sent(owned.get(), &LumetraController::sigAppendSettingsCommand);
+        auto *power = view->findChild<ComboSlider *>("powerSlider");
+        power->unitSelector()->checkCurrentIndex(unit);
+        enter(power, typed);
+        const QString field = power->getLineInput()->text();
+        QLocale::setDefault(before);
+        QVERIFY(!sent.isEmpty());
+        QCOMPARE(sent.last().at(0).toString(), command);
+        QCOMPARE(field, shown);
+    }
 };
 
 QTEST_MAIN(TestControlWidget)
