@@ -132,60 +132,62 @@ private slots:
         recorder.flush();
         QVERIFY(shows("11"));
         QVERIFY(events.findChild<QComboBox *>("laserBox")->findText("33") >= 0);
-        void eventTextCanBeReadWhole()
-        {
-            QTemporaryDir dir;
-            LumetraResponseDecoder decoder;
-            LumetraRecorder recorder(dir.path());
-            recorder.setClock([] { return t0; });
-            recorder.setFlushIntervalMs(0);
-            recorder.attachDecoder(&decoder);
-            decoder.slotLineReceived("Serial number: 13\n");
-            const QString text = QStringLiteral("ls_dwls_default=2,") + QString(120, QLatin1Char('7'));
-            recorder.recordCommand(text, "monitor");
-            recorder.flush();
+    }
 
-            LumetraRecordSource source(&recorder);
-            LumetraEventsView view(&source);
-            view.resize(500, 300);
-            view.show();
-            auto *table = view.findChild<QTreeWidget *>();
-            QVERIFY(table);
-            const QList<QTreeWidgetItem *> rows = table->findItems(text, Qt::MatchExactly, 2);
-            QCOMPARE(rows.size(), 1);
-            QCOMPARE(rows.first()->toolTip(2), text);
-            // The operator drags the column wider to read it in place.
-            table->header()->resizeSection(2, 900);
-            QCOMPARE(table->header()->sectionSize(2), 900);
-        }
+    void eventTextCanBeReadWhole()
+    {
+        QTemporaryDir dir;
+        LumetraResponseDecoder decoder;
+        LumetraRecorder recorder(dir.path());
+        recorder.setClock([] { return t0; });
+        recorder.setFlushIntervalMs(0);
+        recorder.attachDecoder(&decoder);
+        decoder.slotLineReceived("Serial number: 13\n");
+        const QString text = QStringLiteral("ls_dwls_default=2,") + QString(120, QLatin1Char('7'));
+        recorder.recordCommand(text, "monitor");
+        recorder.flush();
 
-        void trendCursorReadsTheValueInForce()
-        {
-            QTemporaryDir dir;
-            qint64 now = t0;
-            LumetraResponseDecoder decoder;
-            LumetraRecorder recorder(dir.path());
-            recorder.setClock([&] { return now; });
-            recorder.setFlushIntervalMs(0);
-            recorder.attachDecoder(&decoder);
-            decoder.slotLineReceived("Serial number: 12\n");
-            decoder.slotLineReceived("ZOR SHG\tHumidity=40%\n");
-            now += 60000;
-            decoder.slotLineReceived("ZOR SHG\tHumidity=52%\n");
-            recorder.flush();
+        LumetraRecordSource source(&recorder);
+        LumetraEventsView view(&source);
+        view.resize(500, 300);
+        view.show();
+        auto *table = view.findChild<QTreeWidget *>();
+        QVERIFY(table);
+        const QList<QTreeWidgetItem *> rows = table->findItems(text, Qt::MatchExactly, 2);
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows.first()->toolTip(2), text);
+        // The operator drags the column wider to read it in place.
+        table->header()->resizeSection(2, 900);
+        QCOMPARE(table->header()->sectionSize(2), 900);
+    }
 
-            LumetraRecordSource source(&recorder);
-            LumetraTrendsView view(&source);
-            view.resize(800, 400);
-            view.show();
-            view.setSelectedQuantities({"hg.humidity"});
-            view.setSpan(t0 - 1000, t0 + 120000);
-            QVERIFY(view.drawnPoints() >= 2);
-            QVERIFY(view.readoutAt(t0 - 500).endsWith("Humidity: – %"));
-            QVERIFY(view.readoutAt(t0 + 59999).endsWith("Humidity: 40 %"));
-            QVERIFY(view.readoutAt(t0 + 60000).endsWith("Humidity: 52 %"));
-        }
-    };
+    void trendCursorReadsTheValueInForce()
+    {
+        QTemporaryDir dir;
+        qint64 now = t0;
+        LumetraResponseDecoder decoder;
+        LumetraRecorder recorder(dir.path());
+        recorder.setClock([&] { return now; });
+        recorder.setFlushIntervalMs(0);
+        recorder.attachDecoder(&decoder);
+        decoder.slotLineReceived("Serial number: 12\n");
+        decoder.slotLineReceived("ZOR SHG\tHumidity=40%\n");
+        now += 60000;
+        decoder.slotLineReceived("ZOR SHG\tHumidity=52%\n");
+        recorder.flush();
 
-    QTEST_MAIN(tst_HistoryViews)
+        LumetraRecordSource source(&recorder);
+        LumetraTrendsView view(&source);
+        view.resize(800, 400);
+        view.show();
+        view.setSelectedQuantities({"hg.humidity"});
+        view.setSpan(t0 - 1000, t0 + 120000);
+        QVERIFY(view.drawnPoints() >= 2);
+        QVERIFY(view.readoutAt(t0 - 500).endsWith("Humidity: – %"));
+        QVERIFY(view.readoutAt(t0 + 59999).endsWith("Humidity: 40 %"));
+        QVERIFY(view.readoutAt(t0 + 60000).endsWith("Humidity: 52 %"));
+    }
+};
+
+QTEST_MAIN(tst_HistoryViews)
 #include "tst_HistoryViews.moc"
