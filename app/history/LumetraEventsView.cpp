@@ -81,6 +81,8 @@ LumetraEventsView::LumetraEventsView(LumetraRecordSource *source, QWidget *paren
     m_table->header()->setStretchLastSection(false);
 
     auto *layout = new QVBoxLayout(this);
+    // The margins of the other docks; on a low screen every line of height counts.
+    layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(bar);
     layout->addWidget(m_banner);
     layout->addWidget(m_table, 1);

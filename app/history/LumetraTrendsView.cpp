@@ -90,6 +90,8 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     m_readout = new QLabel(this);
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_readout->setWordWrap(true);
+    // Takes a line of the dock's height only while the cursor is on the chart.
+    m_readout->hide();
 
     auto *chartSide = new QWidget(this);
     auto *chartLayout = new QVBoxLayout(chartSide);
@@ -102,6 +104,8 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     splitter->setStretchFactor(1, 1);
 
     auto *layout = new QVBoxLayout(this);
+    // The margins of the other docks; on a low screen every line of height counts.
+    layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(bar);
     layout->addWidget(splitter, 1);
 
@@ -418,6 +422,7 @@ QString LumetraTrendsView::readoutAt(qint64 t) const
 void LumetraTrendsView::onCursor(qint64 t)
 {
     m_readout->setText(readoutAt(t));
+    m_readout->setVisible(!m_readout->text().isEmpty());
 }
 
 void LumetraTrendsView::exportCsv()
