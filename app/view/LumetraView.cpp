@@ -7,6 +7,7 @@
 
 #include <QAbstractScrollArea>
 #include <QBoxLayout>
+#include <QEvent>
 #include <QLoggingCategory>
 #include <QTimer>
 
@@ -31,6 +32,9 @@ LumetraView::LumetraView(QWidget *parent, StyleSheetTiming timing) : MainView(pa
         spareLayout->setContentsMargins(0, 0, 0, 0);
     }
     spareLayout->addWidget(statusStrip);
+    // The right panel's contents sit in a scroll area, which keeps their changes of size to itself; the
+    // panel's least height depends on them (see minimumSizeHint()).
+    sparePanel()->parentWidget()->installEventFilter(this);
 
     controlPage = new LumetraControlPage(this);
     viewPage = new LumetraViewPage(this);
@@ -116,6 +120,13 @@ QSize LumetraView::minimumSizeHint() const
         least.setHeight(
             qMax(least.height(), rightContents->minimumSizeHint().height() + 2 * rightPanel->frameWidth()));
     return least;
+}
+
+bool LumetraView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::LayoutRequest && watched == sparePanel()->parentWidget())
+        updateGeometry();
+    return MainView::eventFilter(watched, event);
 }
 
 bool LumetraView::isDialogOpen() const

@@ -47,6 +47,10 @@ public:
     bool isDialogOpen() const;
     QSize minimumSizeHint() const override;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+public:
 public slots:
     void setOperatingMode(int index) { controlPage->setOperatingMode(index); }
     void setWavelengthSelectorCombo(int index);

@@ -593,6 +593,12 @@ void TestMainWindow::fitsSmallScreen()
     QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Zorvane"),
               QStringLiteral("LUMETRA-QZ"))
         .clear();
+    // Layouts settle in posted requests; a page's scroll area, for one, takes its least width from the
+    // page only once the page is laid out.
+    const auto settle = [] {
+        for (int round = 0; round < 10; ++round)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    };
     MainWindow window;
     window.resize(screen);
     window.show();
@@ -600,15 +606,16 @@ void TestMainWindow::fitsSmallScreen()
         dock->show();
     auto *panel = new MainControlPanel();
     window.createSystemWidget(panel, QStringLiteral("Control Panel"));
+    // The panel is laid out empty before the laser has answered and the controls are built.
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    settle();
     LumetraController controller(nullptr);
     LumetraControlWidget::build(&controller, panel, {});
     auto *view = window.findChild<LumetraView *>();
-    QVERIFY(view);
+    auto *remote = window.findChild<LumetraRemoteControl *>();
+    QVERIFY(view && remote);
     view->setControlPage(page);
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    // A page's scroll area takes its least width from the page only once the page is laid out.
-    for (int round = 0; round < 10; ++round)
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    settle();
 
     const QSize least = window.minimumSizeHint();
     QVERIFY2(least.width() <= screen.width() && least.height() <= screen.height(),
@@ -619,7 +626,7 @@ void TestMainWindow::fitsSmallScreen()
     for (const char *lamp : {"powerOnLamp", "errorLamp", "warningLamp", "deviceSetupLamp", "ovenFaultLamp",
                              "humidityFaultLamp", "hgErrorLamp"})
         mustShow << view->findChild<QWidget *>(QLatin1String(lamp));
-    const auto buttons = window.findChild<LumetraRemoteControl *>()->findChildren<IndicatorButton *>();
+    const auto buttons = remote->findChildren<IndicatorButton *>();
     QCOMPARE(buttons.size(), 4);
     for (IndicatorButton *button : buttons)
         mustShow << button;
