@@ -214,7 +214,9 @@ void MainWindow::tabifyBottomDocksOnNarrowScreen()
         }
     }
     const QScreen *shownOn = screen();
-    if (bottom.size() < 2 || !shownOn || sideBySide <= shownOn->availableGeometry().width())
+    // The widths are those of empty docks: a fifth of the screen is kept for the laser names and texts
+    // that fill them later.
+    if (bottom.size() < 2 || !shownOn || sideBySide <= shownOn->availableGeometry().width() * 4 / 5)
         return;
     for (int i = 1; i < bottom.size(); ++i)
         tabifyDockWidget(bottom.first(), bottom.at(i));

@@ -48,6 +48,8 @@ LumetraEventsView::LumetraEventsView(LumetraRecordSource *source, QWidget *paren
     : QWidget(parent), m_source(source)
 {
     m_laser = new QComboBox(this);
+    // Filled only once the recordings are read: sized on first show, it would cut the laser's name.
+    m_laser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_filter = new QComboBox(this);
     m_filter->addItems({tr("All events"), tr("Alarms only")});
     m_text = new QLineEdit(this);

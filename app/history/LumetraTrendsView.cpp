@@ -50,6 +50,8 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     : QWidget(parent), m_source(source)
 {
     m_laser = new QComboBox(this);
+    // Filled only once the recordings are read: sized on first show, it would cut the laser's name.
+    m_laser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_range = new QComboBox(this);
     m_range->addItems({tr("10 min"), tr("1 h"), tr("24 h"), tr("7 days"), tr("Custom")});
     m_fromEdit = new QDateTimeEdit(this);

@@ -60,9 +60,9 @@ LumetraStatusStrip::LumetraStatusStrip(QWidget *parent) : QWidget(parent)
     auto *scroll = new ScrollArea(true, this);
     scroll->setObjectName(QStringLiteral("statusStripScroll"));
     scroll->setWidgetProperty("widget-color", "red");
-    // Takes what height is left and asks for none, so that the lamps above and the state buttons below
-    // keep theirs.
-    scroll->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
+    // Asks for the height of its contents but needs none, so that on a low screen the lamps above and
+    // the state buttons below keep theirs.
+    scroll->setMinimumHeight(1);
     auto *strip = new QVBoxLayout();
     strip->setContentsMargins(stripMargin, 0, stripMargin, 10);
     strip->setSpacing(8);
