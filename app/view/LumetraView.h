@@ -47,10 +47,6 @@ public:
     bool isDialogOpen() const;
     QSize minimumSizeHint() const override;
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
-public:
 public slots:
     void setOperatingMode(int index) { controlPage->setOperatingMode(index); }
     void setWavelengthSelectorCombo(int index);
@@ -370,6 +366,9 @@ private slots:
     void newDynamicWavelengthFeatureChanged(int index);
     void dynamicWLS_SaveButtonClicked();
     void hgWarningCleared();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void connectPages();
