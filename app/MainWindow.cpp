@@ -25,6 +25,7 @@
 #include "framekit/SerialportList.h"
 #include "framekit/_AppLog.h"
 
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -32,9 +33,11 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDockWidget>
+#include <QHeaderView>
 #include <QLoggingCategory>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 #include <QSignalMapper>
 #include <QStatusBar>
@@ -181,6 +184,45 @@ void MainWindow::createHistory()
                             false);
     createGenericDockWidget(new LumetraEventsView(source, this), tr("Events"), Qt::BottomDockWidgetArea,
                             false);
+    tabifyBottomDocksOnNarrowScreen();
+    letDockListsShrink();
+}
+
+// The least height of a dock is that of its lists and text views, and with the panel above them it decides
+// whether the window fits a low screen. A view that shows a few lines and scrolls is enough.
+void MainWindow::letDockListsShrink()
+{
+    const int fewLines = 2 * fontMetrics().height();
+    for (QDockWidget *dock : qAsConst(genericDocks)) {
+        const QList<QAbstractScrollArea *> views = dock->widget()->findChildren<QAbstractScrollArea *>();
+        for (QAbstractScrollArea *view : views) {
+            // Headers are scroll areas too, and lists of combo boxes open in pop-ups of their own.
+            if (view->window() == this && !qobject_cast<QHeaderView *>(view))
+                view->setMinimumHeight(qMin(view->minimumSizeHint().height(), fewLines));
+        }
+    }
+}
+
+// Side by side, the docks at the bottom need the sum of their widths, and the window may not be narrower
+// than that: on a laptop screen it would reach past the screen's edge. There they share the width as tabs.
+// A layout the operator saved is restored after this and wins.
+void MainWindow::tabifyBottomDocksOnNarrowScreen()
+{
+    QList<QDockWidget *> bottom;
+    int sideBySide = 0;
+    for (QDockWidget *dock : qAsConst(genericDocks)) {
+        if (dockWidgetArea(dock) == Qt::BottomDockWidgetArea) {
+            bottom << dock;
+            sideBySide += dock->sizeHint().width();
+        }
+    }
+    const QScreen *shownOn = screen();
+    // The widths are those of empty docks: a fifth of the screen is kept for the laser names and texts
+    // that fill them later.
+    if (bottom.size() < 2 || !shownOn || sideBySide <= shownOn->availableGeometry().width() * 4 / 5)
+        return;
+    for (int i = 1; i < bottom.size(); ++i)
+        tabifyDockWidget(bottom.first(), bottom.at(i));
 }
 
 void MainWindow::createActions()

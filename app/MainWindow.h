@@ -81,6 +81,8 @@ private:
     void createSerialLink();
     void createDocks();
     void createHistory();
+    void tabifyBottomDocksOnNarrowScreen();
+    void letDockListsShrink();
     void createActions();
     void createMenus();
 

@@ -55,6 +55,8 @@ LumetraEventsView::LumetraEventsView(LumetraRecordSource *source, QWidget *paren
 {
     m_laser = new QComboBox(this);
     m_laser->setObjectName(QStringLiteral("laserBox"));
+    // Filled only once the recordings are read: sized on first show, it would cut the laser's name.
+    m_laser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_filter = new QComboBox(this);
     m_filter->addItems({tr("All events"), tr("Alarms only")});
     m_text = new QLineEdit(this);
@@ -93,6 +95,8 @@ LumetraEventsView::LumetraEventsView(LumetraRecordSource *source, QWidget *paren
     m_table->header()->resizeSection(ColumnText, m_table->fontMetrics().averageCharWidth() * 60);
 
     auto *layout = new QVBoxLayout(this);
+    // The margins of the other docks; on a low screen every line of height counts.
+    layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(bar);
     layout->addWidget(m_banner);
     layout->addWidget(m_table, 1);

@@ -54,6 +54,14 @@ qint64 LumetraTrendChartView::timeAt(qreal x) const
     return from + qint64(std::llround(fraction * double(to - from)));
 }
 
+// A graphics view asks for its scene's size, and the chart's scene follows the view's size: the Trends
+// dock would ask for whatever height it once had, and take it from the control panel above. A chart can
+// be drawn at any size; it asks for a modest one.
+QSize LumetraTrendChartView::sizeHint() const
+{
+    return QSize(32, 12) * fontMetrics().height();
+}
+
 void LumetraTrendChartView::wheelEvent(QWheelEvent *event)
 {
     qint64 from = 0, to = 0;

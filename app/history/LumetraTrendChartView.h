@@ -16,6 +16,8 @@ public:
     // The time at a horizontal position in the plot area, in UTC ms.
     qint64 timeAt(qreal x) const;
 
+    QSize sizeHint() const override;
+
 signals:
     void spanRequested(qint64 from, qint64 to);
     void resetRequested();

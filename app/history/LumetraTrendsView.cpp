@@ -53,6 +53,8 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
 {
     m_laser = new QComboBox(this);
     m_laser->setObjectName(QStringLiteral("laserBox"));
+    // Filled only once the recordings are read: sized on first show, it would cut the laser's name.
+    m_laser->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     m_range = new QComboBox(this);
     m_range->addItems({tr("10 min"), tr("1 h"), tr("24 h"), tr("7 days"), tr("Custom")});
     m_fromEdit = new QDateTimeEdit(this);
@@ -95,6 +97,8 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     m_readout = new QLabel(this);
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_readout->setWordWrap(true);
+    // Takes a line of the dock's height only while the cursor is on the chart.
+    m_readout->hide();
 
     auto *chartSide = new QWidget(this);
     auto *chartLayout = new QVBoxLayout(chartSide);
@@ -107,6 +111,8 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     splitter->setStretchFactor(1, 1);
 
     auto *layout = new QVBoxLayout(this);
+    // The margins of the other docks; on a low screen every line of height counts.
+    layout->setContentsMargins(2, 2, 2, 2);
     layout->addLayout(bar);
     layout->addWidget(splitter, 1);
 
@@ -427,6 +433,7 @@ QString LumetraTrendsView::readoutAt(qint64 t) const
 void LumetraTrendsView::onCursor(qint64 t)
 {
     m_readout->setText(readoutAt(t));
+    m_readout->setVisible(!m_readout->text().isEmpty());
 }
 
 void LumetraTrendsView::exportCsv()

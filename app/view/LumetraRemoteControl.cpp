@@ -30,6 +30,9 @@ LumetraRemoteControl::LumetraRemoteControl(QWidget *parent)
 {
     auto *column = new QVBoxLayout();
     column->setContentsMargins(0, 0, 0, 0);
+    // Close together: with the fault lamps above them they set the panel's least height, and so whether
+    // the window fits a 768-pixel screen.
+    column->setSpacing(3);
     column->addWidget(outEnableButton);
     column->addWidget(laserOnButton);
     column->addWidget(standbyButton);

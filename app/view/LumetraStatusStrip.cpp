@@ -3,6 +3,7 @@
 #include "app/view/LumetraFormat.h"
 #include "dialkit/ComboBox.h"
 #include "dialkit/Indicator.h"
+#include "dialkit/ScrollArea.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -33,36 +34,60 @@ const LampRow lampTable[LumetraStatusStrip::LampCount] = {
 };
 
 constexpr int stripMargin = 25;
+constexpr int lampSpacing = 8;
 } // namespace
 
 LumetraStatusStrip::LumetraStatusStrip(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("statusStrip"));
-    auto *strip = new QVBoxLayout(this);
-    strip->setContentsMargins(stripMargin, 10, stripMargin, 10);
-    strip->setSpacing(8);
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
 
+    // The lamps never scroll: on a low screen a humidity or oven alarm must not hide below the fold,
+    // leaving only the Warning lamp in view. Everything under them may scroll.
     auto *lampGrid = new QGridLayout();
-    lampGrid->setHorizontalSpacing(8);
+    lampGrid->setContentsMargins(stripMargin, 6, stripMargin, 0);
+    lampGrid->setHorizontalSpacing(lampSpacing);
     lampGrid->setVerticalSpacing(0);
     lampGrid->setColumnStretch(1, 1);
     for (int i = 0; i < LampCount; ++i) {
         lamps[i] = addLamp(lampGrid, i, tr(lampTable[i].text), &lampLabels[i]);
         lamps[i]->setObjectName(QLatin1String(lampTable[i].objectName));
     }
+    outer->addLayout(lampGrid);
+
+    auto *scroll = new ScrollArea(true, this);
+    scroll->setObjectName(QStringLiteral("statusStripScroll"));
+    scroll->setWidgetProperty("widget-color", "red");
+    // Asks for the height of its contents but needs none, so that on a low screen the lamps above and
+    // the state buttons below keep theirs.
+    scroll->setMinimumHeight(1);
+    auto *strip = new QVBoxLayout();
+    strip->setContentsMargins(stripMargin, 0, stripMargin, 10);
+    strip->setSpacing(8);
+    scroll->setLayout(strip);
+    outer->addWidget(scroll, 1);
+
+    // Under the lamp column's text, as if they were rows of the lamp grid.
+    auto *messages = new QGridLayout();
+    messages->setHorizontalSpacing(lampSpacing);
+    messages->setVerticalSpacing(0);
+    messages->setColumnMinimumWidth(0, lamps[0]->width());
+    messages->setColumnStretch(1, 1);
     hgErrorMessage = makeLabel(QString(), "panel-text", this);
     hgErrorMessage->setObjectName(QStringLiteral("hgErrorMessage"));
     hgErrorMessage->setWordWrap(true);
-    lampGrid->addWidget(hgErrorMessage, LampCount, 1);
+    messages->addWidget(hgErrorMessage, 0, 1);
     hgWarningBanner = makeLabel(QString(), "panel-label", this);
     hgWarningBanner->setObjectName(QStringLiteral("hgWarningBanner"));
     hgWarningBanner->setWordWrap(true);
     hgWarningBanner->hide();
-    lampGrid->addWidget(hgWarningBanner, LampCount + 1, 0, 1, 2);
-    strip->addLayout(lampGrid);
+    messages->addWidget(hgWarningBanner, 1, 0, 1, 2);
+    strip->addLayout(messages);
 
     auto *dynamic = new QGridLayout();
-    dynamic->setHorizontalSpacing(8);
+    dynamic->setHorizontalSpacing(lampSpacing);
     dynamic->setVerticalSpacing(0);
     dynamicWlsLamp = addLamp(dynamic, 0, tr("Dynamic Wl. Switching"), nullptr);
     dynamicWlsLamp->setObjectName(QStringLiteral("dynamicWlsLamp"));

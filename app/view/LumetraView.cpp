@@ -5,8 +5,8 @@
 #include "dialkit/ComboBox.h"
 #include "dialkit/Indicator.h"
 #include "dialkit/MessageDialog.h"
-#include "dialkit/ScrollArea.h"
 
+#include <QAbstractScrollArea>
 #include <QBoxLayout>
 #include <QEvent>
 #include <QLoggingCategory>
@@ -59,16 +59,10 @@ LumetraView::LumetraView(QWidget *parent, StyleSheetTiming timing) : MainView(pa
         spareLayout = new QVBoxLayout(spare);
         spareLayout->setContentsMargins(0, 0, 0, 0);
     }
-    // On a low screen (1366x768 with the docks open) the strip scrolls within its own area, so that the
-    // state buttons below it stay in view instead of scrolling away with the whole panel.
-    auto *stripScroll = new ScrollArea(true, spare);
-    stripScroll->setObjectName(QStringLiteral("statusStripScroll"));
-    stripScroll->setWidgetProperty("widget-color", "red");
-    auto *stripLayout = new QVBoxLayout();
-    stripLayout->setContentsMargins(0, 0, 0, 0);
-    stripLayout->addWidget(statusStrip);
-    stripScroll->setLayout(stripLayout);
-    spareLayout->addWidget(stripScroll);
+    spareLayout->addWidget(statusStrip);
+    // The right panel's contents sit in a scroll area, which keeps their changes of size to itself; the
+    // panel's least height depends on them (see minimumSizeHint()).
+    sparePanel()->parentWidget()->installEventFilter(this);
 
     controlPage = new LumetraControlPage(this);
     viewPage = new LumetraViewPage(this);
@@ -154,6 +148,21 @@ void LumetraView::changeEvent(QEvent *event)
     MainView::changeEvent(event);
 }
 
+// The right panel scrolls as a whole when it is too low for its contents, and the state buttons and fault
+// lamps would scroll away with it. The panel therefore asks for the height they need; what the status
+// strip has below its lamps scrolls within the strip instead.
+QSize LumetraView::minimumSizeHint() const
+{
+    QSize least = MainView::minimumSizeHint();
+    const QWidget *rightContents = sparePanel()->parentWidget();
+    const auto *rightPanel =
+        qobject_cast<const QAbstractScrollArea *>(rightContents->parentWidget()->parentWidget());
+    if (rightPanel)
+        least.setHeight(
+            qMax(least.height(), rightContents->minimumSizeHint().height() + 2 * rightPanel->frameWidth()));
+    return least;
+}
+
 bool LumetraView::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::Paint) {
@@ -163,6 +172,8 @@ bool LumetraView::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
+    if (event->type() == QEvent::LayoutRequest && watched == sparePanel()->parentWidget())
+        updateGeometry();
     return MainView::eventFilter(watched, event);
 }
 

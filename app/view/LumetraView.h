@@ -45,6 +45,7 @@ public:
     };
 
     bool isDialogOpen() const;
+    QSize minimumSizeHint() const override;
 
 public slots:
     void setOperatingMode(int index) { controlPage->setOperatingMode(index); }

@@ -1,8 +1,13 @@
 #include "ShellTestMain.h"
+#include "app/AppTranslator.h"
 #include "app/MainWindow.h"
 #include "app/SerialMonitor.h"
 #include "app/TTMenu.h"
 #include "app/device/LumetraController.h"
+#include "app/view/LumetraControlWidget.h"
+#include "app/view/LumetraRemoteControl.h"
+#include "app/view/LumetraView.h"
+#include "dialkit/IndicatorButton.h"
 #include "framekit/CenterTabWidget.h"
 #include "framekit/MainControlPanel.h"
 #include "framekit/SerialportList.h"
@@ -15,10 +20,12 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QToolTip>
+#include <QTranslator>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -117,6 +124,19 @@ private:
     std::unique_ptr<QLockFile> owner;
 };
 
+// Shown whole: not hidden, and not cut by the window or by any scroll area or panel it sits in.
+bool shownWhole(QWidget *widget)
+{
+    if (!widget->isVisible())
+        return false;
+    QRect shown(QPoint(0, 0), widget->size());
+    for (QWidget *w = widget; w->parentWidget() && !w->isWindow(); w = w->parentWidget()) {
+        shown.translate(w->pos());
+        shown &= QRect(QPoint(0, 0), w->parentWidget()->size());
+    }
+    return shown.size() == widget->size();
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -151,6 +171,8 @@ private slots:
     void manualLookup_data();
     void manualLookup();
     void manualOpenedBesideProgram();
+    void fitsSmallScreen_data();
+    void fitsSmallScreen();
 };
 
 void TestMainWindow::initTestCase()
@@ -551,6 +573,75 @@ void TestMainWindow::manualOpenedBesideProgram()
     QVERIFY(notOpened);
     QVERIFY2(notOpened->text().contains(file), qPrintable(notOpened->text()));
     notOpened->close();
+}
+
+void TestMainWindow::fitsSmallScreen_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<int>("page");
+    for (const char *language : {"en", "de"})
+        for (int page = LumetraView::ControlPage; page <= LumetraView::HGPage; ++page)
+            QTest::newRow(qPrintable(QStringLiteral("%1, page %2").arg(QLatin1String(language)).arg(page)))
+                << QString::fromLatin1(language) << page;
+}
+
+// A 1366x768 screen, less a taskbar and the title bar, with every dock open on the first start.
+void TestMainWindow::fitsSmallScreen()
+{
+    QFETCH(QString, language);
+    QFETCH(int, page);
+    const QSize screen(1366, 768 - 72);
+    QCOMPARE(AppTranslator::install(qApp, language), language);
+    const auto english = qScopeGuard([] {
+        for (QTranslator *catalogue : qApp->findChildren<QTranslator *>()) {
+            QCoreApplication::removeTranslator(catalogue);
+            delete catalogue;
+        }
+    });
+    QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Zorvane"),
+              QStringLiteral("LUMETRA-QZ"))
+        .clear();
+    // Layouts settle in posted requests; a page's scroll area, for one, takes its least width from the
+    // page only once the page is laid out.
+    const auto settle = [] {
+        for (int round = 0; round < 10; ++round)
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    };
+    MainWindow window;
+    window.resize(screen);
+    window.show();
+    for (QDockWidget *dock : window.getGenericDocks())
+        dock->show();
+    auto *panel = new MainControlPanel();
+    window.createSystemWidget(panel, QStringLiteral("Control Panel"));
+    // The panel is laid out empty before the laser has answered and the controls are built.
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    settle();
+    LumetraController controller(nullptr);
+    LumetraControlWidget::build(&controller, panel, {});
+    auto *view = window.findChild<LumetraView *>();
+    auto *remote = window.findChild<LumetraRemoteControl *>();
+    QVERIFY(view && remote);
+    view->setControlPage(page);
+    settle();
+
+    const QSize least = window.minimumSizeHint();
+    QVERIFY2(least.width() <= screen.width() && least.height() <= screen.height(),
+             qPrintable(QStringLiteral("least size %1x%2").arg(least.width()).arg(least.height())));
+    QCOMPARE(window.size(), screen);
+
+    QList<QWidget *> mustShow;
+    for (const char *lamp : {"powerOnLamp", "errorLamp", "warningLamp", "deviceSetupLamp", "ovenFaultLamp",
+                             "humidityFaultLamp", "hgErrorLamp"})
+        mustShow << view->findChild<QWidget *>(QLatin1String(lamp));
+    const auto buttons = remote->findChildren<IndicatorButton *>();
+    QCOMPARE(buttons.size(), 4);
+    for (IndicatorButton *button : buttons)
+        mustShow << button;
+    for (int i = 0; i < mustShow.size(); ++i) {
+        QVERIFY(mustShow.at(i));
+        QVERIFY2(shownWhole(mustShow.at(i)), qPrintable(QStringLiteral("lamp or button %1").arg(i)));
+    }
 }
 
 SHELL_TEST_MAIN(TestMainWindow)
