@@ -169,6 +169,37 @@ private slots:
         QCOMPARE(opens, 2);
     }
 
+    // The operator asks for the port while it is still gone, as the Connect menu does, or closes and
+    // opens it, as the device server's Reconnect does: the failed open leaves the watch going.
+    void reconnectDuringOutage_data()
+    {
+        QTest::addColumn<bool>("closeFirst");
+        QTest::newRow("open") << false;
+        QTest::newRow("close and open") << true;
+    }
+    void reconnectDuringOutage()
+    {
+        QFETCH(bool, closeFirst);
+        connectToLaser();
+        laser->control("hangup 3");
+        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Lost, stepTimeoutMs);
+        QVERIFY(!LumetraReconnector::portExists(laser->port));
+        if (closeFirst)
+            operatorClose();
+        operatorOpen(laser->port);
+        QTRY_VERIFY_WITH_TIMEOUT(linkMessages.filter(QStringLiteral("open failed")).size() == 1,
+                                 stepTimeoutMs);
+        QCOMPARE(reconnector->state(), State::Lost);
+        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Connected, stepTimeoutMs);
+        const QList<State> expected{State::Waiting, State::Handshake, State::Connected, State::Lost,
+                                    State::Waiting, State::Handshake, State::Connected};
+        QCOMPARE(states, expected);
+        QCOMPARE(opens, 2);
+        QVERIFY2(log.contains(
+                     QStringLiteral("%1 is not back yet; still waiting for it to return.").arg(laser->port)),
+                 qPrintable(log.join('\n')));
+    }
+
     // Neither the operator's close nor a cancelled wait leads to a reopen when the port is there.
     void noReopen_data()
     {
