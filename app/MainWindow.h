@@ -77,6 +77,7 @@ private:
     void createHistory();
     void createActions();
     void createMenus();
+    void closePortForQuit();
 
     // Connection state, loss and return, and the reasons a port does not open.
     void createConnectionWatch();
