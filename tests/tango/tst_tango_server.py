@@ -250,6 +250,15 @@ class DeviceOnSimulator(unittest.TestCase):
         wait_until("the laser back", lambda: self.device.state() == tango.DevState.OFF)
         self.assertEqual(self.read("SerialNumber"), serial)
 
+    def test_6a_a_reconnect_while_the_port_is_gone_keeps_waiting_for_it(self):
+        self.sim.tell("hangup 5")
+        wait_until("UNKNOWN", lambda: self.device.state() == tango.DevState.UNKNOWN)
+        self.device.command_inout("Reconnect")
+        wait_until("the failed open", lambda: any(text in self.device.status()
+                                                  for text in ("still waiting", "open failed")))
+        self.assertEqual(self.device.state(), tango.DevState.UNKNOWN, self.device.status())
+        wait_until("the laser back", lambda: "Listen" in self.device.status())
+
     def test_7_another_laser_on_the_port_is_left_closed_until_a_reconnect(self):
         self.sim.tell("hangup forever")
         wait_until("UNKNOWN", lambda: self.device.state() == tango.DevState.UNKNOWN)
