@@ -112,7 +112,9 @@ void LumetraReconnector::slotOpenRequested(QString portName)
         setState(State::Closed, tr("Stopped waiting for %1 to return.").arg(m_portName));
     m_reopening = false;
     m_rejecting = false;
-    m_operatorClosing = false;
+    // A port still open is closed by the link before the new one opens: a close asked for, no loss.
+    m_operatorClosing = m_state == State::Waiting || m_state == State::Handshake ||
+                        m_state == State::Connected || m_state == State::Unavailable;
     m_expectedType.clear();
     m_expectedSerial.clear();
     m_portName = portName;

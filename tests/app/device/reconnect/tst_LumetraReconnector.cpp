@@ -200,6 +200,19 @@ private slots:
                  qPrintable(log.join('\n')));
     }
 
+    // The device server's Reconnect on a working link: the close it asks for is no loss.
+    void reconnectWhileConnected()
+    {
+        connectToLaser();
+        operatorClose();
+        operatorOpen(laser->port);
+        QTRY_COMPARE_WITH_TIMEOUT(opens, 2, stepTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Connected, stepTimeoutMs);
+        const QList<State> expected{State::Waiting, State::Handshake, State::Connected, State::Closed,
+                                    State::Waiting, State::Handshake, State::Connected};
+        QCOMPARE(states, expected);
+    }
+
     // Neither the operator's close nor a cancelled wait leads to a reopen when the port is there.
     void noReopen_data()
     {
