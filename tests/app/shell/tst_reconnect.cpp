@@ -147,7 +147,7 @@ private slots:
     void reconnectDuringOutage()
     {
         connectToLaser();
-        laser->control("hangup 3");
+        laser->control("hangup 5");
         QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Lost, stepTimeoutMs);
         window->connectMenuHandler(laser->port);
         QTRY_VERIFY_WITH_TIMEOUT(logText().contains(QStringLiteral("%1 open failed").arg(laser->port)),
