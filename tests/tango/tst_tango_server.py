@@ -271,6 +271,20 @@ class DeviceOnSimulator(unittest.TestCase):
         wait_until("the other laser accepted", lambda: self.device.state() == tango.DevState.OFF)
         self.assertEqual(self.read("SerialNumber"), "LQZ10-0000-0007")
 
+    def test_8_a_hang_up_and_a_terminate_end_the_server_cleanly(self):
+        lock_name = "LCK.." + self.sim.port.replace("/", "_")
+        locks = [os.path.join(folder, lock_name) for folder in ("/var/lock", "/run/lock", "/tmp", "/var/tmp")]
+        held = [lock for lock in locks if os.path.exists(lock)]
+        # A closed terminal's hang-up does not end the server; the terminate that follows must still
+        # close the port, remove its lock and exit normally.
+        self.server.process.send_signal(signal.SIGHUP)
+        self.device.ping()
+        self.server.process.terminate()
+        self.assertEqual(self.server.process.wait(20), 0)
+        self.assertEqual([lock for lock in held if os.path.exists(lock)], [])
+        if not held:
+            self.skipTest("the serial port took no lock file in the usual folders")
+
 
 class DeviceWithoutDatabase(unittest.TestCase):
     """-nodb gives no properties: the device must say so rather than pretend to be connected."""
