@@ -33,6 +33,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDockWidget>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QLoggingCategory>
 #include <QMenuBar>
@@ -456,9 +457,23 @@ void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Saved while the docks are still in place, so their layout is what the next start restores.
     saveMainWindowState();
+    closePortForQuit();
     removeAllAccessoryDocks();
     removeAllGenericDocks();
     ZORVMainWindow::closeEvent(event);
+}
+
+// Quitting closes the port as Disconnect does, so that the recording ends with the close and the port's
+// lock file goes; a link that does not answer in time is left to the destructor.
+void MainWindow::closePortForQuit()
+{
+    if (openPortName.isEmpty())
+        return;
+    QEventLoop wait;
+    connect(serialHandler, &LumetraSerialHandler::sigCommunicationClosed, &wait, &QEventLoop::quit);
+    QTimer::singleShot(threadEndWaitMs, &wait, &QEventLoop::quit);
+    emit sigCloseCommunication();
+    wait.exec();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -85,6 +85,7 @@ private:
     void letDockListsShrink();
     void createActions();
     void createMenus();
+    void closePortForQuit();
 
     // Connection state, loss and return, and the reasons a port does not open.
     void createConnectionWatch();

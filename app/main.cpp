@@ -2,6 +2,7 @@
 #include "app/AppTranslator.h"
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
+#include "app/UnixSignalQuit.h"
 #include "app/logger/Logger.h"
 #include "app/record/LumetraCsvExport.h"
 
@@ -9,6 +10,7 @@
 #include <QStandardPaths>
 #include <QTextStream>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -75,7 +77,18 @@ int main(int argc, char *argv[])
                                     QStringLiteral("***** Application startup *****"));
     AppStartup::pruneDiagnosticLogs(QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
 
+    // Logout, shutdown and `kill` end the program as the operator's Quit does: the port closed, the
+    // recording complete, no lock file left behind. Taken over before the window exists, so that a signal
+    // during its set-up waits for the event loop instead of cutting the program off.
+    UnixSignalQuit signalQuit({SIGTERM, SIGHUP});
     MainWindow mainWindow;
+    QObject::connect(&signalQuit, &UnixSignalQuit::quitRequested, &mainWindow, [&mainWindow] {
+        // A dialog left open would keep the program running once the window is gone.
+        while (QWidget *dialog = QApplication::activeModalWidget())
+            if (!dialog->close())
+                break;
+        mainWindow.closeApplication();
+    });
     mainWindow.show();
     mainWindow.connectAtStartup(options.connectPort);
     return app.exec();

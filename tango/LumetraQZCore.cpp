@@ -6,6 +6,8 @@
 #include "app/device/LumetraSerialHandler.h"
 #include "app/device/LumetraStatusBits.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QTimer>
 
 #include <algorithm>
@@ -117,6 +119,9 @@ void LumetraQZCore::tearDown()
     m_controller = nullptr;
     m_linkThread.quit();
     m_linkThread.wait();
+    // What the link reported while it closed the port is queued here still, and would reach the
+    // controller and timers that are gone by the time this thread runs it.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     // Everything of the core's own goes on its thread, while that still runs: timers cannot be
     // stopped from another one, and the core itself is deleted from the caller's thread.
     m_reconnector = nullptr;

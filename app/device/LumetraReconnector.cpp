@@ -97,13 +97,24 @@ void LumetraReconnector::setState(State state, const QString &logText)
 
 void LumetraReconnector::slotOpenRequested(QString portName)
 {
+    // The lost port asked for again: if it is still missing, the wait for it goes on as before; if
+    // it opens, it is the operator's new connection.
+    if (m_state == State::Lost && portName == m_portName) {
+        m_operatorRetry = true;
+        m_operatorClosing = false;
+        m_openPending = true;
+        return;
+    }
     // A port the operator chooses is a new connection: whatever laser answers there is accepted.
+    m_operatorRetry = false;
     m_watch->stop();
     if (m_state == State::Lost)
         setState(State::Closed, tr("Stopped waiting for %1 to return.").arg(m_portName));
     m_reopening = false;
     m_rejecting = false;
-    m_operatorClosing = false;
+    // A port still open is closed by the link before the new one opens: a close asked for, no loss.
+    m_operatorClosing = m_state == State::Waiting || m_state == State::Handshake ||
+                        m_state == State::Connected || m_state == State::Unavailable;
     m_expectedType.clear();
     m_expectedSerial.clear();
     m_portName = portName;
@@ -143,6 +154,13 @@ void LumetraReconnector::startDecoder()
 void LumetraReconnector::slotCommunicationOpened(QString portName)
 {
     m_openPending = false;
+    if (m_operatorRetry) {
+        m_operatorRetry = false;
+        m_watch->stop();
+        m_reopening = false;
+        m_expectedType.clear();
+        m_expectedSerial.clear();
+    }
     if (m_portName.isEmpty())
         m_portName = portName;
     m_lastLineMs = 0;
@@ -198,7 +216,12 @@ void LumetraReconnector::slotOpenFailed(QString portName, int error)
     Q_UNUSED(error)
     m_openPending = false;
     // Right after an unplug the device node may be back before its permissions are; try again on the
-    // next tick while still watching.
+    // next tick while still watching. The same holds for an open the operator asked for meanwhile.
+    if (m_operatorRetry) {
+        m_operatorRetry = false;
+        if (m_state == State::Lost)
+            emit logLine(tr("%1 is not back yet; still waiting for it to return.").arg(m_portName));
+    }
 }
 
 void LumetraReconnector::watchTick()

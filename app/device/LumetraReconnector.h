@@ -67,7 +67,8 @@ public:
 
 public slots:
     // The operator's own requests, as they go to the link: a close asked for is never a loss, and a
-    // port chosen anew accepts whatever laser answers there.
+    // port chosen anew accepts whatever laser answers there. Asking for the lost port while it is
+    // still missing does not end the watch for it.
     void slotOpenRequested(QString portName);
     void slotCloseRequested();
     // Gives up waiting for a lost port.
@@ -121,6 +122,8 @@ private:
     bool m_rejecting = false;
     bool m_reopening = false;
     bool m_openPending = false;
+    // The operator asked for the lost port while it was watched for; a failure returns to the watch.
+    bool m_operatorRetry = false;
 
     QTimer *m_watch = nullptr;
     QPointer<LumetraSerialHandler> m_link;

@@ -250,6 +250,15 @@ class DeviceOnSimulator(unittest.TestCase):
         wait_until("the laser back", lambda: self.device.state() == tango.DevState.OFF)
         self.assertEqual(self.read("SerialNumber"), serial)
 
+    def test_6a_a_reconnect_while_the_port_is_gone_keeps_waiting_for_it(self):
+        self.sim.tell("hangup 5")
+        wait_until("UNKNOWN", lambda: self.device.state() == tango.DevState.UNKNOWN)
+        self.device.command_inout("Reconnect")
+        wait_until("the failed open", lambda: any(text in self.device.status()
+                                                  for text in ("still waiting", "open failed")))
+        self.assertEqual(self.device.state(), tango.DevState.UNKNOWN, self.device.status())
+        wait_until("the laser back", lambda: "Listen" in self.device.status())
+
     def test_7_another_laser_on_the_port_is_left_closed_until_a_reconnect(self):
         self.sim.tell("hangup forever")
         wait_until("UNKNOWN", lambda: self.device.state() == tango.DevState.UNKNOWN)
@@ -261,6 +270,20 @@ class DeviceOnSimulator(unittest.TestCase):
         self.device.command_inout("Reconnect")
         wait_until("the other laser accepted", lambda: self.device.state() == tango.DevState.OFF)
         self.assertEqual(self.read("SerialNumber"), "LQZ10-0000-0007")
+
+    def test_8_a_hang_up_and_a_terminate_end_the_server_cleanly(self):
+        lock_name = "LCK.." + self.sim.port.replace("/", "_")
+        locks = [os.path.join(folder, lock_name) for folder in ("/var/lock", "/run/lock", "/tmp", "/var/tmp")]
+        held = [lock for lock in locks if os.path.exists(lock)]
+        # A closed terminal's hang-up does not end the server; the terminate that follows must still
+        # close the port, remove its lock and exit normally.
+        self.server.process.send_signal(signal.SIGHUP)
+        self.device.ping()
+        self.server.process.terminate()
+        self.assertEqual(self.server.process.wait(20), 0)
+        self.assertEqual([lock for lock in held if os.path.exists(lock)], [])
+        if not held:
+            self.skipTest("the serial port took no lock file in the usual folders")
 
 
 class DeviceWithoutDatabase(unittest.TestCase):

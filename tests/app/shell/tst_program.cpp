@@ -1,5 +1,6 @@
 #include "ShellTestMain.h"
 #include "app/CommandLine.h"
+#include "app/record/LumetraRecordStore.h"
 #include "tests/app/device/reconnect/SimProcess.h"
 
 #include <QDateTime>
@@ -7,6 +8,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+
+#include <csignal>
 
 // Starts the real program in a home folder of its own and watches what its start-up leaves on disk.
 class TestProgram : public QObject
@@ -19,6 +22,8 @@ private slots:
     void commandLineAnswers();
     void exportOptionsParsed();
     void connectOptionPolls();
+    void signalEndsAsQuit_data();
+    void signalEndsAsQuit();
 };
 
 namespace {
@@ -156,6 +161,72 @@ void TestProgram::connectOptionPolls()
     QTRY_VERIFY_WITH_TIMEOUT(pollsAfterHandshake(), 20000);
     program.kill();
     program.waitForFinished();
+}
+
+void TestProgram::signalEndsAsQuit_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+// Logout, shutdown and `kill` end the program as Quit does: status 0, the readings up to the signal and
+// the port's close in the recording, and the serial port's lock file gone.
+void TestProgram::signalEndsAsQuit()
+{
+    QFETCH(int, signalNumber);
+    QTemporaryDir home;
+    QTemporaryDir ports;
+    SimProcess laser(QStringLiteral(LUMETRA_SIM_PATH), ports.path(),
+                     ports.filePath(QStringLiteral("laser.log")));
+    QVERIFY(laser.start({}));
+    QProcess program;
+    QProcessEnvironment environment = isolatedEnvironment(home.path());
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(LUMETRA_PROGRAM), {QStringLiteral("--connect"), laser.port});
+    QVERIFY(program.waitForStarted());
+    const auto statusPolls = [&laser] {
+        return laser.receivedCount(QStringLiteral("s9\\n"));
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(statusPolls() >= 3, 20000);
+    // Signalled right after a status poll, so that the last second holds readings.
+    const int polls = statusPolls();
+    QTRY_VERIFY_WITH_TIMEOUT(statusPolls() > polls, 20000);
+
+    // Where the serial port library takes its lock depends on which of these folders is writable.
+    QString lockFile;
+    const QString lockName = QStringLiteral("LCK..") + QString(laser.port).replace(QLatin1Char('/'), '_');
+    for (const char *folder : {"/var/lock", "/etc/locks", "/var/spool/locks", "/var/spool/uucp", "/tmp",
+                               "/var/tmp", "/var/lock/lockdev", "/run/lock"}) {
+        if (QFile::exists(QLatin1String(folder) + '/' + lockName)) {
+            lockFile = QLatin1String(folder) + '/' + lockName;
+            break;
+        }
+    }
+
+    const qint64 signalledAt = QDateTime::currentMSecsSinceEpoch();
+    QCOMPARE(::kill(pid_t(program.processId()), signalNumber), 0);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+
+    const QDir recordings(home.path() + QStringLiteral("/.local/share/Zorvane/LUMETRA-QZ/recordings"));
+    const QStringList files = recordings.entryList({QStringLiteral("*.sqlite")}, QDir::Files);
+    QCOMPARE(files.size(), 1);
+    LumetraRecordStore store(QStringLiteral("signalEndsAsQuit"));
+    QString error;
+    QCOMPARE(store.open(recordings.filePath(files.first()), &error, true),
+             LumetraRecordStore::OpenResult::Opened);
+    QVERIFY(!store.quantitiesWithData(signalledAt - 1000, signalledAt).isEmpty());
+    const QVector<RecordEvent> events = store.events(0, signalledAt + 60000, false);
+    QVERIFY(!events.isEmpty());
+    QCOMPARE(events.first().text, QStringLiteral("Port %1 closed").arg(laser.port));
+    store.close();
+
+    if (lockFile.isEmpty())
+        QSKIP("The serial port took no lock file in any of the usual folders; nothing to check.");
+    QVERIFY2(!QFile::exists(lockFile), qPrintable(lockFile));
 }
 
 void TestProgram::startupWritesDatedLogAndPrunes()

@@ -168,6 +168,23 @@ private slots:
         QCOMPARE(laser->receivedCount(identQuery), 1);
     }
 
+    // The Connect menu's choice of the lost port while it is still gone: the wait goes on.
+    void reconnectDuringOutage()
+    {
+        connectToLaser();
+        laser->control("hangup 5");
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Lost, stepTimeoutMs);
+        window->connectMenuHandler(laser->port);
+        QTRY_VERIFY_WITH_TIMEOUT(logText().contains(QStringLiteral("%1 open failed").arg(laser->port)),
+                                 stepTimeoutMs);
+        QCOMPARE(watch()->state(), State::Lost);
+        QVERIFY2(window->connectionBanner()->text().startsWith(QStringLiteral("Connection to ")),
+                 qPrintable(window->connectionBanner()->text()));
+        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(tabCount(), 2, stepTimeoutMs);
+        QVERIFY(!window->connectionBanner()->isVisible());
+    }
+
     void otherLaserStaysClosed()
     {
         connectToLaser();

@@ -169,6 +169,45 @@ private slots:
         QCOMPARE(opens, 2);
     }
 
+    // The operator asks for the port again, as the Connect menu does, or closes and opens it, as the
+    // device server's Reconnect does. While the port is gone the failed open leaves the watch going;
+    // on a working link the close asked for is no loss.
+    void reconnect_data()
+    {
+        QTest::addColumn<bool>("outage");
+        QTest::addColumn<bool>("closeFirst");
+        QTest::addColumn<State>("between");
+        QTest::newRow("open during outage") << true << false << State::Lost;
+        QTest::newRow("close and open during outage") << true << true << State::Lost;
+        QTest::newRow("close and open while connected") << false << true << State::Closed;
+    }
+    void reconnect()
+    {
+        QFETCH(bool, outage);
+        QFETCH(bool, closeFirst);
+        QFETCH(State, between);
+        connectToLaser();
+        if (outage) {
+            laser->control("hangup 5");
+            QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Lost, stepTimeoutMs);
+            QVERIFY(!LumetraReconnector::portExists(laser->port));
+        }
+        if (closeFirst)
+            operatorClose();
+        operatorOpen(laser->port);
+        if (outage) {
+            const QString stillWaiting =
+                QStringLiteral("%1 is not back yet; still waiting for it to return.").arg(laser->port);
+            QTRY_COMPARE_WITH_TIMEOUT(log.last(), stillWaiting, stepTimeoutMs);
+            QCOMPARE(reconnector->state(), State::Lost);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(opens, 2, stepTimeoutMs);
+        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Connected, stepTimeoutMs);
+        const QList<State> expected{State::Waiting, State::Handshake, State::Connected, between,
+                                    State::Waiting, State::Handshake, State::Connected};
+        QCOMPARE(states, expected);
+    }
+
     // Neither the operator's close nor a cancelled wait leads to a reopen when the port is there.
     void noReopen_data()
     {
