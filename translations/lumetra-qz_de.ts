@@ -1094,6 +1094,10 @@ funktion ausschalten</translation>
         <source>Laser on %1 unavailable: no echo since %2.</source>
         <translation>Laser an %1 nicht verfügbar: kein Echo seit %2.</translation>
     </message>
+    <message>
+        <source>%1 is not back yet; still waiting for it to return.</source>
+        <translation>%1 ist noch nicht wieder da; es wird weiter auf die Rückkehr gewartet.</translation>
+    </message>
 </context>
 <context>
     <name>LumetraRecordQuantities</name>
