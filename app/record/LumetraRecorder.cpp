@@ -402,9 +402,10 @@ void LumetraRecorder::slotPortClosed(const QString &port)
     e.kind = RecordEvent::Connection;
     e.text = tr("Port %1 closed").arg(port);
     e.source = port;
-    recordEvent(e);
+    // What the laser last said comes before the close, which stays the last word of the recording.
     if (m_connected)
         recordLastReport(LumetraReconnector::State::Lost);
+    recordEvent(e);
     // The link does not say it lost the laser when the port goes: the same end as a lost connection,
     // also for a laser that never finished its handshake.
     m_connected = false;
