@@ -52,7 +52,7 @@ public:
     static QString quote(const QString &field);
     static QString isoTime(qint64 msUtc);
     // "yyyy-MM-ddTHH:mm[:ss[.zzz]]" with a blank allowed for the T and an optional "Z" or offset from UTC;
-    // nothing else may follow. A time without a zone has the spec `withoutZone`. Invalid when unreadable;
+    // nothing else may follow. A time without a zone is read as `withoutZone` says. Invalid when unreadable;
     // inGap is set when it is a local time skipped by the change to daylight-saving time.
     static QDateTime parseTime(const QString &text, Qt::TimeSpec withoutZone = Qt::UTC,
                                bool *inGap = nullptr);
