@@ -348,6 +348,8 @@ const LumetraResponseDecoder::FieldSlot &LumetraResponseDecoder::slotOf(LumetraP
         F field;
         FieldSlot slot;
     };
+    // Fields without a publisher announce themselves when kept, or are rows of a listing, announced
+    // together when the listing ends.
     // clang-format off
     static const QVector<Row> rows = {
         {F::SystemType, &D::keep<&D::m_systemType>, &D::publish_ly_system_info_Lumetra},
@@ -414,7 +416,6 @@ const LumetraResponseDecoder::FieldSlot &LumetraResponseDecoder::slotOf(LumetraP
         {F::CrystalCurRuntime, &D::keep<&D::m_crystalCurRuntime>, &D::publish_HGCrystalCurRuntime},
         {F::CrystalMaxRuntime, &D::keep<&D::m_crystalMaxRuntime>, &D::publish_HGCrystalMaxRuntime},
         {F::CrystalAllRuntimes, &D::keep<&D::m_crystalAllRuntimes>, &D::publish_HGCrystalAllRuntimes},
-        // listing rows are announced together when the listing ends
         {F::PowerListingOpen, &D::keepListingOpen, nullptr},
         {F::PowerMinRow, &D::keepPowerMinRow, nullptr},
         {F::PowerMaxRow, &D::keepPowerMaxRow, nullptr},
