@@ -1,7 +1,5 @@
 #include "app/device/LumetraResponseDecoder.h"
 
-#include "app/device/LumetraResponseGrammar.h"
-
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -12,6 +10,16 @@ namespace {
 
 // The laser's pulse clock in kHz; a division base value divides it down to the repetition rate.
 constexpr double pulseClock_kHz = 80000.0;
+
+// A laser lists eight repetition rates (sixteen power rows); rows for further rates beyond this many
+// come from a faulty device or line noise and are dropped, so a runaway listing cannot grow the tables.
+constexpr int maxListedFrequencies = 64;
+
+// Whether a row for this frequency index still fits its table.
+bool fitsListing(const QMap<int, double> &table, int index)
+{
+    return table.size() < maxListedFrequencies || table.contains(index);
+}
 
 } // namespace
 
@@ -273,7 +281,28 @@ void LumetraResponseDecoder::publishListings()
 
 void LumetraResponseDecoder::slotLineReceived(QByteArray lineData)
 {
-    LumetraResponseGrammar::decode(*this, lineData);
+    const LumetraParsedLine line =
+        m_grammar.parse(lineData, {m_firmwareVersion.published.value_or(QString()), m_powerListingOpen});
+    if (!line.kind) {
+        return;
+    }
+    // Any other line ends a listing in progress: its rows are announced before this line is applied.
+    if (!line.listingRow) {
+        publishListings();
+    }
+    switch (line.outcome) {
+    case LumetraParsedLine::Outcome::Read:
+        apply(line);
+        break;
+    case LumetraParsedLine::Outcome::NoMatch:
+        qCDebug(lcLumetraResponseDecoder) << "kind" << line.kind << "does not match" << lineData;
+        emit sigParsingError(lineData);
+        break;
+    case LumetraParsedLine::Outcome::Unreadable:
+        qCDebug(lcLumetraResponseDecoder) << "kind" << line.kind << "cannot read" << lineData;
+        emit sigParsingError(lineData);
+        break;
+    }
 }
 
 void LumetraResponseDecoder::slotConnectedStatus(bool connected)
@@ -287,6 +316,233 @@ void LumetraResponseDecoder::slotConnectedStatus(bool connected)
     resetPublished();
     // A listing cut off by the disconnection cannot continue; the next one starts with its own echo.
     m_powerListingOpen = false;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Applying what the grammar read
+
+void LumetraResponseDecoder::apply(const LumetraParsedLine &line)
+{
+    // All values of a line are kept before their publisher runs: a publisher announces a range and its
+    // set-point, or the parts of an identification line, together.
+    void (LumetraResponseDecoder::*pending)(bool) = nullptr;
+    for (const LumetraParsedLine::Entry &entry : line.entries) {
+        const FieldSlot &slot = slotOf(entry.field);
+        if (pending && pending != slot.publish) {
+            (this->*pending)(false);
+        }
+        (this->*slot.apply)(entry.value);
+        pending = slot.publish;
+    }
+    if (pending) {
+        (this->*pending)(false);
+    }
+}
+
+const LumetraResponseDecoder::FieldSlot &LumetraResponseDecoder::slotOf(LumetraParsedLine::Field field)
+{
+    using F = LumetraParsedLine::Field;
+    using D = LumetraResponseDecoder;
+    struct Row
+    {
+        F field;
+        FieldSlot slot;
+    };
+    // Fields without a publisher announce themselves when kept, or are rows of a listing, announced
+    // together when the listing ends.
+    // clang-format off
+    static const QVector<Row> rows = {
+        {F::SystemType, &D::keep<&D::m_systemType>, &D::publish_ly_system_info_Lumetra},
+        {F::HardwareVersion, &D::keep<&D::m_hardwareVersion>, &D::publish_ly_system_info_Lumetra},
+        {F::FirmwareVersion, &D::keep<&D::m_firmwareVersion>, &D::publish_ly_system_info_Lumetra},
+        {F::ApplicationName, &D::keep<&D::m_applicationName>, &D::publish_ly_system_info_SW_MAIN},
+        {F::CompiledOn, &D::keep<&D::m_compiledOn>, &D::publish_ly_system_info_Compiled_on},
+        {F::SerialNumber, &D::keep<&D::m_serialNumber>, &D::publish_ly_system_info_Serial_number},
+        {F::LddHardware, &D::keep<&D::m_lddHardware>, &D::publish_ly_system_info_LLD_device},
+        {F::LddSoftware, &D::keep<&D::m_lddSoftware>, &D::publish_ly_system_info_LLD_device},
+        {F::LddRevision, &D::keep<&D::m_lddRevision>, &D::publish_ly_system_info_LLD_device},
+        {F::TecHardware, &D::keep<&D::m_tecHardware>, &D::publish_ly_system_info_TEC_device},
+        {F::TecSoftware, &D::keep<&D::m_tecSoftware>, &D::publish_ly_system_info_TEC_device},
+        {F::TecRevision, &D::keep<&D::m_tecRevision>, &D::publish_ly_system_info_TEC_device},
+        {F::TimingBoardSerial, &D::keep<&D::m_timingBoardSerial>, &D::publish_ly_system_info_Timing_Board},
+        {F::TimingBoardMCU, &D::keep<&D::m_timingBoardMCU>, &D::publish_ly_system_info_Timing_Board},
+        {F::TimingBoardFPGA, &D::keep<&D::m_timingBoardFPGA>, &D::publish_ly_system_info_Timing_Board},
+        {F::DeviceOnHours, &D::keep<&D::m_deviceOnHours>, &D::publish_ly_system_info_DeviceOnTime},
+        {F::DeviceOnMinutes, &D::keep<&D::m_deviceOnMinutes>, &D::publish_ly_system_info_DeviceOnTime},
+        {F::EmissionHours, &D::keep<&D::m_emissionHours>, &D::publish_ly_system_info_EmissionTime},
+        {F::EmissionMinutes, &D::keep<&D::m_emissionMinutes>, &D::publish_ly_system_info_EmissionTime},
+        {F::ModuleAddress, &D::keep<&D::m_moduleAddress>, &D::publish_ls_info_ModuleAddrType},
+        {F::ModuleType, &D::keep<&D::m_moduleType>, &D::publish_ls_info_ModuleAddrType},
+        {F::ModuleFirmwareVersion, &D::keep<&D::m_moduleFirmwareVersion>, &D::publish_ls_info_FirmwareVersion},
+        {F::ModuleBootloaderVersion, &D::keep<&D::m_moduleBootloaderVersion>, &D::publish_ls_info_BootladerVersion},
+        {F::ModuleSerialNumber, &D::keep<&D::m_moduleSerialNumber>, &D::publish_ls_info_ModuleSerialNumber},
+        {F::ModulePCBSerialNumber, &D::keep<&D::m_modulePCBSerialNumber>, &D::publishPCBSerialNumberAndModule},
+        {F::RecordS6, &D::keepRecord<&D::m_s6>, &D::publish_s6},
+        {F::RecordS7, &D::keepRecord<&D::m_s7>, &D::publish_s7},
+        {F::RecordS8, &D::keepRecord<&D::m_s8>, &D::publish_s8},
+        {F::RecordS9, &D::keepRecord<&D::m_s9>, &D::publish_s9},
+        {F::DebuggingEnabled, &D::keepDebugging, nullptr},
+        {F::SystemState, &D::keep<&D::m_systemState>, &D::publish_SystemState},
+        {F::PowerSetpoint_nJ, &D::keep<&D::m_powerSetpoint_nJ>, &D::publish_PowerSetpoint_nJ},
+        {F::PowerSetpoint_Percent, &D::keep<&D::m_powerSetpoint_Percent>, &D::publish_PowerSetpoint_Percent},
+        {F::FrequencyIndex, &D::keep<&D::m_frequencyIndex>, &D::publish_FrequencyIndex},
+        {F::DivisionFactor, &D::keep<&D::m_divisionFactor>, &D::publish_DivisionFactor},
+        {F::AOMEnabled, &D::keep<&D::m_aomEnabled>, &D::publish_AOMStatus},
+        {F::OvenMode, &D::keep<&D::m_ovenMode>, &D::publish_OvenMode},
+        {F::Oven1Setpoint, &D::keep<&D::m_oven1Setpoint>, &D::publish_Oven1TemperatureSetpoint},
+        {F::Oven1Min, &D::keep<&D::m_oven1Min>, &D::publish_Oven1TemperatureSetpoint},
+        {F::Oven1Max, &D::keep<&D::m_oven1Max>, &D::publish_Oven1TemperatureSetpoint},
+        {F::Oven2Setpoint, &D::keep<&D::m_oven2Setpoint>, &D::publish_Oven2TemperatureSetpoint},
+        {F::Oven2Min, &D::keep<&D::m_oven2Min>, &D::publish_Oven2TemperatureSetpoint},
+        {F::Oven2Max, &D::keep<&D::m_oven2Max>, &D::publish_Oven2TemperatureSetpoint},
+        {F::Oven1Actual, &D::keep<&D::m_oven1Actual>, &D::publish_Oven1TemperatureActual},
+        {F::Oven2Actual, &D::keep<&D::m_oven2Actual>, &D::publish_Oven2TemperatureActual},
+        {F::Humidity, &D::keep<&D::m_humidity>, &D::publish_HumidityActual},
+        {F::PiezoPosition, &D::keep<&D::m_piezoPosition>, &D::publish_PiezoPositionSetting},
+        {F::DigitalGate, &D::keep<&D::m_digitalGate>, &D::publish_DigitalGateSetting},
+        {F::DynamicWavelengthEnabled, &D::keep<&D::m_dynamicWavelengthEnabled>, &D::publish_DynamicWavelengthEnabled},
+        {F::DynamicWavelengthSupported, &D::keep<&D::m_dynamicWavelengthSupported>, &D::publish_DynamicWavelengthSupport},
+        {F::DynamicWLS_IR, &D::keep<&D::m_dynamicWLS_IR>, &D::publish_DynamicWLS_IR},
+        {F::DynamicWLS_Green, &D::keep<&D::m_dynamicWLS_Green>, &D::publish_DynamicWLS_Green},
+        {F::DynamicWLS_UV, &D::keep<&D::m_dynamicWLS_UV>, &D::publish_DynamicWLS_UV},
+        {F::DynamicWLS_DUV, &D::keep<&D::m_dynamicWLS_DUV>, &D::publish_DynamicWLS_DUV},
+        {F::SHGOutputPower, &D::keep<&D::m_shgOutputPower>, &D::publish_SHGOutputPower},
+        {F::THGOutputPower, &D::keep<&D::m_thgOutputPower>, &D::publish_THGOutputPower},
+        {F::HGStatusFlags, &D::keep<&D::m_hgStatusFlags>, &D::publish_HGStatusFlags},
+        {F::HGErrorcode, &D::keep<&D::m_hgErrorcode>, &D::publish_HGErrorcode},
+        {F::HGOutputConfig, &D::keep<&D::m_hgOutputConfig>, &D::publish_HGOutputConfig},
+        {F::HGRuntime, &D::keep<&D::m_hgRuntime>, &D::publish_HGRuntime},
+        {F::CrystalCurSpot, &D::keep<&D::m_crystalCurSpot>, &D::publish_HGCrystalCurSpot},
+        {F::CrystalCurRuntime, &D::keep<&D::m_crystalCurRuntime>, &D::publish_HGCrystalCurRuntime},
+        {F::CrystalMaxRuntime, &D::keep<&D::m_crystalMaxRuntime>, &D::publish_HGCrystalMaxRuntime},
+        {F::CrystalAllRuntimes, &D::keep<&D::m_crystalAllRuntimes>, &D::publish_HGCrystalAllRuntimes},
+        {F::PowerListingOpen, &D::keepListingOpen, nullptr},
+        {F::PowerMinRow, &D::keepPowerMinRow, nullptr},
+        {F::PowerMaxRow, &D::keepPowerMaxRow, nullptr},
+        {F::DivisionRow, &D::keepDivisionRow, nullptr},
+        {F::ShutterWarning, &D::reportShutterWarning, nullptr},
+        {F::Unhandled, &D::reportUnhandled, nullptr},
+    };
+    // clang-format on
+    // Looked up by field for every value read.
+    static const QVector<FieldSlot> byField = [] {
+        QVector<FieldSlot> table(int(F::Unhandled) + 1, FieldSlot{nullptr, nullptr});
+        for (const Row &row : rows) {
+            table[int(row.field)] = row.slot;
+        }
+        for (int i = 0; i < table.size(); ++i) {
+            if (!table.at(i).apply) {
+                qFatal("LumetraResponseDecoder: parsed field %d has no place to be kept", i);
+            }
+        }
+        return table;
+    }();
+    return byField.at(int(field));
+}
+
+// The grammar gives each field in the type its member keeps; a mismatch is a fault in the tables and
+// throws rather than keeping a wrong value.
+template <auto member> void LumetraResponseDecoder::keep(const Value &value)
+{
+    auto &tracked = this->*member;
+    tracked.current = std::get<decltype(tracked.current)>(value);
+}
+
+// A record read in its short form leaves the values it does not carry as they were.
+template <auto record> void LumetraResponseDecoder::keepRecord(const Value &value)
+{
+    const QVector<double> &read = std::get<QVector<double>>(value);
+    RecordValues &values = this->*record;
+    for (int i = 0; i < read.size() && i < values.size(); ++i) {
+        values[i].current = read.at(i);
+    }
+    if (&values == &m_s8) {
+        m_s8HasMaxCurrent = read.size() == values.size();
+    }
+}
+
+void LumetraResponseDecoder::keepDebugging(const Value &value)
+{
+    // Announced every time: the controller answers each report by switching the output off.
+    const bool enabled = std::get<bool>(value);
+    m_debuggingEnabled.current = enabled;
+    m_debuggingEnabled.published = enabled;
+    emit sigDebuggingStatusChanged(enabled);
+}
+
+void LumetraResponseDecoder::keepListingOpen(const Value &value)
+{
+    m_powerListingOpen = std::get<bool>(value);
+}
+
+void LumetraResponseDecoder::keepPowerMinRow(const Value &value)
+{
+    const auto row = std::get<LumetraParsedLine::Row>(value);
+    // The first minimum starts the listing again: limits of rates it no longer lists must not stay.
+    if (row.index == 0) {
+        m_powerMin_nJ.current.clear();
+        m_powerMax_nJ.current.clear();
+    }
+    if (!fitsListing(m_powerMin_nJ.current, row.index)) {
+        ++m_droppedListingRows;
+        return;
+    }
+    m_powerMin_nJ.current.insert(row.index, row.value);
+    m_powerRowsPending = true;
+}
+
+void LumetraResponseDecoder::keepPowerMaxRow(const Value &value)
+{
+    const auto row = std::get<LumetraParsedLine::Row>(value);
+    if (!fitsListing(m_powerMax_nJ.current, row.index)) {
+        ++m_droppedListingRows;
+        return;
+    }
+    m_powerMax_nJ.current.insert(row.index, row.value);
+    m_powerRowsPending = true;
+}
+
+void LumetraResponseDecoder::keepDivisionRow(const Value &value)
+{
+    const auto row = std::get<LumetraParsedLine::Row>(value);
+    QMap<int, double> &table = m_frequencyDivList.current;
+    if (row.index == 0) {
+        table.clear();
+    }
+    if (!fitsListing(table, row.index)) {
+        ++m_droppedListingRows;
+        return;
+    }
+    table.insert(row.index, row.value);
+    m_divisionRowsPending = true;
+}
+
+void LumetraResponseDecoder::reportShutterWarning(const Value &)
+{
+    emit sigsHGModuleWarning(tr("Shutter in wrong position"));
+}
+
+void LumetraResponseDecoder::reportUnhandled(const Value &value)
+{
+    const QByteArray &lineData = std::get<QByteArray>(value);
+    qCDebug(lcLumetraResponseDecoder) << "unhandled line" << lineData;
+    emit sigUnhandledLineData(lineData);
+}
+
+void LumetraResponseDecoder::publishPCBSerialNumberAndModule(bool forceEmit)
+{
+    publish_ls_info_PCBSerialNumber(forceEmit);
+    // The last line of the module block: the module type read before it tells which module is fitted.
+    const QString &type = m_moduleType.current;
+    if (type.contains(QLatin1String("0x86"))) {
+        emit sigExistsSHGModule(true);
+    } else if (type.contains(QLatin1String("0x8d"))) {
+        emit sigExistsTHGModule(true);
+    } else if (type.contains(QLatin1String("0x90"))) {
+        emit sigExistsSHGgModule(true);
+    } else if (type.contains(QLatin1String("0x93"))) {
+        emit sigExistsTHGiModule(true);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------

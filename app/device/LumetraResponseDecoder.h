@@ -6,11 +6,13 @@
 #include <QMap>
 #include <QMetaType>
 #include <QObject>
-#include <QRegExp>
 #include <QString>
 #include <QVector>
 
 #include <optional>
+
+#include "app/device/LumetraParsedLine.h"
+#include "app/device/LumetraResponseGrammar.h"
 
 Q_DECLARE_LOGGING_CATEGORY(lcLumetraResponseDecoder)
 
@@ -34,15 +36,12 @@ enum SystemState : int
 };
 Q_DECLARE_METATYPE(SystemState)
 
-class LumetraResponseGrammar;
-
 // Turns the laser's reply lines into a decoded picture of the device and announces every value as a
-// typed signal when it changes. Each value is held twice: the copy the grammar last read and the copy
-// last announced; the publishers compare the two.
+// typed signal when it changes. The grammar reads a line; the decoder keeps what it read. Each value is
+// held twice: the copy last read and the copy last announced; the publishers compare the two.
 class LumetraResponseDecoder : public QObject
 {
     Q_OBJECT
-    friend class LumetraResponseGrammar;
 
 public:
     explicit LumetraResponseDecoder(QObject *parent = nullptr);
@@ -321,6 +320,27 @@ private:
     static const RecordLayout &s8Layout();
     static const RecordLayout &s9Layout();
 
+    // Where a field of a parsed line is kept (or what it does), and the publisher that announces it.
+    using Value = LumetraParsedLine::Value;
+    struct FieldSlot
+    {
+        void (LumetraResponseDecoder::*apply)(const Value &value);
+        void (LumetraResponseDecoder::*publish)(bool forceEmit);
+    };
+    static const FieldSlot &slotOf(LumetraParsedLine::Field field);
+    void apply(const LumetraParsedLine &line);
+
+    template <auto member> void keep(const Value &value);
+    template <auto record> void keepRecord(const Value &value);
+    void keepDebugging(const Value &value);
+    void keepListingOpen(const Value &value);
+    void keepPowerMinRow(const Value &value);
+    void keepPowerMaxRow(const Value &value);
+    void keepDivisionRow(const Value &value);
+    void reportShutterWarning(const Value &value);
+    void reportUnhandled(const Value &value);
+    void publishPCBSerialNumberAndModule(bool forceEmit);
+
     template <typename T> static bool takeIfChanged(Tracked<T> &value, bool forceEmit);
     void publishRecord(const RecordLayout &layout, RecordValues &values, int count, bool forceEmit);
     void resetPublished();
@@ -378,5 +398,5 @@ private:
     bool m_divisionRowsPending = false;
     int m_droppedListingRows = 0;
 
-    QRegExp m_regExp;
+    LumetraResponseGrammar m_grammar;
 };

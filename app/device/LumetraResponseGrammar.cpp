@@ -1,14 +1,14 @@
 #include "app/device/LumetraResponseGrammar.h"
 
 #include "app/device/LumetraHarmonic.h"
-#include "app/device/LumetraResponseDecoder.h"
+#include "app/device/LumetraResponseDecoder.h" // SystemState
 
 #include <climits>
 #include <cmath>
 #include <limits>
 #include <type_traits>
 
-using D = LumetraResponseDecoder;
+using F = LumetraParsedLine::Field;
 
 namespace {
 
@@ -53,16 +53,6 @@ const QStringList knownPrefixes = {
 // The all-runtimes line never lists more crystal spots than this.
 constexpr int maxCrystalSpots = 32;
 
-// A laser lists eight repetition rates (sixteen power rows); rows for further rates beyond this many
-// come from a faulty device or line noise and are dropped, so a runaway listing cannot grow the tables.
-constexpr int maxListedFrequencies = 64;
-
-// Whether a row for this frequency index still fits its table.
-bool fitsListing(const QMap<int, double> &table, int index)
-{
-    return table.size() < maxListedFrequencies || table.contains(index);
-}
-
 } // namespace
 
 // Regular expressions are the costly part of dispatch, and every line would otherwise try every
@@ -92,29 +82,27 @@ template <typename Row> QVector<Row> LumetraResponseGrammar::withFilters(QVector
 // ---------------------------------------------------------------------------------------------------
 // Handlers shared by several kinds
 
-bool LumetraResponseGrammar::drop(LumetraResponseDecoder &, const Line &)
+bool LumetraResponseGrammar::drop(const Line &, LumetraParsedLine &)
 {
     return true;
 }
 
-// Capture n goes into the n-th field, as text.
-template <auto publisher, auto... fields>
-bool LumetraResponseGrammar::storeTexts(LumetraResponseDecoder &d, const Line &line)
+// Capture n is the n-th field, as text.
+template <LumetraParsedLine::Field... fields>
+bool LumetraResponseGrammar::readTexts(const Line &line, LumetraParsedLine &parsed)
 {
     int capture = 1;
-    (((d.*fields).current = line.captures.at(capture++)), ...);
-    (d.*publisher)(false);
+    (parsed.add(fields, line.captures.at(capture++)), ...);
     return true;
 }
 
-// Capture 1 converted to the field's type; unsigned fields in the given base. A capture that does not
+// Capture 1 converted to the field's type; unsigned types in the given base. A capture that does not
 // read as a number is a parsing error: publishing 0 for it would show the operator a reading the laser
 // never sent.
-template <auto field, auto publisher, int base>
-bool LumetraResponseGrammar::storeNumber(LumetraResponseDecoder &d, const Line &line)
+template <LumetraParsedLine::Field field, typename T, int base>
+bool LumetraResponseGrammar::readNumber(const Line &line, LumetraParsedLine &parsed)
 {
-    auto &value = (d.*field).current;
-    using T = std::decay_t<decltype(value)>;
+    T value{};
     bool ok = false;
     if constexpr (std::is_same_v<T, int>) {
         ok = toInt(line.captures.at(1), value);
@@ -124,15 +112,15 @@ bool LumetraResponseGrammar::storeNumber(LumetraResponseDecoder &d, const Line &
         ok = toUnsigned(line.captures.at(1), value, base);
     }
     if (ok) {
-        (d.*publisher)(false);
+        parsed.add(field, value);
     }
     return ok;
 }
 
 // The rest of the line from a fixed position, without its line feed (and for energies without the unit).
 // Texts are kept as received but must read as a number.
-template <int position, auto field, auto publisher, bool energyUnit>
-bool LumetraResponseGrammar::storeTail(LumetraResponseDecoder &d, const Line &line)
+template <int position, LumetraParsedLine::Field field, typename T, bool energyUnit>
+bool LumetraResponseGrammar::readTail(const Line &line, LumetraParsedLine &parsed)
 {
     QString text = line.text.mid(position);
     if (energyUnit) {
@@ -140,58 +128,49 @@ bool LumetraResponseGrammar::storeTail(LumetraResponseDecoder &d, const Line &li
     } else {
         text.remove(QLatin1Char('\n'));
     }
-    auto &value = (d.*field).current;
-    using T = std::decay_t<decltype(value)>;
     if constexpr (std::is_same_v<T, int>) {
+        int value = 0;
         if (!toInt(text, value)) {
             return false;
         }
+        parsed.add(field, value);
     } else {
+        static_assert(std::is_same_v<T, QString>);
         double number = 0.0;
         if (!toDouble(text, number)) {
             return false;
         }
-        value = text;
+        parsed.add(field, text);
     }
-    (d.*publisher)(false);
     return true;
 }
 
-template <auto field, int constant, auto publisher>
-bool LumetraResponseGrammar::storeConstant(LumetraResponseDecoder &d, const Line &)
+template <LumetraParsedLine::Field field, int constant>
+bool LumetraResponseGrammar::giveConstant(const Line &, LumetraParsedLine &parsed)
 {
-    (d.*field).current = constant;
-    (d.*publisher)(false);
+    parsed.add(field, constant);
     return true;
 }
 
 // Which of the kind's prefixes or state patterns matched is the value.
-template <auto field, auto publisher>
-bool LumetraResponseGrammar::storeAlternative(LumetraResponseDecoder &d, const Line &line)
+template <LumetraParsedLine::Field field>
+bool LumetraResponseGrammar::giveAlternative(const Line &line, LumetraParsedLine &parsed)
 {
-    (d.*field).current = line.alternative;
-    (d.*publisher)(false);
+    parsed.add(field, line.alternative);
     return true;
 }
 
-template <int record> bool LumetraResponseGrammar::storeRecord(LumetraResponseDecoder &d, const Line &line)
+template <LumetraParsedLine::Field field, bool value>
+bool LumetraResponseGrammar::giveFlag(const Line &, LumetraParsedLine &parsed)
 {
-    return readRecord(d, line, record);
-}
-
-template <bool enabled> bool LumetraResponseGrammar::storeDebugging(LumetraResponseDecoder &d, const Line &)
-{
-    // Announced every time: the controller answers each report by switching the output off.
-    d.m_debuggingEnabled.current = enabled;
-    d.m_debuggingEnabled.published = enabled;
-    emit d.sigDebuggingStatusChanged(enabled);
+    parsed.add(field, value);
     return true;
 }
 
-template <bool open> bool LumetraResponseGrammar::storeListing(LumetraResponseDecoder &d, const Line &)
+template <int record>
+bool LumetraResponseGrammar::readStatusRecord(const Line &line, LumetraParsedLine &parsed)
 {
-    d.m_powerListingOpen = open;
-    return true;
+    return readRecord(line, parsed, record);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -204,80 +183,80 @@ const QVector<LumetraResponseGrammar::LineKind> &LumetraResponseGrammar::lineKin
     static const QVector<LineKind> kinds = withFilters<LineKind>({
         // System identification (answer to "ly_system_info")
         {"1", T::Prefix, {"Lumetra-"}, "^(Lumetra-.+) Hardware:(.*) Firmware:(.*)\\n",
-            &storeTexts<&D::publish_ly_system_info_Lumetra, &D::m_systemType, &D::m_hardwareVersion, &D::m_firmwareVersion>},
+            &readTexts<F::SystemType, F::HardwareVersion, F::FirmwareVersion>},
         {"2", T::Prefix, {"SW.MAIN", "SW_MAIN"}, "^(SW[\\._]MAIN[\\._].+)\\n",
-            &storeTexts<&D::publish_ly_system_info_SW_MAIN, &D::m_applicationName>},
+            &readTexts<F::ApplicationName>},
         {"3", T::Prefix, {"Compiled on:"}, "^Compiled on: (.*)\\n",
-            &storeTexts<&D::publish_ly_system_info_Compiled_on, &D::m_compiledOn>},
+            &readTexts<F::CompiledOn>},
         {"4", T::Prefix, {"Serial number:"}, "^Serial number: (.*)\\n",
-            &storeTexts<&D::publish_ly_system_info_Serial_number, &D::m_serialNumber>},
+            &readTexts<F::SerialNumber>},
         {"5", T::Prefix, {"LDD device -"}, "^LDD.+Hardware: (.*), Software version: (.*), Revision: (.*)\\n",
-            &storeTexts<&D::publish_ly_system_info_LLD_device, &D::m_lddHardware, &D::m_lddSoftware, &D::m_lddRevision>},
+            &readTexts<F::LddHardware, F::LddSoftware, F::LddRevision>},
         {"6", T::Prefix, {"TEC device -"}, "^TEC.+Hardware: (.*), Software version: (.*), Revision: (.*)\\n",
-            &storeTexts<&D::publish_ly_system_info_TEC_device, &D::m_tecHardware, &D::m_tecSoftware, &D::m_tecRevision>},
+            &readTexts<F::TecHardware, F::TecSoftware, F::TecRevision>},
         {"7", T::Prefix, {"Timing Board"}, "^Timing Board S\\/N: (.*); MCU T\\/B: (.*); FPGA T\\/B: (.*)\\n",
-            &storeTexts<&D::publish_ly_system_info_Timing_Board, &D::m_timingBoardSerial, &D::m_timingBoardMCU, &D::m_timingBoardFPGA>},
+            &readTexts<F::TimingBoardSerial, F::TimingBoardMCU, F::TimingBoardFPGA>},
         {"8", T::Prefix, {"Device switch on time"}, "^Device switch on time \\(Standby and up\\): (.*) hours (.*) minutes\\n",
-            &storeTexts<&D::publish_ly_system_info_DeviceOnTime, &D::m_deviceOnHours, &D::m_deviceOnMinutes>},
+            &readTexts<F::DeviceOnHours, F::DeviceOnMinutes>},
         {"9", T::Prefix, {"Laser Emission switch on time"}, "^Laser Emission switch on time: (.*) hours (.*) minutes\\n",
-            &storeTexts<&D::publish_ly_system_info_EmissionTime, &D::m_emissionHours, &D::m_emissionMinutes>},
+            &readTexts<F::EmissionHours, F::EmissionMinutes>},
 
         // Harmonic module information (answer to "ls?")
         {"10", T::Prefix, {"ZOR harmonic generation module (address:"}, "^ZOR harmonic generation module \\(address: (.*) / type: (.*)\\)\\n",
-            &storeTexts<&D::publish_ls_info_ModuleAddrType, &D::m_moduleAddress, &D::m_moduleType>},
+            &readTexts<F::ModuleAddress, F::ModuleType>},
         {"11", T::Prefix, {"Firmware version:"}, "^Firmware version:\t(.*)\\n",
-            &storeTexts<&D::publish_ls_info_FirmwareVersion, &D::m_moduleFirmwareVersion>},
+            &readTexts<F::ModuleFirmwareVersion>},
         {"12", T::Prefix, {"Bootloader version:"}, "^Bootloader version:\t(.*)\\n",
-            &storeTexts<&D::publish_ls_info_BootladerVersion, &D::m_moduleBootloaderVersion>},
+            &readTexts<F::ModuleBootloaderVersion>},
         {"13", T::Prefix, {"Module serial number:"}, "^Module serial number:\t(.*)\\n",
-            &storeTexts<&D::publish_ls_info_ModuleSerialNumber, &D::m_moduleSerialNumber>},
-        {"14", T::Prefix, {"PCB serial number:"}, "^PCB serial number:\t(.*)\\n", &readPCBSerialNumber},
+            &readTexts<F::ModuleSerialNumber>},
+        {"14", T::Prefix, {"PCB serial number:"}, "^PCB serial number:\t(.*)\\n", &readTexts<F::ModulePCBSerialNumber>},
 
         // Status records
-        {"15", T::Prefix, {"s6 "}, {}, &storeRecord<6>},
-        {"16", T::Prefix, {"s7 "}, {}, &storeRecord<7>},
-        {"17", T::Prefix, {"s8 "}, {}, &storeRecord<8>},
-        {"18", T::Prefix, {"s9 "}, {}, &storeRecord<9>},
+        {"15", T::Prefix, {"s6 "}, {}, &readStatusRecord<6>},
+        {"16", T::Prefix, {"s7 "}, {}, &readStatusRecord<7>},
+        {"17", T::Prefix, {"s8 "}, {}, &readStatusRecord<8>},
+        {"18", T::Prefix, {"s9 "}, {}, &readStatusRecord<9>},
 
         // Debug output and system state
         {"19", T::Prefix, {"d2?", "d2="}, {}, &drop},
         {"20", T::MatchNoCase, {"^Ok write.*debug Communication value to eeprom"}, {}, &drop},
-        {"21", T::MatchNoCase, {"^Debugging on communication channel.*enabled"}, {}, &storeDebugging<true>},
-        {"22", T::MatchNoCase, {"^Debugging on communication channel.*disabled"}, {}, &storeDebugging<false>},
-        {"23", T::SystemState, {}, {}, &storeAlternative<&D::m_systemState, &D::publish_SystemState>},
+        {"21", T::MatchNoCase, {"^Debugging on communication channel.*enabled"}, {}, &giveFlag<F::DebuggingEnabled, true>},
+        {"22", T::MatchNoCase, {"^Debugging on communication channel.*disabled"}, {}, &giveFlag<F::DebuggingEnabled, false>},
+        {"23", T::SystemState, {}, {}, &giveAlternative<F::SystemState>},
         {"24", T::Prefix, {"^?AVGENGY =", "^?ENERGY =", "ly_lqz2_power", "e_power"}, {}, &drop},
 
         // Power set-points, repetition rate and output
         {"25", T::Prefix, {"Setted laser power:"}, {},
-            &storeTail<20, &D::m_powerSetpoint_nJ, &D::publish_PowerSetpoint_nJ, true>},
+            &readTail<20, F::PowerSetpoint_nJ, QString, true>},
         {"26", T::Prefix, {"Setted laser power in relative unit:"}, {},
-            &storeTail<37, &D::m_powerSetpoint_Percent, &D::publish_PowerSetpoint_Percent, false>},
+            &readTail<37, F::PowerSetpoint_Percent, QString, false>},
         {"27", T::Prefix, {"Frequency index parameter:"}, {},
-            &storeTail<27, &D::m_frequencyIndex, &D::publish_FrequencyIndex, false>},
+            &readTail<27, F::FrequencyIndex, int, false>},
         {"28", T::Prefix, {"Notice: Division factor for PCAOM is"}, {},
-            &storeTail<37, &D::m_divisionFactor, &D::publish_DivisionFactor, false>},
+            &readTail<37, F::DivisionFactor, int, false>},
         {"29", T::Prefix, {"Notice: Division factor is"}, {},
-            &storeTail<27, &D::m_divisionFactor, &D::publish_DivisionFactor, false>},
+            &readTail<27, F::DivisionFactor, int, false>},
         {"30", T::Prefix, {"Laser output disabled"}, {},
-            &storeConstant<&D::m_aomEnabled, 0, &D::publish_AOMStatus>},
+            &giveConstant<F::AOMEnabled, 0>},
         {"31", T::Prefix, {"Laser output enabled"}, {},
-            &storeConstant<&D::m_aomEnabled, 1, &D::publish_AOMStatus>},
+            &giveConstant<F::AOMEnabled, 1>},
 
         // Harmonic module: ovens and humidity
         {"32", T::Prefix, {"ZOR HG\tCurrent FSM state="}, "^ZOR HG\tCurrent FSM state=(.*)\\n",
-            &storeNumber<&D::m_ovenMode, &D::publish_OvenMode>},
+            &readNumber<F::OvenMode, int>},
         {"33", T::Prefix, {"ZOR SHG\tOven Setpoint"}, "^ZOR SHG\tOven Setpoint=(.*) C\tMin=(.*) C\tMax=(.*) C\\n",
             &readOvenSetpoint<1>},
         {"34", T::Prefix, {"ZOR SHG\tOven Temperature="}, "^ZOR SHG\tOven Temperature=(.*) C\\n",
-            &storeNumber<&D::m_oven1Actual, &D::publish_Oven1TemperatureActual>},
+            &readNumber<F::Oven1Actual, double>},
         {"35", T::Prefix, {"ZOR THG\tSHG Oven Setpoint"}, "^ZOR THG\tSHG Oven Setpoint=(.*) C\tMin=(.*) C\tMax=(.*) C\\n",
             &readOvenSetpoint<1>},
         {"36", T::Prefix, {"ZOR THG\tSHG Oven Temperature="}, "^ZOR THG\tSHG Oven Temperature=(.*) C\\n",
-            &storeNumber<&D::m_oven1Actual, &D::publish_Oven1TemperatureActual>},
+            &readNumber<F::Oven1Actual, double>},
         {"37", T::Prefix, {"ZOR THG\tTHG Oven Setpoint"}, "^ZOR THG\tTHG Oven Setpoint=(.*) C\tMin=(.*) C\tMax=(.*) C\\n",
             &readOvenSetpoint<2>},
         {"38", T::Prefix, {"ZOR THG\tTHG Oven Temperature="}, "^ZOR THG\tTHG Oven Temperature=(.*) C\\n",
-            &storeNumber<&D::m_oven2Actual, &D::publish_Oven2TemperatureActual>},
+            &readNumber<F::Oven2Actual, double>},
         {"39", T::Prefix, {"ZOR SHG\tHumidity="}, "^ZOR SHG\tHumidity=(.*)%\\n", &readHumidity},
         {"40", T::Prefix, {"ZOR THG\tHumidity="}, "^ZOR THG\tHumidity=(.*)%\\n", &readHumidity},
 
@@ -285,13 +264,13 @@ const QVector<LumetraResponseGrammar::LineKind> &LumetraResponseGrammar::lineKin
         {"41", T::Match, {"^ZOR [ST]HG\tCurrent position="}, "^ZOR [ST]HG\tCurrent position=(.*)\\n",
             &readPiezoPosition},
         {"42", T::Prefix, {"Active digital gate logic:\tlogic LOW (no connection) = AOM OPEN"}, {},
-            &storeConstant<&D::m_digitalGate, 0, &D::publish_DigitalGateSetting>},
+            &giveConstant<F::DigitalGate, 0>},
         {"43", T::Prefix, {"Active digital gate logic:\tlogic LOW (no connection) = AOM CLOSED"}, {},
-            &storeConstant<&D::m_digitalGate, 1, &D::publish_DigitalGateSetting>},
+            &giveConstant<F::DigitalGate, 1>},
         {"44", T::Prefix, {"ZOR HG\tDynamic wavelength switching disabled", "ZOR HG\tDynamic wavelength switching enabled"}, {},
-            &storeAlternative<&D::m_dynamicWavelengthEnabled, &D::publish_DynamicWavelengthEnabled>},
+            &giveAlternative<F::DynamicWavelengthEnabled>},
         {"45", T::Prefix, {"ZOR HG\tDynamic wavelength switching feature disabled", "ZOR HG\tDynamic wavelength switching feature enabled"}, {},
-            &storeAlternative<&D::m_dynamicWavelengthSupported, &D::publish_DynamicWavelengthSupport>},
+            &giveAlternative<F::DynamicWavelengthSupported>},
         {"46", T::Match, {"^\\s+(IR|SHG|THG|FHG)\\s+Wavelength\\s+Index:"}, "^\\s+(IR|SHG|THG|FHG)\\s+Wavelength\\s+Index:\\s+(\\d)\\s+IR\\s+pulse\\s+energy\\s+=\\s+(\\d+)",
             &readDynamicSetpoint},
         {"47", T::Match, {"^ZOR\\s+[S|T]HG\\s+Output\\s+power\\s*="}, "^ZOR\\s+([S|T])HG\\s+Output\\s+power\\s*=\\s*(.+)\\n",
@@ -299,19 +278,19 @@ const QVector<LumetraResponseGrammar::LineKind> &LumetraResponseGrammar::lineKin
 
         // Harmonic module: status, runtimes and crystal spots
         {"48", T::Prefix, {"ZOR HG\tStatus flags="}, "^ZOR HG\tStatus flags=(.*)\\n",
-            &storeNumber<&D::m_hgStatusFlags, &D::publish_HGStatusFlags, 16>},
+            &readNumber<F::HGStatusFlags, quint16, 16>},
         {"49", T::Prefix, {"ZOR HG\tErrorcode="}, "^ZOR HG\tErrorcode=(.*)\\n",
-            &storeNumber<&D::m_hgErrorcode, &D::publish_HGErrorcode>},
+            &readNumber<F::HGErrorcode, quint8>},
         {"50", T::Match, {"^ZOR\\s*HG\\s+WL\\s+output\\s+config:\\s+"}, "^ZOR\\s*HG\\s+WL\\s+output\\s+config:\\s+0x(.+)\\n",
-            &storeNumber<&D::m_hgOutputConfig, &D::publish_HGOutputConfig, 16>},
+            &readNumber<F::HGOutputConfig, quint8, 16>},
         {"51", T::Prefix, {"ZOR SHG\tRuntime=", "ZOR THG\tRuntime="}, "^ZOR .HG\tRuntime=(.*)s\\n",
-            &storeNumber<&D::m_hgRuntime, &D::publish_HGRuntime>},
+            &readNumber<F::HGRuntime, quint64>},
         {"52", T::Prefix, {"ZOR THG\tCurrent crystal spot="}, "^ZOR THG\tCurrent crystal spot=(.*)\\n",
             &readCrystalSpot},
         {"53", T::Prefix, {"ZOR THG\tCurrent runtime="}, "^ZOR THG\tCurrent runtime=(.*)s\\n",
-            &storeNumber<&D::m_crystalCurRuntime, &D::publish_HGCrystalCurRuntime>},
+            &readNumber<F::CrystalCurRuntime, quint64>},
         {"54", T::Prefix, {"ZOR THG\tMax runtime="}, "^ZOR THG\tMax runtime=(.*)s\\n",
-            &storeNumber<&D::m_crystalMaxRuntime, &D::publish_HGCrystalMaxRuntime>},
+            &readNumber<F::CrystalMaxRuntime, quint64>},
         {"55", T::Prefix, {"ZOR THG\tAll runtimes="}, {}, &readAllRuntimes},
         {"56", T::Prefix, {"AOM max frequency fields number is:", "e_mode of AOM:", "Switching OFF Seeder Laser diode: Laser_OnOff_value_Seeder="}, {},
             &drop},
@@ -321,8 +300,8 @@ const QVector<LumetraResponseGrammar::LineKind> &LumetraResponseGrammar::lineKin
         {"57a", T::Prefix, {"ERRRST", "AOM80S80", "AOMMODE", "AOMRNG", "AOMAMP", "PCPER", "PC1OFF", "PC1ON", "PDSMPL", "AOMOFF", "AOMEN", "OUT2SEL", "PC2EN", "PC1EN", "AOMINH", "PC1INH", "PC2INH"}, {},
             &drop},
         {"57a", T::Equals, {"P\r", "F\r"}, {}, &drop},
-        {"57b", T::Prefix, {"eira"}, {}, &storeListing<false>},
-        {"57c", T::Prefix, {"ezra"}, {}, &storeListing<true>},
+        {"57b", T::Prefix, {"eira"}, {}, &giveFlag<F::PowerListingOpen, false>},
+        {"57c", T::Prefix, {"ezra"}, {}, &giveFlag<F::PowerListingOpen, true>},
 
         // Warnings, known lines and the rest
         {"58", T::Prefix, {"ZOR HG\tShutter in wrong position."}, {}, &readShutterWarning},
@@ -367,10 +346,10 @@ QString LumetraResponseGrammar::lineText(const QByteArray &lineData)
     return QString::fromLatin1(lineData.constData(), length);
 }
 
-const LumetraResponseGrammar::LineKind *
-LumetraResponseGrammar::findKind(LumetraResponseDecoder &decoder, const QString &text, int &alternative)
+const LumetraResponseGrammar::LineKind *LumetraResponseGrammar::findKind(const QString &text,
+                                                                         int &alternative)
 {
-    QRegExp &regExp = decoder.m_regExp;
+    QRegExp &regExp = m_regExp;
     alternative = -1;
     for (const LineKind &kind : lineKinds()) {
         switch (kind.test) {
@@ -420,40 +399,39 @@ LumetraResponseGrammar::findKind(LumetraResponseDecoder &decoder, const QString 
     return nullptr;
 }
 
-void LumetraResponseGrammar::decode(LumetraResponseDecoder &decoder, const QByteArray &lineData)
+LumetraParsedLine LumetraResponseGrammar::parse(const QByteArray &lineData, const Context &context)
 {
+    LumetraParsedLine parsed;
     const QString text = lineText(lineData);
     int alternative = -1;
-    const LineKind *kind = findKind(decoder, text, alternative);
+    const LineKind *kind = findKind(text, alternative);
     if (!kind) {
-        return;
+        return parsed;
     }
-    // Any other line ends a listing in progress: its rows are announced before this line is read.
-    if (kind->handler != &readTableRow) {
-        decoder.publishListings();
-    }
-    Line line{text, lineData, alternative, {}};
+    parsed.kind = kind->number;
+    parsed.listingRow = kind->handler == &readTableRow;
+    Line line{text, lineData, context, m_regExp, alternative, {}};
     if (!kind->pattern.isEmpty()) {
-        QRegExp &regExp = decoder.m_regExp;
-        regExp.setCaseSensitivity(Qt::CaseSensitive);
-        regExp.setPattern(kind->pattern);
-        if (regExp.indexIn(text, 0) != 0) {
-            qCDebug(lcLumetraResponseDecoder) << "kind" << kind->number << "does not match" << lineData;
-            emit decoder.sigParsingError(lineData);
-            return;
+        m_regExp.setCaseSensitivity(Qt::CaseSensitive);
+        m_regExp.setPattern(kind->pattern);
+        if (m_regExp.indexIn(text, 0) != 0) {
+            parsed.outcome = LumetraParsedLine::Outcome::NoMatch;
+            return parsed;
         }
-        line.captures = regExp.capturedTexts();
+        line.captures = m_regExp.capturedTexts();
     }
-    if (!kind->handler(decoder, line)) {
-        qCDebug(lcLumetraResponseDecoder) << "kind" << kind->number << "cannot read" << lineData;
-        emit decoder.sigParsingError(lineData);
+    if (!kind->handler(line, parsed)) {
+        // Handlers read every value before they give any, but a half-read line must not count.
+        parsed.entries.clear();
+        parsed.outcome = LumetraParsedLine::Outcome::Unreadable;
     }
+    return parsed;
 }
 
-QString LumetraResponseGrammar::kindOf(LumetraResponseDecoder &decoder, const QByteArray &lineData)
+QString LumetraResponseGrammar::kindOf(const QByteArray &lineData)
 {
     int alternative = -1;
-    const LineKind *kind = findKind(decoder, lineText(lineData), alternative);
+    const LineKind *kind = findKind(lineText(lineData), alternative);
     return kind ? QString::fromLatin1(kind->number) : QString();
 }
 
@@ -520,41 +498,61 @@ template <typename T> bool LumetraResponseGrammar::toUnsigned(const QString &tex
 // ---------------------------------------------------------------------------------------------------
 // Line kinds with more than one value
 
-bool LumetraResponseGrammar::readRecord(LumetraResponseDecoder &d, const Line &line, int record)
-{
-    using Layout = LumetraResponseDecoder::RecordLayout;
-    using Field = LumetraResponseDecoder::FieldType;
+namespace {
 
-    const Layout *layout = nullptr;
-    LumetraResponseDecoder::RecordValues *values = nullptr;
-    Qt::SplitBehavior split = Qt::KeepEmptyParts;
-    bool tolerant = d.m_firmwareVersion.published.value_or(QString()).contains(tolerantRecordFirmware);
+// How each value of a status record is written, in record order.
+enum class RecordValue
+{
+    Int,
+    Double,
+    Hex8
+};
+
+QVector<RecordValue> recordShape(std::initializer_list<std::pair<int, RecordValue>> runs)
+{
+    QVector<RecordValue> shape;
+    for (const auto &run : runs) {
+        shape.insert(shape.size(), run.first, run.second);
+    }
+    return shape;
+}
+
+const QVector<RecordValue> &recordShape(int record)
+{
+    using V = RecordValue;
+    static const QVector<RecordValue> s6 = recordShape({{12, V::Int}});
+    static const QVector<RecordValue> s7 = recordShape({{7, V::Int}, {1, V::Double}, {8, V::Int}});
+    // the last value (the maximum current) only in the longer form of the record
+    static const QVector<RecordValue> s8 =
+        recordShape({{2, V::Int}, {6, V::Double}, {3, V::Int}, {1, V::Double}});
+    // set-point, actual, minimum and maximum of ten sensors, and a status byte
+    static const QVector<RecordValue> s9 = recordShape({{40, V::Double}, {1, V::Hex8}});
     switch (record) {
     case 6:
-        layout = &LumetraResponseDecoder::s6Layout();
-        values = &d.m_s6;
-        break;
+        return s6;
     case 7:
-        layout = &LumetraResponseDecoder::s7Layout();
-        values = &d.m_s7;
-        split = Qt::SkipEmptyParts;
-        tolerant = false;
-        break;
+        return s7;
     case 8:
-        layout = &LumetraResponseDecoder::s8Layout();
-        values = &d.m_s8;
-        break;
+        return s8;
     default:
-        layout = &LumetraResponseDecoder::s9Layout();
-        values = &d.m_s9;
-        break;
+        return s9;
     }
+}
+
+} // namespace
+
+bool LumetraResponseGrammar::readRecord(const Line &line, LumetraParsedLine &parsed, int record)
+{
+    const QVector<RecordValue> &shape = recordShape(record);
+    // s7 is the record whose values may be set apart by more than one blank.
+    const Qt::SplitBehavior split = record == 7 ? Qt::SkipEmptyParts : Qt::KeepEmptyParts;
+    const bool tolerant = record != 7 && line.context.firmwareVersion.contains(tolerantRecordFirmware);
 
     // The first part is the record's name; s8 comes with or without its last value.
     const QStringList parts = line.text.split(QLatin1Char(' '), split);
     const int count = parts.size() - 1;
-    const bool shortS8 = record == 8 && count == layout->size() - 1;
-    if (count != layout->size() && !shortS8) {
+    const bool shortS8 = record == 8 && count == shape.size() - 1;
+    if (count != shape.size() && !shortS8) {
         return false;
     }
 
@@ -562,17 +560,17 @@ bool LumetraResponseGrammar::readRecord(LumetraResponseDecoder &d, const Line &l
     for (int i = 0; i < count; ++i) {
         const QString &part = parts.at(i + 1);
         bool ok = false;
-        switch (layout->at(i).type) {
-        case Field::Int: {
+        switch (shape.at(i)) {
+        case RecordValue::Int: {
             int number = 0;
             ok = toInt(part, number);
             read[i] = number;
             break;
         }
-        case Field::Double:
+        case RecordValue::Double:
             ok = toDouble(part, read[i]);
             break;
-        case Field::Hex8: {
+        case RecordValue::Hex8: {
             quint8 byte = 0;
             ok = toUnsigned(part, byte, 16);
             read[i] = byte;
@@ -587,28 +585,12 @@ bool LumetraResponseGrammar::readRecord(LumetraResponseDecoder &d, const Line &l
         }
     }
 
-    for (int i = 0; i < count; ++i) {
-        (*values)[i].current = read.at(i);
-    }
-    switch (record) {
-    case 6:
-        d.publish_s6();
-        break;
-    case 7:
-        d.publish_s7();
-        break;
-    case 8:
-        d.m_s8HasMaxCurrent = !shortS8;
-        d.publish_s8();
-        break;
-    default:
-        d.publish_s9();
-        break;
-    }
+    static const F fields[] = {F::RecordS6, F::RecordS7, F::RecordS8, F::RecordS9};
+    parsed.add(fields[qBound(6, record, 9) - 6], read);
     return true;
 }
 
-template <int oven> bool LumetraResponseGrammar::readOvenSetpoint(LumetraResponseDecoder &d, const Line &line)
+template <int oven> bool LumetraResponseGrammar::readOvenSetpoint(const Line &line, LumetraParsedLine &parsed)
 {
     double values[3] = {};
     for (int i = 0; i < 3; ++i) {
@@ -616,38 +598,13 @@ template <int oven> bool LumetraResponseGrammar::readOvenSetpoint(LumetraRespons
             return false;
         }
     }
-    if (oven == 1) {
-        d.m_oven1Setpoint.current = values[0];
-        d.m_oven1Min.current = values[1];
-        d.m_oven1Max.current = values[2];
-        d.publish_Oven1TemperatureSetpoint();
-    } else {
-        d.m_oven2Setpoint.current = values[0];
-        d.m_oven2Min.current = values[1];
-        d.m_oven2Max.current = values[2];
-        d.publish_Oven2TemperatureSetpoint();
-    }
+    parsed.add(oven == 1 ? F::Oven1Setpoint : F::Oven2Setpoint, values[0]);
+    parsed.add(oven == 1 ? F::Oven1Min : F::Oven2Min, values[1]);
+    parsed.add(oven == 1 ? F::Oven1Max : F::Oven2Max, values[2]);
     return true;
 }
 
-bool LumetraResponseGrammar::readPCBSerialNumber(LumetraResponseDecoder &d, const Line &line)
-{
-    storeTexts<&D::publish_ls_info_PCBSerialNumber, &D::m_modulePCBSerialNumber>(d, line);
-    // The last line of the module block: the module type read before it tells which module is fitted.
-    const QString &type = d.m_moduleType.current;
-    if (type.contains(QLatin1String("0x86"))) {
-        emit d.sigExistsSHGModule(true);
-    } else if (type.contains(QLatin1String("0x8d"))) {
-        emit d.sigExistsTHGModule(true);
-    } else if (type.contains(QLatin1String("0x90"))) {
-        emit d.sigExistsSHGgModule(true);
-    } else if (type.contains(QLatin1String("0x93"))) {
-        emit d.sigExistsTHGiModule(true);
-    }
-    return true;
-}
-
-bool LumetraResponseGrammar::readPiezoPosition(LumetraResponseDecoder &d, const Line &line)
+bool LumetraResponseGrammar::readPiezoPosition(const Line &line, LumetraParsedLine &parsed)
 {
     const QString &name = line.captures.at(1);
     LumetraHarmonic position = LumetraHarmonic::IR;
@@ -660,48 +617,44 @@ bool LumetraResponseGrammar::readPiezoPosition(LumetraResponseDecoder &d, const 
     } else {
         return false; // a position the panel cannot show
     }
-    d.m_piezoPosition.current = harmonicIndex(position);
-    d.publish_PiezoPositionSetting();
+    parsed.add(F::PiezoPosition, harmonicIndex(position));
     return true;
 }
 
-bool LumetraResponseGrammar::readCrystalSpot(LumetraResponseDecoder &d, const Line &line)
+bool LumetraResponseGrammar::readCrystalSpot(const Line &line, LumetraParsedLine &parsed)
 {
     quint64 spot = 0;
     if (!toUInt64(line.captures.at(1), spot) || spot > quint64(INT_MAX)) {
         return false;
     }
-    d.m_crystalCurSpot.current = int(spot);
-    d.publish_HGCrystalCurSpot();
+    parsed.add(F::CrystalCurSpot, int(spot));
     return true;
 }
 
-bool LumetraResponseGrammar::readShutterWarning(LumetraResponseDecoder &d, const Line &)
+bool LumetraResponseGrammar::readShutterWarning(const Line &, LumetraParsedLine &parsed)
 {
-    emit d.sigsHGModuleWarning(LumetraResponseDecoder::tr("Shutter in wrong position"));
+    parsed.add(F::ShutterWarning, std::monostate());
     return true;
 }
 
-bool LumetraResponseGrammar::readUnhandled(LumetraResponseDecoder &d, const Line &line)
+bool LumetraResponseGrammar::readUnhandled(const Line &line, LumetraParsedLine &parsed)
 {
-    qCDebug(lcLumetraResponseDecoder) << "unhandled line" << line.data;
-    emit d.sigUnhandledLineData(line.data);
+    parsed.add(F::Unhandled, line.data);
     return true;
 }
 
-bool LumetraResponseGrammar::readHumidity(LumetraResponseDecoder &d, const Line &line)
+bool LumetraResponseGrammar::readHumidity(const Line &line, LumetraParsedLine &parsed)
 {
     double humidity = 0.0;
     if (!toDouble(line.captures.at(1), humidity) || humidity <= double(INT_MIN) - 1.0 ||
         humidity >= double(INT_MAX) + 1.0) {
         return false;
     }
-    d.m_humidity.current = int(humidity); // whole percent, truncated
-    d.publish_HumidityActual();
+    parsed.add(F::Humidity, int(humidity)); // whole percent, truncated
     return true;
 }
 
-bool LumetraResponseGrammar::readDynamicSetpoint(LumetraResponseDecoder &d, const Line &line)
+bool LumetraResponseGrammar::readDynamicSetpoint(const Line &line, LumetraParsedLine &parsed)
 {
     int index = 0;
     double energy = 0.0;
@@ -714,26 +667,22 @@ bool LumetraResponseGrammar::readDynamicSetpoint(LumetraResponseDecoder &d, cons
     }
     switch (harmonicAt(index)) {
     case LumetraHarmonic::IR:
-        d.m_dynamicWLS_IR.current = energy;
-        d.publish_DynamicWLS_IR();
+        parsed.add(F::DynamicWLS_IR, energy);
         break;
     case LumetraHarmonic::Green:
-        d.m_dynamicWLS_Green.current = energy;
-        d.publish_DynamicWLS_Green();
+        parsed.add(F::DynamicWLS_Green, energy);
         break;
     case LumetraHarmonic::UV:
-        d.m_dynamicWLS_UV.current = energy;
-        d.publish_DynamicWLS_UV();
+        parsed.add(F::DynamicWLS_UV, energy);
         break;
     case LumetraHarmonic::DeepUV:
-        d.m_dynamicWLS_DUV.current = energy;
-        d.publish_DynamicWLS_DUV();
+        parsed.add(F::DynamicWLS_DUV, energy);
         break;
     }
     return true;
 }
 
-bool LumetraResponseGrammar::readOutputPower(LumetraResponseDecoder &d, const Line &line)
+bool LumetraResponseGrammar::readOutputPower(const Line &line, LumetraParsedLine &parsed)
 {
     QString value = line.captures.at(2).trimmed();
     double factor = 1.0;
@@ -750,17 +699,11 @@ bool LumetraResponseGrammar::readOutputPower(LumetraResponseDecoder &d, const Li
         return false;
     }
     power *= factor;
-    if (line.captures.at(1) == QLatin1String("S")) {
-        d.m_shgOutputPower.current = power;
-        d.publish_SHGOutputPower();
-    } else {
-        d.m_thgOutputPower.current = power;
-        d.publish_THGOutputPower();
-    }
+    parsed.add(line.captures.at(1) == QLatin1String("S") ? F::SHGOutputPower : F::THGOutputPower, power);
     return true;
 }
 
-bool LumetraResponseGrammar::readAllRuntimes(LumetraResponseDecoder &d, const Line &line)
+bool LumetraResponseGrammar::readAllRuntimes(const Line &line, LumetraParsedLine &parsed)
 {
     static const QString prefix = QStringLiteral("ZOR THG\tAll runtimes=");
     const QStringList parts = line.text.mid(prefix.size())
@@ -774,21 +717,20 @@ bool LumetraResponseGrammar::readAllRuntimes(LumetraResponseDecoder &d, const Li
         }
         runtimes.insert(spot, seconds);
     }
-    d.m_crystalAllRuntimes.current = runtimes;
-    d.publish_HGCrystalAllRuntimes();
+    parsed.add(F::CrystalAllRuntimes, runtimes);
     return true;
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Power listing and parameter table
 
-bool LumetraResponseGrammar::readTableRow(LumetraResponseDecoder &d, const Line &line)
+bool LumetraResponseGrammar::readTableRow(const Line &line, LumetraParsedLine &parsed)
 {
     // The same row shape means a power limit while the power listing is open, a parameter otherwise.
-    return d.m_powerListingOpen ? readPowerRow(d, line) : readParameterRow(d, line);
+    return line.context.powerListingOpen ? readPowerRow(line, parsed) : readParameterRow(line, parsed);
 }
 
-bool LumetraResponseGrammar::readPowerRow(LumetraResponseDecoder &d, const Line &line)
+bool LumetraResponseGrammar::readPowerRow(const Line &line, LumetraParsedLine &parsed)
 {
     // Rows that do not read are dropped without a report: the listing carries free text too.
     const QStringList parts = line.text.split(QLatin1Char(' '), Qt::KeepEmptyParts);
@@ -801,26 +743,15 @@ bool LumetraResponseGrammar::readPowerRow(LumetraResponseDecoder &d, const Line 
     if (!toInt(parts.at(0), index) || !toInt(parts.at(1), selector) || !toDouble(parts.at(2), energy)) {
         return true;
     }
-    if (index == 0 && selector == 0) {
-        d.m_powerMin_nJ.current.clear();
-        d.m_powerMax_nJ.current.clear();
+    if (selector == 0 || selector == 1) {
+        parsed.add(selector == 0 ? F::PowerMinRow : F::PowerMaxRow, LumetraParsedLine::Row{index, energy});
     }
-    if (selector != 0 && selector != 1) {
-        return true;
-    }
-    QMap<int, double> &table = selector == 0 ? d.m_powerMin_nJ.current : d.m_powerMax_nJ.current;
-    if (!fitsListing(table, index)) {
-        ++d.m_droppedListingRows;
-        return true;
-    }
-    table.insert(index, energy);
-    d.m_powerRowsPending = true;
     return true;
 }
 
-bool LumetraResponseGrammar::readParameterRow(LumetraResponseDecoder &d, const Line &line)
+bool LumetraResponseGrammar::readParameterRow(const Line &line, LumetraParsedLine &parsed)
 {
-    QRegExp &regExp = d.m_regExp;
+    QRegExp &regExp = line.regExp;
     regExp.setCaseSensitivity(Qt::CaseSensitive);
     regExp.setPattern(QStringLiteral("^(\\d*) (\\d*) (.*)"));
     if (regExp.indexIn(line.text, 0) != 0) {
@@ -840,15 +771,6 @@ bool LumetraResponseGrammar::readParameterRow(LumetraResponseDecoder &d, const L
     if (nameParts.size() < 2 || !toInt(nameParts.at(1), baseValue)) {
         return false;
     }
-    QMap<int, double> &table = d.m_frequencyDivList.current;
-    if (index == 0) {
-        table.clear();
-    }
-    if (!fitsListing(table, index)) {
-        ++d.m_droppedListingRows;
-        return true;
-    }
-    table.insert(index, double(baseValue));
-    d.m_divisionRowsPending = true;
+    parsed.add(F::DivisionRow, LumetraParsedLine::Row{index, double(baseValue)});
     return true;
 }

@@ -6,21 +6,30 @@
 #include <QStringList>
 #include <QVector>
 
+#include "app/device/LumetraParsedLine.h"
 #include "app/device/LumetraPatternFilter.h"
-#include "app/device/LumetraResponseDecoder.h"
 
 // The laser's reply language: one table of line kinds, tried in order. Each kind has a test (prefixes,
 // a regular expression or the system-state table), an optional pattern whose captures the handler gets,
-// and a handler that stores the values in the decoder and runs its publisher. The first kind whose test
-// succeeds owns the line.
+// and a handler that reads the line's values into a parsed line. The first kind whose test succeeds owns
+// the line. Reading stores nothing: the decoder applies what was read.
 class LumetraResponseGrammar
 {
 public:
-    // Decodes one received line (terminator included) into the decoder's state.
-    static void decode(LumetraResponseDecoder &decoder, const QByteArray &lineData);
+    // What the decoder knows that changes how a line reads.
+    struct Context
+    {
+        // The firmware last announced: one release sends status records with unreadable values.
+        QString firmwareVersion;
+        // Table rows are power limits while the power listing is open, parameters otherwise.
+        bool powerListingOpen = false;
+    };
+
+    // Reads one received line (terminator included).
+    LumetraParsedLine parse(const QByteArray &lineData, const Context &context);
 
     // The number of the line kind that owns the line ("57a" and the like), for diagnostics.
-    static QString kindOf(LumetraResponseDecoder &decoder, const QByteArray &lineData);
+    QString kindOf(const QByteArray &lineData);
 
     // The expressions that decide which kind owns a line, each with its case rule: their filters must
     // never rule out a line the expression matches, which the fuzzer checks against QRegExp itself.
@@ -46,12 +55,14 @@ private:
     {
         const QString &text;
         const QByteArray &data;
+        const Context &context;
+        QRegExp &regExp;      // for handlers that test the line further
         int alternative;      // which prefix or state pattern matched
         QStringList captures; // captures of the kind's pattern, 0 being the whole match
     };
 
-    // Returns false when the line is malformed: the decoder then reports a parsing error.
-    using Handler = bool (*)(LumetraResponseDecoder &decoder, const Line &line);
+    // Returns false when a value does not read: the decoder then reports a parsing error.
+    using Handler = bool (*)(const Line &line, LumetraParsedLine &parsed);
 
     struct LineKind
     {
@@ -77,7 +88,7 @@ private:
 
     static const QVector<LineKind> &lineKinds();
     static const QVector<StatePattern> &statePatterns();
-    static const LineKind *findKind(LumetraResponseDecoder &decoder, const QString &text, int &alternative);
+    const LineKind *findKind(const QString &text, int &alternative);
 
     static QString lineText(const QByteArray &lineData);
 
@@ -87,35 +98,36 @@ private:
     static bool toUInt64(const QString &text, quint64 &value, int base = 10);
     template <typename T> static bool toUnsigned(const QString &text, T &value, int base);
 
-    // Handlers shared by several kinds, bound to their fields and publishers in the table.
-    static bool drop(LumetraResponseDecoder &decoder, const Line &line);
-    template <auto publisher, auto... fields>
-    static bool storeTexts(LumetraResponseDecoder &d, const Line &line);
-    template <auto field, auto publisher, int base = 10>
-    static bool storeNumber(LumetraResponseDecoder &d, const Line &line);
-    template <int position, auto field, auto publisher, bool energyUnit>
-    static bool storeTail(LumetraResponseDecoder &d, const Line &line);
-    template <auto field, int constant, auto publisher>
-    static bool storeConstant(LumetraResponseDecoder &d, const Line &line);
-    template <auto field, auto publisher>
-    static bool storeAlternative(LumetraResponseDecoder &d, const Line &line);
-    template <int record> static bool storeRecord(LumetraResponseDecoder &d, const Line &line);
-    template <bool enabled> static bool storeDebugging(LumetraResponseDecoder &d, const Line &line);
-    template <bool open> static bool storeListing(LumetraResponseDecoder &d, const Line &line);
+    using Field = LumetraParsedLine::Field;
+
+    // Handlers shared by several kinds, bound to their fields and value types in the table.
+    static bool drop(const Line &line, LumetraParsedLine &parsed);
+    template <Field... fields> static bool readTexts(const Line &line, LumetraParsedLine &parsed);
+    template <Field field, typename T, int base = 10>
+    static bool readNumber(const Line &line, LumetraParsedLine &parsed);
+    template <int position, Field field, typename T, bool energyUnit>
+    static bool readTail(const Line &line, LumetraParsedLine &parsed);
+    template <Field field, int constant>
+    static bool giveConstant(const Line &line, LumetraParsedLine &parsed);
+    template <Field field> static bool giveAlternative(const Line &line, LumetraParsedLine &parsed);
+    template <Field field, bool value> static bool giveFlag(const Line &line, LumetraParsedLine &parsed);
+    template <int record> static bool readStatusRecord(const Line &line, LumetraParsedLine &parsed);
 
     // Handlers of single kinds.
-    static bool readRecord(LumetraResponseDecoder &d, const Line &line, int record);
-    static bool readPCBSerialNumber(LumetraResponseDecoder &d, const Line &line);
-    template <int oven> static bool readOvenSetpoint(LumetraResponseDecoder &d, const Line &line);
-    static bool readHumidity(LumetraResponseDecoder &d, const Line &line);
-    static bool readPiezoPosition(LumetraResponseDecoder &d, const Line &line);
-    static bool readDynamicSetpoint(LumetraResponseDecoder &d, const Line &line);
-    static bool readOutputPower(LumetraResponseDecoder &d, const Line &line);
-    static bool readCrystalSpot(LumetraResponseDecoder &d, const Line &line);
-    static bool readAllRuntimes(LumetraResponseDecoder &d, const Line &line);
-    static bool readTableRow(LumetraResponseDecoder &d, const Line &line);
-    static bool readPowerRow(LumetraResponseDecoder &d, const Line &line);
-    static bool readParameterRow(LumetraResponseDecoder &d, const Line &line);
-    static bool readShutterWarning(LumetraResponseDecoder &d, const Line &line);
-    static bool readUnhandled(LumetraResponseDecoder &d, const Line &line);
+    static bool readRecord(const Line &line, LumetraParsedLine &parsed, int record);
+    template <int oven> static bool readOvenSetpoint(const Line &line, LumetraParsedLine &parsed);
+    static bool readHumidity(const Line &line, LumetraParsedLine &parsed);
+    static bool readPiezoPosition(const Line &line, LumetraParsedLine &parsed);
+    static bool readDynamicSetpoint(const Line &line, LumetraParsedLine &parsed);
+    static bool readOutputPower(const Line &line, LumetraParsedLine &parsed);
+    static bool readCrystalSpot(const Line &line, LumetraParsedLine &parsed);
+    static bool readAllRuntimes(const Line &line, LumetraParsedLine &parsed);
+    static bool readTableRow(const Line &line, LumetraParsedLine &parsed);
+    static bool readPowerRow(const Line &line, LumetraParsedLine &parsed);
+    static bool readParameterRow(const Line &line, LumetraParsedLine &parsed);
+    static bool readShutterWarning(const Line &line, LumetraParsedLine &parsed);
+    static bool readUnhandled(const Line &line, LumetraParsedLine &parsed);
+
+    // Reused for every test and pattern: setting a pattern takes its compiled form from Qt's cache.
+    QRegExp m_regExp;
 };
