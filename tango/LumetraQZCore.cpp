@@ -441,8 +441,9 @@ void LumetraQZCore::evaluateState()
         m_reconnector->since(), report, now);
 
     using Kind = LumetraOperatorState::Kind;
-    // The reconnector's line says more about a loss (since when, still waiting, which laser answered).
-    const auto withLine = [this, &op](const QString &first) {
+    // For a loss the reconnector's line says more than the reason (since when, still waiting, which
+    // laser answered); the last report and the emission warning follow it.
+    const auto withLine = [&op](const QString &first) {
         QStringList parts{first};
         for (const QString &part : {op.lastReportText(), op.emissionText()}) {
             if (!part.isEmpty())
