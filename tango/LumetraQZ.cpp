@@ -123,6 +123,9 @@ void LumetraQZ::readProperties()
     }
     if (!data[0].is_empty())
         data[0] >> m_serialPort;
+    // Tango hands an empty property value back as the word NULL, which is no port either.
+    if (m_serialPort == "NULL" || m_serialPort.find_first_not_of(" \t") == std::string::npos)
+        m_serialPort.clear();
     if (!data[1].is_empty())
         data[1] >> m_reconnectPeriodMs;
     if (!data[2].is_empty())
@@ -160,13 +163,38 @@ Tango::DevState LumetraQZ::dev_state()
 
 Tango::ConstDevString LumetraQZ::dev_status()
 {
-    m_status = m_core ? m_core->snapshot()->status : std::string("Not initialised.");
+    m_status = currentStatus();
     return m_status.c_str();
 }
 
 bool LumetraQZ::linkReady() const
 {
     return m_core && m_core->snapshot()->connected;
+}
+
+// A write or command queued while the laser does not answer would reach it whenever it answers again,
+// unasked for by then; it is refused instead, and nothing goes on the wire.
+void LumetraQZ::allowWrite(const Row &row) const
+{
+    if (!linkReady())
+        refuse("API_AttrNotAllowed",
+               std::string(row.name) + " cannot be written now, nothing was sent: " + currentStatus(),
+               "LumetraQZ::write_attribute");
+}
+
+// Standby and OutputDisable make the laser safer and are always allowed; into a silent link they
+// cannot be delivered, and their handler says so rather than leaving them to arrive late.
+void LumetraQZ::allowCommand(const std::string &name) const
+{
+    if (name == "Standby" || name == "OutputDisable" || name == "Reconnect" || linkReady())
+        return;
+    refuse("API_CommandNotAllowed", name + " is not allowed now, nothing was sent: " + currentStatus(),
+           "LumetraQZ::command_inout");
+}
+
+std::string LumetraQZ::currentStatus() const
+{
+    return m_core ? m_core->snapshot()->status : std::string("Not initialised.");
 }
 
 void LumetraQZ::stage(const Row &row, const LumetraQZSnapshot::Value &value)
@@ -192,8 +220,9 @@ void LumetraQZ::readAttribute(const Row &row, Tango::Attribute &attribute)
 {
     const auto snapshot = m_core->snapshot();
     const LumetraQZSnapshot::Value &value = snapshot->values[row.id];
-    // Readings of a laser that is not connected are stale: a client must not take them for current.
-    if (!value.known || !snapshot->connected) {
+    // Readings of a laser that is not connected, or from before it last fell silent, are stale: a
+    // client must not take them for current.
+    if (!value.current || !snapshot->connected) {
         attribute.set_quality(Tango::ATTR_INVALID);
         return;
     }
@@ -291,7 +320,7 @@ void LumetraQZ::onChange(const std::shared_ptr<const LumetraQZSnapshot> &snapsho
         if (rangesChanged)
             applyRanges(*snapshot);
         for (int id : changed)
-            pushValue(row(id), snapshot->values[id]);
+            pushValue(row(id), snapshot->values[id], snapshot->connected && snapshot->values[id].current);
         if (stateChanged) {
             m_eventState = tangoState(snapshot->state);
             set_state(m_eventState);
@@ -309,10 +338,34 @@ void LumetraQZ::onChange(const std::shared_ptr<const LumetraQZSnapshot> &snapsho
     }
 }
 
-void LumetraQZ::pushValue(const Row &row, const LumetraQZSnapshot::Value &value)
+void LumetraQZ::pushValue(const Row &row, const LumetraQZSnapshot::Value &value, bool valid)
 {
     const std::string name(row.name);
     stage(row, value);
+    if (!valid) {
+        // Subscribers and archivers learn that the value they hold is no longer true.
+        struct timeval now = {};
+        gettimeofday(&now, nullptr);
+        switch (row.kind) {
+        case Kind::Double:
+            push_change_event(name, &m_doubles[row.id], now, Tango::ATTR_INVALID);
+            push_archive_event(name, &m_doubles[row.id], now, Tango::ATTR_INVALID);
+            break;
+        case Kind::Long:
+            push_change_event(name, &m_longs[row.id], now, Tango::ATTR_INVALID);
+            push_archive_event(name, &m_longs[row.id], now, Tango::ATTR_INVALID);
+            break;
+        case Kind::Boolean:
+            push_change_event(name, &m_booleans[row.id], now, Tango::ATTR_INVALID);
+            push_archive_event(name, &m_booleans[row.id], now, Tango::ATTR_INVALID);
+            break;
+        case Kind::String:
+            push_change_event(name, &m_textPointers[row.id], now, Tango::ATTR_INVALID);
+            push_archive_event(name, &m_textPointers[row.id], now, Tango::ATTR_INVALID);
+            break;
+        }
+        return;
+    }
     switch (row.kind) {
     case Kind::Double:
         push_change_event(name, &m_doubles[row.id]);

@@ -26,6 +26,10 @@ public:
     void writeAttribute(const LumetraQZAttributes::Row &row, Tango::WAttribute &attribute);
     // Commands and writes reach the laser only while the link has passed its handshake.
     bool linkReady() const;
+    // Throw Tango's not-allowed errors, with the reason, for what the laser cannot take now.
+    void allowWrite(const LumetraQZAttributes::Row &row) const;
+    void allowCommand(const std::string &name) const;
+    std::string currentStatus() const;
     void runCommand(LumetraQZCore::Command command);
     void sendRaw(const std::string &line);
 
@@ -34,7 +38,7 @@ private:
     void onChange(const std::shared_ptr<const LumetraQZSnapshot> &snapshot, const std::vector<int> &changed,
                   bool stateChanged, bool rangesChanged);
     void applyRanges(const LumetraQZSnapshot &snapshot);
-    void pushValue(const LumetraQZAttributes::Row &row, const LumetraQZSnapshot::Value &value);
+    void pushValue(const LumetraQZAttributes::Row &row, const LumetraQZSnapshot::Value &value, bool valid);
     // Copies a value into the buffers Tango reads after the call returns.
     void stage(const LumetraQZAttributes::Row &row, const LumetraQZSnapshot::Value &value);
     static Tango::DevState tangoState(LumetraQZSnapshot::State state);

@@ -71,8 +71,11 @@ void LumetraQZAttr::write(Tango::DeviceImpl *device, Tango::WAttribute &attribut
     static_cast<LumetraQZ *>(device)->writeAttribute(m_row, attribute);
 }
 
-// Writes are judged in LumetraQZ::writeAttribute, which says why it refuses one.
-bool LumetraQZAttr::is_allowed(Tango::DeviceImpl *, Tango::AttReqType)
+// Reads are always allowed: a reading that is not true comes with INVALID quality. A write throws
+// the not-allowed error with its reason when the laser cannot take it now.
+bool LumetraQZAttr::is_allowed(Tango::DeviceImpl *device, Tango::AttReqType type)
 {
+    if (type == Tango::WRITE_REQ)
+        static_cast<LumetraQZ *>(device)->allowWrite(m_row);
     return true;
 }

@@ -12,7 +12,9 @@ namespace {
 
 constexpr double any = 0.0;
 constexpr double divisionMin = LumetraController::DivisionFactorMin;
-constexpr double divisionMax = LumetraController::DivisionFactorMax;
+// The laser's own range, as it states it when it refuses a factor outside it ("range 1-65535"); the
+// controller would send more.
+constexpr double divisionMax = 65535;
 
 // clang-format off
 constexpr Row rows[] = {

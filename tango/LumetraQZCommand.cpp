@@ -15,8 +15,9 @@ CORBA::Any *LumetraQZCommand::execute(Tango::DeviceImpl *device, const CORBA::An
     return new CORBA::Any();
 }
 
-// The handlers refuse what they cannot do with a reason of their own.
-bool LumetraQZCommand::is_allowed(Tango::DeviceImpl *, const CORBA::Any &)
+// Throws the not-allowed error with its reason when the laser cannot take the command now.
+bool LumetraQZCommand::is_allowed(Tango::DeviceImpl *device, const CORBA::Any &)
 {
+    static_cast<LumetraQZ *>(device)->allowCommand(get_name());
     return true;
 }

@@ -1,13 +1,18 @@
 #include "tango/LumetraQZCore.h"
 
 #include "app/device/LumetraController.h"
+#include "app/device/LumetraOperatorState.h"
 #include "app/device/LumetraReconnector.h"
 #include "app/device/LumetraResponseDecoder.h"
 #include "app/device/LumetraSerialHandler.h"
 #include "app/device/LumetraStatusBits.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QSerialPort>
 #include <QTimer>
 
 #include <algorithm>
@@ -23,6 +28,36 @@ namespace {
 template <typename T> double asNumber(T value)
 {
     return static_cast<double>(value);
+}
+
+const char *commandName(LumetraQZCore::Command command)
+{
+    switch (command) {
+    case LumetraQZCore::Command::Standby:
+        return "Standby";
+    case LumetraQZCore::Command::Listen:
+        return "Listen";
+    case LumetraQZCore::Command::LaserOn:
+        return "LaserOn";
+    case LumetraQZCore::Command::OutputEnable:
+        return "OutputEnable";
+    case LumetraQZCore::Command::OutputDisable:
+        return "OutputDisable";
+    case LumetraQZCore::Command::Reconnect:
+        return "Reconnect";
+    }
+    return "";
+}
+
+// The laser and its harmonic module answer a setting they will not take with a line of its own
+// ("Invalid division factor, range 1-65535"), and otherwise carry on as if nothing had been asked.
+QString refusalIn(const QByteArray &line)
+{
+    QString text = QString::fromLatin1(line).trimmed();
+    const QString module = QStringLiteral("ZOR HG\t");
+    if (text.startsWith(module))
+        text = text.mid(module.size()).trimmed();
+    return text.startsWith(QLatin1String("Invalid ")) ? text : QString();
 }
 
 } // namespace
@@ -195,11 +230,14 @@ void LumetraQZCore::connectLink()
     connect(m_handler, &LumetraSerialHandler::sigOpenFailed, this, &LumetraQZCore::onOpenFailed);
     connect(m_handler, &LumetraSerialHandler::sigCommunicationOpened, this, [this] {
         m_openedOnce = true;
+        m_openFailure.clear();
         m_firstOpenRetry->stop();
     });
     connect(m_handler, &LumetraSerialHandler::sigCommunicationClosed, this, &LumetraQZCore::onClosed);
     connect(m_handler, &LumetraSerialHandler::sigConnectedStatus, this, &LumetraQZCore::onConnected);
     connect(m_handler, &LumetraSerialHandler::sigStatusMessage, this, &LumetraQZCore::onStatusMessage);
+    connect(m_handler, &LumetraSerialHandler::sigLineReceived, this, &LumetraQZCore::onLine);
+    connect(m_controller, &LumetraController::sigCommandDropped, this, &LumetraQZCore::onCommandDropped);
 }
 
 std::shared_ptr<const LumetraQZSnapshot> LumetraQZCore::snapshot() const
@@ -212,11 +250,15 @@ void LumetraQZCore::write(Id id, double value)
     const WriteSlot slot = row(id).write;
     if (!slot)
         return;
+    const QString request = QStringLiteral("%1 %2").arg(QLatin1String(row(id).name)).arg(value);
     QMetaObject::invokeMethod(
         this,
-        [this, slot, value] {
-            if (m_controller)
-                slot(m_controller, value);
+        [this, slot, value, request] {
+            if (!m_controller)
+                return;
+            m_lastRequest = request;
+            setNotice(QString());
+            slot(m_controller, value);
         },
         Qt::QueuedConnection);
 }
@@ -228,6 +270,8 @@ void LumetraQZCore::command(Command command)
         [this, command] {
             if (!m_controller)
                 return;
+            m_lastRequest = QLatin1String(commandName(command));
+            setNotice(QString());
             switch (command) {
             case Command::Standby:
                 m_controller->standbyChanged(true);
@@ -260,8 +304,11 @@ void LumetraQZCore::sendRaw(const QByteArray &line)
     QMetaObject::invokeMethod(
         this,
         [this, line] {
-            if (m_controller)
-                m_controller->slotSendManualCommand(line);
+            if (!m_controller)
+                return;
+            m_lastRequest = QString::fromLatin1(line).trimmed();
+            setNotice(QString());
+            m_controller->slotSendManualCommand(line);
         },
         Qt::QueuedConnection);
 }
@@ -272,10 +319,13 @@ void LumetraQZCore::sendRaw(const QByteArray &line)
 void LumetraQZCore::setNumber(int id, double value)
 {
     LumetraQZSnapshot::Value &v = m_work.values[id];
-    if (v.known && v.number == value)
+    if (id == StatusByte)
+        m_reportMs = QDateTime::currentMSecsSinceEpoch();
+    if (v.known && v.current && v.number == value)
         return;
     v.number = value;
     v.known = true;
+    v.current = true;
     m_changed.push_back(id);
     schedulePublish();
 }
@@ -284,10 +334,11 @@ void LumetraQZCore::setText(int id, const QString &text)
 {
     LumetraQZSnapshot::Value &v = m_work.values[id];
     const std::string utf8 = text.toStdString();
-    if (v.known && v.text == utf8)
+    if (v.known && v.current && v.text == utf8)
         return;
     v.text = utf8;
     v.known = true;
+    v.current = true;
     m_changed.push_back(id);
     schedulePublish();
 }
@@ -344,13 +395,16 @@ void LumetraQZCore::publish()
         m_sink(snapshot, changed, stateChanged, rangesChanged);
 }
 
-// The state a control room sees, with the reason in words. Faults of the link come before anything
-// the laser reports, since its readings are stale then.
+// The state a control room sees, with the reason in words, as the program's status bar tells it: a
+// laser that does not answer is never shown as it last was, and one that was emitting may still be.
+// While it answers, the device adds what the operator state does not judge (module faults, error
+// codes).
 void LumetraQZCore::evaluateState()
 {
     const auto set = [this](State state, const QString &status) {
         m_work.state = state;
-        m_work.status = status.toStdString();
+        const QString text = m_notice.isEmpty() ? status : status + QLatin1Char(' ') + m_notice;
+        m_work.status = text.trimmed().toStdString();
     };
     const QString port = m_settings.portPath;
     if (port.isEmpty())
@@ -359,36 +413,86 @@ void LumetraQZCore::evaluateState()
     using Link = LumetraReconnector::State;
     const Link link = m_reconnector->state();
     m_work.connected = m_work.connected && link == Link::Connected;
-    switch (link) {
-    case Link::Closed:
+    const bool live = m_work.connected;
+    if (live != m_wasLive) {
+        m_wasLive = live;
+        if (live)
+            markCurrentChanged();
+        else
+            markStale();
+    }
+
+    // While the laser answers only what it said on this connection counts; once it is quiet, what it
+    // said last is told as such.
+    const auto &v = m_work.values;
+    const auto reported = [&v, live](Id id) {
+        return v[id].known && (v[id].current || !live);
+    };
+    LumetraOperatorState::Report report;
+    if (reported(StatusByte))
+        report.statusByte = static_cast<int>(v[StatusByte].number);
+    if (reported(LumetraQZAttributes::SystemState))
+        report.systemState = static_cast<int>(v[LumetraQZAttributes::SystemState].number);
+    if (m_reportMs)
+        report.time = QDateTime::fromMSecsSinceEpoch(m_reportMs);
+    const QDateTime now = QDateTime::currentDateTime();
+    const LumetraOperatorState op = LumetraOperatorState::evaluate(
+        live ? Link::Connected : (link == Link::Connected ? Link::Handshake : link), port,
+        m_reconnector->since(), report, now);
+
+    using Kind = LumetraOperatorState::Kind;
+    // For a loss the reconnector's line says more than the reason (since when, still waiting, which
+    // laser answered); the last report and the emission warning follow it.
+    const auto withLine = [&op](const QString &first) {
+        QStringList parts{first};
+        for (const QString &part : {op.lastReportText(), op.emissionText()}) {
+            if (!part.isEmpty())
+                parts << part + QLatin1Char('.');
+        }
+        return parts.join(QLatin1Char(' '));
+    };
+    switch (op.kind()) {
+    case Kind::Closed:
+        if (!m_openFailure.isEmpty())
+            return set(State::Fault, m_openFailure);
         return set(State::Off, tr("Port %1 closed. %2").arg(port, m_lastMessage).trimmed());
-    case Link::Waiting:
-    case Link::Handshake:
-        return set(State::Init, m_reconnectorLine);
-    case Link::Unavailable:
-    case Link::Lost:
-        return set(State::Unknown, m_reconnectorLine);
-    case Link::OtherLaser:
-        return set(State::Fault, m_reconnectorLine + ' ' + tr("Reconnect accepts it."));
-    case Link::Connected:
+    case Kind::Connecting:
+        return set(State::Init, op.summary());
+    case Kind::NoAnswer:
+    case Kind::Silent:
+        return set(State::Unknown, op.summary());
+    case Kind::Lost:
+        if (link == Link::OtherLaser)
+            return set(State::Fault,
+                       withLine(m_reconnectorLine) + QLatin1Char(' ') + tr("Reconnect accepts it."));
+        return set(State::Unknown, withLine(op.reason() + QStringLiteral(": ") + m_reconnectorLine));
+    case Kind::Connected:
+    case Kind::Listen:
+    case Kind::Standby:
+    case Kind::LaserOn:
+    case Kind::Emitting:
+    case Kind::Warning:
+    case Kind::Fault:
         break;
     }
-    const auto &v = m_work.values;
-    if (!v[StatusByte].known)
+    if (!v[StatusByte].current)
         return set(State::Init, tr("Connected on %1; waiting for the first status.").arg(port));
 
     const auto status = static_cast<std::uint8_t>(v[StatusByte].number);
+    const auto active = [&v](Id id) {
+        return v[id].current && v[id].number != 0;
+    };
     QStringList alarms;
-    if (v[HumidityFault].known && v[HumidityFault].number != 0)
+    if (active(HumidityFault))
         alarms << tr("Humidity fault (%1 %).").arg(v[Humidity].number);
-    if (v[OvenFault].known && v[OvenFault].number != 0)
+    if (active(OvenFault))
         alarms << tr("Oven fault.");
     if (status & LumetraStatusBits::Warning)
         alarms << tr("The laser reports a warning.");
 
     if (status & LumetraStatusBits::Error)
         return set(State::Fault, (QStringList{tr("The laser reports an error.")} + alarms).join(' '));
-    if (v[ErrorCode].known && v[ErrorCode].number != 0)
+    if (active(ErrorCode))
         return set(State::Fault, (QStringList{QString::fromStdString(v[ErrorText].text)} + alarms).join(' '));
 
     State state = State::Off;
@@ -414,6 +518,34 @@ void LumetraQZCore::evaluateState()
     set(state, what);
 }
 
+// Every reading from before is now a report of the past: clients get it again, marked INVALID.
+void LumetraQZCore::markStale()
+{
+    for (int id = 0; id < Count; ++id) {
+        if (m_work.values[id].known) {
+            m_work.values[id].current = false;
+            m_changed.push_back(id);
+        }
+    }
+}
+
+// What the laser reported during the handshake went out as INVALID; it is true now.
+void LumetraQZCore::markCurrentChanged()
+{
+    for (int id = 0; id < Count; ++id) {
+        if (m_work.values[id].current)
+            m_changed.push_back(id);
+    }
+}
+
+void LumetraQZCore::setNotice(const QString &notice)
+{
+    if (notice == m_notice)
+        return;
+    m_notice = notice;
+    schedulePublish();
+}
+
 // ---------------------------------------------------------------------------------------------
 // Link and recovery
 
@@ -424,11 +556,75 @@ void LumetraQZCore::openPort()
                               Q_ARG(QString, m_settings.portPath));
 }
 
-void LumetraQZCore::onOpenFailed()
+void LumetraQZCore::onOpenFailed(const QString &port, int error)
 {
+    // Qt's own words for a held port do not say by whom; the operator needs that to free it.
+    const QString holder = error == QSerialPort::PermissionError ? lockHolder(port) : QString();
+    m_openFailure =
+        holder.isEmpty()
+            ? m_lastMessage
+            : tr("%1 is in use by %2; close it there to reach the laser from here.").arg(port, holder);
+    if (!holder.isEmpty())
+        qCWarning(lcLumetraQZCore).noquote() << m_openFailure;
     if (!m_openedOnce)
         m_firstOpenRetry->start();
     schedulePublish();
+}
+
+// The holder of a serial port's lock file, "name (process 1234)", or empty when none is found. The
+// lock is named after the port as the serial library names it: the name under /dev, or the whole path
+// with its slashes made underscores.
+QString LumetraQZCore::lockHolder(const QString &port) const
+{
+    QString name = port.startsWith(QLatin1String("/dev/")) ? port.mid(5) : port;
+    name.replace(QLatin1Char('/'), QLatin1Char('_'));
+    const char *folders[] = {"/run/lock", "/var/lock", "/tmp", "/var/tmp", "/etc/locks", "/var/spool/locks"};
+    for (const char *folder : folders) {
+        QFile lock(QLatin1String(folder) + QLatin1String("/LCK..") + name);
+        if (!lock.open(QIODevice::ReadOnly))
+            continue;
+        bool ok = false;
+        const qint64 pid = lock.readLine().trimmed().toLongLong(&ok);
+        if (!ok || pid <= 0)
+            continue;
+        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+        QString program =
+            comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed() : QString();
+        if (program.isEmpty()) {
+            QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+            if (cmdline.open(QIODevice::ReadOnly))
+                program =
+                    QFileInfo(QString::fromLocal8Bit(cmdline.readAll().split('\0').value(0))).fileName();
+        }
+        if (program.isEmpty())
+            program = tr("a program that has ended");
+        return tr("%1 (process %2)").arg(program).arg(pid);
+    }
+    return QString();
+}
+
+void LumetraQZCore::onLine(const QByteArray &line)
+{
+    const QString refusal = refusalIn(line);
+    if (refusal.isEmpty())
+        return;
+    const QString notice = m_lastRequest.isEmpty()
+                               ? tr("The laser refused a setting: %1.").arg(refusal)
+                               : tr("The laser refused %1: %2.").arg(m_lastRequest, refusal);
+    qCWarning(lcLumetraQZCore).noquote() << notice;
+    setNotice(notice);
+}
+
+// A write accepted just before the link noticed the silence never reaches the laser; the client that
+// made it learns so here rather than from a laser that changes state later.
+void LumetraQZCore::onCommandDropped(const QString &command, const QString &reason)
+{
+    // The controller's own queries are its business; only a setting can be a client's.
+    if (command.trimmed().endsWith(QLatin1Char('?')))
+        return;
+    const QString notice = tr("Not sent to the laser: %1 (%2).").arg(command.trimmed(), reason);
+    qCWarning(lcLumetraQZCore).noquote() << notice;
+    setNotice(notice);
 }
 
 void LumetraQZCore::onClosed()
@@ -439,6 +635,7 @@ void LumetraQZCore::onClosed()
     if (auto *decoder = m_controller->findChild<LumetraResponseDecoder *>())
         decoder->slotConnectedStatus(false);
     m_controller->slotConnectedStatus(false);
+    m_controller->slotPortClosed();
     schedulePublish();
 }
 

@@ -82,7 +82,13 @@ private:
     void onClosed();
     void onConnected(bool connected);
     void onStatusMessage(const QString &message);
-    void onOpenFailed();
+    void onOpenFailed(const QString &port, int error);
+    void onLine(const QByteArray &line);
+    void onCommandDropped(const QString &command, const QString &reason);
+    void setNotice(const QString &notice);
+    void markStale();
+    void markCurrentChanged();
+    QString lockHolder(const QString &port) const;
     void openPort();
 
     Settings m_settings;
@@ -104,6 +110,16 @@ private:
     bool m_rangesChanged = false;
 
     bool m_openedOnce = false;
+    // The laser answered at the last evaluation; a change either way re-marks every reading.
+    bool m_wasLive = false;
+    // When the laser last reported its status byte, for the last report told while it is silent.
+    qint64 m_reportMs = 0;
+    // Why the last open failed, while the port stays closed.
+    QString m_openFailure;
+    // What a client did that the laser refused or never got; told until the next client request.
+    QString m_notice;
+    // The last client request, named as the client gave it, for a refusal that answers it.
+    QString m_lastRequest;
     QString m_lastMessage;
     QString m_reconnectorLine;
 };

@@ -26,6 +26,10 @@ struct LumetraQZSnapshot
         double number = 0.0;
         std::string text;
         bool known = false;
+        // Reported on the present connection while the laser answers. A value from before a silence
+        // or a loss stays known, for the last report, but is no longer true until the laser says it
+        // again.
+        bool current = false;
     };
     struct Range
     {

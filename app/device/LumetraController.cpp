@@ -214,6 +214,16 @@ void LumetraController::slotConnectedStatus(bool linkUp)
     wakeMainLoop();
 }
 
+// The link forgets its polls with the port. A port closed before the link came up (another laser
+// answered during the handshake) finds the loop already waiting for the link; without a new set-up
+// the next connection would poll nothing.
+void LumetraController::slotPortClosed()
+{
+    if (mainLoopState == LoopWaiting)
+        mainLoopState = LoopSetUp;
+    wakeMainLoop();
+}
+
 // Waiting for the link, or connected to it, a turn acts only once the link's flag says otherwise.
 // The loop sleeps through the turns in between, which would all find nothing to do: on a machine
 // that polls the laser for days they are a hundred wake-ups a second for nothing.

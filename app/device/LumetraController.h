@@ -67,6 +67,8 @@ public:
 
 public slots:
     void slotConnectedStatus(bool connected);
+    // For a controller that outlives its port: the link has closed it and dropped every poll.
+    void slotPortClosed();
     void slotSendManualCommand(QByteArray command);
 
     // Identification texts

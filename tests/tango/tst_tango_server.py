@@ -206,6 +206,28 @@ class DeviceOnSimulator(unittest.TestCase):
         self.wait_for_command(mark, "e_div 2\n")
         self.assertEqual(commands_since(self.sim.received()[mark:]), ["e_div 2\n"])
 
+    def test_3a_the_lasers_range_and_refusals_reach_the_client(self):
+        self.assertEqual(self.device.get_attribute_config("DivisionFactor").max_value, "65535")
+        before = self.read("DivisionFactor")
+        self.device.command_inout("SendCommand", "e_div 65536")
+        wait_until("the refusal in Status", lambda: "Invalid division factor, range 1-65535" in self.device.status())
+        self.assertIn("e_div 65536", self.device.status())
+        self.assertEqual(self.read("DivisionFactor"), before)
+
+    def test_3b_a_port_held_elsewhere_names_its_holder(self):
+        properties = os.path.join(self.folder, "second.res")
+        with open(properties, "w") as f:
+            f.write('LumetraQZ/second/DEVICE/LumetraQZ: "test/lumetra/second"\n')
+            f.write(f'test/lumetra/second->SerialPort: "{self.sim.port}"\n')
+        second = Server(self.folder, "second", f"-file={properties}")
+        try:
+            device = second.proxy("test/lumetra/second")
+            holder = f"LumetraQZ (process {self.server.process.pid})"
+            wait_until("the holder named", lambda: holder in device.status())
+            self.assertEqual(device.state(), tango.DevState.FAULT)
+        finally:
+            second.stop()
+
     def test_4_commands_move_the_state(self):
         steps = [("Standby", tango.DevState.STANDBY, "ly_lqz2_standby\n"),
                  ("LaserOn", tango.DevState.ON, "ly_lqz2_disabled\n"),
@@ -235,6 +257,62 @@ class DeviceOnSimulator(unittest.TestCase):
             self.assertTrue(self.read("HumidityFault"))
             self.sim.tell("set humidity 40")
             wait_until("the alarm to clear", lambda: self.device.state() == tango.DevState.OFF)
+        finally:
+            for subscription in subscriptions:
+                self.device.unsubscribe_event(subscription)
+
+    def test_5a_a_silent_laser_is_unknown_and_takes_nothing(self):
+        self.sim.tell("silence 6")
+        wait_until("UNKNOWN", lambda: self.device.state() == tango.DevState.UNKNOWN)
+        self.assertIn("does not answer", self.device.status())
+        mark = len(self.sim.received())
+        cases = [(lambda: self.device.write_attribute("Energy", 2.0), "API_AttrNotAllowed"),
+                 (lambda: self.device.command_inout("LaserOn"), "API_CommandNotAllowed"),
+                 (lambda: self.device.command_inout("Standby"), "LumetraQZ_NotConnected")]
+        worst = 0.0
+        for request, reason in cases:
+            with self.subTest(reason=reason):
+                start = time.monotonic()
+                with self.assertRaises(tango.DevFailed) as refused:
+                    request()
+                worst = max(worst, time.monotonic() - start)
+                self.assertEqual(refused.exception.args[0].reason, reason)
+                self.assertIn("does not answer", refused.exception.args[0].desc)
+        print(f"worst request time while silent: {worst * 1000:.0f} ms", file=sys.stderr)
+        self.assertEqual(self.device.read_attribute("Energy").quality, tango.AttrQuality.ATTR_INVALID)
+        wait_until("the laser back", lambda: self.device.state() == tango.DevState.OFF)
+        wait_until("a new energy reading", lambda: self.read("Energy") is not None)
+        sent = commands_since(self.sim.received()[mark:])
+        self.assertFalse([line for line in sent if line.startswith(("ly_lqz2_power", "ly_lqz2_standby",
+                                                                    "ly_lqz2_disabled"))], sent)
+
+    def test_5b_after_a_loss_nothing_old_passes_for_new(self):
+        serial = self.read("SerialNumber")
+        for command, text in (("Standby", "Standby."), ("LaserOn", "output disabled"), ("OutputEnable", "output enabled")):
+            self.device.command_inout(command)
+            wait_until(f"{command} done", lambda: text in self.device.status())
+        states, bytes_ = [], []
+        subscriptions = [
+            self.device.subscribe_event("State", tango.EventType.CHANGE_EVENT,
+                                        lambda e: e.err or states.append(e.attr_value.value)),
+            self.device.subscribe_event("StatusByte", tango.EventType.CHANGE_EVENT,
+                                        lambda e: e.err or bytes_.append((e.attr_value.quality, e.attr_value.value)))]
+        try:
+            self.sim.tell("hangup forever")
+            wait_until("UNKNOWN", lambda: self.device.state() == tango.DevState.UNKNOWN)
+            status = self.device.status()
+            for text in ("Last report", "laser on, output enabled", "Emission may continue"):
+                self.assertIn(text, status)
+            wait_until("an INVALID status byte", lambda: bytes_[-1][0] == tango.AttrQuality.ATTR_INVALID)
+            lost = len(states)
+            self.sim.stop()
+            # The same laser, back in Listen: nothing from before the loss may show as its state now.
+            self.__class__.sim = Simulator(self.folder, "restarted", "--module", "0x90", "--firmware", "V5.1.4",
+                                           "--serial-number", serial)
+            wait_until("OFF", lambda: self.device.state() == tango.DevState.OFF)
+            wait_until("a valid status byte", lambda: bytes_[-1][0] == tango.AttrQuality.ATTR_VALID)
+            self.assertFalse({tango.DevState.ON, tango.DevState.STANDBY} & set(states[lost:]), states)
+            self.assertEqual(bytes_[-1][1], 0x09)
         finally:
             for subscription in subscriptions:
                 self.device.unsubscribe_event(subscription)
@@ -301,10 +379,25 @@ class DeviceWithoutDatabase(unittest.TestCase):
             self.assertNotIn("SendCommand", device.get_command_list())
             with self.assertRaises(tango.DevFailed) as refused:
                 device.write_attribute("DivisionFactor", 2)
-            self.assertEqual(refused.exception.args[0].reason, "LumetraQZ_NotConnected")
+            self.assertEqual(refused.exception.args[0].reason, "API_AttrNotAllowed")
         finally:
             server.stop()
             shutil.rmtree(folder, ignore_errors=True)
+
+
+    def test_an_empty_port_property_is_a_fault_that_says_why(self):
+        folder = tempfile.mkdtemp(prefix="tango-test-")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        properties = os.path.join(folder, "empty.res")
+        with open(properties, "w") as f:
+            f.write('LumetraQZ/empty/DEVICE/LumetraQZ: "test/lumetra/empty"\n')
+            f.write('test/lumetra/empty->SerialPort: ""\n')
+        server = Server(folder, "empty", f"-file={properties}")
+        self.addCleanup(server.stop)
+        device = server.proxy("test/lumetra/empty")
+        self.assertEqual(device.state(), tango.DevState.FAULT)
+        self.assertIn("SerialPort", device.status())
+        self.assertNotIn("NULL", device.status())
 
 
 class DeviceInADatabase(unittest.TestCase):
