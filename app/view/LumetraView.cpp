@@ -3,6 +3,7 @@
 #include "app/view/LumetraSpotChangeDialog.h"
 #include "dialkit/Button.h"
 #include "dialkit/ComboBox.h"
+#include "dialkit/ComboSlider.h"
 #include "dialkit/Indicator.h"
 #include "dialkit/MessageDialog.h"
 
@@ -106,6 +107,13 @@ void LumetraView::connectPages()
 
     connect(controlPage, &LumetraControlPage::operatingModeChanged, this, &LumetraView::operatingModeChanged);
     connect(controlPage, &LumetraControlPage::harmonicPicked, this, &LumetraView::newWavelengthSelected);
+    // After the page's own connections, so that a unit change is reported before the new unit's value is
+    // put into the field.
+    ComboSlider *power = controlPage->powerControl();
+    connect(power, &ComboSlider::valueChanged, this, &LumetraView::newPowerValue);
+    connect(power, &ComboSlider::unitIndexChanged, this, &LumetraView::newPowerIndex);
+    connect(controlPage->repRateControl(), &ComboSlider::valueChanged, this,
+            &LumetraView::newRepRateSliderValue);
     connect(controlPage, &LumetraControlPage::power_uJ_Changed, this, &LumetraView::power_uJ_Changed);
     connect(controlPage, &LumetraControlPage::powerPercentChanged, this, &LumetraView::powerPercentChanged);
     connect(controlPage, &LumetraControlPage::powerIndexChanged, this, &LumetraView::powerIndexChanged);
@@ -130,6 +138,9 @@ void LumetraView::connectPages()
     connect(hgPage, &LumetraHGPage::oven1SetpointChanged, this, &LumetraView::oven1SetpointChanged);
     connect(hgPage, &LumetraHGPage::oven2SetpointChanged, this, &LumetraView::oven2SetpointChanged);
     LumetraCrystalSpotGroup *crystal = hgPage->crystalSpot();
+    connect(crystal->spotControl(), &ComboSlider::valueChanged, this, &LumetraView::newCrystalSpotSelected);
+    connect(crystal->showAllSpotsButton(), &QAbstractButton::clicked, this,
+            &LumetraView::showAllSpotsButtonClicked);
     connect(crystal, &LumetraCrystalSpotGroup::spotPicked, this, &LumetraView::crystalSpotSliderChanged);
     connect(this, &LumetraView::closeCrystalSpotWarningWindow, crystal,
             &LumetraCrystalSpotGroup::closeMoveWindow);

@@ -365,6 +365,14 @@ protected:
 
 private slots:
     void newOperationMode(int index) { controlPage->applyOperatingMode(index); }
+    // What the operator does with the energy, rep-rate and crystal-spot controls runs through these named
+    // slots, so that it can be reached by name as the controller reaches the set... slots.
+    void newPowerValue(double value) { controlPage->takePowerValue(value); }
+    // Shows the unit with its own range and last set-point.
+    void newPowerIndex(int index) { controlPage->setPowerUnit(index); }
+    void newRepRateSliderValue(double value) { controlPage->takeRepRateValue(value); }
+    void newCrystalSpotSelected(double value) { hgPage->crystalSpot()->selectSpot(value); }
+    void showAllSpotsButtonClicked() { hgPage->crystalSpot()->showAllSpots(); }
     void newWavelengthSelected(int index);
     void newDigitalGateSelected(int index);
     void newDynamicWavelengthFeatureChanged(int index);
