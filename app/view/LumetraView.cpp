@@ -20,6 +20,8 @@ Q_LOGGING_CATEGORY(lcView, "lumetra.view")
 namespace {
 // Several poll cycles: one missed repeat (a busy link) must not count as the warning clearing.
 constexpr int hgWarningHoldMs = 5000;
+// Under the state buttons, at the foot of the panel.
+constexpr int remoteBottomMargin = 4;
 
 // A lamp of a panel greyed out under its overlay, in the colour the laser last gave it, still and
 // without blinking: the overlay over it says that it is the past.
@@ -168,10 +170,23 @@ QSize LumetraView::minimumSizeHint() const
     const QWidget *rightContents = sparePanel()->parentWidget();
     const auto *rightPanel =
         qobject_cast<const QAbstractScrollArea *>(rightContents->parentWidget()->parentWidget());
+    // Room for the first row of what the strip has below its lamps, too: the window keeps it free, so that
+    // row is in sight with its scroll bar; a panel squeezed lower all the same loses it before the buttons.
+    const int stripRow = qMax(0, statusStrip->lowerFirstRowHeight() - statusStrip->lowerLeastHeight());
     if (rightPanel)
-        least.setHeight(
-            qMax(least.height(), rightContents->minimumSizeHint().height() + 2 * rightPanel->frameWidth()));
+        least.setHeight(qMax(least.height(), rightContents->minimumSizeHint().height() +
+                                                 2 * rightPanel->frameWidth() + stripRow));
     return least;
+}
+
+void LumetraView::setRemoteControlWidget(QWidget *widget)
+{
+    MainView::setRemoteControlWidget(widget);
+    if (QLayout *area = remoteControlArea()->layout()) {
+        QMargins margins = area->contentsMargins();
+        margins.setBottom(remoteBottomMargin);
+        area->setContentsMargins(margins);
+    }
 }
 
 bool LumetraView::eventFilter(QObject *watched, QEvent *event)

@@ -46,6 +46,9 @@ public:
 
     bool isDialogOpen() const;
     QSize minimumSizeHint() const override;
+    // As the frame's, with less room under the state buttons: that room goes to the status strip's rows
+    // below its lamps, which a 768-pixel screen would otherwise not show at all.
+    void setRemoteControlWidget(QWidget *widget);
 
 public slots:
     void setOperatingMode(int index) { controlPage->setOperatingMode(index); }
