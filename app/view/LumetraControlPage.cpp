@@ -135,8 +135,6 @@ void LumetraControlPage::buildEnergy(QVBoxLayout *layout)
     powerSlider->addScale(powerScale);
     layout->addWidget(powerSlider);
     connect(powerSlider, &ComboSlider::unitIndexChanged, this, &LumetraControlPage::powerIndexChanged);
-    connect(powerSlider, &ComboSlider::unitIndexChanged, this, &LumetraControlPage::applyEnergySetpoint);
-    connect(powerSlider, &ComboSlider::valueChanged, this, &LumetraControlPage::powerValueEntered);
 }
 
 void LumetraControlPage::buildRepRate(QVBoxLayout *layout)
@@ -163,7 +161,6 @@ void LumetraControlPage::buildRepRate(QVBoxLayout *layout)
     connect(repRateSlider, &ComboSlider::scaleIndexChanged, this, &LumetraControlPage::setRepRateScale);
     connect(repRateSlider, &ComboSlider::scaleIndexChanged, this,
             &LumetraControlPage::repRateScaleIndexChanged);
-    connect(repRateSlider, &ComboSlider::valueChanged, this, &LumetraControlPage::repRateValueEntered);
 
     divisionSlider = new ComboSlider(25, this);
     divisionSlider->setObjectName(QStringLiteral("divisionSlider"));
@@ -245,7 +242,7 @@ void LumetraControlPage::applyEnergySetpoint()
     }
 }
 
-void LumetraControlPage::powerValueEntered(double value)
+void LumetraControlPage::takePowerValue(double value)
 {
     if (powerSlider->unitIndex() == Microjoule) {
         m_powerSetpoint_uJ = value;
@@ -328,7 +325,7 @@ void LumetraControlPage::setRepRateControlEnabled(bool enabled)
     repRateSlider->setEnabled(enabled);
 }
 
-void LumetraControlPage::repRateValueEntered(double value)
+void LumetraControlPage::takeRepRateValue(double value)
 {
     const int scale = repRateSlider->scaleIndex();
     if (scale == RateScale) {

@@ -31,6 +31,14 @@ public:
     void setMeasuredEnergyVisible(LumetraHarmonic harmonic, bool visible);
     void setDynamicSaveVisible(bool visible);
 
+    // The energy and rep-rate controls, which the panel wires to its own slots; what they do is below.
+    ComboSlider *powerControl() const { return powerSlider; }
+    ComboSlider *repRateControl() const { return repRateSlider; }
+    // A value the operator entered in the energy control: stored for its unit and sent.
+    void takePowerValue(double value);
+    // A value the operator entered in the rep-rate control: stored for its scale and sent.
+    void takeRepRateValue(double value);
+
     void setPowerSetpoint_uJ(double value);
     void setPowerSetpointPercent(double value);
     double powerSetpoint_uJ() const { return m_powerSetpoint_uJ; }
@@ -73,8 +81,6 @@ private:
     void buildEnergy(QVBoxLayout *layout);
     void buildRepRate(QVBoxLayout *layout);
     void applyEnergySetpoint();
-    void powerValueEntered(double value);
-    void repRateValueEntered(double value);
 
     ComboBox *operatingModeCombo = nullptr;
     QWidget *harmonicGroup = nullptr;

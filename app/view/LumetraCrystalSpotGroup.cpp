@@ -37,12 +37,12 @@ LumetraCrystalSpotGroup::LumetraCrystalSpotGroup(QWidget *parent) : QWidget(pare
     grid->setColumnStretch(2, 1);
     runHoursReadout = addReadout(grid, tr("Current spot run hours"), this);
     runHoursReadout.value->setObjectName(QStringLiteral("crystalRunHours"));
-    auto *showAll = new Button(tr("Show all\nspots"), this);
-    showAll->setObjectName(QStringLiteral("showAllSpotsButton"));
-    showAll->setSize(Button::Small);
-    showAll->setColor(Button::DarkGrey);
-    grid->addWidget(showAll, 0, 3);
-    connect(showAll, &QAbstractButton::clicked, this, &LumetraCrystalSpotGroup::showAllSpots);
+    auto *showAllButton = new Button(tr("Show all\nspots"), this);
+    showAllButton->setObjectName(QStringLiteral("showAllSpotsButton"));
+    showAllButton->setSize(Button::Small);
+    showAllButton->setColor(Button::DarkGrey);
+    grid->addWidget(showAllButton, 0, 3);
+    showAll = showAllButton;
     box->addLayout(grid);
 
     slider = new ComboSlider(25, this);
@@ -57,7 +57,6 @@ LumetraCrystalSpotGroup::LumetraCrystalSpotGroup(QWidget *parent) : QWidget(pare
     // minutes to a spot the operator did not ask for.
     slider->setRefusesOutOfRange(true);
     connect(slider, &ComboSlider::entryRefused, this, &LumetraCrystalSpotGroup::spotRefused);
-    connect(slider, &ComboSlider::valueChanged, this, &LumetraCrystalSpotGroup::spotSelected);
 
     spotChangeDialog = new LumetraSpotChangeDialog(this);
     spotChangeDialog->setObjectName(QStringLiteral("spotChangeDialog"));
@@ -142,7 +141,7 @@ int moveSeconds(int from, int to)
 }
 } // namespace
 
-void LumetraCrystalSpotGroup::spotSelected(double value)
+void LumetraCrystalSpotGroup::selectSpot(double value)
 {
     const int spot = LumetraFormat::roundHalfUp(value);
     if (spot == currentSpot) {

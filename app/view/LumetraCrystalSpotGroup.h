@@ -11,6 +11,7 @@ class MessageDialog;
 
 class ComboSlider;
 class ComboSliderUnit;
+class QAbstractButton;
 
 // "THG crystal spot selection": the spot control, the current spot's run hours, the table of all spots
 // and the window shown while the crystal moves.
@@ -30,6 +31,12 @@ public:
     void setAllRuntimes(const QMap<int, quint64> &runtimes);
     bool isDialogOpen() const;
     LumetraSpotChangeDialog *moveWindow() const { return spotChangeDialog; }
+    // The spot control and "Show all spots", which the panel wires to its own slots.
+    ComboSlider *spotControl() const { return slider; }
+    QAbstractButton *showAllSpotsButton() const { return showAll; }
+    // A spot the operator entered: asks to confirm the move unless it is the current spot.
+    void selectSpot(double value);
+    void showAllSpots();
 
 public slots:
     void closeMoveWindow();
@@ -39,14 +46,13 @@ signals:
     void spotPicked(double value);
 
 private:
-    void spotSelected(double value);
     void spotRefused(double value);
     void startMove(int spot);
-    void showAllSpots();
     void updateRuntimeText();
 
     LumetraPageKit::Readout runHoursReadout;
     ComboSlider *slider = nullptr;
+    QAbstractButton *showAll = nullptr;
     ComboSliderUnit *unit = nullptr;
     QPointer<LumetraSpotChangeDialog> spotChangeDialog;
     QPointer<MessageDialog> pendingDialog;

@@ -47,7 +47,7 @@ LumetraStatusStrip::LumetraStatusStrip(QWidget *parent) : QWidget(parent)
     // The lamps never scroll: on a low screen a humidity or oven alarm must not hide below the fold,
     // leaving only the Warning lamp in view. Everything under them may scroll.
     auto *lampGrid = new QGridLayout();
-    lampGrid->setContentsMargins(stripMargin, 6, stripMargin, 0);
+    lampGrid->setContentsMargins(stripMargin, 2, stripMargin, 0);
     lampGrid->setHorizontalSpacing(lampSpacing);
     lampGrid->setVerticalSpacing(0);
     lampGrid->setColumnStretch(1, 1);
@@ -61,10 +61,17 @@ LumetraStatusStrip::LumetraStatusStrip(QWidget *parent) : QWidget(parent)
     scroll->setObjectName(QStringLiteral("statusStripScroll"));
     scroll->setWidgetProperty("widget-color", "red");
     // Asks for the height of its contents but needs none, so that on a low screen the lamps above and
-    // the state buttons below keep theirs.
+    // the state buttons below keep theirs; where it has less, its scroll bar shows.
     scroll->setMinimumHeight(1);
+    lower = scroll;
+    // The frame's handle is the panel's own red and would not show against it.
+    scroll->setStyleSheet(
+        QStringLiteral("QScrollBar::handle:vertical { background-color: rgba(255, 255, 255, 150); "
+                       "min-height: 16px; }"
+                       "QScrollBar::handle:vertical:hover { background-color: #ED6E00; }"));
     auto *strip = new QVBoxLayout();
-    strip->setContentsMargins(stripMargin, 0, stripMargin, 10);
+    // The gap sets the rows below apart from the fault lamps.
+    strip->setContentsMargins(stripMargin, 6, stripMargin, 10);
     strip->setSpacing(8);
     scroll->setLayout(strip);
     outer->addWidget(scroll, 1);
@@ -78,6 +85,8 @@ LumetraStatusStrip::LumetraStatusStrip(QWidget *parent) : QWidget(parent)
     hgErrorMessage = makeLabel(QString(), "panel-text", this);
     hgErrorMessage->setObjectName(QStringLiteral("hgErrorMessage"));
     hgErrorMessage->setWordWrap(true);
+    // Empty, it would still take a line at the top of the scrolled part, the line a low screen can show.
+    hgErrorMessage->hide();
     messages->addWidget(hgErrorMessage, 0, 1);
     hgWarningBanner = makeLabel(QString(), "panel-label", this);
     hgWarningBanner->setObjectName(QStringLiteral("hgWarningBanner"));
@@ -86,13 +95,15 @@ LumetraStatusStrip::LumetraStatusStrip(QWidget *parent) : QWidget(parent)
     messages->addWidget(hgWarningBanner, 1, 0, 1, 2);
     strip->addLayout(messages);
 
-    auto *dynamic = new QGridLayout();
+    dynamicRow = new QWidget(this);
+    auto *dynamic = new QGridLayout(dynamicRow);
+    dynamic->setContentsMargins(0, 0, 0, 0);
     dynamic->setHorizontalSpacing(lampSpacing);
     dynamic->setVerticalSpacing(0);
     dynamicWlsLamp = addLamp(dynamic, 0, tr("Dynamic Wl. Switching"), nullptr);
     dynamicWlsLamp->setObjectName(QStringLiteral("dynamicWlsLamp"));
     dynamic->setColumnStretch(1, 1);
-    strip->addLayout(dynamic);
+    strip->addWidget(dynamicRow);
     const QStringList aomNames{tr("IR AOM"), tr("Green AOM"), tr("UV AOM"), tr("DUV AOM")};
     auto *aomGrid = new QGridLayout();
     aomGrid->setContentsMargins(28, 0, 0, 0);
@@ -153,6 +164,17 @@ LumetraStatusStrip::LumetraStatusStrip(QWidget *parent) : QWidget(parent)
     strip->addStretch(1);
 }
 
+int LumetraStatusStrip::lowerFirstRowHeight() const
+{
+    const QMargins margins = lower->widget()->layout()->contentsMargins();
+    return dynamicRow->sizeHint().height() + margins.top() + 2 * lower->frameWidth();
+}
+
+int LumetraStatusStrip::lowerLeastHeight() const
+{
+    return lower->minimumHeight();
+}
+
 QLabel *LumetraStatusStrip::makeLabel(const QString &text, const char *type, QWidget *parent)
 {
     // Plain text: the serial number and firmware version come from the laser and are shown as written.
@@ -202,13 +224,15 @@ void LumetraStatusStrip::setLampVisible(Lamp lamp, bool visible)
     lamps[lamp]->setVisible(visible);
     lampLabels[lamp]->setVisible(visible);
     if (lamp == HGError) {
-        hgErrorMessage->setVisible(visible);
+        hgLampShown = visible;
+        hgErrorMessage->setVisible(visible && !hgErrorMessage->text().isEmpty());
     }
 }
 
 void LumetraStatusStrip::setHGErrorMessage(const QString &message)
 {
     hgErrorMessage->setText(message);
+    hgErrorMessage->setVisible(hgLampShown && !message.isEmpty());
 }
 
 void LumetraStatusStrip::setHGWarning(const QString &message)

@@ -9,6 +9,7 @@ class ComboBox;
 class Indicator;
 class QGridLayout;
 class QLabel;
+class QScrollArea;
 
 // The rows of the control panel that stay in view whatever page is shown: the status lamps, the AOM
 // levels of dynamic wavelength switching, the output wavelength, the system info and the digital gate.
@@ -53,6 +54,11 @@ public:
     void setSerialNumber(const QString &serial);
     void setFirmwareVersion(const QString &version);
     void setDigitalGate(GateLogic logic);
+    // The height the part below the lamps needs to show its first row. Its least height is far less, so
+    // that the lamps and the state buttons keep theirs whatever happens; the panel asks for this room
+    // besides (see LumetraView::minimumSizeHint()).
+    int lowerFirstRowHeight() const;
+    int lowerLeastHeight() const;
 
 signals:
     void wavelengthChanged(int index);
@@ -76,6 +82,9 @@ private:
     QLabel *lampLabels[LampCount] = {};
     QLabel *hgErrorMessage = nullptr;
     QLabel *hgWarningBanner = nullptr;
+    bool hgLampShown = true;
+    QWidget *dynamicRow = nullptr;
+    QScrollArea *lower = nullptr;
     Indicator *dynamicWlsLamp = nullptr;
     QList<AomReadout> aomReadouts;
     QWidget *wavelengthRow = nullptr;

@@ -3,6 +3,7 @@
 #include "app/view/LumetraSpotChangeDialog.h"
 #include "dialkit/Button.h"
 #include "dialkit/ComboBox.h"
+#include "dialkit/ComboSlider.h"
 #include "dialkit/Indicator.h"
 #include "dialkit/MessageDialog.h"
 
@@ -19,6 +20,8 @@ Q_LOGGING_CATEGORY(lcView, "lumetra.view")
 namespace {
 // Several poll cycles: one missed repeat (a busy link) must not count as the warning clearing.
 constexpr int hgWarningHoldMs = 5000;
+// Under the state buttons, at the foot of the panel.
+constexpr int remoteBottomMargin = 4;
 
 // A lamp of a panel greyed out under its overlay, in the colour the laser last gave it, still and
 // without blinking: the overlay over it says that it is the past.
@@ -106,6 +109,13 @@ void LumetraView::connectPages()
 
     connect(controlPage, &LumetraControlPage::operatingModeChanged, this, &LumetraView::operatingModeChanged);
     connect(controlPage, &LumetraControlPage::harmonicPicked, this, &LumetraView::newWavelengthSelected);
+    // After the page's own connections, so that a unit change is reported before the new unit's value is
+    // put into the field.
+    ComboSlider *power = controlPage->powerControl();
+    connect(power, &ComboSlider::valueChanged, this, &LumetraView::newPowerValue);
+    connect(power, &ComboSlider::unitIndexChanged, this, &LumetraView::newPowerIndex);
+    connect(controlPage->repRateControl(), &ComboSlider::valueChanged, this,
+            &LumetraView::newRepRateSliderValue);
     connect(controlPage, &LumetraControlPage::power_uJ_Changed, this, &LumetraView::power_uJ_Changed);
     connect(controlPage, &LumetraControlPage::powerPercentChanged, this, &LumetraView::powerPercentChanged);
     connect(controlPage, &LumetraControlPage::powerIndexChanged, this, &LumetraView::powerIndexChanged);
@@ -130,6 +140,9 @@ void LumetraView::connectPages()
     connect(hgPage, &LumetraHGPage::oven1SetpointChanged, this, &LumetraView::oven1SetpointChanged);
     connect(hgPage, &LumetraHGPage::oven2SetpointChanged, this, &LumetraView::oven2SetpointChanged);
     LumetraCrystalSpotGroup *crystal = hgPage->crystalSpot();
+    connect(crystal->spotControl(), &ComboSlider::valueChanged, this, &LumetraView::newCrystalSpotSelected);
+    connect(crystal->showAllSpotsButton(), &QAbstractButton::clicked, this,
+            &LumetraView::showAllSpotsButtonClicked);
     connect(crystal, &LumetraCrystalSpotGroup::spotPicked, this, &LumetraView::crystalSpotSliderChanged);
     connect(this, &LumetraView::closeCrystalSpotWarningWindow, crystal,
             &LumetraCrystalSpotGroup::closeMoveWindow);
@@ -157,10 +170,23 @@ QSize LumetraView::minimumSizeHint() const
     const QWidget *rightContents = sparePanel()->parentWidget();
     const auto *rightPanel =
         qobject_cast<const QAbstractScrollArea *>(rightContents->parentWidget()->parentWidget());
+    // Room for the first row of what the strip has below its lamps, too: the window keeps it free, so that
+    // row is in sight with its scroll bar; a panel squeezed lower all the same loses it before the buttons.
+    const int stripRow = qMax(0, statusStrip->lowerFirstRowHeight() - statusStrip->lowerLeastHeight());
     if (rightPanel)
-        least.setHeight(
-            qMax(least.height(), rightContents->minimumSizeHint().height() + 2 * rightPanel->frameWidth()));
+        least.setHeight(qMax(least.height(), rightContents->minimumSizeHint().height() +
+                                                 2 * rightPanel->frameWidth() + stripRow));
     return least;
+}
+
+void LumetraView::setRemoteControlWidget(QWidget *widget)
+{
+    MainView::setRemoteControlWidget(widget);
+    if (QLayout *area = remoteControlArea()->layout()) {
+        QMargins margins = area->contentsMargins();
+        margins.setBottom(remoteBottomMargin);
+        area->setContentsMargins(margins);
+    }
 }
 
 bool LumetraView::eventFilter(QObject *watched, QEvent *event)

@@ -46,6 +46,9 @@ public:
 
     bool isDialogOpen() const;
     QSize minimumSizeHint() const override;
+    // As the frame's, with less room under the state buttons: that room goes to the status strip's rows
+    // below its lamps, which a 768-pixel screen would otherwise not show at all.
+    void setRemoteControlWidget(QWidget *widget);
 
 public slots:
     void setOperatingMode(int index) { controlPage->setOperatingMode(index); }
@@ -365,6 +368,14 @@ protected:
 
 private slots:
     void newOperationMode(int index) { controlPage->applyOperatingMode(index); }
+    // What the operator does with the energy, rep-rate and crystal-spot controls runs through these named
+    // slots, so that it can be reached by name as the controller reaches the set... slots.
+    void newPowerValue(double value) { controlPage->takePowerValue(value); }
+    // Shows the unit with its own range and last set-point.
+    void newPowerIndex(int index) { controlPage->setPowerUnit(index); }
+    void newRepRateSliderValue(double value) { controlPage->takeRepRateValue(value); }
+    void newCrystalSpotSelected(double value) { hgPage->crystalSpot()->selectSpot(value); }
+    void showAllSpotsButtonClicked() { hgPage->crystalSpot()->showAllSpots(); }
     void newWavelengthSelected(int index);
     void newDigitalGateSelected(int index);
     void newDynamicWavelengthFeatureChanged(int index);

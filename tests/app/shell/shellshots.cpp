@@ -3,15 +3,24 @@
 // With --pages it instead shows every dock and every page of the panel, in the language given by
 // --lang, and prints the window's least size beside each picture (fit-<size>-<lang>-<page>.png):
 //   xvfb-run -s "-screen 0 1920x1080x24" build/tests/app/shell/shellshots --pages --lang de docs 1366x768
+// With --silence it switches the laser on with its output enabled, silences it, and takes the window
+// and its status bar with the last report (silence-<size>-<lang>.png, status-bar-silence-...):
+//   xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/app/shell/shellshots --silence --lang de docs
+//   1920x1080
+// --panel takes the control panel alone, without the docks (control-panel-<lang>.png).
 // Not a test: it checks nothing beyond reaching each state, and fails if one is not reached.
 #include "ShellTestMain.h"
 #include "app/AppTranslator.h"
 #include "app/ConnectionStatusBar.h"
 #include "app/MainWindow.h"
+#include "app/view/LumetraRemoteControl.h"
 #include "app/view/LumetraView.h"
+#include "dialkit/Indicator.h"
+#include "dialkit/IndicatorButton.h"
 #include "tests/app/device/reconnect/SimProcess.h"
 
 #include <QDockWidget>
+#include <QLabel>
 #include <QStatusBar>
 
 #include <cstdio>
@@ -32,6 +41,17 @@ bool save(QWidget *widget, const QString &path)
     const bool saved = widget->grab().save(path);
     std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
     return saved;
+}
+
+// Whether each text of the status bar has the room it asks for.
+void printStatusBarRoom(MainWindow &window)
+{
+    for (QLabel *label : window.connectionStatusBar()->findChildren<QLabel *>()) {
+        if (label->isVisible() && !label->text().isEmpty())
+            std::printf("  %s \"%s\" %d of %d px%s\n", qPrintable(label->objectName()),
+                        qPrintable(label->text()), label->width(), label->sizeHint().width(),
+                        label->width() < label->sizeHint().width() ? " CUT" : "");
+    }
 }
 
 void printLeastSize(MainWindow &window, const QString &what)
@@ -65,6 +85,8 @@ int main(int argc, char *argv[])
     AppStartup::setBuildStamp(&app, QStringLiteral(__DATE__), QStringLiteral(__TIME__));
     QStringList args = app.arguments();
     const bool pages = args.removeAll(QStringLiteral("--pages")) > 0;
+    const bool silence = args.removeAll(QStringLiteral("--silence")) > 0;
+    const bool panelOnly = args.removeAll(QStringLiteral("--panel")) > 0;
     QString language = QStringLiteral("en");
     const int langAt = args.indexOf(QStringLiteral("--lang"));
     if (langAt > 0 && langAt + 1 < args.size()) {
@@ -72,7 +94,8 @@ int main(int argc, char *argv[])
         args.erase(args.begin() + langAt, args.begin() + langAt + 2);
     }
     if (args.size() != 3) {
-        std::fprintf(stderr, "usage: shellshots [--pages] [--lang LANGUAGE] OUTPUT-FOLDER WIDTHxHEIGHT\n");
+        std::fprintf(stderr, "usage: shellshots [--pages|--silence|--panel] [--lang LANGUAGE] OUTPUT-FOLDER "
+                             "WIDTHxHEIGHT\n");
         return 2;
     }
     const QString out = args.at(1);
@@ -84,11 +107,11 @@ int main(int argc, char *argv[])
     if (!laser.start({}))
         return 1;
     MainWindow window;
-    const int height = size.value(1).toInt() - (pages ? desktopAllowance : 0);
+    const int height = size.value(1).toInt() - (pages || silence ? desktopAllowance : 0);
     window.resize(size.value(0).toInt(), height);
     window.show();
     for (QDockWidget *dock : window.getGenericDocks())
-        dock->show();
+        dock->setVisible(!panelOnly);
     emit window.sigOpenCommunication(laser.port);
     LumetraReconnector *watch = window.connectionWatch();
     if (!waitFor([&] { return watch->state() == LumetraReconnector::State::Connected; }))
@@ -108,9 +131,36 @@ int main(int argc, char *argv[])
             const QString name = QStringLiteral("%1/fit-%2-%3-%4.png")
                                      .arg(out, args.at(2), language, QLatin1String(pageNames[page]));
             printLeastSize(window, QLatin1String(pageNames[page]));
+            printStatusBarRoom(window);
             ok = save(&window, name) && ok;
         }
         return ok ? 0 : 1;
+    }
+
+    if (panelOnly)
+        return save(&window, QStringLiteral("%1/control-panel-%2.png").arg(out, language)) ? 0 : 1;
+
+    if (silence) {
+        auto *remote = window.findChild<LumetraRemoteControl *>();
+        if (!remote)
+            return 1;
+        // Standby, Laser On, Output enable: the laser's own order of states.
+        const QList<IndicatorButton *> buttons = remote->findChildren<IndicatorButton *>();
+        for (int index : {2, 1, 0}) {
+            QTest::mouseClick(buttons.at(index)->button(), Qt::LeftButton);
+            if (!waitFor([&] { return buttons.at(index)->isActive(); }))
+                return 1;
+        }
+        QTest::qWait(3000); // the status byte follows the lamps at the next poll
+        laser.control("silence forever");
+        if (!waitFor([&] { return watch->state() == LumetraReconnector::State::Unavailable; }))
+            return 1;
+        QTest::qWait(1500);
+        const QString tail = QStringLiteral("-%1-%2.png").arg(args.at(2), language);
+        std::printf("status bar during the silence:\n");
+        printStatusBarRoom(window);
+        bool ok = save(&window, out + QStringLiteral("/silence") + tail);
+        return save(window.statusBar(), out + QStringLiteral("/status-bar-silence") + tail) && ok ? 0 : 1;
     }
 
     bool ok = save(&window, out + QStringLiteral("/connected") + suffix);

@@ -20,6 +20,8 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -642,6 +644,17 @@ void TestMainWindow::fitsSmallScreen()
         QVERIFY(mustShow.at(i));
         QVERIFY2(shownWhole(mustShow.at(i)), qPrintable(QStringLiteral("lamp or button %1").arg(i)));
     }
+
+    // What the strip shows below its lamps: its first row in sight, and the rest in sight or a scroll
+    // bar away.
+    auto *lower = view->findChild<QScrollArea *>(QStringLiteral("statusStripScroll"));
+    QVERIFY(lower);
+    QVERIFY(shownWhole(view->findChild<QWidget *>(QStringLiteral("dynamicWlsLamp"))));
+    const bool allShown = lower->viewport()->height() >= lower->widget()->minimumSizeHint().height();
+    QVERIFY2(allShown || lower->verticalScrollBar()->isVisible(),
+             qPrintable(QStringLiteral("%1 of %2 px shown")
+                            .arg(lower->viewport()->height())
+                            .arg(lower->widget()->minimumSizeHint().height())));
 }
 
 SHELL_TEST_MAIN(TestMainWindow)

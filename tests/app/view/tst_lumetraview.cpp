@@ -1043,6 +1043,78 @@ private slots:
         QCOMPARE(cell(2, 2), QString("2 hours 0 minutes"));
         table->close();
     }
+
+    // The controls run the panel's named slots, and each slot does what the control does.
+    void controlsRunTheNamedSlots_data()
+    {
+        QTest::addColumn<QByteArray>("slot");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("input"); // typed; "%" picks that unit; empty clicks
+        QTest::addColumn<QVariant>("argument");
+        QTest::addColumn<QString>("effect");
+        QTest::newRow("energy") << QByteArray("newPowerValue(double)") << "powerSlider"
+                                << "1.5" << QVariant(1.5) << "power_uJ_Changed 1.5";
+        QTest::newRow("energy unit") << QByteArray("newPowerIndex(int)") << "powerSlider"
+                                     << "%" << QVariant(1) << "field 12.50";
+        QTest::newRow("rep rate") << QByteArray("newRepRateSliderValue(double)") << "repRateSlider"
+                                  << "200" << QVariant(200.0) << "repRateChanged 200";
+        QTest::newRow("crystal spot") << QByteArray("newCrystalSpotSelected(double)") << "crystalSlider"
+                                      << "5" << QVariant(5.0) << "spotChangeDialog";
+        QTest::newRow("all spots") << QByteArray("showAllSpotsButtonClicked()") << "showAllSpotsButton"
+                                   << "" << QVariant() << "runtimeTable";
+    }
+
+    void controlsRunTheNamedSlots()
+    {
+        QFETCH(QByteArray, slot);
+        QFETCH(QString, control);
+        QFETCH(QString, input);
+        QFETCH(QVariant, argument);
+        QFETCH(QString, effect);
+        const int index = LumetraView::staticMetaObject.indexOfSlot(slot.constData());
+        QVERIFY2(index >= 0, slot.constData());
+        // What the panel did: the values it sent, the energy field and the windows it opened.
+        const auto run = [&](bool byName) {
+            LumetraView view;
+            view.show();
+            view.setPowerSetpoint_Percent(12.5);
+            view.setRepRateSteps({100, 200, 500});
+            view.setCrystalPositionRange(1, 10);
+            view.setCrystalPosition(3);
+            view.setControlPage(control.startsWith("crystal") || control.startsWith("showAll")
+                                    ? LumetraView::HGPage
+                                    : LumetraView::ControlPage);
+            QSignalSpy energy(&view, &LumetraView::power_uJ_Changed);
+            QSignalSpy rate(&view, &LumetraView::repRateChanged);
+            auto *slider = view.findChild<ComboSlider *>(control);
+            if (byName) {
+                const QMetaMethod method = view.metaObject()->method(index);
+                if (argument.isValid())
+                    method.invoke(&view, QGenericArgument(argument.typeName(), argument.constData()));
+                else
+                    method.invoke(&view);
+            } else if (input == "%") {
+                slider->unitSelector()->checkCurrentIndex(1);
+            } else if (!input.isEmpty()) {
+                enter(slider, input);
+            } else {
+                QTest::mouseClick(view.findChild<QAbstractButton *>(control), Qt::LeftButton);
+            }
+            QStringList done{"field " + child<ComboSlider>(view, "powerSlider")->getLineInput()->text()};
+            for (const QList<QVariant> &call : energy)
+                done << "power_uJ_Changed " + call.at(0).toString();
+            for (const QList<QVariant> &call : rate)
+                done << "repRateChanged " + call.at(0).toString();
+            for (QDialog *dialog : view.findChildren<QDialog *>())
+                if (dialog->isVisible())
+                    done << dialog->objectName();
+            return done;
+        };
+        const QStringList byControl = run(false);
+        QVERIFY2(byControl.count(effect) == 1, qPrintable(byControl.join(", ")));
+        const QStringList bySlot = run(true);
+        QVERIFY2(bySlot.count(effect) == 1, qPrintable(bySlot.join(", ")));
+    }
 };
 
 QTEST_MAIN(TestLumetraView)
