@@ -95,6 +95,41 @@ private slots:
         failures.clear();
     }
 
+    // The names that make a network port, in the form pyserial writes them.
+    void networkPortNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<int>("port");
+        QTest::newRow("address") << "socket://127.0.0.1:4001"
+                                 << "127.0.0.1" << 4001;
+        QTest::newRow("host name, options") << "SOCKET://rack-7.lab:4002/?logging=debug"
+                                            << "rack-7.lab" << 4002;
+        QTest::newRow("IPv6") << "socket://[::1]:4003"
+                              << "::1" << 4003;
+        QTest::newRow("serial port") << "/dev/ttyUSB0"
+                                     << "" << -1;
+        QTest::newRow("no port") << "socket://127.0.0.1"
+                                 << "" << -1;
+        QTest::newRow("port 0") << "socket://127.0.0.1:0"
+                                << "" << -1;
+        QTest::newRow("port too big") << "socket://127.0.0.1:65536"
+                                      << "" << -1;
+        QTest::newRow("no host") << "socket://:4001"
+                                 << "" << -1;
+    }
+    void networkPortNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, host);
+        QFETCH(int, port);
+        QString parsedHost;
+        quint16 parsedPort = 0;
+        const bool parsed = LumetraTransport::parseNetworkPort(name, &parsedHost, &parsedPort);
+        QCOMPARE(parsed ? int(parsedPort) : -1, port);
+        QCOMPARE(parsedHost, host);
+    }
+
     // Handshake, poll cycle and a command, byte for byte as on a serial port.
     void conversation()
     {
