@@ -3,8 +3,6 @@
 #include "app/device/LumetraSerialTransport.h"
 #include "app/device/LumetraTcpTransport.h"
 
-constexpr char LumetraTransport::NetworkScheme[];
-
 LumetraTransport *LumetraTransport::create(const QString &portName, QObject *parent)
 {
     if (isNetworkPort(portName))

@@ -205,6 +205,30 @@ private slots:
         QCOMPARE(reconnector->state(), State::Closed);
     }
 
+    // A lost network port is tried by connecting, each failure a line in the log: the attempts come
+    // on the watch's ticks at doubling spacing, up to the largest.
+    void networkRetriesSpaceOut()
+    {
+        LumetraReconnector watcher;
+        int opens = 0;
+        connect(&watcher, &LumetraReconnector::sigOpenCommunication, this, [&] { ++opens; });
+        const QString port = QStringLiteral("socket://127.0.0.1:4001");
+        watcher.slotOpenRequested(port);
+        watcher.slotCommunicationOpened(port);
+        watcher.slotCommunicationClosed(port);
+        QCOMPARE(watcher.state(), State::Lost);
+        QList<int> attemptTicks;
+        for (int tick = 1; tick <= 80; ++tick) {
+            const int before = opens;
+            QMetaObject::invokeMethod(&watcher, "watchTick");
+            if (opens == before)
+                continue;
+            attemptTicks << tick;
+            watcher.slotOpenFailed(port, 0);
+        }
+        QCOMPARE(attemptTicks, (QList<int>{1, 2, 4, 8, 16, 32, 48, 64, 80}));
+    }
+
     // The in-process pair carries the link's bytes both ways and a hang-up of the far end.
     void inProcessPair()
     {
