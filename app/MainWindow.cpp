@@ -11,6 +11,7 @@
 #include "app/device/LumetraOperatorState.h"
 #include "app/device/LumetraResponseDecoder.h"
 #include "app/device/LumetraSerialHandler.h"
+#include "app/device/LumetraTransport.h"
 #include "app/history/LumetraEventsView.h"
 #include "app/history/LumetraTrendsView.h"
 #include "app/record/LumetraControllerTap.h"
@@ -35,6 +36,7 @@
 #include <QDockWidget>
 #include <QEventLoop>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QLoggingCategory>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -54,6 +56,8 @@ const char *const geometryKey = "MainWindow/Geometry";
 const char *const windowStateKey = "MainWindow/WindowState";
 const char *const lastPortKey = "Connection/LastPort";
 const char *const connectAtStartupKey = "Connection/ConnectAtStartup";
+const char *const networkPortsKey = "Connection/NetworkPorts";
+const int rememberedNetworkPorts = 5;
 const int threadEndWaitMs = 2000;
 const int controllerStartDelayMs = 10;
 
@@ -319,6 +323,41 @@ void MainWindow::updateConnectMenu()
         const QStringList names = SerialportList::GetPipeNames();
         for (const QString &name : names)
             addEntry(tr("Open ") + name, name)->setToolTip(SerialportList::GetExtendedPipeName(name));
+        // Network ports cannot be listed, only remembered: the last few the operator opened.
+        connectMenu->addSeparator();
+        const QStringList networkPorts =
+            applicationSettings().value(QLatin1String(networkPortsKey)).toStringList();
+        for (const QString &name : networkPorts)
+            addEntry(tr("Open ") + name, name);
+        connect(connectMenu->addAction(tr("Open network port…")), &QAction::triggered, this,
+                [this, networkPorts] {
+                    bool ok = false;
+                    QString name =
+                        QInputDialog::getText(
+                            this, tr("Open network port"),
+                            tr("Host and TCP port of the serial device server (raw TCP mode), as HOST:PORT:"),
+                            QLineEdit::Normal,
+                            networkPorts.value(0).mid(int(qstrlen(LumetraTransport::NetworkScheme))), &ok)
+                            .trimmed();
+                    if (!ok || name.isEmpty())
+                        return;
+                    if (!LumetraTransport::isNetworkPort(name))
+                        name.prepend(QLatin1String(LumetraTransport::NetworkScheme));
+                    QString host;
+                    quint16 port = 0;
+                    if (!LumetraTransport::parseNetworkPort(name, &host, &port)) {
+                        QMessageBox::warning(
+                            this, tr("Open network port"),
+                            tr("%1 is not a network port; write it as HOST:PORT.").arg(name));
+                        return;
+                    }
+                    QStringList remembered = networkPorts;
+                    remembered.removeAll(name);
+                    remembered.prepend(name);
+                    applicationSettings().setValue(QLatin1String(networkPortsKey),
+                                                   QStringList(remembered.mid(0, rememberedNetworkPorts)));
+                    connectMenuHandler(name);
+                });
     } else {
         connectMenu->setTitle(tr("&Disconnect"));
         addEntry(tr("Close ") + openPortName, openPortName);

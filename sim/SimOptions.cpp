@@ -53,6 +53,11 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
     const QCommandLineOption dirOption(
         QStringLiteral("port-dir"), tr("Publish the port link in DIR instead of the per-user ports folder."),
         tr("DIR"));
+    const QCommandLineOption tcpOption(
+        QStringLiteral("tcp"),
+        tr("Serve the laser on TCP port PORT of the loopback address (as a serial device server in raw "
+           "TCP mode would) instead of a pseudo-terminal; 0 takes a free port."),
+        tr("PORT"));
     const QCommandLineOption systemOption(
         QStringLiteral("system"),
         tr("System type: Lumetra-10, Lumetra-3 or Lumetra-2 (default %1).").arg(identity.systemType),
@@ -105,10 +110,10 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
     const QCommandLineOption setOption(
         QStringLiteral("set"), tr("Change a reading at start, e.g. --set \"humidity 47\" (repeatable)."),
         tr("\"NAME VALUE\""));
-    parser.addOptions({helpOption, versionOption, nameOption, dirOption, systemOption, appOption,
-                       firmwareOption, hardwareOption, serialOption, moduleOption, modeOption,
-                       turnaroundOption, fastOption, baudOption, logOption, seedOption, controlOption,
-                       verboseOption, setOption});
+    parser.addOptions({helpOption,   versionOption, nameOption,       dirOption,      tcpOption,
+                       systemOption, appOption,     firmwareOption,   hardwareOption, serialOption,
+                       moduleOption, modeOption,    turnaroundOption, fastOption,     baudOption,
+                       logOption,    seedOption,    controlOption,    verboseOption,  setOption});
     QList<QCommandLineOption> faults;
     for (const FaultOption &fault : faultOptions) {
         const QString description = QCoreApplication::translate("SimOptions", fault.description);
@@ -138,6 +143,14 @@ SimOptions::Outcome SimOptions::parse(const QStringList &arguments)
         return Outcome::Error;
     }
     linkDirectory = parser.value(dirOption);
+    if (parser.isSet(tcpOption)) {
+        bool isNumber = false;
+        tcpPort = parser.value(tcpOption).toInt(&isNumber);
+        if (!isNumber || tcpPort < 0 || tcpPort > 65535) {
+            errorText = tr("invalid TCP port %1").arg(parser.value(tcpOption));
+            return Outcome::Error;
+        }
+    }
     identity.systemType = parser.value(systemOption);
     identity.applicationName = parser.value(appOption);
     identity.firmwareVersion = parser.value(firmwareOption);

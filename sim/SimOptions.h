@@ -26,6 +26,7 @@ public:
     SimIdentity identity;
     QString name = QStringLiteral("lumetra-sim");
     QString linkDirectory; // empty: the per-user runtime folder
+    int tcpPort = -1;      // >= 0: serve on this loopback TCP port instead (0: any free port)
     int turnaroundMs = 5;
     bool fast = false;
     int baudRate = 38400;

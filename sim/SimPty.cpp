@@ -16,7 +16,7 @@
 Q_LOGGING_CATEGORY(lcSimPty, "lumetra.sim.pty")
 
 SimPty::SimPty(const QString &linkDirectory, const QString &linkName, QObject *parent)
-    : QObject(parent), directory(linkDirectory), name(linkName)
+    : SimPort(parent), directory(linkDirectory), name(linkName)
 {
 }
 

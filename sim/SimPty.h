@@ -1,7 +1,8 @@
 #pragma once
 
+#include "sim/SimPort.h"
+
 #include <QLockFile>
-#include <QObject>
 #include <QPointer>
 #include <QSocketNotifier>
 
@@ -12,7 +13,7 @@
 // beside the link (its name with ".lock" appended) is held from the first publication until the
 // simulator ends, through hang-ups: it tells a running simulator's link from one left by a simulator
 // that was killed, which the program does not list and the next simulator replaces.
-class SimPty : public QObject
+class SimPty : public SimPort
 {
     Q_OBJECT
 public:
@@ -21,17 +22,13 @@ public:
 
     static QString defaultLinkDirectory();
 
-    bool open(QString *error);
+    bool open(QString *error) override;
     // Closes the terminal as an unplugged adapter would and withdraws the published link.
-    void hangUp();
-    bool isOpen() const { return masterFd >= 0; }
-    QString linkPath() const;
-    QString devicePath() const { return device; }
-    // Writes what the terminal takes now; returns the number of bytes taken, -1 when closed.
-    qint64 write(const QByteArray &bytes);
-
-signals:
-    void bytesReceived(const QByteArray &bytes);
+    void hangUp() override;
+    bool isOpen() const override { return masterFd >= 0; }
+    QString linkPath() const override;
+    QString devicePath() const override { return device; }
+    qint64 write(const QByteArray &bytes) override;
 
 private:
     void onReadable();

@@ -1,6 +1,6 @@
 #include "sim/SimWire.h"
 
-#include "sim/SimPty.h"
+#include "sim/SimPort.h"
 
 #include <QLoggingCategory>
 
@@ -15,7 +15,7 @@ const int retryMs = 5;          // the terminal's buffer is full: nobody is read
 const int maxPending = 1 << 20; // beyond this a reader is not coming back for it
 } // namespace
 
-SimWire::SimWire(SimPty *pty, QObject *parent) : QObject(parent), port(pty), timer(new QTimer(this))
+SimWire::SimWire(SimPort *line, QObject *parent) : QObject(parent), port(line), timer(new QTimer(this))
 {
     timer->setSingleShot(true);
     timer->setTimerType(Qt::PreciseTimer);

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 
-class SimPty;
+class SimPort;
 
 // The laser's transmitter: bytes leave at the pace of the serial line (ten bit times a byte), or all at
 // once when pacing is off.
@@ -13,7 +13,7 @@ class SimWire : public QObject
 {
     Q_OBJECT
 public:
-    explicit SimWire(SimPty *pty, QObject *parent = nullptr);
+    explicit SimWire(SimPort *port, QObject *parent = nullptr);
 
     void setBaudRate(int baud) { baudRate = baud; }
     void send(const QByteArray &bytes);
@@ -23,7 +23,7 @@ public:
 private:
     void pump();
 
-    QPointer<SimPty> port;
+    QPointer<SimPort> port;
     QByteArray pending;
     QTimer *timer;
     QElapsedTimer clock;

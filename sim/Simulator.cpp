@@ -3,6 +3,7 @@
 #include "sim/SimFaults.h"
 #include "sim/SimLaser.h"
 #include "sim/SimPty.h"
+#include "sim/SimTcpPort.h"
 #include "sim/SimTranscript.h"
 #include "sim/SimWire.h"
 
@@ -20,10 +21,12 @@ const int comebackRetryMs = 1000;
 
 Simulator::Simulator(const SimOptions &simOptions, QObject *parent)
     : QObject(parent), options(simOptions),
-      pty(new SimPty(simOptions.linkDirectory.isEmpty() ? SimPty::defaultLinkDirectory()
-                                                        : simOptions.linkDirectory,
-                     simOptions.name, this)),
-      wire(new SimWire(pty, this)), model(new SimLaser(simOptions.identity, simOptions.seed, this)),
+      port(simOptions.tcpPort >= 0
+               ? static_cast<SimPort *>(new SimTcpPort(quint16(simOptions.tcpPort), this))
+               : new SimPty(simOptions.linkDirectory.isEmpty() ? SimPty::defaultLinkDirectory()
+                                                               : simOptions.linkDirectory,
+                            simOptions.name, this)),
+      wire(new SimWire(port, this)), model(new SimLaser(simOptions.identity, simOptions.seed, this)),
       faultState(new SimFaults(simOptions.seed + 7, this)), log(new SimTranscript(this)),
       answerTimer(new QTimer(this)), clockTimer(new QTimer(this)), comebackTimer(new QTimer(this))
 {
@@ -31,7 +34,7 @@ Simulator::Simulator(const SimOptions &simOptions, QObject *parent)
     answerTimer->setSingleShot(true);
     answerTimer->setTimerType(Qt::PreciseTimer);
     comebackTimer->setSingleShot(true);
-    connect(pty, &SimPty::bytesReceived, this, &Simulator::onBytesReceived);
+    connect(port, &SimPort::bytesReceived, this, &Simulator::onBytesReceived);
     connect(answerTimer, &QTimer::timeout, this, &Simulator::answerDueCommands);
     connect(clockTimer, &QTimer::timeout, this, &Simulator::onClockTick);
     connect(comebackTimer, &QTimer::timeout, this, &Simulator::comeBack);
@@ -42,13 +45,13 @@ bool Simulator::start(QString *error)
 {
     if (!options.logFile.isEmpty() && !log->open(options.logFile, error))
         return false;
-    if (!pty->open(error))
+    if (!port->open(error))
         return false;
     clock.start();
     lastTickMs = 0;
     clockTimer->start(clockTickMs);
     log->note(QStringLiteral("port %1 -> %2, %3 %4, module %5")
-                  .arg(pty->linkPath(), pty->devicePath(), options.identity.systemType,
+                  .arg(port->linkPath(), port->devicePath(), options.identity.systemType,
                        options.identity.applicationName,
                        options.identity.moduleType.isEmpty() ? QStringLiteral("none")
                                                              : options.identity.moduleType));
@@ -61,19 +64,19 @@ void Simulator::shutdown()
     comebackTimer->stop();
     answerTimer->stop();
     wire->clear();
-    if (pty->isOpen())
+    if (port->isOpen())
         log->note(QStringLiteral("shut down"));
-    pty->hangUp();
+    port->hangUp();
 }
 
 QString Simulator::portPath() const
 {
-    return pty->linkPath();
+    return port->linkPath();
 }
 
 bool Simulator::isHungUp() const
 {
-    return !pty->isOpen();
+    return !port->isOpen();
 }
 
 void Simulator::onBytesReceived(const QByteArray &bytes)
@@ -183,7 +186,7 @@ void Simulator::hangUp(double seconds)
         wire->clear();
         pendingCommands.clear();
         inputLine.clear();
-        pty->hangUp();
+        port->hangUp();
         log->note(QStringLiteral("hung up"));
         emit portLost();
     }
@@ -194,13 +197,13 @@ void Simulator::hangUp(double seconds)
 void Simulator::comeBack()
 {
     QString error;
-    if (!pty->open(&error)) {
+    if (!port->open(&error)) {
         qCWarning(lcSimulator) << "port not back yet:" << error;
         comebackTimer->start(comebackRetryMs);
         return;
     }
-    log->note(QStringLiteral("port back: %1 -> %2").arg(pty->linkPath(), pty->devicePath()));
-    emit portRestored(pty->linkPath());
+    log->note(QStringLiteral("port back: %1 -> %2").arg(port->linkPath(), port->devicePath()));
+    emit portRestored(port->linkPath());
 }
 
 void Simulator::sendGarbage(int length)
@@ -217,6 +220,6 @@ void Simulator::sendUnterminated(int length)
 QString Simulator::describe() const
 {
     return QStringLiteral("port %1 (%2)%3\n%4\n%5")
-        .arg(pty->linkPath(), pty->devicePath(), isHungUp() ? QStringLiteral(", hung up") : QString(),
+        .arg(port->linkPath(), port->devicePath(), isHungUp() ? QStringLiteral(", hung up") : QString(),
              model->describe(), faultState->describe());
 }

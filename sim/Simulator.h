@@ -9,13 +9,13 @@
 
 class SimFaults;
 class SimLaser;
-class SimPty;
+class SimPort;
 class SimTranscript;
 class SimWire;
 
-// One simulated laser on one virtual port: cuts the received bytes into command lines, answers each
-// after the turnaround delay with its echo and the laser's lines, lets the model's time run, and applies
-// the faults and port events asked for on the control channel.
+// One simulated laser on one virtual port (a pseudo-terminal, or a TCP port with --tcp): cuts the received
+// bytes into command lines, answers each after the turnaround delay with its echo and the laser's lines, lets
+// the model's time run, and applies the faults and port events asked for on the control channel.
 class Simulator : public QObject
 {
     Q_OBJECT
@@ -58,7 +58,7 @@ private:
     void scheduleAnswers();
 
     SimOptions options;
-    SimPty *pty;
+    SimPort *port;
     SimWire *wire;
     SimLaser *model;
     SimFaults *faultState;

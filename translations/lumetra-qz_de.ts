@@ -1025,6 +1025,17 @@ funktion ausschalten</translation>
     </message>
 </context>
 <context>
+    <name>LumetraPipeTransport</name>
+    <message>
+        <source>%1 has no other end.</source>
+        <translation>%1 hat kein anderes Ende.</translation>
+    </message>
+    <message>
+        <source>The other end of %1 hung up.</source>
+        <translation>Das andere Ende von %1 hat aufgelegt.</translation>
+    </message>
+</context>
+<context>
     <name>LumetraReconnector</name>
     <message>
         <source>Closed</source>
@@ -1535,6 +1546,10 @@ sperren</translation>
         <source>Communication port %1 closed.</source>
         <translation>Schnittstelle %1 geschlossen.</translation>
     </message>
+    <message>
+        <source>No answer on %1; closing the connection to make it again.</source>
+        <translation>Keine Antwort auf %1; die Verbindung wird geschlossen und neu aufgebaut.</translation>
+    </message>
 </context>
 <context>
     <name>LumetraSpotChangeDialog</name>
@@ -1806,6 +1821,37 @@ Restzeit: etwa %3 s</translation>
     <message>
         <source>3.3V:</source>
         <translation>3,3 V:</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraTcpTransport</name>
+    <message>
+        <source>%1 is not a network port; write it as socket://HOST:PORT.</source>
+        <translation>%1 ist keine Netzwerkschnittstelle; schreiben Sie sie als socket://HOST:PORT.</translation>
+    </message>
+    <message>
+        <source>%1 refused the connection: nothing listens on port %2.</source>
+        <translation>%1 hat die Verbindung abgelehnt: Auf Port %2 wartet kein Dienst.</translation>
+    </message>
+    <message>
+        <source>The host %1 is not known.</source>
+        <translation>Der Rechner %1 ist unbekannt.</translation>
+    </message>
+    <message>
+        <source>The host %1 did not answer within %2 s: it is unreachable or switched off.</source>
+        <translation>Der Rechner %1 hat nicht innerhalb von %2 s geantwortet: Er ist nicht erreichbar oder ausgeschaltet.</translation>
+    </message>
+    <message>
+        <source>The host %1 cannot be reached: %2</source>
+        <translation>Der Rechner %1 ist nicht erreichbar: %2</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was closed by the other side.</source>
+        <translation>Die Verbindung zu %1 wurde von der Gegenseite geschlossen.</translation>
+    </message>
+    <message>
+        <source>The connection to %1 failed: %2</source>
+        <translation>Die Verbindung zu %1 ist gestört: %2</translation>
     </message>
 </context>
 <context>
@@ -2112,6 +2158,22 @@ Klicken Sie auf OK, um fortzufahren.</translation>
 %1</source>
         <translation>Kein Programm auf diesem Rechner hat die Bedienungsanleitung geöffnet. Sie liegt hier:
 %1</translation>
+    </message>
+    <message>
+        <source>Open network port…</source>
+        <translation>Netzwerkschnittstelle öffnen…</translation>
+    </message>
+    <message>
+        <source>Open network port</source>
+        <translation>Netzwerkschnittstelle öffnen</translation>
+    </message>
+    <message>
+        <source>Host and TCP port of the serial device server (raw TCP mode), as HOST:PORT:</source>
+        <translation>Rechner und TCP-Port des seriellen Geräteservers (Raw-TCP-Modus), als HOST:PORT:</translation>
+    </message>
+    <message>
+        <source>%1 is not a network port; write it as HOST:PORT.</source>
+        <translation>%1 ist keine Netzwerkschnittstelle; schreiben Sie sie als HOST:PORT.</translation>
     </message>
 </context>
 <context>

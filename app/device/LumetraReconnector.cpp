@@ -2,6 +2,7 @@
 
 #include "app/device/LumetraResponseDecoder.h"
 #include "app/device/LumetraSerialHandler.h"
+#include "app/device/LumetraTransport.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -44,6 +45,8 @@ void LumetraReconnector::setWatchInterval(int ms)
 
 bool LumetraReconnector::portExists(const QString &portName)
 {
+    if (LumetraTransport::isNetworkPort(portName))
+        return true;
     if (portName.contains(QLatin1Char('/')))
         return QFileInfo::exists(portName);
     return !QSerialPortInfo(portName).isNull();
@@ -205,6 +208,8 @@ void LumetraReconnector::slotCommunicationClosed(QString portName)
         m_expectedSerial = m_serialNumber;
     }
     m_reopening = true;
+    m_ticksToNextAttempt = 0;
+    m_retrySpacing = 1;
     setState(State::Lost, tr("Connection to %1 lost at %2; reconnecting when it returns.")
                               .arg(m_portName, clock(QDateTime::currentDateTime())));
     m_watch->start();
@@ -228,8 +233,16 @@ void LumetraReconnector::watchTick()
 {
     if (m_state != State::Lost || m_openPending)
         return;
-    if (!portExists(m_portName))
+    if (LumetraTransport::isNetworkPort(m_portName)) {
+        if (m_ticksToNextAttempt > 0) {
+            --m_ticksToNextAttempt;
+            return;
+        }
+        m_ticksToNextAttempt = m_retrySpacing - 1;
+        m_retrySpacing = qMin(m_retrySpacing * 2, MaxNetworkRetryTicks);
+    } else if (!portExists(m_portName)) {
         return;
+    }
     qCDebug(lcReconnector) << m_portName << "is back";
     // Commands the operator gave before or during the loss must not reach the laser by surprise.
     emit sigDiscardQueuedCommands();

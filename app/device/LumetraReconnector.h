@@ -32,6 +32,9 @@ public:
     Q_ENUM(State)
 
     static constexpr int DefaultWatchIntervalMs = 1000;
+    // A network port cannot be looked for, only connected to, and each failed attempt is a line in
+    // the log: the attempts after a loss are spaced out, doubling up to this many watch intervals.
+    static constexpr int MaxNetworkRetryTicks = 16;
 
     explicit LumetraReconnector(QObject *parent = nullptr);
     ~LumetraReconnector() override;
@@ -61,7 +64,8 @@ public:
 
     void setWatchInterval(int ms);
     // Whether the named port is present now: a path is looked up in the file system, a plain name
-    // among the ports the system lists.
+    // among the ports the system lists. A network port (socket://HOST:PORT) counts as present: only
+    // a connection attempt can tell.
     static bool portExists(const QString &portName);
     static QString stateName(State state);
 
@@ -126,6 +130,9 @@ private:
     bool m_operatorRetry = false;
 
     QTimer *m_watch = nullptr;
+    // Watch ticks to let pass before the next attempt on a lost network port, and the next spacing.
+    int m_ticksToNextAttempt = 0;
+    int m_retrySpacing = 1;
     QPointer<LumetraSerialHandler> m_link;
     QMetaObject::Connection m_transmitted;
     LumetraResponseDecoder *m_decoder = nullptr;

@@ -1,6 +1,7 @@
 #include "app/device/LumetraSerialHandler.h"
 
 #include "app/device/LumetraLineReceipt.h"
+#include "app/device/LumetraSerialTransport.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -10,60 +11,9 @@
 
 Q_LOGGING_CATEGORY(lcSerialHandler, "lumetra.device.serialhandler")
 
-namespace {
-
-struct PortErrorText
-{
-    QSerialPort::SerialPortError error;
-    const char *text;
-};
-
-const PortErrorText portErrorTexts[] = {
-    {QSerialPort::NoError, ""},
-    {QSerialPort::DeviceNotFoundError,
-     QT_TRANSLATE_NOOP("LumetraSerialHandler",
-                       "An error occurred while attempting to open an non-existing device.")},
-    {QSerialPort::PermissionError,
-     QT_TRANSLATE_NOOP("LumetraSerialHandler",
-                       "An error occurred while attempting to open an already opened device by another "
-                       "process or a user not having enough permission and credentials to open.")},
-    {QSerialPort::OpenError,
-     QT_TRANSLATE_NOOP(
-         "LumetraSerialHandler",
-         "An error occurred while attempting to open an already opened device in this object.")},
-    {QSerialPort::WriteError,
-     QT_TRANSLATE_NOOP("LumetraSerialHandler", "An I/O error occurred while writing the data.")},
-    {QSerialPort::ReadError,
-     QT_TRANSLATE_NOOP("LumetraSerialHandler", "An I/O error occurred while reading the data.")},
-    {QSerialPort::ResourceError,
-     QT_TRANSLATE_NOOP("LumetraSerialHandler",
-                       "An I/O error occurred when a resource becomes unavailable, e.g. when the device is "
-                       "unexpectedly removed from the system.")},
-    {QSerialPort::UnsupportedOperationError,
-     QT_TRANSLATE_NOOP("LumetraSerialHandler",
-                       "The requested device operation is not supported or prohibited by the running "
-                       "operating system.")},
-    {QSerialPort::TimeoutError,
-     QT_TRANSLATE_NOOP("LumetraSerialHandler",
-                       "A timeout error occurred. This value was introduced in QtSerialPort 5.2.")},
-    {QSerialPort::NotOpenError,
-     QT_TRANSLATE_NOOP("LumetraSerialHandler",
-                       "This error occurs when an operation is executed that can only be successfully "
-                       "performed if the device is open. This value was introduced in QtSerialPort 5.2.")},
-};
-
-const char UnidentifiedErrorText[] =
-    QT_TRANSLATE_NOOP("LumetraSerialHandler", "An unidentified error occurred.");
-
-} // namespace
-
 QString LumetraSerialHandler::errorText(QSerialPort::SerialPortError error)
 {
-    for (const PortErrorText &entry : portErrorTexts) {
-        if (entry.error == error)
-            return tr(entry.text);
-    }
-    return tr(UnidentifiedErrorText);
+    return LumetraSerialTransport::errorText(error);
 }
 
 QString LumetraSerialHandler::trafficLabel(const QString &portName, QChar separator, qint64 msecsSinceEpoch,
@@ -244,8 +194,17 @@ void LumetraSerialHandler::slotCommandTimeout()
 {
     if (!port)
         return;
-    if (clock.nowMs() >= engine->commandDeadline())
+    if (clock.nowMs() >= engine->commandDeadline()) {
         engine->commandTimeout();
+        // Given up: on a transport where silence may mean a dead connection, the link starts over
+        // as after a loss.
+        if (engine->commandDeadline() == LumetraLinkEngine::Never && port->closesWhenSilent() &&
+            !closeRequested) {
+            emit sigStatusMessage(
+                tr("No answer on %1; closing the connection to make it again.").arg(port->portName()));
+            closeRequested = true;
+        }
+    }
     scheduleTurn();
 }
 
@@ -262,32 +221,21 @@ void LumetraSerialHandler::stepPortClosed()
 
 void LumetraSerialHandler::openPort()
 {
-    auto *newPort = new QSerialPort(requestedPortName, this);
-    if (!newPort->open(QIODevice::ReadWrite)) {
+    LumetraTransport *newPort = transportFactory(requestedPortName, this);
+    if (!newPort->open(requestedPortName)) {
         emit sigStatusMessage(tr("Communication port %1 open failed. Reason: %2")
                                   .arg(requestedPortName, newPort->errorString()));
-        emit sigOpenFailed(requestedPortName, newPort->error());
+        emit sigOpenFailed(requestedPortName, newPort->openError());
         newPort->deleteLater();
         return;
     }
     port = newPort;
-    port->setBaudRate(QSerialPort::Baud38400, QSerialPort::AllDirections);
-    port->setParity(QSerialPort::NoParity);
-    port->setDataBits(QSerialPort::Data8);
-    port->setStopBits(QSerialPort::OneStop);
-    port->setFlowControl(QSerialPort::NoFlowControl);
-    // Pseudo-terminals and some adapters have no modem lines; the link works without them.
-    if (!port->setDataTerminalReady(true))
-        qCDebug(lcSerialHandler) << "DTR not supported on" << requestedPortName;
-    if (!port->setRequestToSend(true))
-        qCDebug(lcSerialHandler) << "RTS not supported on" << requestedPortName;
-    port->clear(QSerialPort::AllDirections);
     port->setReadBufferSize(ReadBufferSize);
 
-    connect(port, &QSerialPort::readyRead, this, &LumetraSerialHandler::slotReadyRead);
-    connect(port, &QSerialPort::errorOccurred, this, &LumetraSerialHandler::slotErrorOccurred);
+    connect(port, &LumetraTransport::readyRead, this, &LumetraSerialHandler::slotReadyRead);
+    connect(port, &LumetraTransport::errorOccurred, this, &LumetraSerialHandler::slotTransportError);
+    connect(port, &LumetraTransport::lost, this, &LumetraSerialHandler::slotTransportLost);
 
-    readErrorsWithoutData = 0;
     engine->opened();
     emit sigCommunicationOpened(port->portName());
     emit sigStatusMessage(tr("Communication port %1 successfully opened.").arg(requestedPortName));
@@ -315,8 +263,6 @@ void LumetraSerialHandler::writeBytes(const QByteArray &bytes)
     if (!port)
         return;
     port->write(bytes);
-    // Written now rather than when the port reports room for it: saves the worker a wake-up a command.
-    port->flush();
     emit sigBytesTransmitted(trafficLabel(QLatin1Char(':')), bytes);
 }
 
@@ -343,8 +289,6 @@ void LumetraSerialHandler::readAvailable()
         if (bytes.isEmpty() && !first)
             break;
         first = false;
-        if (!bytes.isEmpty())
-            readErrorsWithoutData = 0;
         engine->receive(bytes);
         askForReceipt();
         if (bytes.isEmpty())
@@ -390,25 +334,20 @@ void LumetraSerialHandler::slotReadyReadEnded()
     scheduleTurn();
 }
 
-void LumetraSerialHandler::slotErrorOccurred(QSerialPort::SerialPortError error)
+void LumetraSerialHandler::slotTransportError(QString text, bool failing)
 {
     // Once the port is condemned, the errors of its last moments add nothing.
-    if (closeRequested && (error == QSerialPort::ReadError || error == QSerialPort::ResourceError))
+    if (closeRequested && failing)
         return;
+    engine->reportError(text);
+}
 
-    if (error == QSerialPort::ReadError) {
-        // A peer that hung up (an unplugged adapter, a closed pseudo-terminal) makes every read fail
-        // without delivering data; the second such failure in a row means the device is gone.
-        ++readErrorsWithoutData;
-        if (readErrorsWithoutData >= 2) {
-            closeRequested = true;
-            scheduleTurn();
-            return;
-        }
-    }
-    engine->reportError(errorText(error));
-    if (error == QSerialPort::ResourceError) {
-        closeRequested = true;
-        scheduleTurn();
-    }
+void LumetraSerialHandler::slotTransportLost(QString text)
+{
+    if (closeRequested)
+        return;
+    if (!text.isEmpty())
+        engine->reportError(text);
+    closeRequested = true;
+    scheduleTurn();
 }

@@ -2,6 +2,7 @@
 
 #include "app/device/LumetraLinkClock.h"
 #include "app/device/LumetraLinkEngine.h"
+#include "app/device/LumetraTransport.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -13,8 +14,9 @@ class LumetraLineReceipt;
 class QTimer;
 
 // The serial link to the laser. Lives on its own worker thread and is reached only through queued
-// signals. It owns the port, the timers and the port's error texts; what goes on the wire and when
-// (line assembly, echo check, handshake, resend, scheduling) is decided by its LumetraLinkEngine.
+// signals. It owns the port's transport (a serial port, or a network port named socket://HOST:PORT)
+// and the timers; what goes on the wire and when (line assembly, echo check, handshake, resend,
+// scheduling) is decided by its LumetraLinkEngine, the same on every transport.
 class LumetraSerialHandler : public QObject
 {
     Q_OBJECT
@@ -38,6 +40,9 @@ public:
 
     explicit LumetraSerialHandler(QObject *parent = nullptr);
     ~LumetraSerialHandler() override;
+
+    // Replaces the choice of transport by port name; for tests. Set before the first open.
+    void setTransportFactory(LumetraTransport::Factory factory) { transportFactory = std::move(factory); }
 
     static QString errorText(QSerialPort::SerialPortError error);
     // "<port><separator>ss-zzz" at the given time, in local time with the given offset from UTC.
@@ -77,7 +82,8 @@ private slots:
     void slotReadyRead();
     void slotReadyReadEnded();
     void slotCommandTimeout();
-    void slotErrorOccurred(QSerialPort::SerialPortError error);
+    void slotTransportError(QString text, bool failing);
+    void slotTransportLost(QString text);
     void slotLinesConsumed(quint64 count);
 
 private:
@@ -99,7 +105,8 @@ private:
     bool openRequested = false;
     QString requestedPortName;
     bool closeRequested = false;
-    QPointer<QSerialPort> port;
+    LumetraTransport::Factory transportFactory = &LumetraTransport::create;
+    QPointer<LumetraTransport> port;
 
     // The main loop turns on a 10 ms grid counted from its first turn, so that waits measured in
     // turns do not stretch by the time each turn takes; turns the engine calls idle are skipped.
@@ -114,9 +121,6 @@ private:
     quint64 linesDelivered = 0;
     quint64 linesConsumed = 0;
     bool receiptPending = false;
-
-    // A hung-up peer reports read errors endlessly without data.
-    int readErrorsWithoutData = 0;
     // Only the offset's seconds within a minute show in a label; they are fixed for a run.
     int utcOffsetSeconds = 0;
 };

@@ -744,6 +744,8 @@ void TestSimLaser::optionsBecomeIdentityAndStartupCommands_data()
     QTest::newRow("bad mode") << QStringList({"--mode", "4"}) << error << "" << QStringList();
     QTest::newRow("name with slash") << QStringList({"--name", "../x"}) << error << "" << QStringList();
     QTest::newRow("stray argument") << QStringList({"extra"}) << error << "" << QStringList();
+    QTest::newRow("tcp port") << QStringList({"--tcp", "0"}) << run << "0x8d" << QStringList();
+    QTest::newRow("tcp port out of range") << QStringList({"--tcp", "65536"}) << error << "" << QStringList();
     QTest::newRow("faults")
         << QStringList({"--drop-echo", "0.25", "--shutter", "--set", "humidity=47", "--set", "oven1 150"})
         << run << "0x8d" << QStringList({"drop-echo 0.25", "shutter on", "set humidity 47", "set oven1 150"});

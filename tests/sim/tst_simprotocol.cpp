@@ -4,6 +4,8 @@
 
 #include "framekit/SerialportList.h"
 
+#include <QTcpSocket>
+
 #include <csignal>
 #include <pty.h>
 
@@ -25,6 +27,7 @@ private slots:
     void moduleFaultsAndReadings();
     void debugOutputAnnouncesItself();
     void hangUpWithdrawsThePortAndComesBack();
+    void tcpPortServesTheLaser();
     void controlCommandsCheckTheirArguments_data();
     void controlCommandsCheckTheirArguments();
     void namedPipeControl();
@@ -274,6 +277,38 @@ void TestSimProtocol::hangUpWithdrawsThePortAndComesBack()
     QVERIFY(sim.transcript().contains(QLatin1String("-- hung up")));
 }
 
+// With --tcp the same laser is on a loopback TCP port; a hang-up drops the client and refuses new
+// ones until the port is back under the same number.
+void TestSimProtocol::tcpPortServesTheLaser()
+{
+    SimRunner sim(dir);
+    sim.process.start(QStringLiteral(LUMETRA_SIM_PATH),
+                      {QStringLiteral("--fast"), QStringLiteral("--tcp"), QStringLiteral("0"),
+                       QStringLiteral("--log"), sim.logPath()});
+    QVERIFY(sim.process.waitForStarted(simWaitMs) && sim.process.waitForReadyRead(simWaitMs));
+    const QString path = QString::fromLocal8Bit(sim.process.readLine()).trimmed();
+    const QUrl url(path);
+    QCOMPARE(url.scheme() + "://" + url.host(), QStringLiteral("socket://127.0.0.1"));
+    QTcpSocket client;
+    client.connectToHost(QHostAddress::LocalHost, quint16(url.port()));
+    QVERIFY(client.waitForConnected(simWaitMs));
+    client.write("e_freq 5\n");
+    QByteArray answer;
+    while (!answer.contains("Frequency index parameter: 5\n") && client.waitForReadyRead(simWaitMs))
+        answer += client.readAll();
+    QVERIFY2(answer.startsWith("e_freq 5\nFrequency index parameter: 5\n"), answer.constData());
+
+    QCOMPARE(sim.control(QStringLiteral("hangup 0.5")), QStringLiteral("ok hangup 0.5"));
+    QVERIFY(client.state() == QAbstractSocket::UnconnectedState || client.waitForDisconnected(simWaitMs));
+    QTcpSocket refused;
+    refused.connectToHost(QHostAddress::LocalHost, quint16(url.port()));
+    QVERIFY(!refused.waitForConnected(simWaitMs));
+    QCOMPARE(refused.error(), QAbstractSocket::ConnectionRefusedError);
+    QVERIFY(sim.waitForEvent(QStringLiteral("event port-restored ") + path));
+    client.connectToHost(QHostAddress::LocalHost, quint16(url.port()));
+    QVERIFY(client.waitForConnected(simWaitMs));
+}
+
 void TestSimProtocol::controlCommandsCheckTheirArguments_data()
 {
     QTest::addColumn<QString>("command");
@@ -417,11 +452,11 @@ void TestSimProtocol::helpListsEveryOption()
     QCOMPARE(help.exitCode(), 0);
     const QString text = QString::fromLocal8Bit(help.readAllStandardOutput());
     const char *const options[] = {
-        "--name",         "--port-dir",      "--system",    "--app",     "--firmware",
-        "--hardware",     "--serial-number", "--module",    "--mode",    "--turnaround",
-        "--fast",         "--baud",          "--log",       "--seed",    "--control",
-        "--set",          "--silence",       "--drop-echo", "--cr-echo", "--garbage",
-        "--refuse-ready", "--error",         "--flags",     "--shutter", "--debug"};
+        "--tcp",       "--name",          "--port-dir", "--system",       "--app",        "--firmware",
+        "--hardware",  "--serial-number", "--module",   "--mode",         "--turnaround", "--fast",
+        "--baud",      "--log",           "--seed",     "--control",      "--set",        "--silence",
+        "--drop-echo", "--cr-echo",       "--garbage",  "--refuse-ready", "--error",      "--flags",
+        "--shutter",   "--debug"};
     for (const char *option : options)
         QVERIFY2(text.contains(QLatin1String(option)), option);
     for (const char *command : {"hangup", "partial", "garbage-now", "silence", "humidity"})
