@@ -398,17 +398,24 @@ void LumetraRecorder::slotSerialNumber(const QString &serial)
     if (!before.isEmpty() && before != trimmed)
         m_lastKept.fill(-1);
     identify(trimmed);
-    if (trimmed == m_serial)
+    // Said once a connection; the same laser back on the port is identified again, in its own file.
+    if (m_identified && trimmed == m_serial)
         return;
-    // What waits for the laser before stays marked as its own and goes to its file only.
-    m_store.close();
-    m_serial = trimmed;
-    m_retryAt.remove(m_serial);
+    m_identified = true;
+    const bool another = trimmed != m_serial;
+    if (another) {
+        // What waits for the laser before stays marked as its own and goes to its file only.
+        m_store.close();
+        m_serial = trimmed;
+        m_retryAt.remove(m_serial);
+    }
     RecordEvent e;
     e.kind = RecordEvent::Connection;
     says(QT_TR_NOOP("Identified laser %1")).arg(trimmed).into(e);
     e.source = m_port;
     recordEvent(e);
+    if (!another)
+        return;
     emit sigLaserChanged(m_serial);
     if (trimmed != serial.trimmed())
         announce(m_serial,
@@ -526,6 +533,7 @@ void LumetraRecorder::endLink()
 {
     // The next connection's first readings are recorded whatever they are; no heartbeat meanwhile.
     m_lastKept.fill(-1);
+    m_identified = false;
     // Whatever comes next waits unmarked until the laser on the link says its serial number.
     if (!m_pending.last().serial.isEmpty())
         m_pending.append(Pending());

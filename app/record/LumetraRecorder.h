@@ -147,6 +147,8 @@ private:
 
     QString m_serial;
     bool m_connected = false;
+    // The laser on the link said its serial number since the link last ended.
+    bool m_identified = false;
     qint64 m_lastReadingAt = 0;
     QString m_port;
     QPointer<LumetraReconnector> m_watch;
