@@ -85,7 +85,8 @@ public slots:
     void record(int quantity, double value);
     void recordEvent(RecordEvent event);
     void recordCommand(const QString &text, const QString &source);
-    // A command typed in the serial monitor; the controller's copy of it is not recorded again.
+    // A command typed in the serial monitor; the controller's copy of it is not recorded again. Typed
+    // while the link has no port open, it is recorded as not sent and the operator is told (sigNotice).
     void recordManualCommand(const QByteArray &command);
     // A command the controller queues: the panel's, unless the serial monitor's copy or a query.
     void recordControllerCommand(const QString &command);
