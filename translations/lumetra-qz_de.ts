@@ -1439,6 +1439,10 @@ funktion ausschalten</translation>
         <source>Port %1 lost</source>
         <translation>Schnittstelle %1 verloren</translation>
     </message>
+    <message>
+        <source>Stopped waiting for %1 to return</source>
+        <translation>Das Warten auf %1 wurde beendet</translation>
+    </message>
 </context>
 <context>
     <name>LumetraRemoteControl</name>

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcLumetraRecorder, "lumetra.record.recorder")
 
@@ -226,6 +227,20 @@ void LumetraRecorder::attachLink(LumetraSerialHandler *link)
 void LumetraRecorder::followConnection(LumetraReconnector *watch)
 {
     m_watch = watch;
+    using Link = LumetraReconnector::State;
+    // Giving up on a lost port closes nothing, yet ends the wait the history last told of: the file of
+    // the laser that was lost says the operator stopped waiting for it.
+    connect(watch, &LumetraReconnector::stateChanged, this, [this, last = Link::Closed](Link state) mutable {
+        const Link before = std::exchange(last, state);
+        if (before != Link::Lost || state != Link::Closed || m_serial.isEmpty() || !m_watch)
+            return;
+        RecordEvent e;
+        e.kind = RecordEvent::Connection;
+        e.source = m_watch->portName();
+        e.t = m_clock();
+        says(QT_TR_NOOP("Stopped waiting for %1 to return")).arg(e.source).into(e);
+        batchOf(m_serial).events.push_back(e);
+    });
 }
 
 LumetraEventText LumetraRecorder::says(const char *source)

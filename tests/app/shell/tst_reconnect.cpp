@@ -186,6 +186,13 @@ private slots:
         QTest::qWait(LumetraReconnector::DefaultWatchIntervalMs * 3 / 2);
         QCOMPARE(watch()->state(), State::Closed);
         QCOMPARE(laser->receivedCount(identQuery), 1);
+        // The lost laser's history ends with the operator giving up on it, not with the loss.
+        auto *recorder = window->findChild<LumetraRecorder *>();
+        QVERIFY(recorder);
+        recorder->flush();
+        const QVector<RecordEvent> events = recorder->store().events(0, recorder->now(), false);
+        QVERIFY(!events.isEmpty());
+        QCOMPARE(events.first().text, QStringLiteral("Stopped waiting for %1 to return").arg(laser->port));
     }
 
     // The Connect menu's choice of the lost port while it is still gone: the wait goes on.
