@@ -167,6 +167,8 @@ void MainWindow::createHistory()
         settings.setValue(retentionKey, LumetraRecorder::defaultRetentionDays);
     recorder = new LumetraRecorder(LumetraRecordStore::defaultFolder(), this);
     recorder->attachLinkAndDecode(serialHandler);
+    // Attached to the link before the recorder, the watch has judged every close the recorder hears of.
+    recorder->followConnection(reconnector);
     connect(serialHandler, &LumetraSerialHandler::sigCommunicationOpened, this, [this] {
         if (controller && recorder)
             LumetraControllerTap::attach(recorder, controller);

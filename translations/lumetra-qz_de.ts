@@ -1430,6 +1430,30 @@ funktion ausschalten</translation>
         <source>%1. %2</source>
         <translation>%1. %2</translation>
     </message>
+    <message>
+        <source>the port is lost</source>
+        <translation>die Schnittstelle ist verloren</translation>
+    </message>
+    <message>
+        <source>no port is open</source>
+        <translation>keine Schnittstelle ist geöffnet</translation>
+    </message>
+    <message>
+        <source>Command "%1" dropped: %2</source>
+        <translation>Befehl „%1“ verworfen: %2</translation>
+    </message>
+    <message>
+        <source>Another laser answered on %1: %2. The connection stays closed.</source>
+        <translation>An %1 hat ein anderer Laser geantwortet: %2. Die Verbindung bleibt geschlossen.</translation>
+    </message>
+    <message>
+        <source>Port %1 lost</source>
+        <translation>Schnittstelle %1 verloren</translation>
+    </message>
+    <message>
+        <source>Stopped waiting for %1 to return</source>
+        <translation>Das Warten auf %1 wurde beendet</translation>
+    </message>
 </context>
 <context>
     <name>LumetraRemoteControl</name>

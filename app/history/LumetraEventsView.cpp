@@ -2,6 +2,7 @@
 
 #include "app/history/LumetraCsvFileName.h"
 #include "app/record/LumetraCsvExport.h"
+#include "app/record/LumetraEventText.h"
 #include "app/record/LumetraRecordSource.h"
 #include "app/record/LumetraRecorder.h"
 
@@ -166,7 +167,7 @@ QVector<RecordEvent> LumetraEventsView::shownEvents() const
         return shown;
     const QString text = m_text->text().trimmed();
     const auto matches = [&](const RecordEvent &e) {
-        return text.isEmpty() || e.text.contains(text, Qt::CaseInsensitive) ||
+        return text.isEmpty() || LumetraEventText::shown(e).contains(text, Qt::CaseInsensitive) ||
                e.source.contains(text, Qt::CaseInsensitive);
     };
     const QVector<RecordEvent> active = store->activeAlarms();
@@ -236,8 +237,10 @@ void LumetraEventsView::reload()
         item->setText(ColumnKind, e.kind == RecordEvent::AlarmRaised
                                       ? LumetraCsvExport::severityText(e.severity)
                                       : LumetraCsvExport::kindText(e.kind));
-        item->setText(ColumnText, e.text);
-        item->setToolTip(ColumnText, e.text);
+        // In the language in use now, whatever it was when the event was recorded.
+        const QString text = LumetraEventText::shown(e);
+        item->setText(ColumnText, text);
+        item->setToolTip(ColumnText, text);
         item->setText(ColumnSource, e.source);
         item->setText(ColumnCleared, localTime(e.clearedAt));
         item->setText(ColumnAcknowledged,

@@ -3,6 +3,7 @@
 #include "app/device/LumetraCommandTable.h"
 #include "app/device/LumetraHGErrorTable.h"
 #include "app/device/LumetraStatusBits.h"
+#include "app/record/LumetraEventText.h"
 
 #include <iterator>
 
@@ -76,10 +77,35 @@ void LumetraAlarmMonitor::attach(LumetraResponseDecoder *decoder)
 
 void LumetraAlarmMonitor::slotStatusByte(uchar statusByte)
 {
+    const QString hex = QStringLiteral("%1").arg(statusByte, 2, 16, QChar('0'));
     setAlarm(QLatin1String(keyStatusError), statusByte & LumetraStatusBits::Error, RecordEvent::Error,
-             tr("Laser error (status byte 0x%1)").arg(statusByte, 2, 16, QChar('0')));
+             says(QT_TR_NOOP("Laser error (status byte 0x%1)")).arg(hex));
     setAlarm(QLatin1String(keyStatusWarning), statusByte & LumetraStatusBits::Warning, RecordEvent::Warning,
-             tr("Laser warning (status byte 0x%1)").arg(statusByte, 2, 16, QChar('0')));
+             says(QT_TR_NOOP("Laser warning (status byte 0x%1)")).arg(hex));
+    // The byte is polled all the time, whatever commanded the change (the panel, another program, the
+    // laser's own key switch): it is the witness of emission going on and off. A change under way is
+    // told by the laser's transition line.
+    if (!(statusByte & LumetraStatusBits::DeviceSetup))
+        recordState(steadyState(statusByte));
+}
+
+SystemState LumetraAlarmMonitor::steadyState(int statusByte)
+{
+    namespace Bits = LumetraStatusBits;
+    if (statusByte & Bits::LaserOn)
+        return SystemStateEnabled;
+    if (statusByte & Bits::LaserOnPending)
+        return SystemStateDisabled;
+    if (statusByte & Bits::Standby)
+        return SystemStateStandby;
+    if (statusByte & Bits::Listen)
+        return SystemStateListen;
+    return SystemStateUnknown;
+}
+
+LumetraEventText LumetraAlarmMonitor::says(const char *source)
+{
+    return LumetraEventText(staticMetaObject.className(), source);
 }
 
 void LumetraAlarmMonitor::slotHGErrorcode(quint8 errorcode)
@@ -89,12 +115,12 @@ void LumetraAlarmMonitor::slotHGErrorcode(quint8 errorcode)
     if (key == m_hgErrorKey)
         return;
     if (!m_hgErrorKey.isEmpty())
-        setAlarm(m_hgErrorKey, false, RecordEvent::Error, QString());
+        setAlarm(m_hgErrorKey, false, RecordEvent::Error, LumetraEventText());
     m_hgErrorKey = key;
     if (!key.isEmpty()) {
         setAlarm(key, true, RecordEvent::Error,
-                 tr("HG Error code: %1 - %2")
-                     .arg(errorcode)
+                 says(QT_TR_NOOP("HG Error code: %1 - %2"))
+                     .arg(QString::number(errorcode))
                      .arg(LumetraHGErrorTable::describe(m_moduleType, errorcode)));
     }
 }
@@ -122,11 +148,12 @@ void LumetraAlarmMonitor::evaluateFlags()
 {
     if (!m_haveFlags)
         return;
+    const QString hex = QStringLiteral("%1").arg(m_flags, 4, 16, QChar('0'));
     setAlarm(QLatin1String(keyOvenFault),
              m_flags & LumetraHGErrorTable::ovenFaultMask(m_moduleType, m_moduleKind), RecordEvent::Error,
-             tr("Oven fault (HG status flags 0x%1)").arg(m_flags, 4, 16, QChar('0')));
+             says(QT_TR_NOOP("Oven fault (HG status flags 0x%1)")).arg(hex));
     setAlarm(QLatin1String(keyHumidityFault), m_flags & LumetraHGErrorTable::humidityFaultMask(m_moduleType),
-             RecordEvent::Error, tr("Humidity fault (HG status flags 0x%1)").arg(m_flags, 4, 16, QChar('0')));
+             RecordEvent::Error, says(QT_TR_NOOP("Humidity fault (HG status flags 0x%1)")).arg(hex));
 }
 
 void LumetraAlarmMonitor::slotHGModuleWarning(const QString &message)
@@ -134,7 +161,7 @@ void LumetraAlarmMonitor::slotHGModuleWarning(const QString &message)
     const QString key = QLatin1String(keyHGWarning);
     if (message.isEmpty() || m_active.contains(key))
         return;
-    setAlarm(key, true, RecordEvent::Warning, tr("HG warning: %1").arg(message));
+    setAlarm(key, true, RecordEvent::Warning, says(QT_TR_NOOP("HG warning: %1")).arg(message));
     m_active[key].latched = true;
 }
 
@@ -142,17 +169,22 @@ void LumetraAlarmMonitor::acknowledged(const QString &key)
 {
     const auto it = m_active.constFind(key);
     if (it != m_active.constEnd() && it->latched)
-        setAlarm(key, false, RecordEvent::Warning, QString());
+        setAlarm(key, false, RecordEvent::Warning, LumetraEventText());
 }
 
 void LumetraAlarmMonitor::slotSystemState(SystemState state)
 {
-    if (state == SystemStateUnknown || int(state) == m_lastState)
+    recordState(state);
+}
+
+void LumetraAlarmMonitor::recordState(SystemState state)
+{
+    if (state <= SystemStateUnknown || int(state) >= int(std::size(stateTexts)) || int(state) == m_lastState)
         return;
     m_lastState = int(state);
     RecordEvent e;
     e.kind = RecordEvent::State;
-    e.text = tr("State: %1").arg(stateText(int(state)));
+    says(QT_TR_NOOP("State: %1")).arg(says(stateTexts[state])).into(e);
     emit sigEvent(e);
 }
 
@@ -160,7 +192,7 @@ void LumetraAlarmMonitor::slotConnectedStatus(bool connected)
 {
     if (connected)
         return;
-    clearAll(tr("connection closed"));
+    clearAll(says(QT_TR_NOOP("connection closed")));
     m_moduleType.clear();
     m_moduleKind = 0;
     m_flags = 0;
@@ -169,20 +201,21 @@ void LumetraAlarmMonitor::slotConnectedStatus(bool connected)
     m_lastState = -1;
 }
 
-void LumetraAlarmMonitor::clearAll(const QString &reason)
+void LumetraAlarmMonitor::clearAll(const LumetraEventText &reason)
 {
     const QStringList keys = m_active.keys();
     for (const QString &key : keys) {
         RecordEvent e;
         e.kind = RecordEvent::AlarmCleared;
         e.alarmKey = key;
-        e.text = tr("Cleared (%1): %2").arg(reason, m_active.value(key).text);
+        says(QT_TR_NOOP("Cleared (%1): %2")).arg(reason).arg(m_active.value(key).text).into(e);
         m_active.remove(key);
         emit sigEvent(e);
     }
 }
 
-void LumetraAlarmMonitor::setAlarm(const QString &key, bool raised, int severity, const QString &text)
+void LumetraAlarmMonitor::setAlarm(const QString &key, bool raised, int severity,
+                                   const LumetraEventText &text)
 {
     const bool active = m_active.contains(key);
     if (raised == active)
@@ -192,12 +225,12 @@ void LumetraAlarmMonitor::setAlarm(const QString &key, bool raised, int severity
     if (raised) {
         e.kind = RecordEvent::AlarmRaised;
         e.severity = severity;
-        e.text = text;
+        text.into(e);
         m_active.insert(key, {text, false});
-        qCInfo(lcLumetraAlarmMonitor) << "raised" << key << text;
+        qCInfo(lcLumetraAlarmMonitor) << "raised" << key << e.text;
     } else {
         e.kind = RecordEvent::AlarmCleared;
-        e.text = tr("Cleared: %1").arg(m_active.value(key).text);
+        says(QT_TR_NOOP("Cleared: %1")).arg(m_active.value(key).text).into(e);
         m_active.remove(key);
         qCInfo(lcLumetraAlarmMonitor) << "cleared" << key;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/device/LumetraResponseDecoder.h"
+#include "app/record/LumetraEventText.h"
 #include "app/record/LumetraRecordStore.h"
 
 #include <QHash>
@@ -44,13 +45,18 @@ signals:
     void sigEvent(RecordEvent event);
 
 private:
-    void setAlarm(const QString &key, bool raised, int severity, const QString &text);
-    void clearAll(const QString &reason);
+    void setAlarm(const QString &key, bool raised, int severity, const LumetraEventText &text);
+    void clearAll(const LumetraEventText &reason);
+    // Each change of the operating state once, whether a transition line or the status byte tells it.
+    void recordState(SystemState state);
+    static SystemState steadyState(int statusByte);
+    // A text of this class, kept with its key so that it is read in the language in use.
+    static LumetraEventText says(const char *source);
     void evaluateFlags();
 
     struct Active
     {
-        QString text;
+        LumetraEventText text;
         bool latched = false;
     };
     QHash<QString, Active> m_active;

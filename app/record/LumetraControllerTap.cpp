@@ -40,5 +40,4 @@ void LumetraControllerTap::attach(LumetraRecorder *recorder, LumetraController *
     tap(recorder, controller, &C::setErrorcodeHGIndicator, "ctl.hg_error");
     QObject::connect(controller, &C::sigAppendSettingsCommand, recorder,
                      &LumetraRecorder::recordControllerCommand);
-    QObject::connect(controller, &C::sigCommandDropped, recorder, &LumetraRecorder::recordDroppedCommand);
 }

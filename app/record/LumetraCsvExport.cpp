@@ -1,5 +1,6 @@
 #include "app/record/LumetraCsvExport.h"
 
+#include "app/record/LumetraEventText.h"
 #include "app/record/LumetraRecordQuantities.h"
 
 #include <QCoreApplication>
@@ -233,9 +234,10 @@ bool LumetraCsvExport::writeEvents(const QVector<RecordEvent> &events, QIODevice
                             tr("Cleared (UTC)"), tr("Acknowledged by"), tr("Acknowledged (UTC)")}));
     for (int i = 0; ok && i < events.size(); ++i) {
         const RecordEvent &e = events[i];
-        ok = put(out, row({isoTime(e.t), kindText(e.kind), severityText(e.severity), e.text, e.source,
-                           e.clearedAt ? isoTime(e.clearedAt) : QString(), e.acknowledgedBy,
-                           e.acknowledgedAt ? isoTime(e.acknowledgedAt) : QString()}));
+        ok = put(out,
+                 row({isoTime(e.t), kindText(e.kind), severityText(e.severity), LumetraEventText::shown(e),
+                      e.source, e.clearedAt ? isoTime(e.clearedAt) : QString(), e.acknowledgedBy,
+                      e.acknowledgedAt ? isoTime(e.acknowledgedAt) : QString()}));
     }
     if (!ok && error)
         *error = out->errorString();

@@ -1,6 +1,7 @@
 #include "app/record/LumetraRecordStore.h"
 
 #include "app/record/LumetraRecordQuantities.h"
+#include "app/record/LumetraRecordSchema.h"
 
 #include <QAtomicInt>
 #include <QCryptographicHash>
@@ -30,8 +31,6 @@ namespace {
 
 const char *const fileSuffix = ".sqlite";
 const char *const standInName = "unknown-serial";
-// Marks a file as a recording of this program, in its meta table.
-const char *const formatMarker = "lumetra-recording";
 // File names end at 255 bytes; a name stays well inside that whatever the laser answers.
 constexpr int longestName = 100;
 constexpr int hashDigits = 8;
@@ -129,24 +128,6 @@ bool renameEntry(const QString &from, const QString &to)
 #else
     return QFile::rename(from, to);
 #endif
-}
-
-// Columns of every table a recording has, by table.
-const QHash<QString, QStringList> &ourTables()
-{
-    static const QHash<QString, QStringList> tables = {
-        {QStringLiteral("quantity"), {QStringLiteral("id"), QStringLiteral("key")}},
-        {QStringLiteral("sample"), {QStringLiteral("q"), QStringLiteral("t"), QStringLiteral("v")}},
-        {QStringLiteral("minute"),
-         {QStringLiteral("q"), QStringLiteral("m"), QStringLiteral("vmin"), QStringLiteral("vmax"),
-          QStringLiteral("tmin")}},
-        {QStringLiteral("event"),
-         {QStringLiteral("id"), QStringLiteral("t"), QStringLiteral("kind"), QStringLiteral("severity"),
-          QStringLiteral("alarm_key"), QStringLiteral("text"), QStringLiteral("source"),
-          QStringLiteral("cleared_at"), QStringLiteral("ack_by"), QStringLiteral("ack_at")}},
-        {QStringLiteral("meta"), {QStringLiteral("key"), QStringLiteral("value")}},
-    };
-    return tables;
 }
 
 } // namespace
@@ -358,7 +339,8 @@ LumetraRecordStore::Kind LumetraRecordStore::inspect(const QString &fileName, co
                 format = query.value(0).toString();
             // Recordings made before the marker are known by their tables.
             for (const QString &table : qAsConst(tables)) {
-                if (failure.isValid() || kind != Kind::Ours || format == QLatin1String(formatMarker))
+                if (failure.isValid() || kind != Kind::Ours ||
+                    format == QLatin1String(LumetraRecordSchema::formatMarker()))
                     break;
                 QStringList columns;
                 QString quoted = table;
@@ -367,14 +349,10 @@ LumetraRecordStore::Kind LumetraRecordStore::inspect(const QString &fileName, co
                     while (query.next())
                         columns << query.value(1).toString();
                 }
-                // In any order: the first recordings had the sample table's time before its quantity.
-                QStringList expected = ourTables().value(table);
-                expected.sort();
-                columns.sort();
-                if (expected.isEmpty() || columns != expected)
+                if (!LumetraRecordSchema::isOurTable(table, columns))
                     kind = Kind::NotOurs;
             }
-            if (!format.isEmpty() && format != QLatin1String(formatMarker))
+            if (!format.isEmpty() && format != QLatin1String(LumetraRecordSchema::formatMarker()))
                 kind = Kind::NotOurs;
             if (kind == Kind::NotOurs)
                 *error = QStringLiteral("a database of another kind");
@@ -487,6 +465,7 @@ LumetraRecordStore::OpenResult LumetraRecordStore::openFile(QString *error)
             const bool read = journal.exec(m_readOnly ? QStringLiteral("SELECT count(*) FROM sqlite_master")
                                                       : QStringLiteral("PRAGMA journal_mode=WAL"));
             journal.finish(); // a statement still running would hold up the schema's transaction
+            m_textKeys = read && LumetraRecordSchema::hasTextKeys(db);
             const bool ok = read && (m_readOnly ? mapQuantities(&step)
                                                 : exec(QStringLiteral("PRAGMA synchronous=NORMAL"), &step) &&
                                                       createSchema(&step) && mapQuantities(&step));
@@ -535,52 +514,11 @@ bool LumetraRecordStore::exec(const QString &sql, QString *error)
 
 bool LumetraRecordStore::createSchema(QString *error)
 {
-    const char *const statements[] = {
-        "CREATE TABLE IF NOT EXISTS quantity(id INTEGER PRIMARY KEY, key TEXT UNIQUE NOT NULL)",
-        // Keyed by quantity and time and nothing else: the key is the only index, which halves the file
-        // against a row table with an index beside it. Two readings of one quantity in the same
-        // millisecond keep the later.
-        "CREATE TABLE IF NOT EXISTS sample(q INTEGER NOT NULL, t INTEGER NOT NULL, v REAL, PRIMARY KEY(q, t))"
-        " WITHOUT ROWID",
-        "CREATE TABLE IF NOT EXISTS minute(q INTEGER NOT NULL, m INTEGER NOT NULL, vmin REAL, vmax REAL,"
-        " tmin INTEGER, PRIMARY KEY(q, m)) WITHOUT ROWID",
-        "CREATE TABLE IF NOT EXISTS event(id INTEGER PRIMARY KEY, t INTEGER NOT NULL, kind INTEGER NOT NULL,"
-        " severity INTEGER NOT NULL, alarm_key TEXT, text TEXT, source TEXT, cleared_at INTEGER,"
-        " ack_by TEXT, ack_at INTEGER)",
-        "CREATE INDEX IF NOT EXISTS event_t ON event(t)",
-        "CREATE INDEX IF NOT EXISTS event_open ON event(alarm_key) WHERE kind = 3 AND cleared_at IS NULL",
-        // What the file is, and which laser it belongs to.
-        "CREATE TABLE IF NOT EXISTS meta(key TEXT PRIMARY KEY, value TEXT)",
-    };
-    // All or nothing: a file with only some of our tables would not be known as ours.
-    if (!exec(QStringLiteral("BEGIN"), error))
+    QSqlDatabase db = QSqlDatabase::database(m_connectionName, false);
+    if (!LumetraRecordSchema::create(db, m_laserSerial, error))
         return false;
-    bool ok = true;
-    for (const char *sql : statements)
-        ok = ok && exec(QString::fromLatin1(sql), error);
-    if (ok) {
-        QSqlQuery mark(QSqlDatabase::database(m_connectionName, false));
-        mark.prepare(QStringLiteral("INSERT OR IGNORE INTO meta(key, value) VALUES('format', ?)"));
-        mark.addBindValue(QLatin1String(formatMarker));
-        ok = mark.exec();
-        // A file begun without a laser is taken by the first laser that opens it.
-        if (ok && !m_laserSerial.isEmpty()) {
-            mark.prepare(QStringLiteral("INSERT OR IGNORE INTO meta(key, value) VALUES('serial', ?)"));
-            mark.addBindValue(m_laserSerial);
-            ok = mark.exec();
-        }
-        if (!ok && error)
-            *error = describe(mark.lastError());
-    }
-    if (!ok || !exec(QStringLiteral("COMMIT"), error)) {
-        exec(QStringLiteral("ROLLBACK"));
-        return false;
-    }
-    // Alarms still open in the file were open when the program last ended; whether they still hold is
-    // known only from the laser, which raises them again. They end with the last thing recorded.
-    return exec(QStringLiteral("UPDATE event SET cleared_at = (SELECT max(t) FROM event) "
-                               "WHERE kind = 3 AND cleared_at IS NULL"),
-                error);
+    m_textKeys = true;
+    return true;
 }
 
 bool LumetraRecordStore::mapQuantities(QString *error)
@@ -639,8 +577,8 @@ bool LumetraRecordStore::write(const QVector<RecordSample> &samples, const QVect
                 QStringLiteral("INSERT INTO minute(q, m, vmin, vmax, tmin) VALUES(?, ?, ?, ?, ?) "
                                "ON CONFLICT(q, m) DO UPDATE SET vmin = min(vmin, excluded.vmin), "
                                "vmax = max(vmax, excluded.vmax), tmin = min(tmin, excluded.tmin)")) &&
-            event.prepare(QStringLiteral("INSERT INTO event(t, kind, severity, alarm_key, text, source) "
-                                         "VALUES(?, ?, ?, ?, ?, ?)")) &&
+            event.prepare(QStringLiteral("INSERT INTO event(t, kind, severity, alarm_key, text, source, "
+                                         "text_key) VALUES(?, ?, ?, ?, ?, ?, ?)")) &&
             clear.prepare(QStringLiteral("UPDATE event SET cleared_at = ? WHERE kind = 3 AND "
                                          "alarm_key = ? AND cleared_at IS NULL")) &&
             ack.prepare(QStringLiteral("UPDATE event SET ack_by = ?, ack_at = ? WHERE kind = 3 AND "
@@ -673,6 +611,7 @@ bool LumetraRecordStore::write(const QVector<RecordSample> &samples, const QVect
             event.bindValue(3, e.alarmKey.isEmpty() ? QVariant(QVariant::String) : QVariant(e.alarmKey));
             event.bindValue(4, e.text);
             event.bindValue(5, e.source);
+            event.bindValue(6, e.textKey.isEmpty() ? QVariant(QVariant::String) : QVariant(e.textKey));
             if (!event.exec()) {
                 failed = &event;
             } else if (e.kind == RecordEvent::AlarmCleared) {
@@ -851,11 +790,18 @@ RecordEvent eventFrom(const QSqlQuery &query)
     e.clearedAt = query.value(7).toLongLong();
     e.acknowledgedBy = query.value(8).toString();
     e.acknowledgedAt = query.value(9).toLongLong();
+    e.textKey = query.value(10).toString();
     return e;
 }
 
-const char *const eventColumns = "SELECT id, t, kind, severity, alarm_key, text, source, cleared_at, ack_by, "
-                                 "ack_at FROM event ";
+// A file read as it was left has no keys when it was recorded before they were kept.
+QString eventColumns(bool textKeys)
+{
+    return QStringLiteral(
+               "SELECT id, t, kind, severity, alarm_key, text, source, cleared_at, ack_by, ack_at, "
+               "%1 FROM event ")
+        .arg(textKeys ? QStringLiteral("text_key") : QStringLiteral("NULL"));
+}
 
 } // namespace
 
@@ -866,7 +812,7 @@ QVector<RecordEvent> LumetraRecordStore::events(qint64 from, qint64 to, bool ala
         return result;
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.setForwardOnly(true);
-    query.prepare(QLatin1String(eventColumns) +
+    query.prepare(eventColumns(m_textKeys) +
                   QLatin1String(alarmsOnly
                                     ? "WHERE t BETWEEN ? AND ? AND kind = 3 ORDER BY t DESC, id DESC LIMIT ?"
                                     : "WHERE t BETWEEN ? AND ? ORDER BY t DESC, id DESC LIMIT ?"));
@@ -887,7 +833,7 @@ QVector<RecordEvent> LumetraRecordStore::activeAlarms() const
         return result;
     QSqlQuery query(QSqlDatabase::database(m_connectionName, false));
     query.setForwardOnly(true);
-    if (query.exec(QLatin1String(eventColumns) +
+    if (query.exec(eventColumns(m_textKeys) +
                    QLatin1String("WHERE kind = 3 AND cleared_at IS NULL ORDER BY t, id"))) {
         while (query.next())
             result << eventFrom(query);

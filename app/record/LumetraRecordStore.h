@@ -43,7 +43,10 @@ struct RecordEvent
     int kind = Connection;
     int severity = Info;
     QString alarmKey;
+    // The English sentence; textKey is what it is translated from when shown (LumetraEventText), empty
+    // in recordings made before keys were kept.
     QString text;
+    QString textKey;
     QString source;
     qint64 clearedAt = 0;
     QString acknowledgedBy;
@@ -166,6 +169,8 @@ private:
     QStringList m_notices;
     bool m_open = false;
     bool m_readOnly = false;
+    // The event table has the text_key column (a file opened to read may be older).
+    bool m_textKeys = false;
     // Device and inode of the open file, to notice it being deleted or replaced.
     quint64 m_device = 0;
     quint64 m_inode = 0;

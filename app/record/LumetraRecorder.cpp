@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <utility>
 
 Q_LOGGING_CATEGORY(lcLumetraRecorder, "lumetra.record.recorder")
 
@@ -214,9 +215,37 @@ void LumetraRecorder::attachDecoder(LumetraResponseDecoder *decoder)
 
 void LumetraRecorder::attachLink(LumetraSerialHandler *link)
 {
+    m_linked = true;
     connect(link, &LumetraSerialHandler::sigCommunicationOpened, this, &LumetraRecorder::slotPortOpened);
     connect(link, &LumetraSerialHandler::sigCommunicationClosed, this, &LumetraRecorder::slotPortClosed);
     connect(link, &LumetraSerialHandler::sigConnectedStatus, this, &LumetraRecorder::slotConnectedStatus);
+    // From the link, not the controller: the commands discarded when a lost port returns are dropped
+    // after the controller that queued them has gone with the port.
+    connect(link, &LumetraSerialHandler::sigCommandDropped, this, &LumetraRecorder::recordDroppedCommand);
+}
+
+void LumetraRecorder::followConnection(LumetraReconnector *watch)
+{
+    m_watch = watch;
+    using Link = LumetraReconnector::State;
+    // Giving up on a lost port closes nothing, yet ends the wait the history last told of: the file of
+    // the laser that was lost says the operator stopped waiting for it.
+    connect(watch, &LumetraReconnector::stateChanged, this, [this, last = Link::Closed](Link state) mutable {
+        const Link before = std::exchange(last, state);
+        if (before != Link::Lost || state != Link::Closed || m_serial.isEmpty() || !m_watch)
+            return;
+        RecordEvent e;
+        e.kind = RecordEvent::Connection;
+        e.source = m_watch->portName();
+        e.t = m_clock();
+        says(QT_TR_NOOP("Stopped waiting for %1 to return")).arg(e.source).into(e);
+        batchOf(m_serial).events.push_back(e);
+    });
+}
+
+LumetraEventText LumetraRecorder::says(const char *source)
+{
+    return LumetraEventText(staticMetaObject.className(), source);
 }
 
 void LumetraRecorder::attachLinkAndDecode(LumetraSerialHandler *link)
@@ -316,6 +345,23 @@ void LumetraRecorder::recordManualCommand(const QByteArray &command)
     const QString text = QString::fromLatin1(nul < 0 ? command : command.left(nul)).trimmed();
     if (text.isEmpty())
         return;
+    if (m_linked && m_port.isEmpty()) {
+        // No port, no controller to queue it: the command goes nowhere, and the operator who typed it
+        // must not think the laser got it.
+        const bool lost = m_watch && m_watch->state() == LumetraReconnector::State::Lost;
+        const LumetraEventText reason =
+            lost ? says(QT_TR_NOOP("the port is lost")) : says(QT_TR_NOOP("no port is open"));
+        const QString message = tr("Command \"%1\" dropped: %2").arg(text, reason.translated());
+        qCWarning(lcLumetraRecorder).noquote() << message;
+        emit sigNotice(message);
+        RecordEvent e;
+        e.kind = RecordEvent::Command;
+        e.severity = RecordEvent::Warning;
+        e.source = tr("serial monitor");
+        says(QT_TR_NOOP("%1 (not sent: %2)")).arg(text).arg(reason).into(e);
+        recordEvent(e);
+        return;
+    }
     m_manualEcho << text;
     // Without a controller no copy comes back to match; the list must not grow for ever.
     while (m_manualEcho.size() > 32)
@@ -343,7 +389,7 @@ void LumetraRecorder::recordDroppedCommand(const QString &command, const QString
     RecordEvent e;
     e.kind = RecordEvent::Command;
     e.severity = RecordEvent::Warning;
-    e.text = tr("%1 (not sent: %2)").arg(text, reason);
+    says(QT_TR_NOOP("%1 (not sent: %2)")).arg(text).arg(reason).into(e);
     recordEvent(e);
 }
 
@@ -353,7 +399,7 @@ void LumetraRecorder::acknowledge(const QString &alarmKey, const QString &user)
     e.kind = RecordEvent::AlarmAcknowledged;
     e.alarmKey = alarmKey;
     e.source = user;
-    e.text = tr("Acknowledged by %1").arg(user);
+    says(QT_TR_NOOP("Acknowledged by %1")).arg(user).into(e);
     recordEvent(e);
     m_alarms->acknowledged(alarmKey);
 }
@@ -367,17 +413,24 @@ void LumetraRecorder::slotSerialNumber(const QString &serial)
     if (!before.isEmpty() && before != trimmed)
         m_lastKept.fill(-1);
     identify(trimmed);
-    if (trimmed == m_serial)
+    // Said once a connection; the same laser back on the port is identified again, in its own file.
+    if (m_identified && trimmed == m_serial)
         return;
-    // What waits for the laser before stays marked as its own and goes to its file only.
-    m_store.close();
-    m_serial = trimmed;
-    m_retryAt.remove(m_serial);
+    m_identified = true;
+    const bool another = trimmed != m_serial;
+    if (another) {
+        // What waits for the laser before stays marked as its own and goes to its file only.
+        m_store.close();
+        m_serial = trimmed;
+        m_retryAt.remove(m_serial);
+    }
     RecordEvent e;
     e.kind = RecordEvent::Connection;
-    e.text = tr("Identified laser %1").arg(trimmed);
+    says(QT_TR_NOOP("Identified laser %1")).arg(trimmed).into(e);
     e.source = m_port;
     recordEvent(e);
+    if (!another)
+        return;
     emit sigLaserChanged(m_serial);
     if (trimmed != serial.trimmed())
         announce(m_serial,
@@ -389,23 +442,55 @@ void LumetraRecorder::slotPortOpened(const QString &port)
     // Whoever answers on the port is not known until it says its serial number.
     endLink();
     m_port = port;
+    recordConnection(RecordEvent::Info, says(QT_TR_NOOP("Port %1 opened")).arg(port), port);
+}
+
+void LumetraRecorder::recordConnection(int severity, const LumetraEventText &text, const QString &port)
+{
     RecordEvent e;
     e.kind = RecordEvent::Connection;
-    e.text = tr("Port %1 opened").arg(port);
+    e.severity = severity;
     e.source = port;
+    text.into(e);
     recordEvent(e);
+}
+
+void LumetraRecorder::recordOtherLaser(const QString &port)
+{
+    const QString expected = m_watch->expectedSerialNumber();
+    if (expected.isEmpty())
+        return;
+    // Told in the file of the laser that was expected back: its history shows why it never returned.
+    const QString found = QStringList{m_watch->foundSystemType(), m_watch->foundSerialNumber()}
+                              .join(QLatin1Char(' '))
+                              .trimmed();
+    RecordEvent e;
+    e.kind = RecordEvent::Connection;
+    e.severity = RecordEvent::Warning;
+    e.source = port;
+    e.t = m_clock();
+    says(QT_TR_NOOP("Another laser answered on %1: %2. The connection stays closed."))
+        .arg(port)
+        .arg(found)
+        .into(e);
+    batchOf(LumetraRecordStore::laserName(expected)).events.push_back(e);
 }
 
 void LumetraRecorder::slotPortClosed(const QString &port)
 {
-    RecordEvent e;
-    e.kind = RecordEvent::Connection;
-    e.text = tr("Port %1 closed").arg(port);
-    e.source = port;
+    using Link = LumetraReconnector::State;
+    const Link link = m_watch ? m_watch->state() : Link::Closed;
     // What the laser last said comes before the close, which stays the last word of the recording.
     if (m_connected)
-        recordLastReport(LumetraReconnector::State::Lost);
-    recordEvent(e);
+        recordLastReport(Link::Lost);
+    // A port that went away is not one the operator closed: in a dispute that is the difference
+    // between an unplugged cable and a deliberate stop.
+    if (link == Link::Lost)
+        recordConnection(RecordEvent::Warning, says(QT_TR_NOOP("Port %1 lost")).arg(port), port);
+    else
+        recordConnection(RecordEvent::Info, says(QT_TR_NOOP("Port %1 closed")).arg(port), port);
+    if (link == Link::OtherLaser && m_watch)
+        recordOtherLaser(port);
     // The link does not say it lost the laser when the port goes: the same end as a lost connection,
     // also for a laser that never finished its handshake.
     m_connected = false;
@@ -424,7 +509,7 @@ void LumetraRecorder::slotConnectedStatus(bool connected)
     RecordEvent e;
     e.kind = RecordEvent::Connection;
     e.severity = RecordEvent::Warning;
-    e.text = tr("Connection to the laser lost");
+    says(QT_TR_NOOP("Connection to the laser lost")).into(e);
     e.source = m_port;
     recordEvent(e);
     recordLastReport(LumetraReconnector::State::Unavailable);
@@ -463,6 +548,7 @@ void LumetraRecorder::endLink()
 {
     // The next connection's first readings are recorded whatever they are; no heartbeat meanwhile.
     m_lastKept.fill(-1);
+    m_identified = false;
     // Whatever comes next waits unmarked until the laser on the link says its serial number.
     if (!m_pending.last().serial.isEmpty())
         m_pending.append(Pending());

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/device/LumetraReconnector.h"
+#include "app/record/LumetraEventText.h"
 #include "app/record/LumetraRecordStore.h"
 
 #include <QHash>
 #include <QLoggingCategory>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QVariant>
@@ -41,6 +43,10 @@ public:
     // The link's events and its lines, read by a decoder of the recorder's own: the recording then
     // depends on no controller or window and sees exactly what the laser sent.
     void attachLinkAndDecode(LumetraSerialHandler *link);
+    // The watch over the same link, which knows why a port closed (the operator, a lost device, another
+    // laser where the lost one was expected). Attach it to the link before the recorder, so that it has
+    // judged a close before the recorder hears of it.
+    void followConnection(LumetraReconnector *watch);
 
     // A whole number of days from 1 to maxRetentionDays, as a number or as text. Anything else is
     // refused: said in the log and by sigNotice, and the days kept so far hold. False when refused.
@@ -79,7 +85,8 @@ public slots:
     void record(int quantity, double value);
     void recordEvent(RecordEvent event);
     void recordCommand(const QString &text, const QString &source);
-    // A command typed in the serial monitor; the controller's copy of it is not recorded again.
+    // A command typed in the serial monitor; the controller's copy of it is not recorded again. Typed
+    // while the link has no port open, it is recorded as not sent and the operator is told (sigNotice).
     void recordManualCommand(const QByteArray &command);
     // A command the controller queues: the panel's, unless the serial monitor's copy or a query.
     void recordControllerCommand(const QString &command);
@@ -119,6 +126,10 @@ private:
     void enforceBound();
     void endLink();
     void recordLastReport(LumetraReconnector::State link);
+    void recordConnection(int severity, const LumetraEventText &text, const QString &port);
+    void recordOtherLaser(const QString &port);
+    // A text of this class, kept with its key so that it is read in the language in use.
+    static LumetraEventText says(const char *source);
     void identify(const QString &serial);
     Pending &batchOf(const QString &serial);
     void compact();
@@ -137,8 +148,13 @@ private:
 
     QString m_serial;
     bool m_connected = false;
+    // The laser on the link said its serial number since the link last ended.
+    bool m_identified = false;
     qint64 m_lastReadingAt = 0;
     QString m_port;
+    QPointer<LumetraReconnector> m_watch;
+    // Attached to a link, which says when a port is open; without one, commands are taken as sent.
+    bool m_linked = false;
     // Oldest first, never empty; the newest takes what comes in.
     QVector<Pending> m_pending;
     QVector<bool> m_tapped;

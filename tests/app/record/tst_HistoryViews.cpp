@@ -2,6 +2,7 @@
 #include "app/history/LumetraCsvFileName.h"
 #include "app/history/LumetraEventsView.h"
 #include "app/history/LumetraTrendsView.h"
+#include "app/record/LumetraAlarmMonitor.h"
 #include "app/record/LumetraRecordSource.h"
 #include "app/record/LumetraRecorder.h"
 
@@ -12,6 +13,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 #include <QTreeWidget>
 
 #include <pwd.h>
@@ -20,6 +22,23 @@
 namespace {
 
 const qint64 t0 = 1796000000000LL;
+
+// German for the texts the rows below read, as the program's catalogue has them.
+class German : public QTranslator
+{
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        static const QHash<QString, QString> de = {
+            {"LumetraRecorder|Identified laser %1", "Laser %1 identifiziert"},
+            {"LumetraAlarmMonitor|State: %1", "Zustand: %1"},
+            {"LumetraAlarmMonitor|On, output enabled", "An, Ausgang freigegeben"},
+            {"LumetraRecorder|Port %1 closed", "Schnittstelle %1 geschlossen"},
+        };
+        return de.value(QLatin1String(context) + '|' + QLatin1String(source));
+    }
+};
 
 } // namespace
 
@@ -159,6 +178,54 @@ private slots:
         // The operator drags the column wider to read it in place.
         table->header()->resizeSection(2, 900);
         QCOMPARE(table->header()->sectionSize(2), 900);
+    }
+
+    // Recorded in an English session, read in a German one: the Events dock shows German, except what a
+    // recording made before texts kept their keys says, which stays as it was written.
+    void eventReadInTheLanguageInUse_data()
+    {
+        QTest::addColumn<int>("statusByte"); // -1: none
+        QTest::addColumn<bool>("oldRow");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("identification") << -1 << false << "Laser 11 identifiziert";
+        QTest::newRow("emission on, its state in words")
+            << 0x81 << false << "Zustand: An, Ausgang freigegeben";
+        QTest::newRow("old recording, text only") << -1 << true << "Port /dev/ttyUSB0 closed";
+    }
+    void eventReadInTheLanguageInUse()
+    {
+        QFETCH(int, statusByte);
+        QFETCH(bool, oldRow);
+        QFETCH(QString, shown);
+        QTemporaryDir dir;
+        qint64 now = t0;
+        LumetraResponseDecoder decoder;
+        LumetraRecorder recorder(dir.path());
+        recorder.setClock([&] { return now; });
+        recorder.setFlushIntervalMs(0);
+        recorder.attachDecoder(&decoder);
+        decoder.slotLineReceived("Serial number: 11\n");
+        now += 1000;
+        if (statusByte >= 0)
+            recorder.alarms()->slotStatusByte(uchar(statusByte));
+        recorder.flush();
+        if (oldRow) {
+            LumetraRecordStore file("tst-old-row");
+            QCOMPARE(file.open(recorder.store().fileName(), nullptr), LumetraRecordStore::OpenResult::Opened);
+            RecordEvent e;
+            e.t = now;
+            e.text = "Port /dev/ttyUSB0 closed";
+            QVERIFY(file.write({}, {e}, nullptr));
+        }
+
+        German german;
+        QVERIFY(QCoreApplication::installTranslator(&german));
+        LumetraRecordSource source(&recorder);
+        LumetraEventsView view(&source);
+        view.show();
+        const QString text = view.rowText(0, 2);
+        QCoreApplication::removeTranslator(&german);
+        QCOMPARE(text, shown);
     }
 
     void trendCursorReadsTheValueInForce()

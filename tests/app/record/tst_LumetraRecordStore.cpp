@@ -152,7 +152,13 @@ private slots:
                       "CREATE TABLE event(id INTEGER PRIMARY KEY, t, kind, severity, alarm_key, text, "
                       "source, cleared_at, ack_by, ack_at)",
                       "INSERT INTO quantity(id, key) VALUES(1, 'hg.humidity')",
-                      QStringLiteral("INSERT INTO sample VALUES(1, %1, 40)").arg(t0)});
+                      QStringLiteral("INSERT INTO sample VALUES(1, %1, 40)").arg(t0),
+                      QStringLiteral("INSERT INTO event(t, kind, severity, text, source) "
+                                     "VALUES(%1, 0, 0, 'Port /dev/ttyUSB0 closed', '/dev/ttyUSB0')")
+                          .arg(t0)});
+        // Its events, which have no keys to be translated from, read as they were written, before and
+        // after the recorder adds what the file lacks.
+        QCOMPARE(read(old).events, QStringList{"Port /dev/ttyUSB0 closed"});
         QStringList files;
         for (const QByteArray serial : {"LQZ10/2611-0042", "LQZ10 2611-0042", "LQZ10/2611-0042"}) {
             Rig rig(dir.path());
@@ -166,6 +172,7 @@ private slots:
         QCOMPARE(files[2], old);
         QVERIFY(files[1] != old);
         QCOMPARE(read(old).humidity, (QVector<double>{40, 50, 52}));
+        QCOMPARE(read(old).events.last(), QString("Port /dev/ttyUSB0 closed"));
         QCOMPARE(read(files[1]).humidity, QVector<double>{51});
         QCOMPARE(LumetraRecordStore::lasersIn(dir.path()).size(), 2);
         QVERIFY(LumetraRecordStore::lasersIn(dir.path()).contains("LQZ10_2611-0042"));

@@ -1,4 +1,5 @@
 #include "app/device/LumetraController.h"
+#include "app/device/LumetraReconnector.h"
 #include "app/device/LumetraSerialHandler.h"
 #include "app/record/LumetraControllerTap.h"
 #include "app/record/LumetraRecordQuantities.h"
@@ -7,9 +8,12 @@
 #include "sim/SimLaser.h"
 #include "sim/Simulator.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <memory>
 
 // The recorder behind the real link on its worker thread, talking to the simulated laser: a humidity
 // the operator of the simulator sets shows up as a recorded reading and as a humidity-fault alarm.
@@ -106,6 +110,123 @@ private slots:
         QCOMPARE(texts.mid(0, 2),
                  (QStringList{"Port " + simulator.portPath() + " opened",
                               "Identified laser " + simulator.laser()->identity().serialNumber}));
+    }
+
+    // One run as an operator lives it, read back from the first laser's file: emission on, the cable
+    // pulled and put back, a command typed while it was out, a close, and another laser where the first
+    // was expected. Each event once, with its true cause and level, in order.
+    void eventHistoryOfOneRun()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        SimOptions options;
+        options.fast = true;
+        options.linkDirectory = dir.path();
+        options.name = "history-e2e";
+        auto simulator = std::make_unique<Simulator>(options);
+        QString error;
+        QVERIFY2(simulator->start(&error), qPrintable(error));
+        const QString port = simulator->portPath();
+        const QString serial = simulator->laser()->identity().serialNumber;
+
+        QThread thread;
+        struct Stopper
+        {
+            QThread &thread;
+            ~Stopper()
+            {
+                thread.quit();
+                thread.wait(5000);
+            }
+        } stopper{thread};
+        auto *link = new LumetraSerialHandler;
+        link->moveToThread(&thread);
+        connect(&thread, SIGNAL(started()), link, SLOT(slotMainLoop()));
+        connect(&thread, &QThread::finished, link, &QObject::deleteLater);
+        // As the window wires them: the watch on the link first, then the recorder that asks it.
+        LumetraReconnector watch;
+        watch.setWatchInterval(100);
+        watch.attach(link);
+        LumetraRecorder recorder(dir.path() + "/recordings");
+        recorder.setFlushIntervalMs(100);
+        recorder.attachLinkAndDecode(link);
+        recorder.followConnection(&watch);
+        // The status byte polled on every connection, as the panel's controller does.
+        connect(link, &LumetraSerialHandler::sigCommunicationOpened, link,
+                [link] { link->slotAddMonitorCommand(QStringLiteral("s9")); });
+        thread.start();
+        const auto open = [&] {
+            watch.slotOpenRequested(port);
+            QMetaObject::invokeMethod(link, "slotOpenCommunication", Q_ARG(QString, port));
+        };
+        open();
+        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::Connected, 20000);
+
+        // Each step waits for the line it adds, so that the next cannot overtake it.
+        QStringList history;
+        const auto fileHistory = [&] {
+            LumetraRecordStore file("history-e2e-reader");
+            history.clear();
+            if (file.open(LumetraRecordStore::fileForLaser(recorder.folder(), serial), nullptr, true) !=
+                LumetraRecordStore::OpenResult::Opened)
+                return false;
+            static const QRegularExpression clock("\\d\\d:\\d\\d:\\d\\d");
+            for (const RecordEvent &e : file.events(0, std::numeric_limits<qint64>::max(), false))
+                history.prepend(QString::number(e.severity) + " " +
+                                QString(e.text).replace(clock, "hh:mm:ss"));
+            return true;
+        };
+        const auto recorded = [&](const QString &line) {
+            return fileHistory() && history.contains(line);
+        };
+        const auto count = [&](const QString &line) {
+            return fileHistory() ? history.count(line) : -1;
+        };
+        const QString emitting = "0 State: On, output enabled";
+        QTRY_VERIFY_WITH_TIMEOUT(recorded("0 State: Listen"), 20000);
+        QVERIFY(simulator->laser() && SimControl(simulator.get()).execute("set state on").startsWith("ok"));
+        QVERIFY(SimControl(simulator.get()).execute("set output 1").startsWith("ok"));
+        QTRY_VERIFY_WITH_TIMEOUT(recorded(emitting), 20000);
+
+        simulator->hangUp(1);
+        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::Lost, 20000);
+        // Typed in the serial monitor while the port is gone: no controller takes it, the wire never
+        // sees it. A command the panel had queued is discarded when the port returns.
+        recorder.recordManualCommand("ly_lqz2_standby\n");
+        QMetaObject::invokeMethod(link, "slotAppendSettingsCommand",
+                                  Q_ARG(QString, QStringLiteral("e_power=600")));
+        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::Connected, 20000);
+        QTRY_VERIFY2_WITH_TIMEOUT(count(emitting) == 2, qPrintable(history.join("\n")), 20000);
+
+        // The operator closes, as Quit does, and opens again.
+        watch.slotCloseRequested();
+        QMetaObject::invokeMethod(link, "slotCloseCommunication");
+        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::Closed, 20000);
+        open();
+        QTRY_VERIFY2_WITH_TIMEOUT(count(emitting) == 3, qPrintable(history.join("\n")), 20000);
+
+        // Unplugged for good; another laser appears where it was.
+        simulator->hangUp(-1);
+        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::Lost, 20000);
+        simulator.reset();
+        options.identity.serialNumber = "LQZ10-2611-0099";
+        Simulator other(options);
+        QVERIFY2(other.start(&error), qPrintable(error));
+        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::OtherLaser, 20000);
+        QTRY_VERIFY2_WITH_TIMEOUT(recorded("1 Another laser answered on " + port +
+                                           ": Lumetra-10 LQZ10-2611-0099. The connection stays closed."),
+                                  qPrintable(history.join("\n")), 20000);
+
+        const QString lastReport = "1 Last report hh:mm:ss: laser on, output enabled. Emission may continue";
+        const QString opened = "0 Port " + port + " opened", identified = "0 Identified laser " + serial;
+        const QString lost = "1 Port " + port + " lost";
+        QCOMPARE(history, (QStringList{opened, identified, "0 State: Listen", emitting, lastReport, lost,
+                                       "1 ly_lqz2_standby (not sent: the port is lost)",
+                                       "1 e_power=600 (not sent: the laser was not connected)", opened,
+                                       identified, emitting, lastReport, "0 Port " + port + " closed", opened,
+                                       identified, emitting, lastReport, lost,
+                                       "1 Another laser answered on " + port +
+                                           ": Lumetra-10 LQZ10-2611-0099. The connection stays closed."}));
     }
 };
 

@@ -2,6 +2,8 @@
 #include "app/ConnectionBanner.h"
 #include "app/ConnectionStatusBar.h"
 #include "app/MainWindow.h"
+#include "app/SerialMonitor.h"
+#include "app/record/LumetraRecorder.h"
 #include "dialkit/Indicator.h"
 #include "dialkit/IndicatorButton.h"
 #include "framekit/CenterTabWidget.h"
@@ -14,6 +16,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSerialPort>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextDocument>
 
@@ -134,6 +137,13 @@ private slots:
         QCOMPARE(banner->buttonText(), QStringLiteral("Cancel"));
         QVERIFY(window->connectionStatusBar()->stateText().startsWith(QLatin1String("Lost at ")));
         QCOMPARE(tabCount(), 1);
+        // Typed in the serial monitor while the port is gone: the operator is told it went nowhere.
+        auto *monitor = window->findChild<SerialMonitor *>();
+        QVERIFY(monitor);
+        emit monitor->sigSendCommand("ly_lqz2_standby\n");
+        const QString dropped = QStringLiteral("Command \"ly_lqz2_standby\" dropped: the port is lost");
+        QCOMPARE(window->statusBar()->currentMessage(), dropped);
+        QVERIFY(logText().contains(dropped));
 
         QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(tabCount(), 2, stepTimeoutMs);
@@ -146,6 +156,16 @@ private slots:
                                                              laser->transcript().lastIndexOf(identQuery)) > 0,
                                  stepTimeoutMs);
         QCOMPARE(laser->receivedCount(identQuery), 2);
+        // The recording tells the loss as a loss, and the command as never sent.
+        auto *recorder = window->findChild<LumetraRecorder *>();
+        QVERIFY(recorder);
+        recorder->flush();
+        QStringList history;
+        for (const RecordEvent &e : recorder->store().events(0, recorder->now(), false))
+            history.prepend(QString::number(e.severity) + ' ' + e.text);
+        QVERIFY2(history.contains(QStringLiteral("1 Port %1 lost").arg(laser->port)),
+                 qPrintable(history.join('\n')));
+        QVERIFY(history.contains(QStringLiteral("1 ly_lqz2_standby (not sent: the port is lost)")));
         const QString log = logText();
         QVERIFY(log.contains(QStringLiteral("Connection to %1 lost at").arg(laser->port)));
         QVERIFY(log.contains(
@@ -166,6 +186,13 @@ private slots:
         QTest::qWait(LumetraReconnector::DefaultWatchIntervalMs * 3 / 2);
         QCOMPARE(watch()->state(), State::Closed);
         QCOMPARE(laser->receivedCount(identQuery), 1);
+        // The lost laser's history ends with the operator giving up on it, not with the loss.
+        auto *recorder = window->findChild<LumetraRecorder *>();
+        QVERIFY(recorder);
+        recorder->flush();
+        const QVector<RecordEvent> events = recorder->store().events(0, recorder->now(), false);
+        QVERIFY(!events.isEmpty());
+        QCOMPARE(events.first().text, QStringLiteral("Stopped waiting for %1 to return").arg(laser->port));
     }
 
     // The Connect menu's choice of the lost port while it is still gone: the wait goes on.
