@@ -45,13 +45,6 @@ LumetraAlarmMonitor::LumetraAlarmMonitor(QObject *parent) : QObject(parent)
     qRegisterMetaType<RecordEvent>("RecordEvent");
 }
 
-QString LumetraAlarmMonitor::stateText(int systemState)
-{
-    if (systemState < 0 || systemState >= int(std::size(stateTexts)))
-        return tr("State %1").arg(systemState);
-    return tr(stateTexts[systemState]);
-}
-
 void LumetraAlarmMonitor::attach(LumetraResponseDecoder *decoder)
 {
     using D = LumetraResponseDecoder;

@@ -27,9 +27,6 @@ public:
     // Acknowledging a warning the laser announces once, and never withdraws, ends it.
     void acknowledged(const QString &key);
 
-    // "Standby", "Listen -> Standby", ...
-    static QString stateText(int systemState);
-
 public slots:
     void slotStatusByte(uchar statusByte);
     void slotHGErrorcode(quint8 errorcode);
