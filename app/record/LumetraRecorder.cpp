@@ -413,6 +413,7 @@ void LumetraRecorder::slotSerialNumber(const QString &serial)
     if (!before.isEmpty() && before != trimmed)
         m_lastKept.fill(-1);
     identify(trimmed);
+    m_linkLaser = trimmed;
     // Said once a connection; the same laser back on the port is identified again, in its own file.
     if (m_identified && trimmed == m_serial)
         return;
@@ -442,6 +443,7 @@ void LumetraRecorder::slotPortOpened(const QString &port)
     // Whoever answers on the port is not known until it says its serial number.
     endLink();
     m_port = port;
+    m_linkLaser.clear();
     recordConnection(RecordEvent::Info, says(QT_TR_NOOP("Port %1 opened")).arg(port), port);
 }
 
@@ -452,6 +454,13 @@ void LumetraRecorder::recordConnection(int severity, const LumetraEventText &tex
     e.severity = severity;
     e.source = port;
     text.into(e);
+    // A laser that fell silent and was not heard from again before the port closed: the close ends its
+    // story, not that of whichever laser identifies itself next.
+    if (m_pending.last().serial.isEmpty() && !m_linkLaser.isEmpty()) {
+        e.t = m_clock();
+        batchOf(m_linkLaser).events.push_back(e);
+        return;
+    }
     recordEvent(e);
 }
 
@@ -497,6 +506,7 @@ void LumetraRecorder::slotPortClosed(const QString &port)
     m_alarms->slotConnectedStatus(false);
     endLink();
     m_port.clear();
+    m_linkLaser.clear();
 }
 
 void LumetraRecorder::slotConnectedStatus(bool connected)

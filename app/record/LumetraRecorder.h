@@ -151,6 +151,8 @@ private:
     // The laser on the link said its serial number since the link last ended.
     bool m_identified = false;
     qint64 m_lastReadingAt = 0;
+    // The laser identified on the port now open; empty before it says its serial number.
+    QString m_linkLaser;
     QString m_port;
     QPointer<LumetraReconnector> m_watch;
     // Attached to a link, which says when a port is open; without one, commands are taken as sent.

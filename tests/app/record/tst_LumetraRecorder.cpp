@@ -234,6 +234,20 @@ private slots:
         QVERIFY2(rig.eventTexts().contains(said), qPrintable(rig.eventTexts().join('|')));
     }
 
+    // A laser that fell silent before its port closed: the close still ends its own history.
+    void closeAfterSilenceIsTheLasersOwn()
+    {
+        Rig rig;
+        rig.recorder.slotPortOpened("/dev/ttyUSB0");
+        rig.feed("Serial number: 7\n");
+        rig.recorder.flush();
+        rig.recorder.slotConnectedStatus(false);
+        rig.now += 5000;
+        rig.recorder.slotPortClosed("/dev/ttyUSB0");
+        rig.recorder.flush();
+        QCOMPARE(rig.eventTexts().last(), QString("Port /dev/ttyUSB0 closed"));
+    }
+
     void noSampleAfterTheLinkEnds_data()
     {
         QTest::addColumn<QString>("end");
