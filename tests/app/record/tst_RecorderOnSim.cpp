@@ -15,6 +15,30 @@
 
 #include <memory>
 
+namespace {
+
+// The link on a worker thread of its own, as in the program; the thread stops however the test ends.
+struct LinkThread
+{
+    QThread thread;
+    LumetraSerialHandler *link = new LumetraSerialHandler;
+
+    LinkThread()
+    {
+        link->moveToThread(&thread);
+        QObject::connect(&thread, SIGNAL(started()), link, SLOT(slotMainLoop()));
+        QObject::connect(&thread, &QThread::finished, link, &QObject::deleteLater);
+    }
+    ~LinkThread()
+    {
+        thread.quit();
+        thread.wait(5000);
+    }
+    void start() { thread.start(); }
+};
+
+} // namespace
+
 // The recorder behind the real link on its worker thread, talking to the simulated laser: a humidity
 // the operator of the simulator sets shows up as a recorded reading and as a humidity-fault alarm.
 class tst_RecorderOnSim : public QObject
@@ -36,21 +60,8 @@ private slots:
         QVERIFY2(simulator.start(&error), qPrintable(error));
         SimControl control(&simulator);
 
-        QThread thread;
-        // Stops the link's thread however the test ends.
-        struct Stopper
-        {
-            QThread &thread;
-            ~Stopper()
-            {
-                thread.quit();
-                thread.wait(5000);
-            }
-        } stopper{thread};
-        auto *link = new LumetraSerialHandler;
-        link->moveToThread(&thread);
-        connect(&thread, SIGNAL(started()), link, SLOT(slotMainLoop()));
-        connect(&thread, &QThread::finished, link, &QObject::deleteLater);
+        LinkThread thread;
+        LumetraSerialHandler *link = thread.link;
         LumetraRecorder recorder(dir.path() + "/recordings");
         recorder.setFlushIntervalMs(100);
         recorder.attachLinkAndDecode(link);
@@ -129,20 +140,8 @@ private slots:
         const QString port = simulator->portPath();
         const QString serial = simulator->laser()->identity().serialNumber;
 
-        QThread thread;
-        struct Stopper
-        {
-            QThread &thread;
-            ~Stopper()
-            {
-                thread.quit();
-                thread.wait(5000);
-            }
-        } stopper{thread};
-        auto *link = new LumetraSerialHandler;
-        link->moveToThread(&thread);
-        connect(&thread, SIGNAL(started()), link, SLOT(slotMainLoop()));
-        connect(&thread, &QThread::finished, link, &QObject::deleteLater);
+        LinkThread thread;
+        LumetraSerialHandler *link = thread.link;
         // As the window wires them: the watch on the link first, then the recorder that asks it.
         LumetraReconnector watch;
         watch.setWatchInterval(100);
