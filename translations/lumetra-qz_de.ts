@@ -290,10 +290,6 @@
         <translation>An, Ausgang freigegeben -&gt; Listen</translation>
     </message>
     <message>
-        <source>State %1</source>
-        <translation>Zustand %1</translation>
-    </message>
-    <message>
         <source>Laser error (status byte 0x%1)</source>
         <translation>Laserfehler (Statusbyte 0x%1)</translation>
     </message>
@@ -1425,10 +1421,6 @@ funktion ausschalten</translation>
     <message>
         <source>%1 (not sent: %2)</source>
         <translation>%1 (nicht gesendet: %2)</translation>
-    </message>
-    <message>
-        <source>%1. %2</source>
-        <translation>%1. %2</translation>
     </message>
     <message>
         <source>the port is lost</source>

@@ -276,7 +276,7 @@ signals:
     void sigClrAllMonitorCommands();
     void sigAppendSettingsCommand(QString command);
     // From the serial link: a command queued above that never reached the laser, and why.
-    void sigCommandDropped(QString command, QString reason);
+    void sigCommandDropped(QString command, QString reason, QString reasonKey);
 
     // To the control panel view, one to one with its slots
     void setOperatingMode(int index);

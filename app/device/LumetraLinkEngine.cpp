@@ -167,16 +167,17 @@ void LumetraLinkEngine::dropStaleCommands(QList<QueuedCommand> &queue)
     }
 }
 
-QString LumetraLinkEngine::silenceReason(qint64 queuedAt) const
+LumetraEventText LumetraLinkEngine::silenceReason(qint64 queuedAt) const
 {
-    return tr("the laser did not answer for %1 s").arg((clock.nowMs() - queuedAt) / 1000);
+    return LumetraEventText(staticMetaObject.className(), QT_TR_NOOP("the laser did not answer for %1 s"))
+        .arg(QString::number((clock.nowMs() - queuedAt) / 1000));
 }
 
-void LumetraLinkEngine::reportDropped(const QByteArray &command, const QString &reason)
+void LumetraLinkEngine::reportDropped(const QByteArray &command, const LumetraEventText &reason)
 {
     const QString text = QString::fromLatin1(command.chopped(1));
-    emit sigStatusMessage(tr("Command \"%1\" dropped: %2").arg(shownCommand(text), reason));
-    emit sigCommandDropped(text, reason);
+    emit sigStatusMessage(tr("Command \"%1\" dropped: %2").arg(shownCommand(text), reason.translated()));
+    emit sigCommandDropped(text, reason.translated(), reason.toKey());
 }
 
 void LumetraLinkEngine::stepInit()
@@ -536,9 +537,10 @@ void LumetraLinkEngine::discardQueuedCommands()
     emit sigStatusMessage(
         tr("Dropped %n command(s) given while the laser was not connected: %1", nullptr, dropped)
             .arg(texts.join(QStringLiteral(", "))));
-    const QString reason = tr("the laser was not connected");
+    const LumetraEventText reason(staticMetaObject.className(), QT_TR_NOOP("the laser was not connected"));
     for (const QueuedCommand &command : commands)
-        emit sigCommandDropped(QString::fromLatin1(command.bytes.chopped(1)), reason);
+        emit sigCommandDropped(QString::fromLatin1(command.bytes.chopped(1)), reason.translated(),
+                               reason.toKey());
 }
 
 void LumetraLinkEngine::reportError(const QString &text)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/device/LumetraEventText.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -110,8 +112,9 @@ signals:
     void sigStatusMessage(QString message);
     void sigConnectedStatus(bool connected);
     // A settings command that will never reach the laser, without its line feed, and why, for whoever
-    // records what the operator asked for. The status message has already said so.
-    void sigCommandDropped(QString command, QString reason);
+    // records what the operator asked for. The status message has already said so. `reasonKey` is
+    // the reason as a LumetraEventText key, for a history read later in another language.
+    void sigCommandDropped(QString command, QString reason, QString reasonKey);
 
 private:
     struct QueuedCommand
@@ -133,8 +136,8 @@ private:
     qint64 staleAt() const;
     bool isStale(qint64 queuedAt) const;
     void dropStaleCommands(QList<QueuedCommand> &queue);
-    void reportDropped(const QByteArray &command, const QString &reason);
-    QString silenceReason(qint64 queuedAt) const;
+    void reportDropped(const QByteArray &command, const LumetraEventText &reason);
+    LumetraEventText silenceReason(qint64 queuedAt) const;
     void sendCommand(const QByteArray &command);
     void sendQueued(const QueuedCommand &command);
     void writeCommand();

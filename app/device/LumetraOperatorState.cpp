@@ -71,21 +71,28 @@ Phase phaseOf(int statusByte)
     return Phase::None;
 }
 
-QString phaseWords(Phase phase)
+// Kept as keyed texts, not sentences: the event history tells the last report in the language of
+// whoever reads it.
+LumetraEventText says(const char *source)
+{
+    return LumetraEventText("LumetraOperatorState", source);
+}
+
+LumetraEventText phaseWords(Phase phase)
 {
     switch (phase) {
     case Phase::Listen:
-        return LumetraOperatorState::tr("listen");
+        return says(QT_TRANSLATE_NOOP("LumetraOperatorState", "listen"));
     case Phase::Standby:
-        return LumetraOperatorState::tr("standby");
+        return says(QT_TRANSLATE_NOOP("LumetraOperatorState", "standby"));
     case Phase::OnOutputDisabled:
-        return LumetraOperatorState::tr("laser on, output disabled");
+        return says(QT_TRANSLATE_NOOP("LumetraOperatorState", "laser on, output disabled"));
     case Phase::OnOutputEnabled:
-        return LumetraOperatorState::tr("laser on, output enabled");
+        return says(QT_TRANSLATE_NOOP("LumetraOperatorState", "laser on, output enabled"));
     case Phase::None:
         break;
     }
-    return QString();
+    return LumetraEventText();
 }
 
 // An outage over midnight must not pass yesterday's report off as today's.
@@ -107,7 +114,7 @@ LumetraOperatorState LumetraOperatorState::evaluate(LumetraReconnector::State li
     LumetraOperatorState s;
     if (link == Link::Closed) {
         // The operator closed the port: what the laser said before is no longer this program's to tell.
-        s.m_reason = tr("No port open");
+        s.m_reason = says(QT_TR_NOOP("No port open"));
         return s;
     }
 
@@ -119,7 +126,9 @@ LumetraOperatorState LumetraOperatorState::evaluate(LumetraReconnector::State li
     const bool changing = !byteKnown || (byte & Bits::DeviceSetup);
     Phase phase = Phase::None;
     if (change.from != change.to && changing) {
-        s.m_reportText = tr("changing from %1 to %2").arg(phaseWords(change.from), phaseWords(change.to));
+        s.m_report = says(QT_TR_NOOP("changing from %1 to %2"))
+                         .arg(phaseWords(change.from))
+                         .arg(phaseWords(change.to));
         // Emission that is about to start or to stop may be on now.
         s.m_emitting = change.from == Phase::OnOutputEnabled || change.to == Phase::OnOutputEnabled;
         phase = change.to;
@@ -129,24 +138,28 @@ LumetraOperatorState LumetraOperatorState::evaluate(LumetraReconnector::State li
             phase = change.to;
         s.m_emitting = phase == Phase::OnOutputEnabled;
         if (phase != Phase::None)
-            s.m_reportText = phaseWords(phase);
+            s.m_report = phaseWords(phase);
         else if (byteKnown)
-            s.m_reportText = byte & Bits::PowerOn ? tr("power on") : tr("no operating state");
+            s.m_report =
+                byte & Bits::PowerOn ? says(QT_TR_NOOP("power on")) : says(QT_TR_NOOP("no operating state"));
     }
-    QStringList words{s.m_reportText};
-    if (byte & Bits::Error)
-        words << tr("error");
-    if (byte & Bits::Warning)
-        words << tr("warning");
-    if (!s.m_reportText.isEmpty())
-        s.m_reportText = words.join(QStringLiteral(", "));
+    if (!s.m_report.isNull()) {
+        // A plain pattern, so that the words are joined alike in every language.
+        const auto add = [&s](const char *word) {
+            s.m_report = LumetraEventText(nullptr, "%1, %2").arg(s.m_report).arg(says(word));
+        };
+        if (byte & Bits::Error)
+            add(QT_TR_NOOP("error"));
+        if (byte & Bits::Warning)
+            add(QT_TR_NOOP("warning"));
+    }
 
     switch (link) {
     case Link::Connected:
         s.m_live = true;
-        if (s.m_reportText.isEmpty()) {
+        if (s.m_report.isNull()) {
             s.m_kind = Kind::Connected;
-            s.m_reason = tr("Connected to %1").arg(portName);
+            s.m_reason = says(QT_TR_NOOP("Connected to %1")).arg(portName);
         } else {
             s.m_kind = byte & Bits::Error                 ? Kind::Fault
                        : byte & Bits::Warning             ? Kind::Warning
@@ -155,38 +168,38 @@ LumetraOperatorState LumetraOperatorState::evaluate(LumetraReconnector::State li
                        : phase == Phase::Standby          ? Kind::Standby
                        : phase == Phase::Listen           ? Kind::Listen
                                                           : Kind::Connected;
-            s.m_reason = tr("Connected to %1: %2").arg(portName, s.m_reportText);
+            s.m_reason = says(QT_TR_NOOP("Connected to %1: %2")).arg(portName).arg(s.m_report);
         }
         return s;
     case Link::Waiting:
     case Link::Handshake:
         if (link == Link::Handshake && linkSince.isValid() && linkSince.msecsTo(now) >= noAnswerAfterMs) {
             s.m_kind = Kind::NoAnswer;
-            s.m_reason = tr("No laser answers on %1").arg(portName);
+            s.m_reason = says(QT_TR_NOOP("No laser answers on %1")).arg(portName);
         } else {
             s.m_kind = Kind::Connecting;
-            s.m_reason = tr("Connecting to %1").arg(portName);
+            s.m_reason = says(QT_TR_NOOP("Connecting to %1")).arg(portName);
         }
         break;
     case Link::Unavailable:
         s.m_kind = Kind::Silent;
-        s.m_reason = tr("The laser on %1 does not answer").arg(portName);
+        s.m_reason = says(QT_TR_NOOP("The laser on %1 does not answer")).arg(portName);
         break;
     case Link::Lost:
         s.m_kind = Kind::Lost;
-        s.m_reason = tr("%1 is lost").arg(portName);
+        s.m_reason = says(QT_TR_NOOP("%1 is lost")).arg(portName);
         break;
     case Link::OtherLaser:
         s.m_kind = Kind::Lost;
-        s.m_reason = tr("Another laser answered on %1").arg(portName);
+        s.m_reason = says(QT_TR_NOOP("Another laser answered on %1")).arg(portName);
         break;
     case Link::Closed:
         break;
     }
-    if (!s.m_reportText.isEmpty()) {
-        s.m_lastReportText = tr("Last report %1: %2").arg(clock(report.time, now), s.m_reportText);
+    if (!s.m_report.isNull()) {
+        s.m_lastReport = says(QT_TR_NOOP("Last report %1: %2")).arg(clock(report.time, now)).arg(s.m_report);
         if (s.m_emitting)
-            s.m_emissionText = tr("Emission may continue");
+            s.m_emission = says(QT_TR_NOOP("Emission may continue"));
     }
     return s;
 }
@@ -194,7 +207,7 @@ LumetraOperatorState LumetraOperatorState::evaluate(LumetraReconnector::State li
 QString LumetraOperatorState::summary() const
 {
     QStringList parts;
-    for (const QString &part : {m_reason, m_lastReportText, m_emissionText}) {
+    for (const QString &part : {reason(), lastReportText(), emissionText()}) {
         if (!part.isEmpty())
             parts << part;
     }

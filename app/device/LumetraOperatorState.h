@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/device/LumetraEventText.h"
 #include "app/device/LumetraReconnector.h"
 
 #include <QCoreApplication>
@@ -55,13 +56,16 @@ public:
     // The last report had the laser emitting, or changing to or from emission.
     bool emitting() const { return m_emitting; }
     // The last report in words ("laser on, output enabled"); empty when there is none.
-    QString reportText() const { return m_reportText; }
+    QString reportText() const { return m_report.translated(); }
     // "Last report 14:02:11: laser on, output enabled" while the link is not live; empty otherwise.
-    QString lastReportText() const { return m_lastReportText; }
+    QString lastReportText() const { return m_lastReport.translated(); }
+    // The same as a keyed text, for a history read later in another language.
+    const LumetraEventText &lastReport() const { return m_lastReport; }
     // "Emission may continue" while the link is not live and the last report was emitting.
-    QString emissionText() const { return m_emissionText; }
+    QString emissionText() const { return m_emission.translated(); }
+    const LumetraEventText &emission() const { return m_emission; }
     // Why the state is what it is ("No laser answers on /dev/ttyUSB0", "The laser does not answer").
-    QString reason() const { return m_reason; }
+    QString reason() const { return m_reason.translated(); }
     // Reason, last report and emission in one text, for a banner or a log line.
     QString summary() const;
 
@@ -69,8 +73,8 @@ private:
     Kind m_kind = Kind::Closed;
     bool m_live = false;
     bool m_emitting = false;
-    QString m_reportText;
-    QString m_lastReportText;
-    QString m_emissionText;
-    QString m_reason;
+    LumetraEventText m_report;
+    LumetraEventText m_lastReport;
+    LumetraEventText m_emission;
+    LumetraEventText m_reason;
 };

@@ -67,7 +67,7 @@ signals:
     void sigStatusMessage(QString message);
     void sigConnectedStatus(bool connected);
     // A settings command that will never reach the laser, and why; the status message says so too.
-    void sigCommandDropped(QString command, QString reason);
+    void sigCommandDropped(QString command, QString reason, QString reasonKey);
     void sigCommunicationOpened(QString SerialportName);
     void sigCommunicationClosed(QString SerialportName);
     // The open failed; `error` is a QSerialPort::SerialPortError, for callers that explain the cause.

@@ -1,8 +1,8 @@
 #include "app/history/LumetraEventsView.h"
 
+#include "app/device/LumetraEventText.h"
 #include "app/history/LumetraCsvFileName.h"
 #include "app/record/LumetraCsvExport.h"
-#include "app/record/LumetraEventText.h"
 #include "app/record/LumetraRecordSource.h"
 #include "app/record/LumetraRecorder.h"
 

@@ -1,9 +1,9 @@
 #include "app/record/LumetraAlarmMonitor.h"
 
 #include "app/device/LumetraCommandTable.h"
+#include "app/device/LumetraEventText.h"
 #include "app/device/LumetraHGErrorTable.h"
 #include "app/device/LumetraStatusBits.h"
-#include "app/record/LumetraEventText.h"
 
 #include <iterator>
 

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/device/LumetraEventText.h"
 #include "app/device/LumetraResponseDecoder.h"
-#include "app/record/LumetraEventText.h"
 #include "app/record/LumetraRecordStore.h"
 
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "app/record/LumetraCsvExport.h"
 
-#include "app/record/LumetraEventText.h"
+#include "app/device/LumetraEventText.h"
 #include "app/record/LumetraRecordQuantities.h"
 
 #include <QCoreApplication>

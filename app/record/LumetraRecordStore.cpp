@@ -213,9 +213,9 @@ QStringList LumetraRecordStore::lasersIn(const QString &folder)
     return serials;
 }
 
-QStringList LumetraRecordStore::takeNotices()
+QList<LumetraEventText> LumetraRecordStore::takeNotices()
 {
-    QStringList notices;
+    QList<LumetraEventText> notices;
     notices.swap(m_notices);
     return notices;
 }
@@ -394,10 +394,16 @@ LumetraRecordStore::OpenResult LumetraRecordStore::moveAside(Kind kind, QString 
             renameEntry(fileName + QLatin1String(companion), m_movedAsideTo + QLatin1String(companion));
     }
     qCWarning(lcLumetraRecordStore) << "moved aside to" << m_movedAsideTo;
-    m_notices << (kind == Kind::Damaged
-                      ? tr("The recording %1 was damaged. It was moved to %2 and a new one begun.")
-                      : tr("%1 is not a recording of this program. It was moved to %2 and a new one begun."))
-                     .arg(fileName, m_movedAsideTo);
+    // Kept as keyed texts: the history tells them in the language of whoever reads it.
+    m_notices
+        << LumetraEventText(
+               "LumetraRecordStore",
+               kind == Kind::Damaged
+                   ? QT_TR_NOOP("The recording %1 was damaged. It was moved to %2 and a new one begun.")
+                   : QT_TR_NOOP(
+                         "%1 is not a recording of this program. It was moved to %2 and a new one begun."))
+               .arg(fileName)
+               .arg(m_movedAsideTo);
     if (openFile(error) != OpenResult::Opened) {
         close();
         return OpenResult::Failed;
@@ -419,9 +425,13 @@ bool LumetraRecordStore::beginAnew(QString *error)
         QFile::remove(fileName + QStringLiteral("-wal"));
         QFile::remove(fileName + QStringLiteral("-shm"));
     }
-    m_notices << tr("The recording %1 was deleted or moved away while in use. A new one was begun under the "
-                    "same name.")
-                     .arg(fileName);
+    m_notices
+        << LumetraEventText(
+               "LumetraRecordStore",
+               QT_TR_NOOP(
+                   "The recording %1 was deleted or moved away while in use. A new one was begun under the "
+                   "same name."))
+               .arg(fileName);
     return openAt(fileName, error, false) != OpenResult::Failed;
 }
 

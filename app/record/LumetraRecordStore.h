@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/device/LumetraEventText.h"
+
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QSqlDatabase>
@@ -101,7 +103,7 @@ public:
     QString movedAsideTo() const { return m_movedAsideTo; }
     // What the store did on its own since the last call that the operator must be told (a file moved
     // aside, a vanished file begun anew), oldest first, translated.
-    QStringList takeNotices();
+    QList<LumetraEventText> takeNotices();
 
     // One transaction. On failure nothing of the batch is kept; damaged is set when the file itself
     // is unreadable, so that the caller can begin a new one. A file no longer at its name is first
@@ -166,7 +168,7 @@ private:
     QString m_movedAsideTo;
     // The laser the file is marked as, for files opened by openForLaser().
     QString m_laserSerial;
-    QStringList m_notices;
+    QList<LumetraEventText> m_notices;
     bool m_open = false;
     bool m_readOnly = false;
     // The event table has the text_key column (a file opened to read may be older).

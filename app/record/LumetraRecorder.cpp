@@ -380,7 +380,8 @@ void LumetraRecorder::recordControllerCommand(const QString &command)
     recordCommand(text, tr("panel"));
 }
 
-void LumetraRecorder::recordDroppedCommand(const QString &command, const QString &reason)
+void LumetraRecorder::recordDroppedCommand(const QString &command, const QString &reason,
+                                           const QString &reasonKey)
 {
     const QString text = command.trimmed();
     // Polled queries are the program's own; only what someone commanded is history.
@@ -389,7 +390,9 @@ void LumetraRecorder::recordDroppedCommand(const QString &command, const QString
     RecordEvent e;
     e.kind = RecordEvent::Command;
     e.severity = RecordEvent::Warning;
-    says(QT_TR_NOOP("%1 (not sent: %2)")).arg(text).arg(reason).into(e);
+    LumetraEventText said = says(QT_TR_NOOP("%1 (not sent: %2)")).arg(text);
+    const LumetraEventText keyed = LumetraEventText::fromKey(reasonKey);
+    (keyed.isNull() ? said.arg(reason) : said.arg(keyed)).into(e);
     recordEvent(e);
 }
 
@@ -435,7 +438,8 @@ void LumetraRecorder::slotSerialNumber(const QString &serial)
     emit sigLaserChanged(m_serial);
     if (trimmed != serial.trimmed())
         announce(m_serial,
-                 tr("The laser reported no usable serial number. It is recorded as %1.").arg(trimmed));
+                 says(QT_TR_NOOP("The laser reported no usable serial number. It is recorded as %1."))
+                     .arg(trimmed));
 }
 
 void LumetraRecorder::slotPortOpened(const QString &port)
@@ -548,8 +552,10 @@ void LumetraRecorder::recordLastReport(LumetraReconnector::State link)
     RecordEvent e;
     e.kind = RecordEvent::State;
     e.severity = state.emitting() ? RecordEvent::Warning : RecordEvent::Info;
-    e.text = state.emitting() ? tr("%1. %2").arg(state.lastReportText(), state.emissionText())
-                              : state.lastReportText();
+    if (state.emitting())
+        LumetraEventText(nullptr, "%1. %2").arg(state.lastReport()).arg(state.emission()).into(e);
+    else
+        state.lastReport().into(e);
     e.source = m_port;
     recordEvent(e);
 }
@@ -670,18 +676,19 @@ bool LumetraRecorder::ensureOpen(LumetraRecordStore &store, const QString &seria
 
 void LumetraRecorder::announceNotices(LumetraRecordStore &store, const QString &serial)
 {
-    const QStringList notices = store.takeNotices();
-    for (const QString &notice : notices)
+    const QList<LumetraEventText> notices = store.takeNotices();
+    for (const LumetraEventText &notice : notices)
         announce(serial, notice);
 }
 
-void LumetraRecorder::announce(const QString &serial, const QString &message)
+void LumetraRecorder::announce(const QString &serial, const LumetraEventText &text)
 {
+    const QString message = text.translated();
     qCWarning(lcLumetraRecorder).noquote() << message;
     RecordEvent e;
     e.kind = RecordEvent::Recorder;
     e.severity = RecordEvent::Warning;
-    e.text = message;
+    text.into(e);
     e.t = m_clock();
     // Told in the file of the laser it belongs to, whichever laser is on the link now.
     batchOf(serial).events.push_back(e);

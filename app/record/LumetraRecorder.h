@@ -1,7 +1,7 @@
 #pragma once
 
+#include "app/device/LumetraEventText.h"
 #include "app/device/LumetraReconnector.h"
-#include "app/record/LumetraEventText.h"
 #include "app/record/LumetraRecordStore.h"
 
 #include <QHash>
@@ -91,7 +91,9 @@ public slots:
     // A command the controller queues: the panel's, unless the serial monitor's copy or a query.
     void recordControllerCommand(const QString &command);
     // A command the link gave up without sending: the history must not read as if the laser got it.
-    void recordDroppedCommand(const QString &command, const QString &reason);
+    // `reasonKey` is the reason as a LumetraEventText key; without one the reason is kept as it is.
+    void recordDroppedCommand(const QString &command, const QString &reason,
+                              const QString &reasonKey = QString());
     void acknowledge(const QString &alarmKey, const QString &user);
     void slotSerialNumber(const QString &serial);
     void slotPortOpened(const QString &port);
@@ -137,7 +139,7 @@ private:
     bool ensureOpen(LumetraRecordStore &store, const QString &serial, qint64 t);
     void reportProblem(const QString &serial, const QString &message);
     void announceNotices(LumetraRecordStore &store, const QString &serial);
-    void announce(const QString &serial, const QString &message);
+    void announce(const QString &serial, const LumetraEventText &text);
     void prune(qint64 t);
 
     QString m_folder;

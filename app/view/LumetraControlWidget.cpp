@@ -24,7 +24,7 @@ const char *const unpairedSignals[] = {
     "sigDelMonitorCommand(QString)",
     "sigClrAllMonitorCommands()",
     "sigAppendSettingsCommand(QString)",
-    "sigCommandDropped(QString,QString)",
+    "sigCommandDropped(QString,QString,QString)",
     // To the remote-control buttons, wired by hand below because their slots are named otherwise
     "setOutEnableOn(bool)",
     "setOutEnableOnFlash(bool)",

@@ -1,4 +1,7 @@
 #include "CsvReader.h"
+#include "app/device/LumetraEventText.h"
+#include "app/device/LumetraLinkClock.h"
+#include "app/device/LumetraLinkEngine.h"
 #include "app/device/LumetraResponseDecoder.h"
 #include "app/record/LumetraAlarmMonitor.h"
 #include "app/record/LumetraCsvExport.h"
@@ -11,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 
 #include <optional>
 
@@ -74,7 +78,48 @@ struct Rig
             texts << it->text;
         return texts;
     }
+    // As the Events dock tells them, in the language in use when they are read.
+    QStringList shownTexts() const
+    {
+        QStringList texts;
+        const QVector<RecordEvent> events = recorder.store().events(0, now, false);
+        for (auto it = events.crbegin(); it != events.crend(); ++it)
+            texts << LumetraEventText::shown(*it);
+        return texts;
+    }
 };
+
+// German for the texts read back below, as the program's catalogue has them: a session in English
+// records, a German operator reads.
+class German : public QTranslator
+{
+public:
+    bool isEmpty() const override { return false; }
+    QString translate(const char *context, const char *source, const char *, int) const override
+    {
+        static const QHash<QString, QString> de = {
+            {"LumetraOperatorState|Last report %1: %2", "Letzte Meldung %1: %2"},
+            {"LumetraOperatorState|laser on, output enabled", "Laser an, Ausgang freigegeben"},
+            {"LumetraOperatorState|standby", "Standby"},
+            {"LumetraOperatorState|Emission may continue", "Die Emission kann andauern"},
+            {"LumetraRecorder|%1 (not sent: %2)", "%1 (nicht gesendet: %2)"},
+            {"LumetraLinkEngine|the laser was not connected", "der Laser war nicht verbunden"},
+            {"LumetraRecordStore|The recording %1 was damaged. It was moved to %2 and a new one begun.",
+             "Die Aufzeichnung %1 war beschädigt. Sie wurde nach %2 verschoben."},
+        };
+        return de.value(QLatin1String(context) + '|' + QLatin1String(source));
+    }
+};
+
+// What `rig` shows with German installed.
+QStringList shownInGerman(const Rig &rig)
+{
+    German german;
+    QCoreApplication::installTranslator(&german);
+    const QStringList texts = rig.shownTexts();
+    QCoreApplication::removeTranslator(&german);
+    return texts;
+}
 
 QByteArray contents(const QString &file)
 {
@@ -205,19 +250,24 @@ private slots:
         QTest::addColumn<QString>("end");
         QTest::addColumn<QByteArray>("statusByte");
         QTest::addColumn<QString>("said");
+        QTest::addColumn<QString>("german");
         QTest::newRow("silent while emitting")
             << "silent" << QByteArray("81")
-            << "Last report 10:00:05: laser on, output enabled. Emission may continue";
+            << "Last report 10:00:05: laser on, output enabled. Emission may continue"
+            << "Letzte Meldung 10:00:05: Laser an, Ausgang freigegeben. Die Emission kann andauern";
         QTest::newRow("hung up while emitting")
             << "closed" << QByteArray("81")
-            << "Last report 10:00:05: laser on, output enabled. Emission may continue";
-        QTest::newRow("silent in standby") << "silent" << QByteArray("21") << "Last report 10:00:05: standby";
+            << "Last report 10:00:05: laser on, output enabled. Emission may continue"
+            << "Letzte Meldung 10:00:05: Laser an, Ausgang freigegeben. Die Emission kann andauern";
+        QTest::newRow("silent in standby") << "silent" << QByteArray("21") << "Last report 10:00:05: standby"
+                                           << "Letzte Meldung 10:00:05: Standby";
     }
     void lastReportWhenTheLinkEnds()
     {
         QFETCH(QString, end);
         QFETCH(QByteArray, statusByte);
         QFETCH(QString, said);
+        QFETCH(QString, german);
         Rig rig;
         rig.now = QDateTime(QDate(2026, 12, 9), QTime(10, 0, 0)).toMSecsSinceEpoch();
         rig.recorder.slotPortOpened("/dev/ttyUSB0");
@@ -232,6 +282,8 @@ private slots:
             rig.recorder.slotPortClosed("/dev/ttyUSB0");
         rig.recorder.flush();
         QVERIFY2(rig.eventTexts().contains(said), qPrintable(rig.eventTexts().join('|')));
+        const QStringList shown = shownInGerman(rig);
+        QVERIFY2(shown.contains(german), qPrintable(shown.join('|')));
     }
 
     // A laser that fell silent before its port closed: the close still ends its own history.
@@ -396,6 +448,23 @@ private slots:
 
     // A command typed in the serial monitor comes back through the controller's queue: recorded once,
     // with the monitor as its source; the program's own queries are no operator's commands.
+    // A command the link dropped is told with the link's reason in the reader's language.
+    void droppedCommandReadInTheLanguageInUse()
+    {
+        Rig rig;
+        LumetraSteadyClock clock;
+        LumetraLinkEngine engine(clock);
+        QObject::connect(&engine, &LumetraLinkEngine::sigCommandDropped, &rig.recorder,
+                         &LumetraRecorder::recordDroppedCommand);
+        rig.feed("Serial number: 7\n");
+        engine.appendSettingsCommand("ly_lqz2_standby", false);
+        engine.discardQueuedCommands();
+        rig.recorder.flush();
+        const QStringList shown = shownInGerman(rig);
+        QVERIFY2(shown.contains("ly_lqz2_standby (nicht gesendet: der Laser war nicht verbunden)"),
+                 qPrintable(shown.join('|')));
+    }
+
     void commandSources()
     {
         Rig rig;
@@ -671,8 +740,9 @@ private slots:
         QCOMPARE(moved.readAll(), QByteArray(8192, '\x5a'));
         rig.recorder.flush(); // the batch of the failed turn lands in the new file
         QCOMPARE(rig.values("hg.humidity"), QVector<double>{50});
-        // The new file says what became of the old one.
+        // The new file says what became of the old one, in the language of whoever reads it.
         QCOMPARE(rig.eventTexts().filter(aside).size(), 1);
+        QCOMPARE(shownInGerman(rig).filter(aside).filter("beschädigt").size(), 1);
     }
 };
 

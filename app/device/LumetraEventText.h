@@ -3,13 +3,12 @@
 #include <QString>
 #include <QVariantList>
 
-struct RecordEvent;
-
-// A text of the event history as its English source, the translation context it belongs to and its
-// arguments (plain words or texts of their own). A recording keeps it so, rather than the sentence
-// in the language of the day it was made, so that a German operator reads in German what an English
-// session recorded, and the other way round. Without a context the text is a plain word that is
-// shown as it is (a port name, a serial number, a reason given by the link).
+// A text about the laser as its English source, the translation context it belongs to and its
+// arguments (plain words or texts of their own). The event history keeps it so, rather than the
+// sentence in the language of the day it was made, so that a German operator reads in German what an
+// English session recorded, and the other way round; the link and the operator state give their
+// reasons in this form for the same purpose. Without a context the text is a plain word, shown as it is
+// (a port name, a serial number, a command).
 class LumetraEventText
 {
 public:
@@ -29,10 +28,18 @@ public:
 
     // Fills in what the history keeps of it: the English sentence for whoever reads the file with
     // other tools, and the key it is translated from.
-    void into(RecordEvent &event) const;
+    template <typename Event> void into(Event &event) const
+    {
+        event.text = english();
+        event.textKey = toKey();
+    }
     // What an event says in the language in use; an event of a recording made before keys were kept
     // says what it said then.
-    static QString shown(const RecordEvent &event);
+    template <typename Event> static QString shown(const Event &event)
+    {
+        const LumetraEventText text = fromKey(event.textKey);
+        return text.isNull() ? event.text : text.translated();
+    }
 
 private:
     QString render(bool translate) const;

@@ -1,6 +1,4 @@
-#include "app/record/LumetraEventText.h"
-
-#include "app/record/LumetraRecordStore.h"
+#include "app/device/LumetraEventText.h"
 
 #include <QCoreApplication>
 #include <QJsonDocument>
@@ -101,16 +99,4 @@ LumetraEventText LumetraEventText::fromKey(const QString &key)
         return LumetraEventText();
     const QJsonDocument document = QJsonDocument::fromJson(key.toUtf8());
     return document.isObject() ? fromMap(document.object().toVariantMap()) : LumetraEventText();
-}
-
-void LumetraEventText::into(RecordEvent &event) const
-{
-    event.text = english();
-    event.textKey = toKey();
-}
-
-QString LumetraEventText::shown(const RecordEvent &event)
-{
-    const LumetraEventText text = fromKey(event.textKey);
-    return text.isNull() ? event.text : text.translated();
 }
