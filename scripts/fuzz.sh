@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Fuzzes one libFuzzer target: scripts/fuzz.sh link|decoder [seconds] [extra libFuzzer options...]
+# Fuzzes one libFuzzer target: scripts/fuzz.sh link|decoder|remote [seconds] [extra libFuzzer options...]
 # Configures its own clang build folder, builds only the fuzz target and runs it from the target's seed
 # corpus for the given time (default 60 s; 0 means no time limit, for runs bounded by -runs=N).
 # Exits non-zero on any crash, leak or sanitizer report. Extra options go to libFuzzer as they are; for
 # long runs, -fork=N spreads one run over N processes and -runs=M still counts their executions together.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-name="${1:?usage: fuzz.sh link|decoder [seconds] [libFuzzer options...]}"
+name="${1:?usage: fuzz.sh link|decoder|remote [seconds] [libFuzzer options...]}"
 seconds="${2:-60}"
 shift $(($# < 2 ? $# : 2))
 case "$name" in
@@ -18,8 +18,12 @@ decoder)
     target=fuzz_LumetraResponseDecoder
     seeds="$root/tests/app/device/decoder_fuzz/corpus"
     ;;
+remote)
+    target=fuzz_LumetraScpiSession
+    seeds="$root/tests/remote_fuzz/corpus"
+    ;;
 *)
-    echo "fuzz: unknown target $name (link or decoder)" >&2
+    echo "fuzz: unknown target $name (link, decoder or remote)" >&2
     exit 2
     ;;
 esac
