@@ -3,6 +3,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 // What a remote session asks of the laser behind it. The session parses, checks and queues errors;
 // the instrument answers from the device core's snapshot and writes through the controller's
 // validated path, exactly what the panel runs. Queries never wait on the wire.
@@ -30,10 +32,13 @@ public:
     {
         int error = 0;
         QString text;
-        // A write handed to the controller that the laser has yet to report back; the owner of the
-        // session tells it when it does (LumetraScpiSession::writeSettled).
+        // A write handed to the controller that the laser has yet to report back: the instrument calls
+        // the write's `settled` later, once, and never for a write that is not pending.
         bool pending = false;
     };
+    // Called with an empty text when the laser reported the written value, else with why not (the
+    // laser's own words when it refused).
+    using Settled = std::function<void(const QString &failure)>;
 
     virtual ~LumetraScpiInstrument() = default;
 
@@ -45,7 +50,7 @@ public:
     // has none.
     virtual bool limits(const Node &node, double *min, double *max) const = 0;
     // Called with a value inside the limits, or for an action with 0 or 1.
-    virtual Result write(const Node &node, double value) = 0;
+    virtual Result write(const Node &node, double value, Settled settled) = 0;
     // Writes are refused until the operator allows remote control, and after a Local action.
     virtual bool writesAllowed() const = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "remote/LumetraScpiHeader.h"
 
+#include <QPointer>
 #include <QRegularExpression>
 
 Q_LOGGING_CATEGORY(lcLumetraScpiSession, "lumetra.remote.session")
@@ -83,8 +84,9 @@ void LumetraScpiSession::receive(const QByteArray &bytes)
         else
             m_lines << m_input;
         m_input.clear();
+        // Each line is run as it comes; only while *OPC? or *WAI holds the conversation do lines wait.
+        pump();
     }
-    pump();
 }
 
 void LumetraScpiSession::writeSettled(const QString &failure)
@@ -94,7 +96,11 @@ void LumetraScpiSession::writeSettled(const QString &failure)
     --m_pendingWrites;
     if (!failure.isEmpty())
         pushError(LumetraScpiError::ExecutionError, failure);
-    if (m_pendingWrites > 0 || m_wait == Wait::None)
+    if (m_pendingWrites > 0)
+        return;
+    if (std::exchange(m_opcArmed, false))
+        m_eventStatus |= 1 << operationCompleteBit;
+    if (m_wait == Wait::None)
         return;
     if (m_wait == Wait::OpcQuery)
         m_answers << QStringLiteral("1");
@@ -178,6 +184,7 @@ bool LumetraScpiSession::runCommon(const QString &header, const QString &paramet
         if (noParameters()) {
             m_errors.clear();
             m_eventStatus = 0;
+            m_opcArmed = false;
         }
     } else if (header == QLatin1String("*ESR?")) {
         if (noParameters())
@@ -210,6 +217,8 @@ bool LumetraScpiSession::runCommon(const QString &header, const QString &paramet
     } else if (header == QLatin1String("*OPC")) {
         if (noParameters() && m_pendingWrites == 0)
             m_eventStatus |= 1 << operationCompleteBit;
+        else if (m_pendingWrites > 0)
+            m_opcArmed = true;
     } else if (header == QLatin1String("*RST")) {
         // A laser that changes its state on a script's word surprises whoever stands at it.
         pushError(LumetraScpiError::ExecutionError, QStringLiteral("*RST is not carried out on a laser"));
@@ -357,7 +366,12 @@ void LumetraScpiSession::runWrite(const Node &node, const QString &named, const 
                   QStringLiteral("%1 outside %2 to %3").arg(unit, number(min), number(max)));
         return;
     }
-    const LumetraScpiInstrument::Result result = m_instrument->write(node, value);
+    QPointer<LumetraScpiSession> self(this);
+    const LumetraScpiInstrument::Result result =
+        m_instrument->write(node, value, [self](const QString &failure) {
+            if (self)
+                self->writeSettled(failure);
+        });
     if (result.error != 0)
         pushError(result.error, result.text);
     else if (result.pending)

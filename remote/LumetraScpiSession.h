@@ -28,9 +28,6 @@ public:
     explicit LumetraScpiSession(LumetraScpiInstrument *instrument, QObject *parent = nullptr);
 
     void receive(const QByteArray &bytes);
-    // A write this session made has been reported back by the laser, or not: `failure` says why not
-    // (the laser's own words when it refused), empty when it was.
-    void writeSettled(const QString &failure);
 
     int pendingWrites() const { return m_pendingWrites; }
     int queuedErrors() const { return m_errors.size(); }
@@ -48,6 +45,7 @@ private:
     };
 
     void pump();
+    void writeSettled(const QString &failure);
     void runUnit(const QString &unit);
     bool runCommon(const QString &header, const QString &parameters);
     using Node = LumetraScpiInstrument::Node;
@@ -70,5 +68,7 @@ private:
     int m_eventStatus = 0;
     int m_eventEnable = 0;
     int m_pendingWrites = 0;
+    // *OPC given while writes were pending: the bit is set when they are done.
+    bool m_opcArmed = false;
     Wait m_wait = Wait::None;
 };

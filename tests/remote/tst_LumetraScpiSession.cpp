@@ -35,9 +35,10 @@ public:
         *max = 40;
         return true;
     }
-    Result write(const Node &node, double value) override
+    Result write(const Node &node, double value, Settled settled) override
     {
         writes << QStringLiteral("%1=%2").arg(node.key).arg(value);
+        waiting << settled;
         return {0, {}, true};
     }
     bool writesAllowed() const override { return allowed; }
@@ -46,6 +47,7 @@ public:
     QHash<QString, QString> values{
         {"hg.humidity", "61"}, {"temp.actual_1", "21.5"}, {"laser.energy_setpoint", "5"}};
     QStringList writes;
+    QList<Settled> waiting;
     bool allowed = true;
     bool linkUp = true;
 };
@@ -195,6 +197,16 @@ private slots:
         QCOMPARE(read, (QStringList{"LUMETRA,QZ-10,4711,2.1", error, "0,\"No error\""}));
     }
 
+    void manyLinesInOnePiece()
+    {
+        FakeLaser laser;
+        LumetraScpiSession session(&laser);
+        const QStringList &read = answers(session);
+        session.receive(QByteArray("MEAS:HUM?\n").repeated(1000));
+        QCOMPARE(read.size(), 1000);
+        QCOMPARE(session.queuedErrors(), 0);
+    }
+
     void queueOverflowKeepsTheOldest()
     {
         FakeLaser laser;
@@ -215,10 +227,10 @@ private slots:
     {
         QTest::addColumn<QString>("failure");
         QTest::addColumn<QStringList>("replies");
-        QTest::newRow("reported") << QString() << QStringList{"1", "5", "0,\"No error\""};
+        QTest::newRow("reported") << QString() << QStringList{"1", "5", "0,\"No error\"", "1"};
         QTest::newRow("refused by the laser")
             << "Invalid energy, range 0.5-40"
-            << QStringList{"1", "5", "-200,\"Execution error;Invalid energy, range 0.5-40\""};
+            << QStringList{"1", "5", "-200,\"Execution error;Invalid energy, range 0.5-40\"", "17"};
     }
     void operationComplete()
     {
@@ -227,10 +239,11 @@ private slots:
         FakeLaser laser;
         LumetraScpiSession session(&laser);
         const QStringList &read = answers(session);
-        session.receive("ENER 7;*OPC?\nENER?\nSYST:ERR?\n");
+        session.receive("ENER 7;*OPC;*OPC?\nENER?\nSYST:ERR?\n*ESR?\n");
         QCOMPARE(read, QStringList{});
         QCOMPARE(session.pendingWrites(), 1);
-        session.writeSettled(failure);
+        QCOMPARE(laser.waiting.size(), 1);
+        laser.waiting.takeFirst()(failure);
         QCOMPARE(read, replies);
     }
 

@@ -41,18 +41,22 @@ public:
         *max = 65535;
         return true;
     }
-    Result write(const Node &node, double value) override
+    Result write(const Node &node, double value, Settled settled) override
     {
         if (node.access == Node::ReadWrite)
             invariant(value >= 1 && value <= 65535, "a write outside its limits reached the laser");
         else
             invariant(value == 0 || value == 1, "an action with a value other than on or off");
-        return {0, {}, (++writes % 3) != 0};
+        const bool pending = (++writes % 3) != 0;
+        if (pending)
+            waiting << settled;
+        return {0, {}, pending};
     }
     bool writesAllowed() const override { return true; }
 
     QVector<Node> m_nodes;
     int writes = 0;
+    QList<Settled> waiting;
 };
 
 } // namespace
@@ -78,11 +82,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), int(size));
     const int half = bytes.size() / 2;
     session.receive(bytes.left(half));
-    if (size > 0 && data[0] & 1)
-        session.writeSettled(data[0] & 2 ? QStringLiteral("refused") : QString());
+    if (size > 0 && data[0] & 1 && !laser.waiting.isEmpty())
+        laser.waiting.takeFirst()(data[0] & 2 ? QStringLiteral("refused") : QString());
     session.receive(bytes.mid(half));
-    while (session.pendingWrites() > 0)
-        session.writeSettled(QString());
+    while (!laser.waiting.isEmpty())
+        laser.waiting.takeFirst()(QString());
+    invariant(session.pendingWrites() == 0, "a write counted as pending after the laser reported it");
     invariant(session.queuedErrors() <= LumetraScpiSession::MaxErrors, "the error queue grew past its bound");
     return 0;
 }
