@@ -90,7 +90,8 @@ void LumetraLaserModel::attachDecoder(LumetraResponseDecoder *decoder)
     });
 
     // The same reports that make the controller poll a module's readings.
-    connect(decoder, &D::sigsLumetraTypeChanged, this, [this] { addModule(Base); });
+    // A laser names itself before its modules: whatever answered before is forgotten then.
+    connect(decoder, &D::sigsLumetraTypeChanged, this, [this] { m_modules = Base; });
     connect(decoder, &D::sigExistsSHGModule, this, [this] { addModule(Shg); });
     connect(decoder, &D::sigExistsSHGgModule, this, [this] { addModule(Shg); });
     connect(decoder, &D::sigExistsTHGModule, this, [this] { addModule(Thg); });
@@ -166,10 +167,7 @@ void LumetraLaserModel::setLinkLive(bool live)
         return;
     m_live = live;
     QSet<int> ids;
-    if (live) {
-        // A new connection may be to another laser, with other modules: they announce themselves again.
-        m_modules = 0;
-    } else {
+    if (!live) {
         for (int id = 0; id < Count; ++id) {
             if (m_values[id].valid) {
                 m_values[id].valid = false;
