@@ -11,7 +11,7 @@ using namespace LumetraQuantityTable;
 
 LumetraLaserModel::LumetraLaserModel(QObject *parent)
     : QObject(parent), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); }), m_values(Count),
-      m_ranges(Count)
+      m_ranges(Count), m_fed(Count, false)
 {
     for (int id = 0; id < Count; ++id) {
         if (row(id).limits == Limits::Fixed)
@@ -22,6 +22,7 @@ LumetraLaserModel::LumetraLaserModel(QObject *parent)
 template <typename Sender, typename T>
 void LumetraLaserModel::feed(Sender *sender, void (Sender::*signal)(T), int id, double scale)
 {
+    m_fed[id] = true;
     connect(sender, signal, this,
             [this, id, scale](T value) { setNumber(id, static_cast<double>(value) * scale); });
 }
@@ -72,6 +73,7 @@ void LumetraLaserModel::attachDecoder(LumetraResponseDecoder *decoder)
     feed(decoder, &D::sigHGCrystalCurSpotChanged, CrystalSpot);
     feed(decoder, &D::sigHGCrystalCurRuntimeChanged, CrystalRuntime, secondsToHours);
 
+    m_fed[OnHours] = m_fed[EmissionHours] = true;
     connect(decoder, &D::sigiCounterLaserOnOff_hChanged, this, [this](int h) {
         m_onHours = h;
         setNumber(OnHours, m_onHours + m_onMinutes / 60.0);
@@ -125,6 +127,7 @@ void LumetraLaserModel::attachController(LumetraController *controller)
     feed(controller, &C::setWavelengthSelectorCombo, HarmonicOutput);
     feed(controller, &C::setCrystalMaxRuntime, CrystalMaxRuntime, secondsToHours);
 
+    m_fed[HgErrorText] = m_fed[SystemType] = m_fed[SerialNumber] = m_fed[FirmwareVersion] = true;
     connect(controller, &C::setErrorcodeHGMessage, this,
             [this](const QString &v) { setText(HgErrorText, v); });
     connect(controller, &C::setLumetraType, this, [this](const QString &v) { setText(SystemType, v); });
@@ -163,8 +166,7 @@ void LumetraLaserModel::setPortName(const QString &portName)
 
 void LumetraLaserModel::setLinkLive(bool live)
 {
-    if (live == m_live)
-        return;
+    const bool changedLink = live != m_live;
     m_live = live;
     QSet<int> ids;
     if (!live) {
@@ -175,7 +177,8 @@ void LumetraLaserModel::setLinkLive(bool live)
             }
         }
     }
-    emit linkChanged(live);
+    if (changedLink)
+        emit linkChanged(live);
     if (!ids.isEmpty())
         emit changed(ids);
 }

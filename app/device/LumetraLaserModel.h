@@ -68,12 +68,15 @@ public:
     // LumetraQuantityTable::Module bits of what answers on the link now or did last.
     unsigned modules() const { return m_modules; }
     bool isLinkLive() const { return m_live; }
+    // Whether an attached decoder or controller reports this quantity at all.
+    bool isFed(int id) const { return m_fed.at(id); }
 
     // The state told to the operator, judged at `now`.
     LumetraOperatorState operatorState(const QDateTime &now = QDateTime::currentDateTime()) const;
 
 public slots:
-    // The laser answers on the link (handshake passed), or no longer does.
+    // The laser answers on the link (handshake passed), or no longer does: every value it reported is
+    // then no longer valid, also when the model never heard that the link was live.
     void setLinkLive(bool live);
 
 signals:
@@ -95,6 +98,7 @@ private:
     std::function<qint64()> m_clock;
     QVector<Value> m_values;
     QVector<Range> m_ranges;
+    QVector<bool> m_fed;
     QList<double> m_rates;
     unsigned m_modules = 0;
     bool m_live = false;
