@@ -64,6 +64,8 @@ public:
 
     // Decoder signals this controller receives by the naming rule (sigX to slotX).
     int decoderConnectionCount() const { return decoderConnections; }
+    // The decoder this controller reads, for those who keep the laser's readings beside it.
+    LumetraResponseDecoder *responseDecoder() const { return decoder; }
 
 public slots:
     void slotConnectedStatus(bool connected);

@@ -1,31 +1,22 @@
 #pragma once
 
+#include "app/device/LumetraQuantityTable.h"
+
 #include <QString>
 #include <QtGlobal>
 
-// Everything the recorder can plot, as one table. The key is what the database stores, so a key
-// never changes meaning once released; labels and units may be reworded freely.
+// The quantities a recording keeps: the device core's table without its texts, indexed alike (the
+// index of a quantity here is its id there). The key is what the database stores, so a key never
+// changes meaning once released; labels and units may be reworded freely.
 class LumetraRecordQuantities
 {
 public:
-    enum class Source
-    {
-        Decoder,   // a reading the laser reports
-        Controller // a state or value the controller derives from the readings
-    };
-
-    struct Quantity
-    {
-        const char *key;
-        const char *group; // module heading in the quantity list
-        const char *label;
-        const char *unit; // empty for states and counters
-        Source source;
-    };
+    using Quantity = LumetraQuantityTable::Row;
+    using Kind = LumetraQuantityTable::Kind;
 
     static int count();
     static const Quantity &at(int index);
-    // Index of a key, or -1.
+    // Index of a key, or -1 (also for a quantity that is not recorded).
     static int indexOf(const QString &key);
 
     // Translated texts for lists and file headers.
@@ -34,4 +25,10 @@ public:
     static QString unit(int index);
     // "Humidity [%]" or "Status byte".
     static QString labelWithUnit(int index);
+
+    static Kind kind(int index);
+    // Smallest change worth storing, in the unit; 0 for any change.
+    static double deadband(int index);
+    // LumetraQuantityTable::Module bits of the parts that report it.
+    static unsigned reportedBy(int index);
 };

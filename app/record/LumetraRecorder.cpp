@@ -1,5 +1,6 @@
 #include "app/record/LumetraRecorder.h"
 
+#include "app/device/LumetraLaserModel.h"
 #include "app/device/LumetraOperatorState.h"
 #include "app/device/LumetraResponseDecoder.h"
 #include "app/device/LumetraSerialHandler.h"
@@ -30,14 +31,14 @@ constexpr int eventBound = 20000;
 LumetraRecorder::LumetraRecorder(const QString &folder, QObject *parent)
     : QObject(parent), m_folder(folder),
       m_store(QStringLiteral("lumetra-recorder-%1").arg(quintptr(this), 0, 16)),
-      m_alarms(new LumetraAlarmMonitor(this)), m_flushTimer(new QTimer(this)),
-      m_clock([] { return QDateTime::currentMSecsSinceEpoch(); })
+      m_alarms(new LumetraAlarmMonitor(this)), m_model(new LumetraLaserModel(this)),
+      m_flushTimer(new QTimer(this)), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); })
 {
     m_lastValue.fill(0.0, LumetraRecordQuantities::count());
     m_lastKept.fill(-1, LumetraRecordQuantities::count());
-    m_tapped.fill(false, LumetraRecordQuantities::count());
     m_pending.append(Pending());
     connect(m_alarms, &LumetraAlarmMonitor::sigEvent, this, &LumetraRecorder::recordEvent);
+    connect(m_model, &LumetraLaserModel::changed, this, &LumetraRecorder::recordChanges);
     connect(m_flushTimer, &QTimer::timeout, this, &LumetraRecorder::flush);
     m_flushTimer->start(1000);
 }
@@ -131,76 +132,19 @@ bool LumetraRecorder::setRetentionDays(const QVariant &days)
     return true;
 }
 
-template <typename T>
-void LumetraRecorder::tap(LumetraResponseDecoder *decoder, void (LumetraResponseDecoder::*signal)(T),
-                          const char *key, double scale)
+// A value that is no longer valid is not a new reading: the file keeps the last one and the link's end.
+void LumetraRecorder::recordChanges(const QSet<int> &ids)
 {
-    const int q = LumetraRecordQuantities::indexOf(QLatin1String(key));
-    Q_ASSERT_X(q >= 0, "LumetraRecorder::tap", key);
-    if (q < 0)
-        return;
-    m_tapped[q] = true;
-    connect(decoder, signal, this,
-            [this, q, scale](T value) { record(q, static_cast<double>(value) * scale); });
+    for (const int q : ids) {
+        if (q < LumetraRecordQuantities::count() && m_model->isValid(q))
+            record(q, m_model->number(q));
+    }
 }
 
 void LumetraRecorder::attachDecoder(LumetraResponseDecoder *decoder)
 {
     using D = LumetraResponseDecoder;
-    tap(decoder, &D::siguiTmpChar2Changed, "laser.status_byte");
-    tap(decoder, &D::sigSystemStateChanged, "laser.system_state");
-    tap(decoder, &D::sigPowerSetting_nJ_Changed, "laser.energy_setpoint");
-    tap(decoder, &D::sigPowerSetting_percent_Changed, "laser.power_setpoint_percent");
-    tap(decoder, &D::sigfMeasuredLaserPowerChanged, "laser.measured_energy");
-    tap(decoder, &D::sigOutputFrequencyChanged, "laser.repetition_rate");
-    tap(decoder, &D::sigFrequencyIndexChanged, "laser.frequency_index");
-    tap(decoder, &D::sigDivisionFactorChanged, "laser.division_factor");
-    tap(decoder, &D::sigiModeOfOperationAOMChanged, "laser.aom_mode");
-    tap(decoder, &D::sigiShutterOnOffChanged, "laser.shutter");
-    tap(decoder, &D::sigiActualCurrentLDDChanged, "laser.ldd_current");
-    tap(decoder, &D::sigfTemperature_actual_1Changed, "temp.actual_1");
-    tap(decoder, &D::sigfTemperature_actual_2Changed, "temp.actual_2");
-    tap(decoder, &D::sigfTemperature_actual_3Changed, "temp.actual_3");
-    tap(decoder, &D::sigfTemperature_actual_4Changed, "temp.actual_4");
-    tap(decoder, &D::sigfTemperature_actual_5Changed, "temp.actual_5");
-    tap(decoder, &D::sigfTemperature_actual_6Changed, "temp.actual_6");
-    tap(decoder, &D::sigfTemperature_actual_7Changed, "temp.actual_7");
-    tap(decoder, &D::sigfTemperature_actual_8Changed, "temp.actual_8");
-    tap(decoder, &D::sigfTemperature_actual_9Changed, "temp.actual_9");
-    tap(decoder, &D::sigfTemperature_actual_10Changed, "temp.actual_10");
-    tap(decoder, &D::sigOven1TempActualChanged, "hg.oven1_actual");
-    tap(decoder, &D::sigOven2TempActualChanged, "hg.oven2_actual");
-    tap(decoder, &D::sigOven1TempSettingChanged, "hg.oven1_setpoint");
-    tap(decoder, &D::sigOven2TempSettingChanged, "hg.oven2_setpoint");
-    tap(decoder, &D::sigOvenModeChanged, "hg.oven_mode");
-    tap(decoder, &D::sigHumidityActualChanged, "hg.humidity");
-    tap(decoder, &D::sigSHGOutputPowerChanged, "hg.shg_power");
-    tap(decoder, &D::sigTHGOutputPowerChanged, "hg.thg_power");
-    tap(decoder, &D::sigHGStatusFlagsChanged, "hg.status_flags");
-    tap(decoder, &D::sigHGErrorcodeChanged, "hg.error_code");
-    tap(decoder, &D::sigHGCrystalCurSpotChanged, "hg.crystal_spot");
-    tap(decoder, &D::sigHGCrystalCurRuntimeChanged, "hg.crystal_runtime", 1.0 / 3600.0);
-
-    // Run times arrive as hours and minutes in two fields; one value in hours is what plots.
-    const int onTime = LumetraRecordQuantities::indexOf(QStringLiteral("laser.on_hours"));
-    const int emissionTime = LumetraRecordQuantities::indexOf(QStringLiteral("laser.emission_hours"));
-    m_tapped[onTime] = m_tapped[emissionTime] = true;
-    connect(decoder, &D::sigiCounterLaserOnOff_hChanged, this, [=](int h) {
-        m_onHours = h;
-        record(onTime, m_onHours + m_onMinutes / 60.0);
-    });
-    connect(decoder, &D::sigiCounterLaserOnOff_mChanged, this, [=](int m) {
-        m_onMinutes = m;
-        record(onTime, m_onHours + m_onMinutes / 60.0);
-    });
-    connect(decoder, &D::sigiCounterLaserEmmisionOnOff_hChanged, this, [=](int h) {
-        m_emissionHours = h;
-        record(emissionTime, m_emissionHours + m_emissionMinutes / 60.0);
-    });
-    connect(decoder, &D::sigiCounterLaserEmmisionOnOff_mChanged, this, [=](int m) {
-        m_emissionMinutes = m;
-        record(emissionTime, m_emissionHours + m_emissionMinutes / 60.0);
-    });
+    m_model->attachDecoder(decoder);
 
     connect(decoder, &D::sigsSerialNumberChanged, this, &LumetraRecorder::slotSerialNumber);
     // The decoder reads a line only up to a NUL; a serial number with one inside still names the laser.
@@ -267,8 +211,9 @@ QStringList LumetraRecorder::untappedQuantities() const
 {
     QStringList untapped;
     for (int i = 0; i < LumetraRecordQuantities::count(); ++i) {
-        if (LumetraRecordQuantities::at(i).source == LumetraRecordQuantities::Source::Decoder && !m_tapped[i])
-            untapped << QString::fromLatin1(LumetraRecordQuantities::at(i).key);
+        const QString key = QString::fromLatin1(LumetraRecordQuantities::at(i).key);
+        if (!key.startsWith(QLatin1String("ctl.")) && !m_model->isFed(i))
+            untapped << key;
     }
     return untapped;
 }
@@ -564,6 +509,7 @@ void LumetraRecorder::endLink()
 {
     // The next connection's first readings are recorded whatever they are; no heartbeat meanwhile.
     m_lastKept.fill(-1);
+    m_model->setLinkLive(false);
     m_identified = false;
     // Whatever comes next waits unmarked until the laser on the link says its serial number.
     if (!m_pending.last().serial.isEmpty())

@@ -18,6 +18,7 @@
 Q_DECLARE_LOGGING_CATEGORY(lcLumetraRecorder)
 
 class LumetraAlarmMonitor;
+class LumetraLaserModel;
 class LumetraResponseDecoder;
 class LumetraSerialHandler;
 class QTimer;
@@ -66,11 +67,14 @@ public:
     // Open while a laser is identified and its file writable; the docks read through it.
     const LumetraRecordStore &store() const { return m_store; }
     LumetraAlarmMonitor *alarms() const { return m_alarms; }
+    // What the recorder stores: every change of a quantity it holds is a sample.
+    LumetraLaserModel *model() const { return m_model; }
     bool hasProblem() const { return !m_troubled.isEmpty(); }
     int pendingSamples() const;
     qint64 droppedSamples() const;
     qint64 now() const { return m_clock(); }
-    // Decoder quantities of the table no decoder signal feeds; empty when the table and the taps agree.
+    // The laser's own readings in the table (not the controller's, keyed "ctl.") that the model's
+    // decoder feed leaves empty; empty when the table and the feed agree.
     QStringList untappedQuantities() const;
 
     static constexpr int defaultRetentionDays = 90;
@@ -121,9 +125,7 @@ private:
         bool isEmpty() const { return samples.isEmpty() && events.isEmpty(); }
     };
 
-    template <typename T>
-    void tap(LumetraResponseDecoder *decoder, void (LumetraResponseDecoder::*signal)(T), const char *key,
-             double scale = 1.0);
+    void recordChanges(const QSet<int> &ids);
     void heartbeat(qint64 t);
     void enforceBound();
     void endLink();
@@ -145,6 +147,7 @@ private:
     QString m_folder;
     LumetraRecordStore m_store;
     LumetraAlarmMonitor *m_alarms = nullptr;
+    LumetraLaserModel *m_model = nullptr;
     QTimer *m_flushTimer = nullptr;
     std::function<qint64()> m_clock;
 
@@ -161,12 +164,10 @@ private:
     bool m_linked = false;
     // Oldest first, never empty; the newest takes what comes in.
     QVector<Pending> m_pending;
-    QVector<bool> m_tapped;
 
     // Last value and when it was last kept, by quantity; lastKept < 0 when there is none.
     QVector<double> m_lastValue;
     QVector<qint64> m_lastKept;
-    int m_onHours = 0, m_onMinutes = 0, m_emissionHours = 0, m_emissionMinutes = 0;
     QStringList m_manualEcho;
 
     int m_retentionDays = defaultRetentionDays;
