@@ -26,6 +26,7 @@ constexpr Row rows[] = {
     {LumetraScpiError::TooMuchData,           "Too much data"},
     {LumetraScpiError::IllegalParameterValue, "Illegal parameter value"},
     {LumetraScpiError::DataStale,             "Data corrupt or stale"},
+    {LumetraScpiError::HardwareMissing,       "Hardware missing"},
     {LumetraScpiError::QueueOverflow,         "Queue overflow"},
     {LumetraScpiError::InputBufferOverrun,    "Input buffer overrun"},
     {LumetraScpiError::QueryInterrupted,      "Query INTERRUPTED"},

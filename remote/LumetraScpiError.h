@@ -24,6 +24,7 @@ public:
         TooMuchData = -223,
         IllegalParameterValue = -224,
         DataStale = -230,
+        HardwareMissing = -241,
         QueueOverflow = -350,
         InputBufferOverrun = -363,
         QueryInterrupted = -410,

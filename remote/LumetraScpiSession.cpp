@@ -307,10 +307,14 @@ void LumetraScpiSession::runQuery(const Node &node, const QString &named, const 
     const bool limited = m_instrument->limits(node, &min, &max);
     if (parameters.isEmpty()) {
         const LumetraScpiInstrument::Result result = m_instrument->read(node);
-        if (result.error != 0)
+        if (result.error != 0) {
             pushError(result.error, result.text);
-        else
+            // The language's "not a number": a script gets an answer it cannot take for a reading, at
+            // once, instead of waiting out its timeout; the queue says why.
+            m_answers << QStringLiteral("9.91E37");
+        } else {
             m_answers << result.text;
+        }
     } else if (limited && isWord(parameters, "MIN", "MINIMUM")) {
         m_answers << number(min);
     } else if (limited && isWord(parameters, "MAX", "MAXIMUM")) {

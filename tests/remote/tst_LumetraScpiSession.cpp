@@ -254,7 +254,7 @@ private slots:
         LumetraScpiSession session(&laser);
         const QStringList &read = answers(session);
         session.receive("MEAS:HUM?\nSYST:ERR?\n");
-        QCOMPARE(read, QStringList{"-230,\"Data corrupt or stale;the laser does not answer\""});
+        QCOMPARE(read, (QStringList{"9.91E37", "-230,\"Data corrupt or stale;the laser does not answer\""}));
     }
 };
 

@@ -1,0 +1,78 @@
+#include "remote/LumetraRemoteHost.h"
+
+#include "app/device/LumetraController.h"
+#include "app/device/LumetraLaserModel.h"
+#include "app/device/LumetraReconnector.h"
+#include "app/device/LumetraRefusal.h"
+#include "app/device/LumetraResponseDecoder.h"
+#include "app/device/LumetraSerialHandler.h"
+#include "remote/LumetraScpiLaser.h"
+#include "remote/LumetraScpiServer.h"
+
+#include <QCoreApplication>
+
+Q_LOGGING_CATEGORY(lcLumetraRemoteHost, "lumetra.remote.host")
+
+LumetraRemoteHost::LumetraRemoteHost(QObject *parent) : QObject(parent)
+{
+    LumetraResponseDecoder::registerMetaTypes();
+    auto *handler = new LumetraSerialHandler;
+    m_handler = handler;
+    handler->moveToThread(&m_linkThread);
+    connect(&m_linkThread, SIGNAL(started()), handler, SLOT(slotMainLoop()));
+    connect(&m_linkThread, &QThread::finished, handler, &QObject::deleteLater);
+
+    m_controller = new LumetraController(handler, this);
+    m_controller->setLogSink([](const QString &line) { qCInfo(lcLumetraRemoteHost).noquote() << line; });
+    m_reconnector = new LumetraReconnector(this);
+    m_reconnector->attach(handler);
+    connect(m_reconnector, &LumetraReconnector::logLine, this,
+            [](const QString &line) { qCInfo(lcLumetraRemoteHost).noquote() << line; });
+    connect(handler, &LumetraSerialHandler::sigStatusMessage, this,
+            [](const QString &text) { qCInfo(lcLumetraRemoteHost).noquote() << text; });
+
+    m_model = new LumetraLaserModel(this);
+    m_model->attach(m_controller);
+    m_model->attachReconnector(m_reconnector);
+    connect(handler, &LumetraSerialHandler::sigConnectedStatus, m_model, &LumetraLaserModel::setLinkLive);
+
+    m_laser = new LumetraScpiLaser(m_model, m_controller, this);
+    connect(handler, &LumetraSerialHandler::sigLineReceived, m_laser, [this](const QByteArray &line) {
+        const QString refusal = LumetraRefusal::in(line);
+        if (!refusal.isEmpty())
+            m_laser->slotRefused(refusal);
+    });
+    m_server = new LumetraScpiServer(m_laser, this);
+    connect(m_server, &LumetraScpiServer::sigMessage, this,
+            [](const QString &text) { qCInfo(lcLumetraRemoteHost).noquote() << text; });
+    m_linkThread.start();
+    QMetaObject::invokeMethod(m_controller, "slotMainLoop", Qt::QueuedConnection);
+}
+
+LumetraRemoteHost::~LumetraRemoteHost()
+{
+    m_server->close();
+    m_reconnector->slotCloseRequested();
+    if (m_handler)
+        QMetaObject::invokeMethod(m_handler, "slotCloseCommunication", Qt::QueuedConnection);
+    // The controller goes before its link so that nothing queues to a link that is gone.
+    delete m_laser;
+    delete m_controller;
+    m_linkThread.quit();
+    m_linkThread.wait();
+    // What the link said while it closed is queued here still, for objects that are gone.
+    QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+}
+
+bool LumetraRemoteHost::start(const QString &portName, const QHostAddress &address, quint16 port,
+                              bool allowWrites, QString *error)
+{
+    if (!m_server->listen(address, port, error))
+        return false;
+    m_laser->setWritesAllowed(allowWrites);
+    m_model->setPortName(portName);
+    m_reconnector->slotOpenRequested(portName);
+    QMetaObject::invokeMethod(m_handler, "slotOpenCommunication", Qt::QueuedConnection,
+                              Q_ARG(QString, portName));
+    return true;
+}
