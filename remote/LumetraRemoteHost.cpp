@@ -35,6 +35,10 @@ LumetraRemoteHost::LumetraRemoteHost(QObject *parent) : QObject(parent)
     m_model->attach(m_controller);
     m_model->attachReconnector(m_reconnector);
     connect(handler, &LumetraSerialHandler::sigConnectedStatus, m_model, &LumetraLaserModel::setLinkLive);
+    connect(handler, &LumetraSerialHandler::sigCommunicationClosed, this, [this] {
+        m_model->setLinkLive(false);
+        m_controller->slotLinkEnded();
+    });
 
     m_laser = new LumetraScpiLaser(m_model, m_controller, this);
     connect(handler, &LumetraSerialHandler::sigLineReceived, m_laser, [this](const QByteArray &line) {

@@ -80,7 +80,7 @@ QVector<Node> build()
         {},
         QStringLiteral("Operator state: CLOSED, CONNECTING, NOANSWER, CONNECTED, LISTEN, STANDBY, LASERON, "
                        "EMITTING, WARNING, FAULT, SILENT or LOST")};
-    tree << Node{QStringLiteral("SYSTem:STATus"),
+    tree << Node{QStringLiteral("SYSTem:STATe:TEXT"),
                  LumetraScpiTree::StatusKey,
                  Node::Read,
                  {},
@@ -89,7 +89,7 @@ QVector<Node> build()
                  LumetraScpiTree::LinkKey,
                  Node::Read,
                  {},
-                 QStringLiteral("1 while the laser answers on the link, else 0")};
+                 QStringLiteral("The link: CLOSED, CONNECTING, CONNECTED, SILENT or LOST")};
     return tree;
 }
 
@@ -135,8 +135,8 @@ QString listing()
                              : node.access == Node::ReadWrite ? "set, query"
                                                               : "ON|OFF, query";
         const QString limits = id >= 0 ? Q::limitsText(id) : QString();
-        lines << QStringLiteral("%1\t%2\t%3\t%4\t%5")
-                     .arg(node.header, QLatin1String(access), node.unit, limits, node.description);
+        lines << QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6")
+                     .arg(node.header, node.key, QLatin1String(access), node.unit, limits, node.description);
     }
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }

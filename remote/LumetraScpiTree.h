@@ -35,7 +35,8 @@ const QVector<LumetraScpiInstrument::Node> &nodes();
 const Action *action(const QString &key);
 // "TEMPerature1" for "Temperature1": the instrument language's long form with its short form in capitals.
 QString mnemonic(const QString &word);
-// The tree as --list-remote prints it: header, access, unit, limits, description; one line each.
+// The tree as --list-remote prints it, one node a line, tab-separated: header, key, access, unit,
+// limits, description. Scripts and the Python package read it.
 QString listing();
 
 } // namespace LumetraScpiTree

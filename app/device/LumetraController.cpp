@@ -217,6 +217,14 @@ void LumetraController::slotConnectedStatus(bool linkUp)
 // The link forgets its polls with the port. A port closed before the link came up (another laser
 // answered during the handshake) finds the loop already waiting for the link; without a new set-up
 // the next connection would poll nothing.
+void LumetraController::slotLinkEnded()
+{
+    if (decoder)
+        decoder->slotConnectedStatus(false);
+    slotConnectedStatus(false);
+    slotPortClosed();
+}
+
 void LumetraController::slotPortClosed()
 {
     if (mainLoopState == LoopWaiting)

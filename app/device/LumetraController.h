@@ -70,6 +70,10 @@ public:
 public slots:
     void slotConnectedStatus(bool connected);
     // For a controller that outlives its port: the link has closed it and dropped every poll.
+    // The port closed under a controller that outlives it (the device server, the remote host): the
+    // link says only that the port closed, yet the returning laser must be identified and set up anew,
+    // and the decoder must announce its values again.
+    void slotLinkEnded();
     void slotPortClosed();
     void slotSendManualCommand(QByteArray command);
 

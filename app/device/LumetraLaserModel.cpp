@@ -153,8 +153,11 @@ void LumetraLaserModel::attachReconnector(LumetraReconnector *reconnector, const
     m_reconnector = reconnector;
     m_portName = portName;
     connect(reconnector, &LumetraReconnector::stateChanged, this, [this](LumetraReconnector::State state) {
-        // Only a handshake that has passed makes the readings true; anything else ends them.
-        if (state != LumetraReconnector::State::Connected)
+        // A loss ends the readings. Waiting and handshaking are no loss of their own: they follow one,
+        // and the link reports readings of the laser that returned before the reconnection calls it
+        // back, which must not be ended again (the decoder announces an unchanged value only once).
+        using S = LumetraReconnector::State;
+        if (state == S::Closed || state == S::Lost || state == S::Unavailable || state == S::OtherLaser)
             setLinkLive(false);
     });
 }
