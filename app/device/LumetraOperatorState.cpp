@@ -122,6 +122,7 @@ LumetraOperatorState LumetraOperatorState::evaluate(LumetraReconnector::State li
         s.m_reportText = tr("changing from %1 to %2").arg(phaseWords(change.from), phaseWords(change.to));
         // Emission that is about to start or to stop may be on now.
         s.m_emitting = change.from == Phase::OnOutputEnabled || change.to == Phase::OnOutputEnabled;
+        s.m_changing = true;
         phase = change.to;
     } else {
         phase = phaseOf(byte);

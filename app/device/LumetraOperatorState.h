@@ -54,6 +54,8 @@ public:
     bool isLive() const { return m_live; }
     // The last report had the laser emitting, or changing to or from emission.
     bool emitting() const { return m_emitting; }
+    // The laser said it is changing its state and has not yet finished: kind() is where it goes.
+    bool changing() const { return m_changing; }
     // The last report in words ("laser on, output enabled"); empty when there is none.
     QString reportText() const { return m_reportText; }
     // "Last report 14:02:11: laser on, output enabled" while the link is not live; empty otherwise.
@@ -69,6 +71,7 @@ private:
     Kind m_kind = Kind::Closed;
     bool m_live = false;
     bool m_emitting = false;
+    bool m_changing = false;
     QString m_reportText;
     QString m_lastReportText;
     QString m_emissionText;
