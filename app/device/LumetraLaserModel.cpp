@@ -177,6 +177,8 @@ void LumetraLaserModel::setLinkLive(bool live)
             }
         }
     }
+    if (!ids.isEmpty())
+        qCDebug(lcLumetraLaserModel) << "link ended:" << ids.size() << "values kept, no longer valid";
     if (changedLink)
         emit linkChanged(live);
     if (!ids.isEmpty())
