@@ -2,6 +2,7 @@
 
 #include "app/AppStartup.h"
 #include "app/AppTranslator.h"
+#include "app/device/LumetraQuantityTable.h"
 #include "app/record/LumetraCsvExport.h"
 
 #include <QCommandLineOption>
@@ -17,6 +18,7 @@ enum class OptionId
 {
     Help,
     Version,
+    ListQuantities,
     Connect,
     ExportCsv,
     From,
@@ -40,6 +42,12 @@ const OptionRow optionTable[] = {
      {"v", "version"},
      nullptr,
      QT_TRANSLATE_NOOP("CommandLine", "Show the version and build date and exit.")},
+    {OptionId::ListQuantities,
+     {"list-quantities", nullptr},
+     nullptr,
+     QT_TRANSLATE_NOOP(
+         "CommandLine",
+         "List the quantities of the laser (key, label, unit, kind, writable, limits) and exit.")},
     {OptionId::Connect,
      {"connect", nullptr},
      "PORT",
@@ -126,6 +134,22 @@ static OptionList setUp(QCommandLineParser &parser)
     return options;
 }
 
+QString CommandLine::quantityList()
+{
+    namespace Q = LumetraQuantityTable;
+    const auto line = [](const QStringList &cells) {
+        return QStringLiteral("| ") + cells.join(QStringLiteral(" | ")) + QStringLiteral(" |\n");
+    };
+    QString text = line({tr("Key"), tr("Label"), tr("Unit"), tr("Kind"), tr("Writable"), tr("Limits")});
+    text += QStringLiteral("| --- | --- | --- | --- | --- | --- |\n");
+    for (int id = 0; id < Q::count(); ++id) {
+        const Q::Row &r = Q::row(id);
+        text += line({QStringLiteral("`%1`").arg(QLatin1String(r.key)), Q::label(id), Q::unit(id),
+                      QLatin1String(Q::kindName(r.kind)), r.write ? tr("yes") : tr("no"), Q::limitsText(id)});
+    }
+    return text;
+}
+
 QString CommandLine::helpText()
 {
     QCommandLineParser parser;
@@ -153,6 +177,11 @@ CommandLine::Options CommandLine::parse(const QStringList &arguments)
     }
     if (parser.isSet(option(OptionId::Version))) {
         result.action = Action::ShowVersion;
+        return result;
+    }
+    if (parser.isSet(option(OptionId::ListQuantities))) {
+        result.action = Action::ListQuantities;
+        result.language = parser.value(option(OptionId::Language));
         return result;
     }
     const auto fail = [&result](const QString &message) {

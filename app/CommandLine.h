@@ -16,6 +16,7 @@ public:
         Run,
         ShowHelp,
         ShowVersion,
+        ListQuantities,
         Fail
     };
 
@@ -45,6 +46,9 @@ public:
     static QString versionText(const QString &buildDate);
     // Usage and the option table; needs an application object for the program's name.
     static QString helpText();
+    // Every quantity the program knows, as a Markdown table: key, label, unit, kind, writable, limits.
+    // The README and the manual carry this very text.
+    static QString quantityList();
     // "yyyy-MM-ddTHH:mm[:ss]", with a blank allowed for the T, local time unless a "Z" or an offset
     // follows; invalid if unreadable. inGap is set for a local time that the change to daylight-saving
     // time skips.

@@ -36,6 +36,12 @@ int main(int argc, char *argv[])
         print(stdout, CommandLine::helpText());
         return 0;
     }
+    if (early.action == CommandLine::Action::ListQuantities) {
+        QCoreApplication core(argc, argv);
+        AppTranslator::install(&core, early.language);
+        print(stdout, CommandLine::quantityList());
+        return 0;
+    }
     if (early.action == CommandLine::Action::ShowVersion) {
         print(stdout,
               CommandLine::versionText(AppStartup::buildDateFromCompilerText(QStringLiteral(__DATE__))));

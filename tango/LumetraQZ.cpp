@@ -272,10 +272,10 @@ void LumetraQZ::writeAttribute(const Row &row, Tango::WAttribute &attribute)
     if (value < range.min || value > range.max)
         refuse("LumetraQZ_OutOfRange",
                std::string(row.name) + " " + number(value) + " is outside " + number(range.min) + " to " +
-                   number(range.max) + (*row.unit ? std::string(" ") + row.unit : std::string()) +
+                   number(range.max) + (row.unit.empty() ? std::string() : " " + row.unit) +
                    "; nothing was sent.",
                origin);
-    if (row.id == RepetitionRate) {
+    if (row.id == LumetraQuantityTable::PulsePickerRate) {
         const auto &rates = snapshot->repetitionRates;
         if (std::none_of(rates.cbegin(), rates.cend(), [value](double rate) {
                 return std::fabs(rate - value) < repetitionRateMatch_kHz;
@@ -389,9 +389,8 @@ void LumetraQZ::pushValue(const Row &row, const LumetraQZSnapshot::Value &value,
 // Clients see the panel's ranges as the attributes' limits once the laser has reported them.
 void LumetraQZ::applyRanges(const LumetraQZSnapshot &snapshot)
 {
-    for (int id = 0; id < Count; ++id) {
-        const Row &r = row(id);
-        const LumetraQZSnapshot::Range &range = snapshot.ranges[id];
+    for (const Row &r : rows()) {
+        const LumetraQZSnapshot::Range &range = snapshot.ranges[r.id];
         if (r.limits != Limits::Reported || !range.known || !(range.min < range.max))
             continue;
         try {

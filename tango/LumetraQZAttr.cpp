@@ -27,8 +27,8 @@ LumetraQZAttr::LumetraQZAttr(const Row &row)
 {
     Tango::UserDefaultAttrProp properties;
     properties.set_description(row.description);
-    if (*row.unit)
-        properties.set_unit(row.unit);
+    if (!row.unit.empty())
+        properties.set_unit(row.unit.c_str());
     properties.set_format(row.format);
     if (row.limits == Limits::Fixed) {
         properties.set_min_value(text(row.fixedMin).c_str());

@@ -1,51 +1,20 @@
 #pragma once
 
-#include <cstddef>
+#include "app/device/LumetraQuantityTable.h"
 
-class LumetraController;
+#include <string>
+#include <vector>
 
-// Every attribute the device server offers, in one table. The device core fills the values from the
-// controller's and the decoder's signals; the Tango class builds its attributes from the rows; written
-// attributes go to the controller through the same slot the control panel uses.
+// The attributes the device server offers: the rows of the core's quantity table that have a remote
+// name, with what Tango needs beside them (its type, an ASCII unit). Written attributes go to the
+// controller through the table's write slot, the same slot the control panel runs.
 namespace LumetraQZAttributes {
 
-enum Id : int
-{
-    Energy,
-    PowerPercent,
-    MeasuredEnergyIR,
-    MeasuredEnergyGreen,
-    MeasuredEnergyUV,
-    OutputPowerIR,
-    OutputPowerGreen,
-    OutputPowerUV,
-    RepetitionRate,
-    OutputRepetitionRate,
-    DivisionFactor,
-    Oven1Temperature,
-    Oven2Temperature,
-    Oven1Setpoint,
-    Oven2Setpoint,
-    Humidity,
-    Wavelength,
-    HarmonicOutput,
-    CrystalSpot,
-    CrystalRuntime,
-    CrystalMaxRuntime,
-    ErrorCode,
-    ErrorText,
-    StatusByte,
-    HGStatusFlags,
-    SystemState,
-    ErrorIndicator,
-    WarningIndicator,
-    OvenFault,
-    HumidityFault,
-    SystemType,
-    SerialNumber,
-    FirmwareVersion,
-    Count
-};
+// Values and ranges are indexed by the quantity's id in the core table.
+using Id = LumetraQuantityTable::Id;
+constexpr int Count = LumetraQuantityTable::Count;
+using Limits = LumetraQuantityTable::Limits;
+using WriteSlot = LumetraQuantityTable::WriteSlot;
 
 enum class Kind
 {
@@ -55,23 +24,12 @@ enum class Kind
     Boolean
 };
 
-// Where the limits of a written attribute come from.
-enum class Limits
-{
-    None,     // read-only
-    Reported, // the range the laser reports, as the panel's control takes it
-    Fixed,    // a range the panel's control has by construction
-};
-
-// Runs on the device core's thread with a value Tango has already checked against the limits.
-using WriteSlot = void (*)(LumetraController *controller, double value);
-
 struct Row
 {
     Id id;
     const char *name;
     Kind kind;
-    const char *unit;
+    std::string unit;
     const char *format;
     // Smallest change that is worth a change or archive event; 0 means any change (for numbers, the
     // smallest step their type can make).
@@ -83,6 +41,9 @@ struct Row
     const char *description;
 };
 
+// Every offered attribute, in the table's order.
+const std::vector<Row> &rows();
+// The attribute of a quantity the server offers.
 const Row &row(int id);
 // The row of an attribute name, or nullptr.
 const Row *find(const char *name);

@@ -77,8 +77,8 @@ LumetraQZCommand *LumetraQZClass::newSendCommand()
 
 void LumetraQZClass::attribute_factory(std::vector<Tango::Attr *> &attributes)
 {
-    for (int id = 0; id < LumetraQZAttributes::Count; ++id)
-        attributes.push_back(new LumetraQZAttr(LumetraQZAttributes::row(id)));
+    for (const LumetraQZAttributes::Row &row : LumetraQZAttributes::rows())
+        attributes.push_back(new LumetraQZAttr(row));
 }
 
 void LumetraQZClass::device_factory(const Tango::DevVarStringArray *names)

@@ -1,11 +1,12 @@
 #include "tango/LumetraQZCore.h"
 
 #include "app/device/LumetraController.h"
+#include "app/device/LumetraLaserModel.h"
 #include "app/device/LumetraOperatorState.h"
 #include "app/device/LumetraReconnector.h"
+#include "app/device/LumetraRefusal.h"
 #include "app/device/LumetraResponseDecoder.h"
 #include "app/device/LumetraSerialHandler.h"
-#include "app/device/LumetraStatusBits.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -24,11 +25,6 @@ using namespace LumetraQZAttributes;
 using State = LumetraQZSnapshot::State;
 
 namespace {
-
-template <typename T> double asNumber(T value)
-{
-    return static_cast<double>(value);
-}
 
 const char *commandName(LumetraQZCore::Command command)
 {
@@ -49,17 +45,6 @@ const char *commandName(LumetraQZCore::Command command)
     return "";
 }
 
-// The laser and its harmonic module answer a setting they will not take with a line of its own
-// ("Invalid division factor, range 1-65535"), and otherwise carry on as if nothing had been asked.
-QString refusalIn(const QByteArray &line)
-{
-    QString text = QString::fromLatin1(line).trimmed();
-    const QString module = QStringLiteral("ZOR HG\t");
-    if (text.startsWith(module))
-        text = text.mid(module.size()).trimmed();
-    return text.startsWith(QLatin1String("Invalid ")) ? text : QString();
-}
-
 } // namespace
 
 LumetraQZCore *LumetraQZCore::start(const Settings &settings, ChangeSink sink)
@@ -77,10 +62,6 @@ LumetraQZCore *LumetraQZCore::start(const Settings &settings, ChangeSink sink)
 LumetraQZCore::LumetraQZCore(const Settings &settings, ChangeSink sink)
     : m_settings(settings), m_sink(std::move(sink)), m_published(std::make_shared<LumetraQZSnapshot>())
 {
-    for (int id = 0; id < Count; ++id) {
-        if (row(id).limits == Limits::Fixed)
-            m_work.ranges[id] = {row(id).fixedMin, row(id).fixedMax, true};
-    }
 }
 
 LumetraQZCore::~LumetraQZCore() = default;
@@ -125,6 +106,9 @@ void LumetraQZCore::setUp()
         qCInfo(lcLumetraQZCore).noquote() << line;
         schedulePublish();
     });
+    m_model = new LumetraLaserModel(this);
+    m_model->attach(m_controller);
+    m_model->attachReconnector(m_reconnector, m_settings.portPath);
     connectFeeds();
     connectLink();
 
@@ -165,64 +149,15 @@ void LumetraQZCore::tearDown()
     qDeleteAll(children());
 }
 
-// What the panel shows, taken from the same signals that drive the panel.
+// What the panel shows, as the core's model of the laser holds it.
 void LumetraQZCore::connectFeeds()
 {
-    LumetraController *c = m_controller;
-    const auto number = [this](auto *sender, auto signal, Id id) {
-        connect(sender, signal, this, [this, id](auto value) { setNumber(id, asNumber(value)); });
-    };
-    const auto text = [this](auto *sender, auto signal, Id id) {
-        connect(sender, signal, this, [this, id](const QString &value) { setText(id, value); });
-    };
-    const auto range = [this](auto signal, Id id) {
-        connect(m_controller, signal, this, [this, id](auto min, auto max) { setRange(id, min, max); });
-    };
-
-    number(c, &LumetraController::setPowerSetpoint_uJ, Energy);
-    number(c, &LumetraController::setPowerSetpoint_Percent, PowerPercent);
-    number(c, &LumetraController::setPowerMeasuredIR_uJ, MeasuredEnergyIR);
-    number(c, &LumetraController::setPowerMeasuredGreen_uJ, MeasuredEnergyGreen);
-    number(c, &LumetraController::setPowerMeasuredUV_uJ, MeasuredEnergyUV);
-    number(c, &LumetraController::setOutputPowerIRMeasuredW, OutputPowerIR);
-    number(c, &LumetraController::setOutputPowerGreenMeasuredW, OutputPowerGreen);
-    number(c, &LumetraController::setOutputPowerUVMeasuredW, OutputPowerUV);
-    number(c, &LumetraController::setRepRate, RepetitionRate);
-    number(c, &LumetraController::setOutputRepRate, OutputRepetitionRate);
-    number(c, &LumetraController::setDivision, DivisionFactor);
-    number(c, &LumetraController::setOven1TempActual, Oven1Temperature);
-    number(c, &LumetraController::setOven2TempActual, Oven2Temperature);
-    number(c, &LumetraController::setOven1TempSetpoint, Oven1Setpoint);
-    number(c, &LumetraController::setOven2TempSetpoint, Oven2Setpoint);
-    number(c, &LumetraController::setHumidityMonitor, Humidity);
-    number(c, &LumetraController::setWavelengthSelector, Wavelength);
-    number(c, &LumetraController::setWavelengthSelectorCombo, HarmonicOutput);
-    number(c, &LumetraController::setCrystalPosition, CrystalSpot);
-    number(c, &LumetraController::setCrystalCurRuntime, CrystalRuntime);
-    number(c, &LumetraController::setCrystalMaxRuntime, CrystalMaxRuntime);
-    number(c, &LumetraController::setErrorIndicator, ErrorIndicator);
-    number(c, &LumetraController::setWarningIndicator, WarningIndicator);
-    number(c, &LumetraController::setOvenFaultIndicator, OvenFault);
-    number(c, &LumetraController::setHumidityFaultIndicator, HumidityFault);
-    text(c, &LumetraController::setErrorcodeHGMessage, ErrorText);
-    text(c, &LumetraController::setLumetraType, SystemType);
-    text(c, &LumetraController::setSerialNumber, SerialNumber);
-    text(c, &LumetraController::setFirmwareVersion, FirmwareVersion);
-
-    range(&LumetraController::setPowerRange_uJ, Energy);
-    range(&LumetraController::setPowerRangePercent, PowerPercent);
-    range(&LumetraController::setOven1TempSetpointRange, Oven1Setpoint);
-    range(&LumetraController::setOven2TempSetpointRange, Oven2Setpoint);
-    range(&LumetraController::setCrystalPositionRange, CrystalSpot);
-    connect(c, &LumetraController::setRepRateSteps, this, &LumetraQZCore::setRepetitionRates);
-
-    // Raw readings the panel shows only through its lamps.
-    auto *decoder = c->findChild<LumetraResponseDecoder *>();
-    Q_ASSERT(decoder);
-    number(decoder, &LumetraResponseDecoder::sigHGErrorcodeChanged, ErrorCode);
-    number(decoder, &LumetraResponseDecoder::siguiTmpChar2Changed, StatusByte);
-    number(decoder, &LumetraResponseDecoder::sigHGStatusFlagsChanged, HGStatusFlags);
-    number(decoder, &LumetraResponseDecoder::sigSystemStateChanged, LumetraQZAttributes::SystemState);
+    connect(m_model, &LumetraLaserModel::changed, this, [this](const QSet<int> &ids) {
+        for (const int id : ids)
+            takeValue(id);
+    });
+    connect(m_model, &LumetraLaserModel::rangesChanged, this, &LumetraQZCore::takeRanges);
+    takeRanges();
 }
 
 void LumetraQZCore::connectLink()
@@ -247,10 +182,11 @@ std::shared_ptr<const LumetraQZSnapshot> LumetraQZCore::snapshot() const
 
 void LumetraQZCore::write(Id id, double value)
 {
-    const WriteSlot slot = row(id).write;
+    const WriteSlot slot = LumetraQZAttributes::row(id).write;
     if (!slot)
         return;
-    const QString request = QStringLiteral("%1 %2").arg(QLatin1String(row(id).name)).arg(value);
+    const QString request =
+        QStringLiteral("%1 %2").arg(QLatin1String(LumetraQZAttributes::row(id).name)).arg(value);
     QMetaObject::invokeMethod(
         this,
         [this, slot, value, request] {
@@ -316,56 +252,37 @@ void LumetraQZCore::sendRaw(const QByteArray &line)
 // ---------------------------------------------------------------------------------------------
 // Snapshot
 
-void LumetraQZCore::setNumber(int id, double value)
+void LumetraQZCore::takeValue(int id)
 {
-    LumetraQZSnapshot::Value &v = m_work.values[id];
-    if (id == StatusByte)
-        m_reportMs = QDateTime::currentMSecsSinceEpoch();
-    if (v.known && v.current && v.number == value)
+    if (!LumetraQuantityTable::row(id).remoteName)
         return;
-    v.number = value;
-    v.known = true;
-    v.current = true;
+    const LumetraLaserModel::Value &from = m_model->value(id);
+    LumetraQZSnapshot::Value &v = m_work.values[id];
+    v.number = from.number;
+    v.text = from.text.toStdString();
+    v.known = from.known;
+    v.current = from.valid;
     m_changed.push_back(id);
     schedulePublish();
 }
 
-void LumetraQZCore::setText(int id, const QString &text)
+void LumetraQZCore::takeRanges()
 {
-    LumetraQZSnapshot::Value &v = m_work.values[id];
-    const std::string utf8 = text.toStdString();
-    if (v.known && v.current && v.text == utf8)
-        return;
-    v.text = utf8;
-    v.known = true;
-    v.current = true;
-    m_changed.push_back(id);
-    schedulePublish();
-}
-
-void LumetraQZCore::setRange(int id, double min, double max)
-{
-    LumetraQZSnapshot::Range &r = m_work.ranges[id];
-    if (r.known && r.min == min && r.max == max)
-        return;
-    r = {min, max, true};
-    m_rangesChanged = true;
-    schedulePublish();
-}
-
-void LumetraQZCore::setRepetitionRates(const QList<double> &rates)
-{
-    std::vector<double> steps(rates.cbegin(), rates.cend());
-    if (steps == m_work.repetitionRates)
-        return;
-    m_work.repetitionRates = steps;
-    if (steps.empty())
-        m_work.ranges[RepetitionRate] = {};
-    else
-        setRange(RepetitionRate, *std::min_element(steps.cbegin(), steps.cend()),
-                 *std::max_element(steps.cbegin(), steps.cend()));
-    m_rangesChanged = true;
-    schedulePublish();
+    for (const Row &r : rows()) {
+        const LumetraLaserModel::Range &from = m_model->range(r.id);
+        LumetraQZSnapshot::Range &range = m_work.ranges[r.id];
+        if (range.known == from.known && range.min == from.min && range.max == from.max)
+            continue;
+        range = {from.min, from.max, from.known};
+        m_rangesChanged = true;
+    }
+    const std::vector<double> rates(m_model->repetitionRates().cbegin(), m_model->repetitionRates().cend());
+    if (rates != m_work.repetitionRates) {
+        m_work.repetitionRates = rates;
+        m_rangesChanged = true;
+    }
+    if (m_rangesChanged)
+        schedulePublish();
 }
 
 // One line from the laser sets several values; they go out together once the line is done.
@@ -422,23 +339,10 @@ void LumetraQZCore::evaluateState()
             markStale();
     }
 
-    // While the laser answers only what it said on this connection counts; once it is quiet, what it
-    // said last is told as such.
+    const LumetraOperatorState op = m_model->operatorState(QDateTime::currentDateTime());
     const auto &v = m_work.values;
-    const auto reported = [&v, live](Id id) {
-        return v[id].known && (v[id].current || !live);
-    };
-    LumetraOperatorState::Report report;
-    if (reported(StatusByte))
-        report.statusByte = static_cast<int>(v[StatusByte].number);
-    if (reported(LumetraQZAttributes::SystemState))
-        report.systemState = static_cast<int>(v[LumetraQZAttributes::SystemState].number);
-    if (m_reportMs)
-        report.time = QDateTime::fromMSecsSinceEpoch(m_reportMs);
-    const QDateTime now = QDateTime::currentDateTime();
-    const LumetraOperatorState op = LumetraOperatorState::evaluate(
-        live ? Link::Connected : (link == Link::Connected ? Link::Handshake : link), port,
-        m_reconnector->since(), report, now);
+    if (!op.isLive())
+        m_settledWhat.clear();
 
     using Kind = LumetraOperatorState::Kind;
     // For a loss the reconnector's line says more than the reason (since when, still waiting, which
@@ -467,6 +371,9 @@ void LumetraQZCore::evaluateState()
                        withLine(m_reconnectorLine) + QLatin1Char(' ') + tr("Reconnect accepts it."));
         return set(State::Unknown, withLine(op.reason() + QStringLiteral(": ") + m_reconnectorLine));
     case Kind::Connected:
+        if (!v[LumetraQuantityTable::StatusByte].current)
+            return set(State::Init, tr("Connected on %1; waiting for the first status.").arg(port));
+        break;
     case Kind::Listen:
     case Kind::Standby:
     case Kind::LaserOn:
@@ -475,44 +382,60 @@ void LumetraQZCore::evaluateState()
     case Kind::Fault:
         break;
     }
-    if (!v[StatusByte].current)
-        return set(State::Init, tr("Connected on %1; waiting for the first status.").arg(port));
 
-    const auto status = static_cast<std::uint8_t>(v[StatusByte].number);
-    const auto active = [&v](Id id) {
+    // The operator state judges the laser; the device adds what only the harmonic module reports.
+    const auto active = [&v](int id) {
         return v[id].current && v[id].number != 0;
     };
     QStringList alarms;
-    if (active(HumidityFault))
-        alarms << tr("Humidity fault (%1 %).").arg(v[Humidity].number);
-    if (active(OvenFault))
+    if (active(LumetraQuantityTable::HumidityFault))
+        alarms << tr("Humidity fault (%1 %).").arg(v[LumetraQuantityTable::Humidity].number);
+    if (active(LumetraQuantityTable::OvenFault))
         alarms << tr("Oven fault.");
-    if (status & LumetraStatusBits::Warning)
+    if (op.kind() == Kind::Warning)
         alarms << tr("The laser reports a warning.");
 
-    if (status & LumetraStatusBits::Error)
+    if (op.kind() == Kind::Fault)
         return set(State::Fault, (QStringList{tr("The laser reports an error.")} + alarms).join(' '));
-    if (active(ErrorCode))
-        return set(State::Fault, (QStringList{QString::fromStdString(v[ErrorText].text)} + alarms).join(' '));
+    if (active(LumetraQuantityTable::HgErrorCode))
+        return set(State::Fault,
+                   (QStringList{QString::fromStdString(v[LumetraQuantityTable::HgErrorText].text)} + alarms)
+                       .join(' '));
 
     State state = State::Off;
     QString what;
-    if (status & LumetraStatusBits::LaserOn) {
+    switch (op.kind()) {
+    case Kind::Emitting:
         state = State::On;
         what = tr("Laser on, output enabled.");
-    } else if (status & LumetraStatusBits::LaserOnPending) {
+        break;
+    case Kind::LaserOn:
         state = State::On;
         what = tr("Laser on, output disabled.");
-    } else if (status & LumetraStatusBits::Standby) {
+        break;
+    case Kind::Standby:
         state = State::Standby;
         what = tr("Standby.");
-    } else if (status & LumetraStatusBits::Listen) {
+        break;
+    case Kind::Listen:
         what = tr("Listen: the laser is off.");
-    } else {
+        break;
+    case Kind::Warning:
+        // The warning hides the phase from the kind; the report still names it.
+        what = tr("The laser reports: %1.").arg(op.reportText());
+        break;
+    default:
         what = tr("Powered, not ready.");
+        break;
     }
-    if (status & LumetraStatusBits::DeviceSetup)
-        what += ' ' + tr("Changing state.");
+    // A laser on its way to a state is not there yet: a client that waits for it must not act early.
+    if (op.changing() && !m_settledWhat.isEmpty()) {
+        state = m_settledState;
+        what = m_settledWhat + QLatin1Char(' ') + tr("Changing state.");
+    } else if (op.kind() != Kind::Warning) {
+        m_settledState = state;
+        m_settledWhat = what;
+    }
     if (!alarms.isEmpty())
         return set(State::Alarm, (alarms + QStringList{what}).join(' '));
     set(state, what);
@@ -521,10 +444,10 @@ void LumetraQZCore::evaluateState()
 // Every reading from before is now a report of the past: clients get it again, marked INVALID.
 void LumetraQZCore::markStale()
 {
-    for (int id = 0; id < Count; ++id) {
-        if (m_work.values[id].known) {
-            m_work.values[id].current = false;
-            m_changed.push_back(id);
+    for (const Row &r : rows()) {
+        if (m_work.values[r.id].known) {
+            m_work.values[r.id].current = false;
+            m_changed.push_back(r.id);
         }
     }
 }
@@ -532,9 +455,9 @@ void LumetraQZCore::markStale()
 // What the laser reported during the handshake went out as INVALID; it is true now.
 void LumetraQZCore::markCurrentChanged()
 {
-    for (int id = 0; id < Count; ++id) {
-        if (m_work.values[id].current)
-            m_changed.push_back(id);
+    for (const Row &r : rows()) {
+        if (m_work.values[r.id].current)
+            m_changed.push_back(r.id);
     }
 }
 
@@ -605,7 +528,7 @@ QString LumetraQZCore::lockHolder(const QString &port) const
 
 void LumetraQZCore::onLine(const QByteArray &line)
 {
-    const QString refusal = refusalIn(line);
+    const QString refusal = LumetraRefusal::in(line);
     if (refusal.isEmpty())
         return;
     const QString notice = m_lastRequest.isEmpty()
@@ -630,18 +553,15 @@ void LumetraQZCore::onCommandDropped(const QString &command, const QString &reas
 void LumetraQZCore::onClosed()
 {
     m_work.connected = false;
-    // The link reports a closed port but not the end of the connection; without it the decoder would
-    // not announce the returning laser's identity again and the controller would not set up anew.
-    if (auto *decoder = m_controller->findChild<LumetraResponseDecoder *>())
-        decoder->slotConnectedStatus(false);
-    m_controller->slotConnectedStatus(false);
-    m_controller->slotPortClosed();
+    m_model->setLinkLive(false);
+    m_controller->slotLinkEnded();
     schedulePublish();
 }
 
 void LumetraQZCore::onConnected(bool connected)
 {
     m_work.connected = connected;
+    m_model->setLinkLive(connected);
     schedulePublish();
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 class LumetraController;
+class LumetraLaserModel;
 class LumetraReconnector;
 class LumetraSerialHandler;
 class QTimer;
@@ -71,10 +72,8 @@ private:
     void connectFeeds();
     void connectLink();
 
-    void setNumber(int id, double value);
-    void setText(int id, const QString &text);
-    void setRange(int id, double min, double max);
-    void setRepetitionRates(const QList<double> &rates);
+    void takeValue(int id);
+    void takeRanges();
     void schedulePublish();
     void publish();
     void evaluateState();
@@ -98,6 +97,8 @@ private:
 
     QPointer<LumetraSerialHandler> m_handler;
     LumetraController *m_controller = nullptr;
+    // The laser as the core knows it: every attribute's value, validity and range comes from here.
+    LumetraLaserModel *m_model = nullptr;
     // The program's rule for a port that goes away and returns: only the same laser takes over.
     LumetraReconnector *m_reconnector = nullptr;
     QTimer *m_publishTimer = nullptr;
@@ -112,8 +113,6 @@ private:
     bool m_openedOnce = false;
     // The laser answered at the last evaluation; a change either way re-marks every reading.
     bool m_wasLive = false;
-    // When the laser last reported its status byte, for the last report told while it is silent.
-    qint64 m_reportMs = 0;
     // Why the last open failed, while the port stays closed.
     QString m_openFailure;
     // What a client did that the laser refused or never got; told until the next client request.
@@ -121,5 +120,8 @@ private:
     // The last client request, named as the client gave it, for a refusal that answers it.
     QString m_lastRequest;
     QString m_lastMessage;
+    // The state the laser last settled in, told while it changes to the next.
+    LumetraQZSnapshot::State m_settledState = LumetraQZSnapshot::State::Off;
+    QString m_settledWhat;
     QString m_reconnectorLine;
 };

@@ -189,6 +189,42 @@
         <source>The argument "%1" is not valid text in the system's encoding (%2); give names and values in that encoding.</source>
         <translation>Das Argument "%1" ist kein gültiger Text in der Zeichenkodierung des Systems (%2); geben Sie Namen und Werte in dieser Kodierung an.</translation>
     </message>
+    <message>
+        <source>List the quantities of the laser (key, label, unit, kind, writable, limits) and exit.</source>
+        <translation>Die Größen des Lasers auflisten (Schlüssel, Bezeichnung, Einheit, Art, schreibbar, Grenzen) und beenden.</translation>
+    </message>
+    <message>
+        <source>Key</source>
+        <translation>Schlüssel</translation>
+    </message>
+    <message>
+        <source>Label</source>
+        <translation>Bezeichnung</translation>
+    </message>
+    <message>
+        <source>Unit</source>
+        <translation>Einheit</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Writable</source>
+        <translation>Schreibbar</translation>
+    </message>
+    <message>
+        <source>Limits</source>
+        <translation>Grenzen</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>ja</translation>
+    </message>
+    <message>
+        <source>no</source>
+        <translation>nein</translation>
+    </message>
 </context>
 <context>
     <name>ConnectionBanner</name>
@@ -1032,82 +1068,7 @@ funktion ausschalten</translation>
     </message>
 </context>
 <context>
-    <name>LumetraReconnector</name>
-    <message>
-        <source>Closed</source>
-        <translation>Geschlossen</translation>
-    </message>
-    <message>
-        <source>Connecting: waiting 2 s</source>
-        <translation>Verbinden: 2 s warten</translation>
-    </message>
-    <message>
-        <source>Connecting: handshake</source>
-        <translation>Verbinden: Handshake</translation>
-    </message>
-    <message>
-        <source>Connected</source>
-        <translation>Verbunden</translation>
-    </message>
-    <message>
-        <source>Unavailable</source>
-        <translation>Nicht verfügbar</translation>
-    </message>
-    <message>
-        <source>Lost, waiting for the port</source>
-        <translation>Verloren, warte auf die Schnittstelle</translation>
-    </message>
-    <message>
-        <source>Closed: another laser answered</source>
-        <translation>Geschlossen: ein anderer Laser hat geantwortet</translation>
-    </message>
-    <message>
-        <source>Stopped waiting for %1 to return.</source>
-        <translation>Das Warten auf %1 wurde beendet.</translation>
-    </message>
-    <message>
-        <source>%1 is back: reopened, waiting for the laser.</source>
-        <translation>%1 ist zurück: wieder geöffnet, warte auf den Laser.</translation>
-    </message>
-    <message>
-        <source>Connecting to %1.</source>
-        <translation>Verbinde mit %1.</translation>
-    </message>
-    <message>
-        <source>Another laser answered on %1 (%2 %3 instead of %4 %5); the connection stays closed.</source>
-        <translation>An %1 hat ein anderer Laser geantwortet (%2 %3 statt %4 %5); die Verbindung bleibt geschlossen.</translation>
-    </message>
-    <message>
-        <source>Connection to %1 closed.</source>
-        <translation>Verbindung zu %1 geschlossen.</translation>
-    </message>
-    <message>
-        <source>Connection to %1 lost at %2; reconnecting when it returns.</source>
-        <translation>Verbindung zu %1 um %2 verloren; sie wird wiederhergestellt, sobald die Schnittstelle zurückkehrt.</translation>
-    </message>
-    <message>
-        <source>Identifying the laser on %1.</source>
-        <translation>Laser an %1 wird identifiziert.</translation>
-    </message>
-    <message>
-        <source>Connected again to %1 (%2 %3).</source>
-        <translation>Wieder verbunden mit %1 (%2 %3).</translation>
-    </message>
-    <message>
-        <source>Connected to %1 (%2 %3).</source>
-        <translation>Verbunden mit %1 (%2 %3).</translation>
-    </message>
-    <message>
-        <source>Laser on %1 unavailable: no echo since %2.</source>
-        <translation>Laser an %1 nicht verfügbar: kein Echo seit %2.</translation>
-    </message>
-    <message>
-        <source>%1 is not back yet; still waiting for it to return.</source>
-        <translation>%1 ist noch nicht wieder da; es wird weiter auf die Rückkehr gewartet.</translation>
-    </message>
-</context>
-<context>
-    <name>LumetraRecordQuantities</name>
+    <name>LumetraQuantityTable</name>
     <message>
         <source>Laser</source>
         <translation>Laser</translation>
@@ -1335,6 +1296,121 @@ funktion ausschalten</translation>
     <message>
         <source>Harmonic module error</source>
         <translation>Fehler des Harmonischenmoduls</translation>
+    </message>
+    <message>
+        <source>Pulse-picker repetition rate</source>
+        <translation>Repetitionsrate des Pulse-Pickers</translation>
+    </message>
+    <message>
+        <source>Wavelength</source>
+        <translation>Wellenlänge</translation>
+    </message>
+    <message>
+        <source>Harmonic output</source>
+        <translation>Harmonischer Ausgang</translation>
+    </message>
+    <message>
+        <source>Rated crystal spot run time</source>
+        <translation>Nennlaufzeit eines Kristallspots</translation>
+    </message>
+    <message>
+        <source>Error text</source>
+        <translation>Fehlertext</translation>
+    </message>
+    <message>
+        <source>System type</source>
+        <translation>Systemtyp</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Seriennummer</translation>
+    </message>
+    <message>
+        <source>Firmware version</source>
+        <translation>Firmware-Version</translation>
+    </message>
+    <message>
+        <source>reported by the laser</source>
+        <translation>vom Laser gemeldet</translation>
+    </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 bis %2</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraReconnector</name>
+    <message>
+        <source>Closed</source>
+        <translation>Geschlossen</translation>
+    </message>
+    <message>
+        <source>Connecting: waiting 2 s</source>
+        <translation>Verbinden: 2 s warten</translation>
+    </message>
+    <message>
+        <source>Connecting: handshake</source>
+        <translation>Verbinden: Handshake</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Verbunden</translation>
+    </message>
+    <message>
+        <source>Unavailable</source>
+        <translation>Nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Lost, waiting for the port</source>
+        <translation>Verloren, warte auf die Schnittstelle</translation>
+    </message>
+    <message>
+        <source>Closed: another laser answered</source>
+        <translation>Geschlossen: ein anderer Laser hat geantwortet</translation>
+    </message>
+    <message>
+        <source>Stopped waiting for %1 to return.</source>
+        <translation>Das Warten auf %1 wurde beendet.</translation>
+    </message>
+    <message>
+        <source>%1 is back: reopened, waiting for the laser.</source>
+        <translation>%1 ist zurück: wieder geöffnet, warte auf den Laser.</translation>
+    </message>
+    <message>
+        <source>Connecting to %1.</source>
+        <translation>Verbinde mit %1.</translation>
+    </message>
+    <message>
+        <source>Another laser answered on %1 (%2 %3 instead of %4 %5); the connection stays closed.</source>
+        <translation>An %1 hat ein anderer Laser geantwortet (%2 %3 statt %4 %5); die Verbindung bleibt geschlossen.</translation>
+    </message>
+    <message>
+        <source>Connection to %1 closed.</source>
+        <translation>Verbindung zu %1 geschlossen.</translation>
+    </message>
+    <message>
+        <source>Connection to %1 lost at %2; reconnecting when it returns.</source>
+        <translation>Verbindung zu %1 um %2 verloren; sie wird wiederhergestellt, sobald die Schnittstelle zurückkehrt.</translation>
+    </message>
+    <message>
+        <source>Identifying the laser on %1.</source>
+        <translation>Laser an %1 wird identifiziert.</translation>
+    </message>
+    <message>
+        <source>Connected again to %1 (%2 %3).</source>
+        <translation>Wieder verbunden mit %1 (%2 %3).</translation>
+    </message>
+    <message>
+        <source>Connected to %1 (%2 %3).</source>
+        <translation>Verbunden mit %1 (%2 %3).</translation>
+    </message>
+    <message>
+        <source>Laser on %1 unavailable: no echo since %2.</source>
+        <translation>Laser an %1 nicht verfügbar: kein Echo seit %2.</translation>
+    </message>
+    <message>
+        <source>%1 is not back yet; still waiting for it to return.</source>
+        <translation>%1 ist noch nicht wieder da; es wird weiter auf die Rückkehr gewartet.</translation>
     </message>
 </context>
 <context>

@@ -180,6 +180,8 @@ void LumetraLaserModel::setLinkLive(bool live)
             }
         }
     }
+    if (!ids.isEmpty())
+        qCDebug(lcLumetraLaserModel) << "link ended:" << ids.size() << "values kept, no longer valid";
     if (changedLink)
         emit linkChanged(live);
     if (!ids.isEmpty())
@@ -252,13 +254,18 @@ LumetraOperatorState LumetraLaserModel::operatorState(const QDateTime &now) cons
         if (link == Link::Connected && !m_live)
             link = Link::Handshake;
     }
+    // While the laser answers only what it said on this connection counts; once it is quiet, what it
+    // said last is told as such.
+    const bool live = link == Link::Connected;
+    const auto reported = [this, live](int id) {
+        return m_values[id].known && (m_values[id].valid || !live);
+    };
     LumetraOperatorState::Report report;
-    const Value &status = m_values[StatusByte];
-    if (status.known) {
-        report.statusByte = int(status.number);
-        report.time = QDateTime::fromMSecsSinceEpoch(status.time);
+    if (reported(StatusByte)) {
+        report.statusByte = int(m_values[StatusByte].number);
+        report.time = QDateTime::fromMSecsSinceEpoch(m_values[StatusByte].time);
     }
-    if (m_values[LumetraQuantityTable::SystemState].known)
+    if (reported(LumetraQuantityTable::SystemState))
         report.systemState = int(m_values[LumetraQuantityTable::SystemState].number);
     return LumetraOperatorState::evaluate(link, m_portName, since, report, now);
 }

@@ -131,6 +131,7 @@ LumetraOperatorState LumetraOperatorState::evaluate(LumetraReconnector::State li
                          .arg(phaseWords(change.to));
         // Emission that is about to start or to stop may be on now.
         s.m_emitting = change.from == Phase::OnOutputEnabled || change.to == Phase::OnOutputEnabled;
+        s.m_changing = true;
         phase = change.to;
     } else {
         phase = phaseOf(byte);

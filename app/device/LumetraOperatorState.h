@@ -55,6 +55,8 @@ public:
     bool isLive() const { return m_live; }
     // The last report had the laser emitting, or changing to or from emission.
     bool emitting() const { return m_emitting; }
+    // The laser said it is changing its state and has not yet finished: kind() is where it goes.
+    bool changing() const { return m_changing; }
     // The last report in words ("laser on, output enabled"); empty when there is none.
     QString reportText() const { return m_report.translated(); }
     // "Last report 14:02:11: laser on, output enabled" while the link is not live; empty otherwise.
@@ -73,6 +75,7 @@ private:
     Kind m_kind = Kind::Closed;
     bool m_live = false;
     bool m_emitting = false;
+    bool m_changing = false;
     LumetraEventText m_report;
     LumetraEventText m_lastReport;
     LumetraEventText m_emission;

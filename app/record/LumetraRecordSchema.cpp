@@ -1,5 +1,6 @@
 #include "app/record/LumetraRecordSchema.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -8,6 +9,19 @@
 namespace {
 
 const char *const textKeyColumn = "text_key";
+
+// What changed between the units of older files and today's: the stored value times the factor.
+struct UnitChange
+{
+    const char *key;
+    double factor;
+};
+const UnitChange unitChanges[] = {
+    {"laser.energy_setpoint", 1e-3}, // nJ to µJ
+    {"laser.measured_energy", 1e-3}, // nJ to µJ
+    {"hg.shg_power", 1e-3},          // mW to W
+    {"hg.thg_power", 1e-3},          // mW to W
+};
 
 // Columns of every table a recording has, by table.
 const QHash<QString, QStringList> &ourTables()
@@ -106,6 +120,7 @@ bool LumetraRecordSchema::create(QSqlDatabase db, const QString &laserSerial, QS
         ok =
             exec(db, QStringLiteral("ALTER TABLE event ADD COLUMN %1 TEXT").arg(QLatin1String(textKeyColumn)),
                  error);
+    ok = ok && migrateUnits(db, error);
     if (ok) {
         QSqlQuery mark(db);
         mark.prepare(QStringLiteral("INSERT OR IGNORE INTO meta(key, value) VALUES('format', ?)"));
@@ -130,4 +145,67 @@ bool LumetraRecordSchema::create(QSqlDatabase db, const QString &laserSerial, QS
                 QStringLiteral("UPDATE event SET cleared_at = (SELECT max(t) FROM event) "
                                "WHERE kind = 3 AND cleared_at IS NULL"),
                 error);
+}
+
+int LumetraRecordSchema::storedUnits(QSqlDatabase db)
+{
+    QSqlQuery query(db);
+    if (query.exec(QStringLiteral("SELECT value FROM meta WHERE key = 'units'")) && query.next())
+        return query.value(0).toInt();
+    return 1;
+}
+
+bool LumetraRecordSchema::migrateUnits(QSqlDatabase db, QString *error)
+{
+    if (storedUnits(db) >= unitsVersion)
+        return true;
+    // A file begun now has no samples: it is only marked.
+    QSqlQuery convert(db);
+    for (const UnitChange &change : unitChanges) {
+        const QString quantity = QStringLiteral("(SELECT id FROM quantity WHERE key = '%1')").arg(change.key);
+        const QString factor = QString::number(change.factor, 'g', 17);
+        if (!convert.exec(
+                QStringLiteral("UPDATE sample SET v = v * %1 WHERE q = %2").arg(factor, quantity)) ||
+            !convert.exec(QStringLiteral("UPDATE minute SET vmin = vmin * %1, vmax = vmax * %1 WHERE q = %2")
+                              .arg(factor, quantity))) {
+            if (error)
+                *error = convert.lastError().text().trimmed();
+            return false;
+        }
+    }
+    QSqlQuery mark(db);
+    mark.prepare(QStringLiteral("INSERT OR REPLACE INTO meta(key, value) VALUES('units', ?)"));
+    mark.addBindValue(QString::number(unitsVersion));
+    if (!mark.exec()) {
+        if (error)
+            *error = mark.lastError().text().trimmed();
+        return false;
+    }
+    return true;
+}
+
+bool LumetraRecordSchema::migrateFile(const QString &fileName, QString *error)
+{
+    const QString connection = QStringLiteral("lumetra-record-migration-%1").arg(qHash(fileName), 0, 16);
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(fileName);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
+        // Only a recording of ours with samples in it has anything to convert; anything else is left
+        // for the reader to judge as it would have.
+        const bool ours = QFileInfo(fileName).isWritable() && db.open() &&
+                          db.tables().contains(QStringLiteral("meta")) &&
+                          db.tables().contains(QStringLiteral("sample")) &&
+                          db.tables().contains(QStringLiteral("quantity"));
+        if (ours && storedUnits(db) < unitsVersion) {
+            ok = exec(db, QStringLiteral("BEGIN"), error) && migrateUnits(db, error) &&
+                 exec(db, QStringLiteral("COMMIT"), error);
+            if (!ok)
+                exec(db, QStringLiteral("ROLLBACK"), nullptr);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return ok;
 }

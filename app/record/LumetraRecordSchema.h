@@ -21,4 +21,13 @@ public:
     // Whether the event table keeps the keys texts are translated from (files begun before it did
     // not, and a reader must not change them).
     static bool hasTextKeys(QSqlDatabase db);
+
+    // The units samples are stored in: 1 for files begun before every quantity was stored in the unit
+    // the panel shows it in (energies in nJ, harmonic powers in mW), 2 since.
+    static constexpr int unitsVersion = 2;
+    static int storedUnits(QSqlDatabase db);
+    // Brings the samples of an older file to the units of today, once, inside the caller's transaction.
+    static bool migrateUnits(QSqlDatabase db, QString *error);
+    // The same for a file that is about to be read only: opened for writing just long enough.
+    static bool migrateFile(const QString &fileName, QString *error);
 };

@@ -248,7 +248,12 @@ LumetraRecordStore::OpenResult LumetraRecordStore::openAt(const QString &fileNam
                 *error = QStringLiteral("%1 does not exist").arg(fileName);
             return OpenResult::Failed;
         }
+        // A file no writer has opened since its units changed is brought up to date before it is read;
+        // where that cannot be done it is read as it is.
         QString readError;
+        if (!LumetraRecordSchema::migrateFile(fileName, &readError))
+            qCWarning(lcLumetraRecordStore).noquote() << fileName << readError;
+        readError.clear();
         if (openFile(&readError) == OpenResult::Opened)
             return OpenResult::Opened;
         if (error)

@@ -37,16 +37,18 @@ def wait_until(what, predicate, timeout=WAIT_S, errors=()):
 
 
 class Simulator:
-    """lumetra-sim with a transcript and a control pipe in a folder of its own."""
+    """lumetra-sim with a transcript and a control pipe in a folder of its own. Its port is published in
+    the folder under `name` (the tag unless given): a simulator started again under the same name is
+    the same port to whoever opens it."""
 
-    def __init__(self, program, folder, tag, *options):
+    def __init__(self, program, folder, tag, *options, name=None):
         self.log = os.path.join(folder, tag + ".log")
         self.control = os.path.join(folder, tag + ".control")
         os.mkfifo(self.control)
         self.out_path = os.path.join(folder, tag + ".out")
         self.out = open(self.out_path, "w")
         self.process = subprocess.Popen(
-            [program, "--fast", "--log", self.log, "--control", self.control, "--name", tag,
+            [program, "--fast", "--log", self.log, "--control", self.control, "--name", name or tag,
              "--port-dir", folder, *options], stdout=self.out, stderr=subprocess.STDOUT,
             preexec_fn=die_with_parent)
         self.port = wait_until("the simulator's port", self._first_line)

@@ -4,11 +4,9 @@ Run by CTest: /usr/bin/python3 tst_tango_server.py --server PATH --sim PATH --ta
 case fails.
 """
 import argparse
-import ctypes
 import os
 import shutil
 import signal
-import socket
 import subprocess
 import sys
 import tempfile
@@ -18,24 +16,14 @@ import unittest
 
 import tango
 
+import lumetra_sim
 import tango_database
+from lumetra_sim import die_with_parent, free_port
 
 SERVER = None
 SIM = None
 TANGO_DB = None
 WAIT_S = 40
-
-
-def die_with_parent():
-    """Runs in each child before exec: a crashed or killed test must not leave a server or a
-    simulator running (a fast simulator left polling loads the machine for every later run)."""
-    ctypes.CDLL("libc.so.6", use_errno=True).prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
-
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
 
 
 def wait_until(what, predicate, timeout=WAIT_S):
@@ -52,48 +40,9 @@ def wait_until(what, predicate, timeout=WAIT_S):
     raise AssertionError(f"timed out waiting for {what}; last seen: {last!r}")
 
 
-class Simulator:
-    """lumetra-sim with a transcript and a control pipe in a folder of its own."""
-
-    def __init__(self, folder, tag, *options):
-        self.log = os.path.join(folder, tag + ".log")
-        self.control = os.path.join(folder, tag + ".control")
-        os.mkfifo(self.control)
-        self.out_path = os.path.join(folder, tag + ".out")
-        self.out = open(self.out_path, "w")
-        self.process = subprocess.Popen(
-            [SIM, "--fast", "--log", self.log, "--control", self.control, "--name", "tango-test",
-             "--port-dir", folder, *options], stdout=self.out, stderr=subprocess.STDOUT,
-            preexec_fn=die_with_parent)
-        self.port = wait_until("the simulator's port", self._first_line)
-        # Held open so that the simulator never sees the end of its control input.
-        self.pipe = open(self.control, "w")
-
-    def _first_line(self):
-        with open(self.out_path) as f:
-            line = f.readline()
-        return line.strip() if line.endswith("\n") else None
-
-    def tell(self, command):
-        self.pipe.write(command + "\n")
-        self.pipe.flush()
-
-    def received(self):
-        """The lines the laser received, in order, as the wire carried them."""
-        lines = []
-        with open(self.log, encoding="latin-1") as f:
-            for entry in f:
-                marker = entry.find(' RX "')
-                if marker >= 0:
-                    text = entry[marker + 5:].rstrip("\n")[:-1]
-                    lines.append(text.encode("latin-1").decode("unicode_escape"))
-        return lines
-
-    def stop(self):
-        self.pipe.close()
-        self.process.terminate()
-        self.process.wait(10)
-        self.out.close()
+def Simulator(folder, tag, *options):
+    """The simulated laser, always under the one port name the device's SerialPort property holds."""
+    return lumetra_sim.Simulator(SIM, folder, tag, *options, name="tango-test")
 
 
 class Server:

@@ -13,6 +13,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+#include <limits>
+
 namespace {
 
 const qint64 t0 = 1796000000000LL;
@@ -94,6 +97,26 @@ void makeDatabase(const QString &file, const QStringList &statements)
     QSqlDatabase::removeDatabase(QStringLiteral("tst-maker"));
 }
 
+// The values of one quantity as the file holds them, read past the store.
+QVector<double> rawValues(const QString &file, const QString &key)
+{
+    QVector<double> values;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("tst-raw"));
+        db.setDatabaseName(file);
+        QSqlQuery query(db);
+        if (db.open() &&
+            query.exec(QStringLiteral("SELECT v FROM sample JOIN quantity ON quantity.id = sample.q "
+                                      "WHERE key = '%1' ORDER BY t")
+                           .arg(key))) {
+            while (query.next())
+                values << query.value(0).toDouble();
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("tst-raw"));
+    return values;
+}
+
 } // namespace
 
 class tst_LumetraRecordStore : public QObject
@@ -101,6 +124,8 @@ class tst_LumetraRecordStore : public QObject
     Q_OBJECT
 
 private slots:
+    void recordingBeforeUnitsReadsInTodaysUnits_data();
+    void recordingBeforeUnitsReadsInTodaysUnits();
     void init()
     {
         warnings.clear();
@@ -263,6 +288,49 @@ private slots:
         QVERIFY2(warnings.filter("removeDatabase").isEmpty(), qPrintable(warnings.join('\n')));
     }
 };
+
+// A recording made by the program before every quantity was stored in the panel's unit (two minutes
+// of an emitting laser with a third-harmonic module, energies in nJ, harmonic powers in mW) reads in
+// today's units, converted once, whether a reader or the recorder opens it first.
+void tst_LumetraRecordStore::recordingBeforeUnitsReadsInTodaysUnits_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<double>("factor");
+    QTest::addColumn<bool>("readOnly");
+    for (const bool readOnly : {true, false}) {
+        const QByteArray how = readOnly ? " by a reader" : " by the recorder";
+        QTest::newRow("energy set-point" + how) << "laser.energy_setpoint" << 1e-3 << readOnly;
+        QTest::newRow("measured energy" + how) << "laser.measured_energy" << 1e-3 << readOnly;
+        QTest::newRow("THG power" + how) << "hg.thg_power" << 1e-3 << readOnly;
+        QTest::newRow("humidity" + how) << "hg.humidity" << 1.0 << readOnly;
+    }
+}
+
+void tst_LumetraRecordStore::recordingBeforeUnitsReadsInTodaysUnits()
+{
+    QFETCH(QString, key);
+    QFETCH(double, factor);
+    QFETCH(bool, readOnly);
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("LQZ10-2611-0042.sqlite"));
+    QVERIFY(QFile::copy(QStringLiteral(RECORD_FIXTURES "/recording-before-units.sqlite"), file));
+    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+    const QVector<double> before = rawValues(file, key);
+    QVERIFY(std::any_of(before.cbegin(), before.cend(), [](double v) { return v > 1; }));
+
+    const int q = LumetraRecordQuantities::indexOf(key);
+    for (int opening = 0; opening < 2; ++opening) {
+        LumetraRecordStore store(QStringLiteral("tst-units"));
+        QString error;
+        QCOMPARE(int(store.open(file, &error, readOnly)), int(LumetraRecordStore::OpenResult::Opened));
+        const QVector<RecordSample> samples = store.samples(q, 0, std::numeric_limits<qint64>::max());
+        QCOMPARE(samples.size(), before.size());
+        for (int i = 0; i < samples.size(); ++i)
+            QVERIFY2(
+                qFuzzyCompare(1.0 + samples[i].value, 1.0 + before[i] * factor),
+                qPrintable(QStringLiteral("%1: %2 for %3").arg(key).arg(samples[i].value).arg(before[i])));
+    }
+}
 
 QTEST_GUILESS_MAIN(tst_LumetraRecordStore)
 #include "tst_LumetraRecordStore.moc"

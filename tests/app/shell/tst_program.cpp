@@ -20,6 +20,8 @@ private slots:
     void startupWritesDatedLogAndPrunes();
     void commandLineAnswers_data();
     void commandLineAnswers();
+    void docsCarryTheQuantityList_data();
+    void docsCarryTheQuantityList();
     void exportOptionsParsed();
     void connectOptionPolls();
     void signalEndsAsQuit_data();
@@ -53,6 +55,11 @@ void TestProgram::commandLineAnswers_data()
     QTest::newRow("help")
         << QStringList{"--help"} << 0
         << "--connect <PORT> +Open the serial port PORT at start-up\\.\\n(.|\\n)*--export-csv <FILE>"
+        << "^$";
+    QTest::newRow("list quantities")
+        << QStringList{"--list-quantities"} << 0
+        << "^\\| Key \\| Label \\| Unit \\| Kind \\| Writable \\| Limits \\|\\n(.|\\n)*"
+           "\\| `laser.energy_setpoint` \\| Energy set-point \\| µJ \\| analog \\| yes \\|"
         << "^$";
     QTest::newRow("unknown option") << QStringList{"--bogus"} << 2 << "^$"
                                     << "^Unknown option 'bogus'\\.\\nTry \".* --help\"\\.\\n$";
@@ -118,6 +125,34 @@ void TestProgram::commandLineAnswers()
     QVERIFY2(QRegularExpression(stderrPattern).match(err).hasMatch(), qPrintable(err));
     if (program.exitCode() != 0)
         QCOMPARE(QDir(home.path()).entryList({"*.csv"}, QDir::Files), QStringList());
+}
+
+// The README and the manual show the table the program prints, not a copy that drifts from it.
+void TestProgram::docsCarryTheQuantityList_data()
+{
+    QTest::addColumn<QString>("document");
+    QTest::newRow("README") << QStringLiteral("README.md");
+    QTest::newRow("manual") << QStringLiteral("docs/manual/manual.md");
+}
+
+void TestProgram::docsCarryTheQuantityList()
+{
+    QFETCH(QString, document);
+    QProcess program;
+    program.start(QStringLiteral(LUMETRA_PROGRAM), {"--list-quantities", "--lang", "en"});
+    QVERIFY(program.waitForFinished(10000));
+    const QString listed = QString::fromUtf8(program.readAllStandardOutput());
+    QVERIFY(listed.count(QLatin1Char('\n')) > 2);
+
+    QFile file(QStringLiteral(LUMETRA_SOURCE_DIR "/") + document);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    const QRegularExpressionMatch section =
+        QRegularExpression(QStringLiteral("<!-- quantities:[^\\n]*-->\\n\\n(.*?)\\n<!-- /quantities -->"),
+                           QRegularExpression::DotMatchesEverythingOption)
+            .match(text);
+    QVERIFY2(section.hasMatch(), "no quantity table in the document");
+    QCOMPARE(section.captured(1), listed.trimmed() + QLatin1Char('\n'));
 }
 
 void TestProgram::exportOptionsParsed()
