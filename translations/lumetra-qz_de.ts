@@ -2000,10 +2000,6 @@ Restzeit: etwa %3 s</translation>
         <translation>Ortszeit</translation>
     </message>
     <message>
-        <source>value</source>
-        <translation>Wert</translation>
-    </message>
-    <message>
         <source>Export CSV</source>
         <translation>CSV exportieren</translation>
     </message>

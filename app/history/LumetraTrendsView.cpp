@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 using namespace QtCharts;
 
@@ -45,6 +46,33 @@ const qint64 rangeSpans[] = {10 * minuteMs, 60 * minuteMs, 24 * 60 * minuteMs, 7
 const QColor seriesColours[] = {QColor(0x1f77b4), QColor(0xd62728), QColor(0x2ca02c), QColor(0xff7f0e),
                                 QColor(0x9467bd), QColor(0x8c564b), QColor(0xe377c2), QColor(0x17becf),
                                 QColor(0xbcbd22), QColor(0x7f7f7f), QColor(0x393b79), QColor(0xad494a)};
+
+using Q = LumetraRecordQuantities;
+
+// Quantities with a unit share its axis; one without (a state, a code, an index) has a scale of its own:
+// a status byte of 149 must not squash a shutter flag of 1 onto the floor of the chart.
+QString axisKeyOf(int quantity)
+{
+    const QString unit = Q::unit(quantity);
+    return unit.isEmpty() ? QLatin1String(Q::at(quantity).key) : unit;
+}
+
+// An integral code on an axis of its own reads best with a tick on each of its values.
+bool onIntegerLane(int quantity)
+{
+    return Q::unit(quantity).isEmpty() &&
+           (Q::kind(quantity) == Q::Kind::State || Q::kind(quantity) == Q::Kind::Flag);
+}
+
+// The decimals of a value as the laser gave it, so that a value read between two is no finer than they.
+int decimalsOf(double value)
+{
+    const QString text = QString::number(value, 'g', QLocale::FloatingPointShortest);
+    const int point = text.indexOf(QLatin1Char('.'));
+    if (text.contains(QLatin1Char('e')))
+        return 6;
+    return point < 0 ? 0 : int(text.size()) - point - 1;
+}
 
 } // namespace
 
@@ -147,6 +175,7 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
     connect(m_view, &LumetraTrendChartView::cursorMoved, this, &LumetraTrendsView::onCursor);
     if (m_source) {
         connect(m_source, &LumetraRecordSource::changed, this, [this] {
+            updateOffered();
             if (m_follow->isChecked())
                 followNow();
             else
@@ -154,7 +183,11 @@ LumetraTrendsView::LumetraTrendsView(LumetraRecordSource *source, QWidget *paren
         });
         connect(m_source, &LumetraRecordSource::lasersChanged, this, &LumetraTrendsView::fillLaserCombo);
         connect(m_laser, &QComboBox::textActivated, m_source.data(), &LumetraRecordSource::setLaser);
+        if (m_source->recorder())
+            connect(m_source->recorder(), &LumetraRecorder::sigReportersChanged, this,
+                    &LumetraTrendsView::updateOffered);
     }
+    updateOffered();
     fillLaserCombo();
     m_range->setCurrentIndex(Range1Hour);
     onRangeChanged(Range1Hour);
@@ -189,6 +222,44 @@ void LumetraTrendsView::buildQuantityList()
         item->setData(0, Qt::UserRole, i);
     }
     m_filling = false;
+}
+
+void LumetraTrendsView::updateOffered()
+{
+    const LumetraRecordStore *store = m_source ? m_source->store() : nullptr;
+    const QVector<int> held = store && store->isOpen()
+                                  ? store->quantitiesWithData(0, std::numeric_limits<qint64>::max())
+                                  : QVector<int>();
+    // A quantity nobody on the link reports would draw an empty plot; what the file holds stays
+    // offered, to look back at a module that was fitted then.
+    const bool live = m_source && m_source->isLive();
+    const Q::Reporters reporters = live ? m_source->recorder()->reporters() : Q::Reporters();
+    for (int g = 0; g < m_list->topLevelItemCount(); ++g) {
+        QTreeWidgetItem *group = m_list->topLevelItem(g);
+        bool any = false;
+        for (int c = 0; c < group->childCount(); ++c) {
+            QTreeWidgetItem *item = group->child(c);
+            const int q = item->data(0, Qt::UserRole).toInt();
+            const bool offered =
+                (Q::reportedBy(q) & reporters) || held.contains(q) || item->checkState(0) == Qt::Checked;
+            item->setHidden(!offered);
+            any = any || offered;
+        }
+        group->setHidden(!any);
+    }
+}
+
+QStringList LumetraTrendsView::offeredQuantities() const
+{
+    QStringList keys;
+    for (int g = 0; g < m_list->topLevelItemCount(); ++g) {
+        const QTreeWidgetItem *group = m_list->topLevelItem(g);
+        for (int c = 0; c < group->childCount(); ++c) {
+            if (!group->child(c)->isHidden())
+                keys << QLatin1String(Q::at(group->child(c)->data(0, Qt::UserRole).toInt()).key);
+        }
+    }
+    return keys;
 }
 
 void LumetraTrendsView::setSelectedQuantities(const QStringList &keys)
@@ -236,10 +307,10 @@ void LumetraTrendsView::rebuildSeries()
     int index = 0;
     for (int q : qAsConst(m_quantities)) {
         const QString unit = LumetraRecordQuantities::unit(q);
-        QValueAxis *&axis = m_unitAxes[unit];
+        QValueAxis *&axis = m_unitAxes[axisKeyOf(q)];
         if (!axis) {
             axis = new QValueAxis;
-            axis->setTitleText(unit.isEmpty() ? tr("value") : unit);
+            axis->setTitleText(unit.isEmpty() ? LumetraRecordQuantities::label(q) : unit);
             m_chart->addAxis(axis, m_unitAxes.size() % 2 ? Qt::AlignLeft : Qt::AlignRight);
         }
         auto *series = new QLineSeries;
@@ -346,7 +417,9 @@ void LumetraTrendsView::reload()
     for (auto it = m_series.cbegin(); it != m_series.cend(); ++it) {
         const int q = it.key();
         QVector<QPointF> points;
-        if (store && store->isOpen()) {
+        if (store && store->isOpen() && Q::isStep(q)) {
+            points = stepPoints(q);
+        } else if (store && store->isOpen()) {
             const QVector<ReducedPoint> reduced = store->reduced(q, m_from, m_to, columns);
             points.reserve(reduced.size() * 2 + 1);
             for (const ReducedPoint &p : reduced) {
@@ -354,15 +427,15 @@ void LumetraTrendsView::reload()
                 if (p.max != p.min)
                     points << QPointF(p.t, p.max);
             }
-            // A value holds until the next one: the line goes on to now while it is being recorded.
-            if (!points.isEmpty() && m_source->isLive()) {
-                const qint64 end = std::min(m_to, m_source->recorder()->now());
-                if (end > points.last().x())
-                    points << QPointF(end, points.last().y());
-            }
         }
-        const QString unit = LumetraRecordQuantities::unit(q);
-        auto range = unitRange.value(unit, {1.0, 0.0});
+        // A value holds until the next one: the line goes on to now while it is being recorded.
+        if (!points.isEmpty() && m_source->isLive()) {
+            const qint64 end = std::min(m_to, m_source->recorder()->now());
+            if (end > points.last().x())
+                points << QPointF(end, points.last().y());
+        }
+        const QString axis = axisKeyOf(q);
+        auto range = unitRange.value(axis, {1.0, 0.0});
         for (const QPointF &p : qAsConst(points)) {
             if (range.first > range.second) {
                 range = {p.y(), p.y()};
@@ -371,7 +444,7 @@ void LumetraTrendsView::reload()
                 range.second = std::max(range.second, p.y());
             }
         }
-        unitRange.insert(unit, range);
+        unitRange.insert(axis, range);
         m_drawnPoints += points.size();
         m_points.insert(q, points);
     }
@@ -382,52 +455,127 @@ void LumetraTrendsView::reload()
     m_timeAxis->setFormat(m_to - m_from > 2 * 24 * 60 * minuteMs ? QStringLiteral("MM-dd HH:mm")
                                                                  : QStringLiteral("HH:mm:ss"));
     for (auto it = m_unitAxes.cbegin(); it != m_unitAxes.cend(); ++it) {
-        auto range = unitRange.value(it.key(), {1.0, 0.0});
-        if (range.first > range.second) {
-            it.value()->setRange(0, 1);
-            continue;
-        }
-        // A flat line sits in the middle of the axis rather than on its edge.
-        if (range.second - range.first < 1e-9)
-            range = {range.first - 1, range.second + 1};
-        // Round ends a tick apart, about five ticks over the range.
-        const double span = range.second - range.first;
-        const double raw = span / 5;
-        const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-        double step = magnitude;
-        for (double factor : {1.0, 2.0, 5.0, 10.0}) {
-            step = factor * magnitude;
-            if (step >= raw)
-                break;
-        }
-        const double low = std::floor(range.first / step) * step;
-        const double high = std::max(std::ceil(range.second / step) * step, low + step);
-        it.value()->setTickCount(int(std::lround((high - low) / step)) + 1);
-        it.value()->setRange(low, high);
+        const auto range = unitRange.value(it.key(), {1.0, 0.0});
+        const int q = Q::indexOf(it.key());
+        fitAxis(it.value(), range.first, range.second, q >= 0 && onIntegerLane(q));
     }
     for (auto it = m_series.cbegin(); it != m_series.cend(); ++it)
         it.value()->replace(m_points.value(it.key()));
 }
 
+QVector<QPointF> LumetraTrendsView::stepPoints(int quantity) const
+{
+    // A held value is few samples; a column of pixels keeps the level it comes in with, the extremes
+    // inside it and the level it leaves with, so that a flag raised and lowered within it still shows.
+    const QVector<RecordSample> samples = m_source->store()->samples(quantity, m_from, m_to);
+    const qint64 column =
+        std::max<qint64>(1, (m_to - m_from) / std::max(100, int(m_chart->plotArea().width())));
+    QVector<QPointF> points;
+    const auto add = [&points](qreal x, qreal y) {
+        if (points.isEmpty() || points.last() != QPointF(x, y))
+            points << QPointF(x, y);
+    };
+    qint64 x = 0, currentColumn = -1;
+    double low = 0, high = 0, last = 0;
+    const auto closeColumn = [&] {
+        if (currentColumn < 0)
+            return;
+        if (!points.isEmpty())
+            add(x, points.last().y());
+        add(x, low);
+        add(x, high);
+        add(x, last);
+    };
+    for (const RecordSample &s : samples) {
+        // The value held when the span begins is drawn from its start.
+        const qint64 t = std::max(s.t, m_from);
+        const qint64 c = (t - m_from) / column;
+        if (c != currentColumn) {
+            closeColumn();
+            currentColumn = c;
+            x = t;
+            low = high = s.value;
+        }
+        low = std::min(low, s.value);
+        high = std::max(high, s.value);
+        last = s.value;
+    }
+    closeColumn();
+    return points;
+}
+
+void LumetraTrendsView::fitAxis(QValueAxis *axis, double low, double high, bool integerLane)
+{
+    if (low > high) {
+        axis->setTickType(QValueAxis::TicksFixed);
+        axis->setRange(0, 1);
+        return;
+    }
+    if (integerLane) {
+        // Ticks on whole values only, no more than a short dock has room to label, and half a value of
+        // room so that neither end lies on the frame.
+        double interval = 1;
+        for (int i = 0; (high - low) / interval > 6; ++i)
+            interval *= i % 3 == 1 ? 2.5 : 2;
+        axis->setTickType(QValueAxis::TicksDynamic);
+        axis->setTickAnchor(0);
+        axis->setTickInterval(interval);
+        axis->setLabelFormat(QStringLiteral("%.0f"));
+        axis->setRange(std::floor(low) - 0.5, std::ceil(high) + 0.5);
+        return;
+    }
+    axis->setTickType(QValueAxis::TicksFixed);
+    // A flat line sits in the middle of the axis rather than on its edge.
+    if (high - low < 1e-9) {
+        low -= 1;
+        high += 1;
+    }
+    // Round ends a tick apart, about five ticks over the range.
+    const double raw = (high - low) / 5;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = magnitude;
+    for (double factor : {1.0, 2.0, 5.0, 10.0}) {
+        step = factor * magnitude;
+        if (step >= raw)
+            break;
+    }
+    const double first = std::floor(low / step) * step;
+    const double last = std::max(std::ceil(high / step) * step, first + step);
+    axis->setTickCount(int(std::lround((last - first) / step)) + 1);
+    axis->setRange(first, last);
+}
+
 QString LumetraTrendsView::readoutAt(qint64 t) const
 {
     QStringList parts{QDateTime::fromMSecsSinceEpoch(t).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))};
+    // Read by the operator, unlike the export's: the language's decimal separator, no grouping.
+    QLocale shown;
+    shown.setNumberOptions(shown.numberOptions() | QLocale::OmitGroupSeparator);
     for (int q : m_quantities) {
         const QVector<QPointF> points = m_points.value(q);
-        // The value in force at t: the last point at or before it.
         const auto after = std::upper_bound(points.cbegin(), points.cend(), double(t),
                                             [](double x, const QPointF &p) { return x < p.x(); });
-        // Read by the operator, unlike the export's: the language's decimal separator, no grouping.
-        QLocale shown;
-        shown.setNumberOptions(shown.numberOptions() | QLocale::OmitGroupSeparator);
-        const QString value = after == points.cbegin()
-                                  ? QStringLiteral("–")
-                                  : shown.toString((after - 1)->y(), 'g', QLocale::FloatingPointShortest);
+        QString value = QStringLiteral("–");
+        if (after != points.cbegin()) {
+            // What is drawn at t: the level held on a step, the point on the line between two samples.
+            const QPointF &a = *(after - 1);
+            if (Q::isStep(q) || after == points.cend() || a.y() == after->y()) {
+                value = shown.toString(a.y(), 'g', QLocale::FloatingPointShortest);
+            } else {
+                const double y = a.y() + (after->y() - a.y()) * (t - a.x()) / (after->x() - a.x());
+                value = shown.toString(y, 'f', std::max(decimalsOf(a.y()), decimalsOf(after->y())));
+            }
+        }
         parts << QStringLiteral("%1: %2 %3")
                      .arg(LumetraRecordQuantities::label(q), value, LumetraRecordQuantities::unit(q))
                      .trimmed();
     }
     return parts.join(QLatin1String("   "));
+}
+
+QVector<QPointF> LumetraTrendsView::drawnSeries(const QString &key) const
+{
+    return m_points.value(Q::indexOf(key));
 }
 
 void LumetraTrendsView::onCursor(qint64 t)

@@ -26,8 +26,10 @@ class QTreeWidget;
 Q_DECLARE_LOGGING_CATEGORY(lcLumetraTrendsView)
 
 // The "Trends" dock: recorded quantities over time, picked from a list grouped by module, one value
-// axis per unit. Each column of pixels shows the lowest and highest value recorded in its stretch of
-// time, so a week draws from as many points as ten minutes do.
+// axis per unit and one of its own for each quantity without a unit. Analog readings are lines, each
+// column of pixels showing the lowest and highest value recorded in its stretch of time, so a week
+// draws from as many points as ten minutes do; states, flags and counters are steps, a value held until
+// the next. The list offers what the laser on the link reports and what the recording holds.
 class LumetraTrendsView : public QWidget
 {
     Q_OBJECT
@@ -53,8 +55,12 @@ public:
     qint64 spanTo() const { return m_to; }
     // Points drawn in the last reload, over all series.
     int drawnPoints() const { return m_drawnPoints; }
-    // The text under the chart for a time, as the cursor shows it.
+    // The text under the chart for a time, as the cursor shows it: the value drawn there.
     QString readoutAt(qint64 t) const;
+    // What the last reload drew for a quantity, in UTC ms and the quantity's unit.
+    QVector<QPointF> drawnSeries(const QString &key) const;
+    // Keys the quantity list offers.
+    QStringList offeredQuantities() const;
 
 public slots:
     void reload();
@@ -65,6 +71,9 @@ protected:
 
 private:
     void buildQuantityList();
+    void updateOffered();
+    QVector<QPointF> stepPoints(int quantity) const;
+    void fitAxis(QtCharts::QValueAxis *axis, double low, double high, bool integerLane);
     void rebuildSeries();
     void followNow();
     void onRangeChanged(int index);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/device/LumetraCommandTable.h"
 #include "app/device/LumetraQuantityTable.h"
 
 #include <QString>
@@ -26,9 +27,16 @@ public:
     // "Humidity [%]" or "Status byte".
     static QString labelWithUnit(int index);
 
+    // LumetraQuantityTable::Module bits: who reports on a laser, and what reports a quantity.
+    using Reporters = unsigned;
+    static constexpr Reporters Laser = LumetraQuantityTable::Base;
+
     static Kind kind(int index);
+    // Drawn as steps: the value holds until the next one. Only analog readings are lines.
+    static bool isStep(int index) { return kind(index) != Kind::Analog; }
     // Smallest change worth storing, in the unit; 0 for any change.
     static double deadband(int index);
-    // LumetraQuantityTable::Module bits of the parts that report it.
-    static unsigned reportedBy(int index);
+    static Reporters reportedBy(int index);
+    // The reporter a fitted module stands for.
+    static Reporters moduleReporter(LumetraCommandTable::Module module);
 };

@@ -34,8 +34,6 @@ LumetraRecorder::LumetraRecorder(const QString &folder, QObject *parent)
       m_alarms(new LumetraAlarmMonitor(this)), m_model(new LumetraLaserModel(this)),
       m_flushTimer(new QTimer(this)), m_clock([] { return QDateTime::currentMSecsSinceEpoch(); })
 {
-    m_lastValue.fill(0.0, LumetraRecordQuantities::count());
-    m_lastKept.fill(-1, LumetraRecordQuantities::count());
     m_pending.append(Pending());
     connect(m_alarms, &LumetraAlarmMonitor::sigEvent, this, &LumetraRecorder::recordEvent);
     connect(m_model, &LumetraLaserModel::changed, this, &LumetraRecorder::recordChanges);
@@ -48,7 +46,7 @@ LumetraRecorder::~LumetraRecorder()
     // The link's own word that it closed may still be on its way from its thread: nothing is repeated
     // past this moment, what was read is written.
     m_connected = false;
-    m_lastKept.fill(-1);
+    m_keeper.endSeries(m_pending.last().samples);
     flush();
     if (!m_pending.last().serial.isEmpty() || m_pending.last().isEmpty())
         return;
@@ -155,6 +153,28 @@ void LumetraRecorder::attachDecoder(LumetraResponseDecoder *decoder)
                 QString::fromLatin1(line.constData() + prefix.size(), line.size() - prefix.size()));
     });
     m_alarms->attach(decoder);
+    followModule(decoder);
+}
+
+void LumetraRecorder::followModule(LumetraResponseDecoder *decoder)
+{
+    using D = LumetraResponseDecoder;
+    using Cmd = LumetraCommandTable;
+    const auto fitted = [this](Cmd::Module module) {
+        setReporters(LumetraRecordQuantities::Laser | LumetraRecordQuantities::moduleReporter(module));
+    };
+    connect(decoder, &D::sigExistsSHGModule, this, [=] { fitted(Cmd::ModuleSHG); });
+    connect(decoder, &D::sigExistsSHGgModule, this, [=] { fitted(Cmd::ModuleSHG); });
+    connect(decoder, &D::sigExistsTHGModule, this, [=] { fitted(Cmd::ModuleTHG); });
+    connect(decoder, &D::sigExistsTHGiModule, this, [=] { fitted(Cmd::ModuleTHGi); });
+}
+
+void LumetraRecorder::setReporters(LumetraRecordQuantities::Reporters reporters)
+{
+    if (reporters == m_reporters)
+        return;
+    m_reporters = reporters;
+    emit sigReportersChanged();
 }
 
 void LumetraRecorder::attachLink(LumetraSerialHandler *link)
@@ -220,14 +240,7 @@ QStringList LumetraRecorder::untappedQuantities() const
 
 void LumetraRecorder::record(int quantity, double value)
 {
-    if (quantity < 0 || quantity >= m_lastValue.size() || !std::isfinite(value))
-        return;
-    if (m_lastKept[quantity] >= 0 && m_lastValue[quantity] == value)
-        return;
-    const qint64 t = m_clock();
-    m_pending.last().samples.push_back({t, quantity, value});
-    m_lastValue[quantity] = value;
-    m_lastKept[quantity] = t;
+    m_keeper.offer(quantity, m_clock(), value, m_pending.last().samples);
     enforceBound();
 }
 
@@ -359,7 +372,7 @@ void LumetraRecorder::slotSerialNumber(const QString &serial)
     // Another laser on a link that never ended: the values of the one before are not this one's.
     const QString before = m_pending.last().serial;
     if (!before.isEmpty() && before != trimmed)
-        m_lastKept.fill(-1);
+        m_keeper.endSeries(m_pending.last().samples);
     identify(trimmed);
     m_linkLaser = trimmed;
     // Said once a connection; the same laser back on the port is identified again, in its own file.
@@ -380,6 +393,8 @@ void LumetraRecorder::slotSerialNumber(const QString &serial)
     recordEvent(e);
     if (!another)
         return;
+    // Its module is known once it says which it carries.
+    setReporters(LumetraRecordQuantities::Laser);
     emit sigLaserChanged(m_serial);
     if (trimmed != serial.trimmed())
         announce(m_serial,
@@ -483,10 +498,10 @@ void LumetraRecorder::recordLastReport(LumetraReconnector::State link)
     static const int statusByte = LumetraRecordQuantities::indexOf(QStringLiteral("laser.status_byte"));
     static const int systemState = LumetraRecordQuantities::indexOf(QStringLiteral("laser.system_state"));
     LumetraOperatorState::Report report;
-    if (m_lastKept[statusByte] >= 0)
-        report.statusByte = int(m_lastValue[statusByte]);
-    if (m_lastKept[systemState] >= 0)
-        report.systemState = int(m_lastValue[systemState]);
+    if (m_keeper.hasKept(statusByte))
+        report.statusByte = int(m_keeper.lastKept(statusByte));
+    if (m_keeper.hasKept(systemState))
+        report.systemState = int(m_keeper.lastKept(systemState));
     if (report.statusByte < 0 && report.systemState == 0)
         return;
     const QDateTime now = QDateTime::fromMSecsSinceEpoch(m_clock());
@@ -508,7 +523,7 @@ void LumetraRecorder::recordLastReport(LumetraReconnector::State link)
 void LumetraRecorder::endLink()
 {
     // The next connection's first readings are recorded whatever they are; no heartbeat meanwhile.
-    m_lastKept.fill(-1);
+    m_keeper.endSeries(m_pending.last().samples);
     m_model->setLinkLive(false);
     m_identified = false;
     // Whatever comes next waits unmarked until the laser on the link says its serial number.
@@ -552,16 +567,6 @@ void LumetraRecorder::compact()
             m_pending[i].samples += next.samples;
             m_pending[i].events += next.events;
             m_pending.remove(i + 1);
-        }
-    }
-}
-
-void LumetraRecorder::heartbeat(qint64 t)
-{
-    for (int q = 0; q < m_lastKept.size(); ++q) {
-        if (m_lastKept[q] >= 0 && t - m_lastKept[q] >= m_heartbeatMs) {
-            m_pending.last().samples.push_back({t, q, m_lastValue[q]});
-            m_lastKept[q] = t;
         }
     }
 }
@@ -646,7 +651,7 @@ void LumetraRecorder::flush()
     const qint64 t = m_clock();
     // A value is repeated only while the link that read it is up.
     if (m_connected)
-        heartbeat(t);
+        m_keeper.beat(t, m_heartbeatMs, m_pending.last().samples);
     enforceBound();
     // Each laser's data to its own file, the current laser's also when nothing waits, so that the docks
     // can read it.

@@ -2,7 +2,9 @@
 
 #include "app/device/LumetraEventText.h"
 #include "app/device/LumetraReconnector.h"
+#include "app/record/LumetraRecordQuantities.h"
 #include "app/record/LumetraRecordStore.h"
+#include "app/record/LumetraSampleKeeper.h"
 
 #include <QHash>
 #include <QLoggingCategory>
@@ -23,9 +25,9 @@ class LumetraResponseDecoder;
 class LumetraSerialHandler;
 class QTimer;
 
-// Keeps every plottable reading and every event of the connected laser in that laser's file. A
-// reading is kept when it changes, and again every heartbeat while it does not and the link is up, so
-// that a flat line is known to be flat rather than unrecorded; a closed or lost link ends every series.
+// Keeps every plottable reading and every event of the connected laser in that laser's file. Which
+// readings are history is LumetraSampleKeeper's decision; a value is kept again each heartbeat only
+// while the link is up, and a closed or lost link ends every series on its last reading.
 // Writes go out in one transaction a second; while a file cannot be written the newest readings wait
 // in memory, within a bound, marked with the laser they came from, and the recorder tries again.
 // Needs no window.
@@ -73,6 +75,8 @@ public:
     int pendingSamples() const;
     qint64 droppedSamples() const;
     qint64 now() const { return m_clock(); }
+    // Who reports on the laser of the link: the laser, and the harmonic module it said is fitted.
+    LumetraRecordQuantities::Reporters reporters() const { return m_reporters; }
     // The laser's own readings in the table (not the controller's, keyed "ctl.") that the model's
     // decoder feed leaves empty; empty when the table and the feed agree.
     QStringList untappedQuantities() const;
@@ -113,6 +117,7 @@ signals:
     void sigNotice(QString message);
     void sigWritten();
     void sigLaserChanged(QString serial);
+    void sigReportersChanged();
 
 private:
     // What waits for one laser's file, in the order it came. serial is empty while the laser on the
@@ -126,9 +131,10 @@ private:
     };
 
     void recordChanges(const QSet<int> &ids);
-    void heartbeat(qint64 t);
     void enforceBound();
     void endLink();
+    void followModule(LumetraResponseDecoder *decoder);
+    void setReporters(LumetraRecordQuantities::Reporters reporters);
     void recordLastReport(LumetraReconnector::State link);
     void recordConnection(int severity, const LumetraEventText &text, const QString &port);
     void recordOtherLaser(const QString &port);
@@ -164,14 +170,15 @@ private:
     bool m_linked = false;
     // Oldest first, never empty; the newest takes what comes in.
     QVector<Pending> m_pending;
+    LumetraRecordQuantities::Reporters m_reporters = LumetraRecordQuantities::Laser;
 
-    // Last value and when it was last kept, by quantity; lastKept < 0 when there is none.
-    QVector<double> m_lastValue;
-    QVector<qint64> m_lastKept;
+    LumetraSampleKeeper m_keeper;
     QStringList m_manualEcho;
 
     int m_retentionDays = defaultRetentionDays;
-    qint64 m_heartbeatMs = 60 * 1000;
+    // The link's own events bound every series; the heartbeat only bounds what a crash could leave
+    // unsaid. Once noise is not kept, a beat a minute of every flat value would be most of a night's file.
+    qint64 m_heartbeatMs = 10 * 60 * 1000;
     qint64 m_retryMs = 10 * 1000;
     int m_memoryBound = 500000;
     // By serial number: when its file is tried again, and readings dropped since it last took its data.

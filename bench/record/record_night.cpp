@@ -152,8 +152,8 @@ int main(int argc, char **argv)
     LumetraRecordSource source(nullptr, folder);
     LumetraTrendsView trends(&source);
     trends.resize(1300, 600);
-    trends.setSelectedQuantities(
-        {"hg.humidity", "hg.oven1_actual", "hg.oven2_actual", "hg.thg_power", "laser.measured_energy"});
+    trends.setSelectedQuantities({"hg.humidity", "hg.oven1_actual", "hg.oven2_actual", "hg.thg_power",
+                                  "laser.measured_energy", "hg.error_code"});
     trends.show();
     app.processEvents();
     trends.setSpan(start, start + qint64(hours * 3600 * 1000));

@@ -3,6 +3,7 @@
 #include "app/history/LumetraEventsView.h"
 #include "app/history/LumetraTrendsView.h"
 #include "app/record/LumetraAlarmMonitor.h"
+#include "app/record/LumetraRecordQuantities.h"
 #include "app/record/LumetraRecordSource.h"
 #include "app/record/LumetraRecorder.h"
 
@@ -15,6 +16,8 @@
 #include <QTest>
 #include <QTranslator>
 #include <QTreeWidget>
+#include <QtCharts/QChartView>
+#include <QtCharts/QValueAxis>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -228,8 +231,34 @@ private slots:
         QCOMPARE(text, shown);
     }
 
-    void trendCursorReadsTheValueInForce()
+    // The readout says what is drawn under the pointer: the level a step holds, the point a line passes.
+    void trendCursorReadsWhatIsDrawn_data()
     {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QByteArray>("line"); // %1: the value
+        QTest::addColumn<double>("first");
+        QTest::addColumn<double>("second");
+        QTest::addColumn<QString>("halfway");
+        QTest::addColumn<QString>("justBefore");
+        QTest::addColumn<bool>("step");
+        QTest::newRow("humidity: a line")
+            << "hg.humidity" << QByteArray("ZOR SHG\tHumidity=%1%\n") << 40.0 << 52.0 << "Humidity: 46 %"
+            << "Humidity: 52 %" << false;
+        QTest::newRow("error code: a step")
+            << "hg.error_code" << QByteArray("ZOR HG\tErrorcode=%1\n") << 3.0 << 5.0 << "Error code: 3"
+            << "Error code: 3" << true;
+        QTest::newRow("run time: a step")
+            << "hg.crystal_runtime" << QByteArray("ZOR THG\tCurrent runtime=%1s\n") << 36000.0 << 43200.0
+            << "Crystal spot run time: 10 h"
+            << "Crystal spot run time: 10 h" << true;
+    }
+
+    void trendCursorReadsWhatIsDrawn()
+    {
+        QFETCH(QString, key);
+        QFETCH(QByteArray, line);
+        QFETCH(double, first);
+        QFETCH(double, second);
         QTemporaryDir dir;
         qint64 now = t0;
         LumetraResponseDecoder decoder;
@@ -238,21 +267,103 @@ private slots:
         recorder.setFlushIntervalMs(0);
         recorder.attachDecoder(&decoder);
         decoder.slotLineReceived("Serial number: 12\n");
-        decoder.slotLineReceived("ZOR SHG\tHumidity=40%\n");
+        decoder.slotLineReceived(QString::fromLatin1(line).arg(first).toLatin1());
         now += 60000;
-        decoder.slotLineReceived("ZOR SHG\tHumidity=52%\n");
+        decoder.slotLineReceived(QString::fromLatin1(line).arg(second).toLatin1());
         recorder.flush();
 
         LumetraRecordSource source(&recorder);
         LumetraTrendsView view(&source);
         view.resize(800, 400);
         view.show();
-        view.setSelectedQuantities({"hg.humidity"});
+        view.setSelectedQuantities({key});
         view.setSpan(t0 - 1000, t0 + 120000);
-        QVERIFY(view.drawnPoints() >= 2);
-        QVERIFY(view.readoutAt(t0 - 500).endsWith("Humidity: – %"));
-        QVERIFY(view.readoutAt(t0 + 59999).endsWith("Humidity: 40 %"));
-        QVERIFY(view.readoutAt(t0 + 60000).endsWith("Humidity: 52 %"));
+        const QString label = LumetraRecordQuantities::label(LumetraRecordQuantities::indexOf(key));
+        QVERIFY(view.readoutAt(t0 - 500).contains(label + ": –"));
+        QFETCH(QString, halfway);
+        QVERIFY2(view.readoutAt(t0 + 30000).endsWith(halfway), qPrintable(view.readoutAt(t0 + 30000)));
+        QFETCH(QString, justBefore);
+        QVERIFY2(view.readoutAt(t0 + 59999).endsWith(justBefore), qPrintable(view.readoutAt(t0 + 59999)));
+        // A step rises where the new value came, from the level held until then; a line has no corner.
+        const double scale = key == "hg.crystal_runtime" ? 1 / 3600.0 : 1.0;
+        QFETCH(bool, step);
+        QCOMPARE(view.drawnSeries(key).contains(QPointF(t0 + 60000, first * scale)), step);
+        QVERIFY(view.drawnSeries(key).contains(QPointF(t0 + 60000, second * scale)));
+    }
+
+    // The list offers what the laser on the link reports: the default module has no humidity sensor.
+    void trendsOfferWhatTheModuleReports_data()
+    {
+        QTest::addColumn<QByteArray>("moduleType");
+        QTest::addColumn<bool>("humidity");
+        QTest::addColumn<bool>("crystal");
+        QTest::newRow("third harmonic") << QByteArray("0x8d") << false << true;
+        QTest::newRow("third harmonic with humidity sensor") << QByteArray("0x93") << true << true;
+        QTest::newRow("second harmonic") << QByteArray("0x86") << true << false;
+    }
+
+    void trendsOfferWhatTheModuleReports()
+    {
+        QFETCH(QByteArray, moduleType);
+        QTemporaryDir dir;
+        qint64 now = t0;
+        LumetraResponseDecoder decoder;
+        LumetraRecorder recorder(dir.path());
+        recorder.setClock([&] { return now; });
+        recorder.setFlushIntervalMs(0);
+        recorder.attachDecoder(&decoder);
+        decoder.slotConnectedStatus(true);
+        recorder.slotConnectedStatus(true);
+        decoder.slotLineReceived("Serial number: 14\n");
+        recorder.flush();
+
+        LumetraRecordSource source(&recorder);
+        LumetraTrendsView view(&source);
+        view.show();
+        QVERIFY(view.offeredQuantities().contains("laser.measured_energy"));
+        QVERIFY(!view.offeredQuantities().contains("hg.oven1_actual")); // no module said so yet
+        decoder.slotLineReceived("ZOR harmonic generation module (address: 0x24 / type: " + moduleType +
+                                 ")\n");
+        decoder.slotLineReceived("PCB serial number:\tPCB-4471-B\n");
+        const QStringList offered = view.offeredQuantities();
+        QVERIFY(offered.contains("hg.oven1_actual"));
+        QFETCH(bool, humidity);
+        QFETCH(bool, crystal);
+        QCOMPARE(offered.contains("hg.humidity"), humidity);
+        QCOMPARE(offered.contains("hg.crystal_runtime"), crystal);
+    }
+
+    // A code of a few units is not drawn on the floor of a scale that a flag word of 256 needs.
+    void unitlessQuantitiesKeepTheirOwnScale()
+    {
+        QTemporaryDir dir;
+        qint64 now = t0;
+        LumetraResponseDecoder decoder;
+        LumetraRecorder recorder(dir.path());
+        recorder.setClock([&] { return now; });
+        recorder.setFlushIntervalMs(0);
+        recorder.attachDecoder(&decoder);
+        decoder.slotLineReceived("Serial number: 15\n");
+        decoder.slotLineReceived("ZOR HG\tErrorcode=3\n");
+        decoder.slotLineReceived("ZOR HG\tStatus flags=100\n");
+        now += 60000;
+        recorder.flush();
+
+        LumetraRecordSource source(&recorder);
+        LumetraTrendsView view(&source);
+        view.resize(800, 400);
+        view.show();
+        view.setSelectedQuantities({"hg.error_code", "hg.status_flags"});
+        view.setSpan(t0 - 1000, t0 + 120000);
+        auto *chart = view.findChild<QtCharts::QChartView *>()->chart();
+        for (QtCharts::QAbstractSeries *series : chart->series()) {
+            const auto axes = series->attachedAxes();
+            const auto *scale = qobject_cast<QtCharts::QValueAxis *>(axes.last());
+            QVERIFY(scale);
+            const double drawn = series->name().startsWith("Error code") ? 3 : 256;
+            QVERIFY2(scale->min() <= drawn && drawn <= scale->max() && scale->max() - scale->min() <= 2,
+                     qPrintable(series->name() + QString(" %1..%2").arg(scale->min()).arg(scale->max())));
+        }
     }
 };
 

@@ -221,10 +221,11 @@ private slots:
         const QString file = rig.recorder.store().fileName();
         const QString away = dir.filePath("elsewhere.db");
         QVERIFY(moved ? QFile::rename(file, away) : QFile::remove(file));
-        rig.humidity(51);
+        // Each a move beyond the humidity's band, so that each is written.
         rig.humidity(52);
+        rig.humidity(54);
         QCOMPARE(rig.recorder.store().fileName(), file);
-        QCOMPARE(read(file).humidity, (QVector<double>{51, 52}));
+        QCOMPARE(read(file).humidity, (QVector<double>{52, 54}));
         if (moved)
             QCOMPARE(read(away).humidity, QVector<double>{50});
         QCOMPARE(rig.notices.count(), 1);
@@ -271,7 +272,7 @@ private slots:
         Rig rig(dir.path());
         rig.feed("Serial number: 5\n");
         rig.humidity(50);
-        rig.humidity(51);
+        rig.humidity(52);
         QCOMPARE(rig.notices.count(), 1);
         QCOMPARE(rig.problems.count(), 0);
         const QString aside = rig.recorder.store().movedAsideTo();
@@ -283,7 +284,7 @@ private slots:
         if (kind == "link")
             QCOMPARE(read(target).humidity, QVector<double>{40});
         QVERIFY(!QFileInfo(file).isSymLink());
-        QCOMPARE(read(file).humidity, (QVector<double>{50, 51}));
+        QCOMPARE(read(file).humidity, (QVector<double>{50, 52}));
         QVERIFY(read(file).events.filter(aside).size() == 1);
         QVERIFY2(warnings.filter("removeDatabase").isEmpty(), qPrintable(warnings.join('\n')));
     }

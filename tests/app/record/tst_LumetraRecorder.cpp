@@ -16,6 +16,7 @@
 #include <QTest>
 #include <QTranslator>
 
+#include <cmath>
 #include <optional>
 
 #include <sys/mount.h>
@@ -210,6 +211,7 @@ private slots:
     void changeOnlyWithHeartbeat()
     {
         Rig rig;
+        rig.recorder.setHeartbeatMs(60000);
         rig.feed("ZOR SHG\tHumidity=45%\n");
         rig.recorder.flush();
         QVERIFY(!rig.recorder.store().isOpen()); // no serial number yet: nothing to name the file by
@@ -240,6 +242,101 @@ private slots:
         rig.recorder.flush();
         QCOMPARE(rig.values("laser.status_byte").size(), 2);
         QVERIFY(rig.eventTexts().contains("Connection to the laser lost"));
+    }
+
+    // Noise inside a quantity's band is not history; a move of the band is, and an analog line keeps
+    // the reading before the move so that it bends where the value moved. Counters keep coarse steps.
+    void deadbandKeepsMovesNotNoise_data()
+    {
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QByteArray>("line"); // %1: the value
+        QTest::addColumn<QVector<double>>("fed");
+        QTest::addColumn<QVector<double>>("kept");
+        QTest::newRow("humidity jitter")
+            << QByteArray("hg.humidity") << QByteArray("ZOR SHG\tHumidity=%1%\n")
+            << QVector<double>{34, 35, 34, 35, 34, 36, 36, 35} << QVector<double>{34, 34, 36};
+        QTest::newRow("oven ramp") << QByteArray("hg.oven1_actual")
+                                   << QByteArray("ZOR SHG\tOven Temperature=%1 C\n")
+                                   << QVector<double>{151.5, 151.52, 151.55, 151.6, 151.65, 151.7}
+                                   << QVector<double>{151.5, 151.55, 151.6, 151.65, 151.7};
+        QTest::newRow("error code") << QByteArray("hg.error_code") << QByteArray("ZOR HG\tErrorcode=%1\n")
+                                    << QVector<double>{0, 0, 12, 0, 0} << QVector<double>{0, 12, 0};
+        QTest::newRow("run time") << QByteArray("hg.crystal_runtime")
+                                  << QByteArray("ZOR THG\tCurrent runtime=%1s\n")
+                                  << QVector<double>{36000, 36100, 36200, 36360, 36400}
+                                  << QVector<double>{10, 10.1};
+    }
+
+    void deadbandKeepsMovesNotNoise()
+    {
+        QFETCH(QByteArray, key);
+        QFETCH(QByteArray, line);
+        QFETCH(QVector<double>, fed);
+        Rig rig;
+        rig.feed("Serial number: 7\n");
+        for (const double value : qAsConst(fed)) {
+            rig.feed(QString::fromLatin1(line).arg(value).toLatin1());
+            rig.now += 1000;
+        }
+        rig.recorder.flush();
+        QFETCH(QVector<double>, kept);
+        const QVector<double> values = rig.values(key);
+        QCOMPARE(values.size(), kept.size());
+        for (int i = 0; i < kept.size(); ++i)
+            QVERIFY2(qFuzzyCompare(values[i], kept[i]), qPrintable(QString::number(values[i])));
+    }
+
+    // A night on the test clock with noise on every reading: whatever moved by more than its band (the
+    // humidity excursion, the oven ramp, each state change) is still read back at every moment.
+    void nightKeepsEveryExcursion()
+    {
+        Rig rig;
+        rig.feed("Serial number: 7\n");
+        QHash<QByteArray, QVector<QPair<qint64, double>>> fed;
+        quint32 seed = 1;
+        const auto noise = [&seed](double amplitude) {
+            seed = seed * 1664525u + 1013904223u;
+            return amplitude * (double(seed >> 8) / double(1 << 24) * 2 - 1);
+        };
+        const auto send = [&](const char *key, const QByteArray &text, double value) {
+            rig.feed(text);
+            fed[key] << qMakePair(rig.now, value);
+        };
+        for (int s = 0; s < 4 * 3600; ++s) {
+            const double humidity = std::round((s >= 3600 && s < 4200 ? 61 : 34) + noise(1));
+            send("hg.humidity", "ZOR SHG\tHumidity=" + QByteArray::number(humidity) + "%\n", humidity);
+            const double oven =
+                std::round((151.5 + std::clamp((s - 7200) / 600.0, 0.0, 1.0) + noise(0.04)) * 100) / 100;
+            send("hg.oven1_actual", "ZOR SHG\tOven Temperature=" + QByteArray::number(oven, 'f', 2) + " C\n",
+                 oven);
+            const double celsius = std::round((25 + noise(0.04)) * 100) / 100;
+            const char *status = s < 600 ? "08" : s < 10000 ? "09" : s < 10003 ? "89" : "08";
+            send("temp.actual_1", s9(celsius, status), celsius);
+            fed["laser.status_byte"] << qMakePair(rig.now, double(QByteArray(status).toInt(nullptr, 16)));
+            const int error = s >= 9000 && s < 9010 ? 12 : 0;
+            send("hg.error_code", "ZOR HG\tErrorcode=" + QByteArray::number(error) + "\n", error);
+            rig.now += 1000;
+            if (s % 60 == 59)
+                rig.recorder.flush();
+        }
+        rig.recorder.flush();
+        for (auto it = fed.cbegin(); it != fed.cend(); ++it) {
+            const int quantity = q(it.key());
+            const QVector<RecordSample> kept = rig.recorder.store().samples(quantity, 0, rig.now);
+            const double band = LumetraRecordQuantities::deadband(quantity);
+            int k = -1;
+            for (const auto &[t, value] : it.value()) {
+                while (k + 1 < kept.size() && kept[k + 1].t <= t)
+                    ++k;
+                QVERIFY2(k >= 0 &&
+                             (band > 0 ? std::fabs(kept[k].value - value) < band : kept[k].value == value),
+                         qPrintable(QStringLiteral("%1 at %2 s: read %3, kept %4")
+                                        .arg(QLatin1String(it.key()))
+                                        .arg((t - t0) / 1000)
+                                        .arg(value)
+                                        .arg(k < 0 ? qQNaN() : kept[k].value)));
+            }
+        }
     }
 
     // However the link ends, no value is repeated after it: not by a later flush, not by the last one.
@@ -696,7 +793,7 @@ private slots:
         QCOMPARE(recovered.count(), 1);
         const QVector<double> kept = rig.values("hg.humidity");
         QVERIFY(!kept.isEmpty() && kept.size() <= 100);
-        QCOMPARE(kept.last(), 299.0); // the newest survive
+        QCOMPARE(kept.last(), 298.0); // the newest survive (299 % is inside the band of the 298 kept)
     }
 
     void overlongSerialNumberStillRecords()
