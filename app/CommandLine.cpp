@@ -4,6 +4,7 @@
 #include "app/AppTranslator.h"
 #include "app/device/LumetraQuantityTable.h"
 #include "app/record/LumetraCsvExport.h"
+#include "remote/LumetraScpiServer.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -20,6 +21,8 @@ enum class OptionId
     Version,
     ListQuantities,
     Connect,
+    Remote,
+    RemoteAllow,
     ExportCsv,
     From,
     To,
@@ -52,6 +55,18 @@ const OptionRow optionTable[] = {
      {"connect", nullptr},
      "PORT",
      QT_TRANSLATE_NOOP("CommandLine", "Open the serial port PORT at start-up.")},
+    {OptionId::Remote,
+     {"remote", nullptr},
+     "[ADDRESS:]PORT",
+     QT_TRANSLATE_NOOP("CommandLine",
+                       "Serve the laser to scripts on PORT (loopback unless ADDRESS is given), as File › "
+                       "Remote control › Listen for scripts does.")},
+    {OptionId::RemoteAllow,
+     {"remote-allow", nullptr},
+     nullptr,
+     QT_TRANSLATE_NOOP("CommandLine",
+                       "With --remote: allow scripts to change the laser from the start, as File › "
+                       "Remote control › Allow remote control does.")},
     {OptionId::ExportCsv,
      {"export-csv", nullptr},
      "FILE",
@@ -195,6 +210,19 @@ CommandLine::Options CommandLine::parse(const QStringList &arguments)
         return fail(tr("Unexpected argument: %1").arg(parser.positionalArguments().first()));
 
     result.connectPort = parser.value(option(OptionId::Connect));
+    result.remote = parser.value(option(OptionId::Remote));
+    result.remoteAllow = parser.isSet(option(OptionId::RemoteAllow));
+    QHostAddress remoteHost;
+    quint16 remotePort = 0;
+    if (parser.isSet(option(OptionId::Remote)) &&
+        !LumetraScpiServer::parseListenAddress(result.remote, &remoteHost, &remotePort))
+        return fail(
+            tr("--remote: \"%1\" is no [ADDRESS:]PORT (a port from 1 to 65535, an IP address before it "
+               "if scripts are to reach the laser from another computer).")
+                .arg(result.remote));
+    if (result.remoteAllow && result.remote.isEmpty())
+        return fail(
+            tr("--remote-allow allows what scripts on --remote may do; give --remote [ADDRESS:]PORT too."));
     result.exportCsv = parser.value(option(OptionId::ExportCsv));
     result.laserSerial = parser.value(option(OptionId::Laser));
     result.language = parser.value(option(OptionId::Language));

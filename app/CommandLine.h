@@ -28,6 +28,9 @@ public:
         Action action = Action::Run;
         QString message; // what is wrong
         QString connectPort;
+        // "[ADDRESS:]PORT" of the remote interface, empty when it stays off.
+        QString remote;
+        bool remoteAllow = false;
         // Export of recorded values, read here and carried out elsewhere.
         QString exportCsv;
         QDateTime from;

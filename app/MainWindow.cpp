@@ -5,6 +5,7 @@
 #include "app/ConnectionBanner.h"
 #include "app/ConnectionStatusBar.h"
 #include "app/PortOpenAdvice.h"
+#include "app/RemoteInterface.h"
 #include "app/SerialMonitor.h"
 #include "app/TTMenu.h"
 #include "app/device/LumetraController.h"
@@ -37,6 +38,7 @@
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -98,6 +100,7 @@ MainWindow::MainWindow(QWidget *parent) : ZORVMainWindow(parent)
     createDocks();
     createConnectionWatch();
     createHistory();
+    createRemoteInterface();
     createActions();
     createMenus();
 
@@ -257,6 +260,8 @@ void MainWindow::createMenus()
 {
     QMenu *fileMenu = menuBar()->addMenu(tr("&File"));
     fileMenu->addAction(connectAtStartupAct);
+    if (remoteControl)
+        fileMenu->addMenu(remoteControl->menu());
     fileMenu->addSeparator();
     fileMenu->addAction(exitAct);
 
@@ -405,6 +410,8 @@ void MainWindow::onPortsOpened(QString portname)
     controller = new LumetraController(serialHandler, this);
     controller->setControlBuilder(LumetraControlWidget::builder(controlPanel));
     controller->setLogSink([](const QString &line) { _AppLog::instance()->WriteLogLine(line); });
+    if (remoteControl)
+        remoteControl->setController(controller);
     if (serialMonitor && controller) {
         connect(serialMonitor.data(), &SerialMonitor::sigSendCommand, controller.data(),
                 &LumetraController::slotSendManualCommand);
@@ -624,6 +631,30 @@ void MainWindow::onOpenFailed(QString portName, int error)
 ConnectionBanner *MainWindow::connectionBanner() const
 {
     return banner.data();
+}
+
+// Scripts reach the laser through the same model the recorder keeps: the interface is off until the
+// operator or --remote turns it on.
+void MainWindow::createRemoteInterface()
+{
+    if (!recorder)
+        return;
+    remoteControl = new RemoteInterface(recorder->model(), serialHandler, this);
+    connect(remoteControl, &RemoteInterface::logLine, this, &MainWindow::slotWriteLogLine);
+    statusBar()->addPermanentWidget(remoteControl->statusLabel());
+}
+
+bool MainWindow::startRemoteControl(const QString &address, bool allowWrites)
+{
+    if (!remoteControl || address.isEmpty())
+        return false;
+    QString error;
+    if (!remoteControl->listen(address, &error)) {
+        slotWriteLogLine(tr("Remote control cannot listen on %1: %2").arg(address, error));
+        return false;
+    }
+    remoteControl->setWritesAllowed(allowWrites);
+    return true;
 }
 
 void MainWindow::connectAtStartup(const QString &port)

@@ -25,6 +25,7 @@ class TTMenu;
 
 // The program's one top-level window: menus, the log and serial-monitor docks, the serial link on its
 // worker thread, and, while a port is open, the "Control Panel" tab with its laser controller.
+class RemoteInterface;
 class MainWindow : public ZORVMainWindow
 {
     Q_OBJECT
@@ -44,6 +45,8 @@ public:
     // Opens `port` if given, else the last port when the operator wants that at start-up and it is
     // there.
     void connectAtStartup(const QString &port = QString());
+    // Turns the remote interface on at "[ADDRESS:]PORT"; false, told in the log, when it cannot listen.
+    bool startRemoteControl(const QString &address, bool allowWrites);
 
     LumetraReconnector *connectionWatch() const { return reconnector; }
     ConnectionStatusBar *connectionStatusBar() const { return connectionStatus; }
@@ -81,6 +84,7 @@ private:
     void createSerialLink();
     void createDocks();
     void createHistory();
+    void createRemoteInterface();
     void tabifyBottomDocksOnNarrowScreen();
     void letDockListsShrink();
     void createActions();
@@ -113,6 +117,7 @@ private:
     QPointer<ConnectionBanner> banner;
     QAction *connectAtStartupAct = nullptr;
     QPointer<LumetraRecorder> recorder;
+    QPointer<RemoteInterface> remoteControl;
     // Hands a file to the desktop; false when no program took it. Tests stand in for the desktop.
     std::function<bool(const QUrl &)> openDocument;
 };

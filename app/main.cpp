@@ -97,5 +97,7 @@ int main(int argc, char *argv[])
     });
     mainWindow.show();
     mainWindow.connectAtStartup(options.connectPort);
+    if (!options.remote.isEmpty())
+        mainWindow.startRemoteControl(options.remote, options.remoteAllow);
     return app.exec();
 }

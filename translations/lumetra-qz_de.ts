@@ -225,6 +225,22 @@
         <source>no</source>
         <translation>nein</translation>
     </message>
+    <message>
+        <source>--remote: "%1" is no [ADDRESS:]PORT (a port from 1 to 65535, an IP address before it if scripts are to reach the laser from another computer).</source>
+        <translation>--remote: „%1“ ist kein [ADRESSE:]PORT (ein Port von 1 bis 65535, davor eine IP-Adresse, wenn Skripte den Laser von einem anderen Rechner erreichen sollen).</translation>
+    </message>
+    <message>
+        <source>--remote-allow allows what scripts on --remote may do; give --remote [ADDRESS:]PORT too.</source>
+        <translation>--remote-allow erlaubt Skripten an --remote Änderungen; geben Sie auch --remote [ADRESSE:]PORT an.</translation>
+    </message>
+    <message>
+        <source>Serve the laser to scripts on PORT (loopback unless ADDRESS is given), as File › Remote control › Listen for scripts does.</source>
+        <translation>Den Laser auf PORT für Skripte bereitstellen (nur lokal, wenn keine ADRESSE angegeben ist), wie Datei › Fernsteuerung › Auf Skripte warten.</translation>
+    </message>
+    <message>
+        <source>With --remote: allow scripts to change the laser from the start, as File › Remote control › Allow remote control does.</source>
+        <translation>Mit --remote: Skripten von Anfang an erlauben, den Laser zu ändern, wie Datei › Fernsteuerung › Fernsteuerung erlauben.</translation>
+    </message>
 </context>
 <context>
     <name>ConnectionBanner</name>
@@ -2263,6 +2279,10 @@ Klicken Sie auf OK, um fortzufahren.</translation>
         <source>%1 is not a network port; write it as HOST:PORT.</source>
         <translation>%1 ist keine Netzwerkschnittstelle; schreiben Sie sie als HOST:PORT.</translation>
     </message>
+    <message>
+        <source>Remote control cannot listen on %1: %2</source>
+        <translation>Die Fernsteuerung kann nicht auf %1 warten: %2</translation>
+    </message>
 </context>
 <context>
     <name>PortOpenAdvice</name>
@@ -2305,6 +2325,69 @@ Klicken Sie auf OK, um fortzufahren.</translation>
 ON / OFF</source>
         <translation>Emission
 EIN / AUS</translation>
+    </message>
+</context>
+<context>
+    <name>RemoteInterface</name>
+    <message>
+        <source>Remote control allowed: scripts may change the laser.</source>
+        <translation>Fernsteuerung erlaubt: Skripte dürfen den Laser ändern.</translation>
+    </message>
+    <message>
+        <source>Local: remote scripts may only ask.</source>
+        <translation>Lokal: Skripte dürfen nur abfragen.</translation>
+    </message>
+    <message>
+        <source>Listen for scripts</source>
+        <translation>Auf Skripte warten</translation>
+    </message>
+    <message>
+        <source>Remote control</source>
+        <translation>Fernsteuerung</translation>
+    </message>
+    <message>
+        <source>Cannot listen on %1: %2</source>
+        <translation>Kann nicht auf %1 warten: %2</translation>
+    </message>
+    <message>
+        <source>Address…</source>
+        <translation>Adresse…</translation>
+    </message>
+    <message>
+        <source>Allow remote control</source>
+        <translation>Fernsteuerung erlauben</translation>
+    </message>
+    <message>
+        <source>Local</source>
+        <translation>Lokal</translation>
+    </message>
+    <message>
+        <source>"%1" is no [ADDRESS:]PORT</source>
+        <translation>„%1“ ist kein [ADRESSE:]PORT</translation>
+    </message>
+    <message>
+        <source>Remote control listening on %1</source>
+        <translation>Fernsteuerung wartet auf %1</translation>
+    </message>
+    <message>
+        <source>Remote control stopped</source>
+        <translation>Fernsteuerung beendet</translation>
+    </message>
+    <message>
+        <source>Address and port for scripts, [ADDRESS:]PORT (loopback when no address is given):</source>
+        <translation>Adresse und Port für Skripte, [ADRESSE:]PORT (nur lokal, wenn keine Adresse angegeben ist):</translation>
+    </message>
+    <message>
+        <source>Listen for scripts on %1</source>
+        <translation>Auf Skripte warten an %1</translation>
+    </message>
+    <message>
+        <source>Remote: %1</source>
+        <translation>Fern: %1</translation>
+    </message>
+    <message>
+        <source>&amp;Remote control</source>
+        <translation>&amp;Fernsteuerung</translation>
     </message>
 </context>
 <context>

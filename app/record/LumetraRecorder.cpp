@@ -478,8 +478,11 @@ void LumetraRecorder::slotConnectedStatus(bool connected)
     if (connected == m_connected)
         return;
     m_connected = connected;
-    if (connected)
+    if (connected) {
+        // The model tells others (the remote interface) that what it holds is the present.
+        m_model->setLinkLive(true);
         return;
+    }
     RecordEvent e;
     e.kind = RecordEvent::Connection;
     e.severity = RecordEvent::Warning;

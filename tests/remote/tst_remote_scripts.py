@@ -1,8 +1,8 @@
 """Scripts on the remote interface: Debian's PyVISA (pure-Python backend) and PyMeasure against
 lumetra-remote on the simulated laser, on loopback only.
 
-Run by CTest: /usr/bin/python3 tst_remote_scripts.py --remote PATH --sim PATH. Exits non-zero when any
-case fails.
+Run by CTest: /usr/bin/python3 tst_remote_scripts.py --remote PATH --sim PATH --program PATH. Exits
+non-zero when any case fails. The same cases run against the program with its panel (offscreen).
 """
 import argparse
 import math
@@ -22,6 +22,7 @@ from lumetra_sim import Simulator, die_with_parent, free_port, wait_until
 
 REMOTE = None
 SIM = None
+PROGRAM = None
 
 
 class Remote:
@@ -46,15 +47,34 @@ class Remote:
         self.out.close()
 
 
+class Program(Remote):
+    """The program with its window (offscreen), its remote interface on and the laser's port open; its
+    settings and recordings in the test's folder."""
+
+    def __init__(self, folder, port_name, *options):
+        self.port = free_port()
+        self.out = open(os.path.join(folder, f"program-{self.port}.out"), "w")
+        environment = dict(os.environ, HOME=folder, XDG_CONFIG_HOME=os.path.join(folder, "config"),
+                           XDG_DATA_HOME=os.path.join(folder, "data"), QT_QPA_PLATFORM="offscreen")
+        self.process = subprocess.Popen(
+            [PROGRAM, "--connect", port_name, "--remote", str(self.port), *options],
+            stdout=self.out, stderr=subprocess.STDOUT, env=environment, preexec_fn=die_with_parent)
+        self.resource = f"TCPIP::127.0.0.1::{self.port}::SOCKET"
+        wait_until("the program to listen", self._listening)
+
+
 class ScriptsOnSimulator(unittest.TestCase):
     """One simulator with a second-harmonic module (it reports humidity), one lumetra-remote that allows
     writes, and the cases in the order of their names."""
+
+    HOST = Remote
+    ALLOW = "--allow-writes"
 
     @classmethod
     def setUpClass(cls):
         cls.folder = tempfile.mkdtemp(prefix="remote-test-")
         cls.sim = Simulator(SIM, cls.folder, "remote-sim", "--module", "0x90")
-        cls.remote = Remote(cls.folder, cls.sim.port, "--allow-writes")
+        cls.remote = cls.HOST(cls.folder, cls.sim.port, cls.ALLOW)
         cls.rm = pyvisa.ResourceManager("@py")
         cls.visa = cls.rm.open_resource(cls.remote.resource, read_termination="\n", write_termination="\n",
                                         timeout=10000)
@@ -122,6 +142,13 @@ class ScriptsOnSimulator(unittest.TestCase):
         wait_until("a new oven reading", lambda: not math.isnan(self.laser.oven1_actual))
 
 
+class ScriptsOnProgram(ScriptsOnSimulator):
+    """The same cases against the program while its panel runs."""
+
+    HOST = Program
+    ALLOW = "--remote-allow"
+
+
 class PackageTree(unittest.TestCase):
     def test_package_carries_the_programs_tree(self):
         import lumetra_qz
@@ -132,9 +159,14 @@ class PackageTree(unittest.TestCase):
 
 class WritesNotAllowed(unittest.TestCase):
     def test_refused_and_nothing_sent(self):
+        for host in (Remote, Program):
+            with self.subTest(host=host.__name__):
+                self.refused_on(host)
+
+    def refused_on(self, host):
         folder = tempfile.mkdtemp(prefix="remote-test-")
         sim = Simulator(SIM, folder, "remote-sim-ro")
-        remote = Remote(folder, sim.port)
+        remote = host(folder, sim.port)
         try:
             laser = LumetraQZ(remote.resource)
             wait_until("the laser to answer", lambda: laser.link == "CONNECTED")
@@ -156,6 +188,7 @@ if __name__ == "__main__":
     parser = argparse.ArgumentParser()
     parser.add_argument("--remote", required=True)
     parser.add_argument("--sim", required=True)
+    parser.add_argument("--program", required=True)
     arguments, rest = parser.parse_known_args()
-    REMOTE, SIM = arguments.remote, arguments.sim
+    REMOTE, SIM, PROGRAM = arguments.remote, arguments.sim, arguments.program
     unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
