@@ -1,13 +1,13 @@
 #include "app/device/LumetraSerialHandler.h"
 
 #include "app/device/LumetraLineReceipt.h"
+#include "app/device/LumetraLinkTimer.h"
 #include "app/device/LumetraSerialTransport.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QLoggingCategory>
 #include <QThread>
-#include <QTimer>
 
 Q_LOGGING_CATEGORY(lcSerialHandler, "lumetra.device.serialhandler")
 
@@ -38,7 +38,19 @@ QString LumetraSerialHandler::trafficLabel(const QString &portName, QChar separa
     return label;
 }
 
-LumetraSerialHandler::LumetraSerialHandler(QObject *parent) : QObject(parent)
+LumetraSerialHandler::LumetraSerialHandler(QObject *parent)
+    : QObject(parent), ownClock(new LumetraSteadyClock), clock(*ownClock)
+{
+    setUp();
+}
+
+LumetraSerialHandler::LumetraSerialHandler(LumetraLinkClock &linkClock, QObject *parent)
+    : QObject(parent), clock(linkClock)
+{
+    setUp();
+}
+
+void LumetraSerialHandler::setUp()
 {
     // Asking for the local time per line makes the C library look at the time-zone file each time.
     // Seconds and milliseconds are all a label shows, and they differ from UTC only by the seconds
@@ -128,15 +140,11 @@ void LumetraSerialHandler::slotDiscardQueuedCommands()
 void LumetraSerialHandler::slotMainLoop()
 {
     if (!loopTimer) {
-        // Coarse timers may fire a few percent late, and every late turn would slow the poll cycle.
-        loopTimer = new QTimer(this);
-        loopTimer->setSingleShot(true);
-        loopTimer->setTimerType(Qt::PreciseTimer);
-        connect(loopTimer, &QTimer::timeout, this, &LumetraSerialHandler::slotMainLoop);
-        commandTimer = new QTimer(this);
-        commandTimer->setSingleShot(true);
-        commandTimer->setTimerType(Qt::PreciseTimer);
-        connect(commandTimer, &QTimer::timeout, this, &LumetraSerialHandler::slotCommandTimeout);
+        // Made on the link's thread, whose event loop runs them.
+        loopTimer = new LumetraLinkTimer(clock, this);
+        connect(loopTimer, &LumetraLinkTimer::timeout, this, &LumetraSerialHandler::slotMainLoop);
+        commandTimer = new LumetraLinkTimer(clock, this);
+        connect(commandTimer, &LumetraLinkTimer::timeout, this, &LumetraSerialHandler::slotCommandTimeout);
         loopOrigin = clock.nowMs();
         scheduledTurnAt = loopOrigin;
     }
@@ -174,7 +182,7 @@ void LumetraSerialHandler::scheduleTurn()
     if (loopTimer->isActive() && at == scheduledTurnAt)
         return;
     scheduledTurnAt = at;
-    loopTimer->start(int(qMin<qint64>(at - now, std::numeric_limits<int>::max())));
+    loopTimer->startAt(at);
 }
 
 void LumetraSerialHandler::syncCommandTimer()
@@ -187,7 +195,7 @@ void LumetraSerialHandler::syncCommandTimer()
     if (commandTimer->isActive() && deadline == armedDeadline)
         return;
     armedDeadline = deadline;
-    commandTimer->start(int(qMax<qint64>(0, deadline - clock.nowMs())));
+    commandTimer->startAt(deadline);
 }
 
 void LumetraSerialHandler::slotCommandTimeout()

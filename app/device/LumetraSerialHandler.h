@@ -10,8 +10,10 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <memory>
+
 class LumetraLineReceipt;
-class QTimer;
+class LumetraLinkTimer;
 
 // The serial link to the laser. Lives on its own worker thread and is reached only through queued
 // signals. It owns the port's transport (a serial port, or a network port named socket://HOST:PORT)
@@ -39,6 +41,9 @@ public:
     static constexpr int ReadBufferSize = 64 * 1024;
 
     explicit LumetraSerialHandler(QObject *parent = nullptr);
+    // On the given clock, which must outlive the link: its waits and timers follow that clock, so
+    // that tests run the link and everything above it on simulated time.
+    explicit LumetraSerialHandler(LumetraLinkClock &clock, QObject *parent = nullptr);
     ~LumetraSerialHandler() override;
 
     // Replaces the choice of transport by port name; for tests. Set before the first open.
@@ -87,6 +92,7 @@ private slots:
     void slotLinesConsumed(quint64 count);
 
 private:
+    void setUp();
     void stepPortClosed();
     void openPort();
     void closeSequence();
@@ -99,7 +105,8 @@ private:
     QString trafficLabel(QChar separator) const;
     bool readPaused() const { return linesDelivered - linesConsumed >= quint64(MaxLinesInFlight); }
 
-    LumetraSteadyClock clock;
+    std::unique_ptr<LumetraSteadyClock> ownClock;
+    LumetraLinkClock &clock;
     LumetraLinkEngine *engine = nullptr;
 
     bool openRequested = false;
@@ -110,11 +117,11 @@ private:
 
     // The main loop turns on a 10 ms grid counted from its first turn, so that waits measured in
     // turns do not stretch by the time each turn takes; turns the engine calls idle are skipped.
-    QTimer *loopTimer = nullptr;
+    LumetraLinkTimer *loopTimer = nullptr;
     qint64 loopOrigin = 0;
     qint64 lastTurnAt = 0;
     qint64 scheduledTurnAt = 0;
-    QTimer *commandTimer = nullptr;
+    LumetraLinkTimer *commandTimer = nullptr;
     qint64 armedDeadline = 0;
 
     QPointer<LumetraLineReceipt> receipt;

@@ -1,3 +1,4 @@
+#include "app/device/LumetraManualClock.h"
 #include "app/device/LumetraPipeTransport.h"
 #include "app/device/LumetraReconnector.h"
 #include "app/device/LumetraSerialHandler.h"
@@ -36,11 +37,13 @@ private:
     QList<QByteArray> received;
     QStringList messages;
     QStringList failures;
+    // Outlives the link, which is deleted on its thread's end.
+    LumetraManualClock testClock;
 
-    void startLink(const LumetraTransport::Factory &factory = {})
+    void startLink(const LumetraTransport::Factory &factory = {}, LumetraLinkClock *clock = nullptr)
     {
         thread = new QThread;
-        link = new LumetraSerialHandler;
+        link = clock ? new LumetraSerialHandler(*clock) : new LumetraSerialHandler;
         if (factory)
             link->setTransportFactory(factory);
         link->moveToThread(thread);
@@ -76,6 +79,18 @@ private:
         QString error;
         QVERIFY2(simulator->start(&error), qPrintable(error));
         QVERIFY(simulator->portPath().startsWith("socket://127.0.0.1:"));
+    }
+
+    // Lets what the link's thread and this one sent each other arrive, so that the clock moves on
+    // only once all is said that the time so far asked for.
+    void settle()
+    {
+        for (int round = 0; round < 3; ++round) {
+            QCoreApplication::processEvents();
+            QMetaObject::invokeMethod(
+                link, [] {}, Qt::BlockingQueuedConnection);
+        }
+        QCoreApplication::processEvents();
     }
 
 private slots:
@@ -227,6 +242,71 @@ private slots:
             watcher.slotOpenFailed(port, 0);
         }
         QCOMPARE(attemptTicks, (QList<int>{1, 2, 4, 8, 16, 32, 48, 64, 80}));
+    }
+
+    // The link on its worker thread keeps its waits on the clock it is given, however fast real time
+    // runs: the first command when the quiet wait after the open has passed on that clock, a resend
+    // and the silence each a command time-out later.
+    void waitsFollowTheGivenClock()
+    {
+        LumetraPipeTransport laserEnd;
+        bool answering = true;
+        connect(&laserEnd, &LumetraTransport::readyRead, this, [&] {
+            const QByteArray command = laserEnd.read(1024);
+            if (!answering)
+                return;
+            QByteArray reply = command;
+            if (command == Ident)
+                reply += "Lumetra-10 SN 4711\n";
+            else if (command == Status)
+                reply += "ly_lqz2_dev_status 8\n";
+            laserEnd.write(reply);
+        });
+        auto *linkEnd = new LumetraPipeTransport;
+        LumetraPipeTransport::join(linkEnd, &laserEnd);
+        QVERIFY(laserEnd.open("laser"));
+        QList<qint64> sentAt;
+        QList<QPair<qint64, bool>> connectedAt;
+        qint64 openedAt = -1;
+        startLink(
+            [linkEnd](const QString &, QObject *parent) {
+                linkEnd->setParent(parent);
+                return linkEnd;
+            },
+            &testClock);
+        linkEnd->moveToThread(thread);
+        QObject scope; // ends the notes below with the test
+        connect(link, &LumetraSerialHandler::sigBytesTransmitted, &scope,
+                [&](const QString &, const QByteArray &) { sentAt << testClock.nowMs(); });
+        connect(link, &LumetraSerialHandler::sigCommunicationOpened, &scope,
+                [&] { openedAt = testClock.nowMs(); });
+        connect(link, &LumetraSerialHandler::sigConnectedStatus, &scope,
+                [&](bool connected) { connectedAt << qMakePair(testClock.nowMs(), connected); });
+        open("pipe");
+        const auto runFor = [&](qint64 ms) {
+            for (qint64 i = 0; i < ms; ++i) {
+                testClock.advance(1);
+                settle();
+            }
+        };
+        runFor(LumetraLinkEngine::QuietAfterOpenMs);
+        QVERIFY(openedAt >= 0);
+        QCOMPARE(sent, QList<QByteArray>{});
+        runFor(100);
+        QCOMPARE(sent, (QList<QByteArray>{Ident, Status}));
+        // As the engine alone on its test clock: the quiet wait, then a turn to change state.
+        QCOMPARE(sentAt.first() - openedAt,
+                 qint64(LumetraLinkEngine::QuietAfterOpenMs + 2 * LumetraLinkEngine::MainLoopIntervalMs));
+        QVERIFY(!connectedAt.isEmpty() && connectedAt.last().second);
+        const int reports = connectedAt.size();
+
+        answering = false;
+        QMetaObject::invokeMethod(link, "slotAddMonitorCommand", Q_ARG(QString, QStringLiteral("s9")));
+        runFor(2 * LumetraLinkEngine::CommandTimeoutMs + 100);
+        QCOMPARE(sent.mid(2, 2), (QList<QByteArray>{"s9\n", "s9\n"}));
+        QCOMPARE(sentAt.at(3) - sentAt.at(2), qint64(LumetraLinkEngine::CommandTimeoutMs));
+        QCOMPARE(connectedAt.size(), reports + 1);
+        QCOMPARE(connectedAt.last(), qMakePair(sentAt.at(3) + LumetraLinkEngine::CommandTimeoutMs, false));
     }
 
     // The in-process pair carries the link's bytes both ways and a hang-up of the far end.
