@@ -11,6 +11,17 @@
 
 Q_LOGGING_CATEGORY(lcSerialHandler, "lumetra.device.serialhandler")
 
+namespace {
+LumetraTransport::Factory testTransportFactory;
+LumetraLinkClock *testClock = nullptr;
+} // namespace
+
+void LumetraSerialHandler::setTestDefaults(LumetraTransport::Factory factory, LumetraLinkClock *clock)
+{
+    testTransportFactory = std::move(factory);
+    testClock = clock;
+}
+
 QString LumetraSerialHandler::errorText(QSerialPort::SerialPortError error)
 {
     return LumetraSerialTransport::errorText(error);
@@ -39,8 +50,11 @@ QString LumetraSerialHandler::trafficLabel(const QString &portName, QChar separa
 }
 
 LumetraSerialHandler::LumetraSerialHandler(QObject *parent)
-    : QObject(parent), ownClock(new LumetraSteadyClock), clock(*ownClock)
+    : QObject(parent), ownClock(testClock ? nullptr : new LumetraSteadyClock),
+      clock(testClock ? *testClock : *ownClock)
 {
+    if (testTransportFactory)
+        transportFactory = testTransportFactory;
     setUp();
 }
 

@@ -46,6 +46,10 @@ public:
     explicit LumetraSerialHandler(LumetraLinkClock &clock, QObject *parent = nullptr);
     ~LumetraSerialHandler() override;
 
+    // Tests stand in for the laser's port and the clock of every link made from now on by the first
+    // constructor, including the one a window makes for itself. Empty arguments restore the program's.
+    static void setTestDefaults(LumetraTransport::Factory factory, LumetraLinkClock *clock);
+
     // Replaces the choice of transport by port name; for tests. Set before the first open.
     void setTransportFactory(LumetraTransport::Factory factory) { transportFactory = std::move(factory); }
 
