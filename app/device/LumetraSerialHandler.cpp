@@ -89,6 +89,11 @@ void LumetraSerialHandler::setUp()
 
 LumetraSerialHandler::~LumetraSerialHandler()
 {
+    if (openingPort) {
+        openingPort->disconnect();
+        openingPort->close();
+        openingPort->deleteLater();
+    }
     if (port) {
         port->disconnect();
         port->close();
@@ -100,7 +105,7 @@ LumetraSerialHandler::~LumetraSerialHandler()
 
 void LumetraSerialHandler::slotOpenCommunication(QString SerialportName)
 {
-    if (port)
+    if (port || openingPort)
         closeRequested = true;
     openRequested = true;
     requestedPortName = SerialportName;
@@ -167,7 +172,7 @@ void LumetraSerialHandler::slotMainLoop()
     if (closeRequested) {
         closeRequested = false;
         // Nothing to close: a close request without a port leaves the link as it is.
-        if (port)
+        if (port || openingPort)
             closeSequence();
     } else if (engine->state() == LumetraLinkEngine::stPortClosed) {
         stepPortClosed();
@@ -244,13 +249,43 @@ void LumetraSerialHandler::stepPortClosed()
 void LumetraSerialHandler::openPort()
 {
     LumetraTransport *newPort = transportFactory(requestedPortName, this);
+    openingPortName = requestedPortName;
     if (!newPort->open(requestedPortName)) {
-        emit sigStatusMessage(tr("Communication port %1 open failed. Reason: %2")
-                                  .arg(requestedPortName, newPort->errorString()));
-        emit sigOpenFailed(requestedPortName, newPort->openError());
-        newPort->deleteLater();
+        failOpen(newPort);
         return;
     }
+    if (newPort->isOpening()) {
+        openingPort = newPort;
+        connect(newPort, &LumetraTransport::openFinished, this, &LumetraSerialHandler::slotOpenFinished);
+        return;
+    }
+    finishOpen(newPort);
+}
+
+void LumetraSerialHandler::slotOpenFinished(bool opened)
+{
+    LumetraTransport *newPort = openingPort;
+    if (!newPort || sender() != newPort)
+        return;
+    openingPort = nullptr;
+    newPort->disconnect(this);
+    if (opened)
+        finishOpen(newPort);
+    else
+        failOpen(newPort);
+    scheduleTurn();
+}
+
+void LumetraSerialHandler::failOpen(LumetraTransport *newPort)
+{
+    emit sigStatusMessage(
+        tr("Communication port %1 open failed. Reason: %2").arg(openingPortName, newPort->errorString()));
+    emit sigOpenFailed(openingPortName, newPort->openError());
+    newPort->deleteLater();
+}
+
+void LumetraSerialHandler::finishOpen(LumetraTransport *newPort)
+{
     port = newPort;
     port->setReadBufferSize(ReadBufferSize);
 
@@ -260,12 +295,20 @@ void LumetraSerialHandler::openPort()
 
     engine->opened();
     emit sigCommunicationOpened(port->portName());
-    emit sigStatusMessage(tr("Communication port %1 successfully opened.").arg(requestedPortName));
+    emit sigStatusMessage(tr("Communication port %1 successfully opened.").arg(openingPortName));
 }
 
 void LumetraSerialHandler::closeSequence()
 {
     QString name;
+    if (openingPort) {
+        // Given up before it was made: told as the close of that port, as when the open had been quick.
+        name = openingPort->portName();
+        openingPort->disconnect(this);
+        openingPort->close();
+        openingPort->deleteLater();
+        openingPort = nullptr;
+    }
     if (port) {
         name = port->portName();
         port->disconnect(this);

@@ -94,11 +94,14 @@ private slots:
     void slotTransportError(QString text, bool failing);
     void slotTransportLost(QString text);
     void slotLinesConsumed(quint64 count);
+    void slotOpenFinished(bool opened);
 
 private:
     void setUp();
     void stepPortClosed();
     void openPort();
+    void finishOpen(LumetraTransport *newPort);
+    void failOpen(LumetraTransport *newPort);
     void closeSequence();
     void readAvailable();
     void writeBytes(const QByteArray &bytes);
@@ -118,6 +121,9 @@ private:
     bool closeRequested = false;
     LumetraTransport::Factory transportFactory = &LumetraTransport::create;
     QPointer<LumetraTransport> port;
+    // A transport still opening (a network connection being made); the link goes on meanwhile.
+    QPointer<LumetraTransport> openingPort;
+    QString openingPortName;
 
     // The main loop turns on a 10 ms grid counted from its first turn, so that waits measured in
     // turns do not stretch by the time each turn takes; turns the engine calls idle are skipped.

@@ -2,6 +2,7 @@
 #include "app/device/LumetraPipeTransport.h"
 #include "app/device/LumetraReconnector.h"
 #include "app/device/LumetraSerialHandler.h"
+#include "app/device/LumetraTcpTransport.h"
 #include "sim/SimControl.h"
 #include "sim/SimLaser.h"
 #include "sim/Simulator.h"
@@ -218,6 +219,35 @@ private slots:
                                            .arg(port)
                                            .arg(free)});
         QCOMPARE(reconnector->state(), State::Closed);
+    }
+
+    // A connection is made while the link's thread goes on: the open returns at once, and its outcome
+    // comes later from the event loop.
+    void connectDoesNotWait_data()
+    {
+        QTest::addColumn<bool>("listening");
+        QTest::newRow("accepted") << true;
+        QTest::newRow("refused") << false;
+    }
+    void connectDoesNotWait()
+    {
+        QFETCH(bool, listening);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const QString port = QStringLiteral("socket://127.0.0.1:%1").arg(server.serverPort());
+        if (!listening)
+            server.close();
+        LumetraTcpTransport transport;
+        QSignalSpy finished(&transport, &LumetraTransport::openFinished);
+        QVERIFY(transport.open(port));
+        QVERIFY(transport.isOpening());
+        QCOMPARE(finished.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, stepTimeoutMs);
+        QCOMPARE(finished.first().first().toBool(), listening);
+        QVERIFY(!transport.isOpening());
+        QCOMPARE(transport.openError() ==
+                     LumetraTransport::NetworkErrorBase + QAbstractSocket::ConnectionRefusedError,
+                 !listening);
     }
 
     // A lost network port is tried by connecting, each failure a line in the log: the attempts come
