@@ -2,7 +2,9 @@
 #include "app/ConnectionBanner.h"
 #include "app/ConnectionStatusBar.h"
 #include "app/MainWindow.h"
+#include "app/PortOpenAdvice.h"
 #include "app/SerialMonitor.h"
+#include "app/device/LumetraTransport.h"
 #include "app/record/LumetraRecorder.h"
 #include "dialkit/Indicator.h"
 #include "dialkit/IndicatorButton.h"
@@ -12,12 +14,14 @@
 #include "framekit/_AppLog.h"
 #include "tests/app/device/reconnect/SimProcess.h"
 
+#include <QAbstractSocket>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTcpServer>
 #include <QTextDocument>
 
 #include <memory>
@@ -316,6 +320,42 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(window->connectionBanner()->isVisible(), stepTimeoutMs);
         const QString text = window->connectionBanner()->text();
         QVERIFY2(text.startsWith(QStringLiteral("Could not open %1. %1 ").arg(port)) && text.contains(advice),
+                 qPrintable(text));
+        QCOMPARE(watch()->state(), State::Closed);
+    }
+
+    // A network port that does not connect is explained by its cause, not as a serial device file.
+    void networkOpenFailureSaysWhy_data()
+    {
+        QTest::addColumn<int>("socketError");
+        QTest::addColumn<QString>("advice");
+        QTest::newRow("refused") << int(QAbstractSocket::ConnectionRefusedError) << "raw TCP mode";
+        QTest::newRow("unknown host") << int(QAbstractSocket::HostNotFoundError) << "host name";
+        QTest::newRow("unreachable") << int(QAbstractSocket::NetworkError) << "cannot be reached";
+        QTest::newRow("silent") << int(QAbstractSocket::SocketTimeoutError) << "Nothing answered";
+    }
+    void networkOpenFailureSaysWhy()
+    {
+        QFETCH(int, socketError);
+        QFETCH(QString, advice);
+        const QString port = QStringLiteral("socket://rack-7.lab:4001");
+        const QString text = PortOpenAdvice::explain(port, LumetraTransport::NetworkErrorBase + socketError);
+        QVERIFY2(text.contains(advice) && text.contains(port), qPrintable(text));
+    }
+
+    // The window's banner for a refused connection, from the link's own report of it.
+    void refusedNetworkPortExplained()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const QString port = QStringLiteral("socket://127.0.0.1:%1").arg(probe.serverPort());
+        probe.close();
+        openWindow();
+        emit window->sigOpenCommunication(port);
+        QTRY_VERIFY_WITH_TIMEOUT(window->connectionBanner()->isVisible(), stepTimeoutMs);
+        const QString text = window->connectionBanner()->text();
+        QVERIFY2(text.startsWith(QStringLiteral("Could not open %1. ").arg(port)) &&
+                     text.contains(QLatin1String("nothing accepts connections")),
                  qPrintable(text));
         QCOMPARE(watch()->state(), State::Closed);
     }
