@@ -1109,6 +1109,10 @@ funktion ausschalten</translation>
         <source>%1 is not back yet; still waiting for it to return.</source>
         <translation>%1 ist noch nicht wieder da; es wird weiter auf die Rückkehr gewartet.</translation>
     </message>
+    <message>
+        <source>The adapter of %1 (USB serial number %2) is back as %3.</source>
+        <translation>Der Adapter von %1 (USB-Seriennummer %2) ist als %3 zurück.</translation>
+    </message>
 </context>
 <context>
     <name>LumetraRecordQuantities</name>

@@ -52,6 +52,54 @@ bool LumetraReconnector::portExists(const QString &portName)
     return !QSerialPortInfo(portName).isNull();
 }
 
+QList<LumetraReconnector::PortEntry> LumetraReconnector::systemPorts()
+{
+    QList<PortEntry> ports;
+    const QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos) {
+        PortEntry entry;
+        entry.location = info.systemLocation();
+        entry.serialNumber = info.serialNumber();
+        entry.vendorId = info.hasVendorIdentifier() ? info.vendorIdentifier() : 0;
+        entry.productId = info.hasProductIdentifier() ? info.productIdentifier() : 0;
+        ports << entry;
+    }
+    return ports;
+}
+
+// Taken while the port is there: once it is gone, the system no longer lists what was behind it.
+void LumetraReconnector::rememberAdapter()
+{
+    m_adapter = PortEntry();
+    if (LumetraTransport::isNetworkPort(m_portName))
+        return;
+    // The operator may have named the device file, a link to it (/dev/serial/by-id/...) or its plain name.
+    const QString canonical = QFileInfo(m_portName).canonicalFilePath();
+    const QList<PortEntry> ports = m_listPorts();
+    for (const PortEntry &entry : ports) {
+        if (entry.location == m_portName || entry.location == canonical ||
+            QFileInfo(entry.location).fileName() == m_portName) {
+            if (!entry.serialNumber.isEmpty())
+                m_adapter = entry;
+            return;
+        }
+    }
+}
+
+// Where the lost port's adapter is listed now under another name; empty when it is not.
+QString LumetraReconnector::adapterLocation() const
+{
+    if (m_adapter.serialNumber.isEmpty())
+        return QString();
+    const QList<PortEntry> ports = m_listPorts();
+    for (const PortEntry &entry : ports) {
+        if (entry.serialNumber == m_adapter.serialNumber && entry.vendorId == m_adapter.vendorId &&
+            entry.productId == m_adapter.productId && entry.location != m_adapter.location)
+            return entry.location;
+    }
+    return QString();
+}
+
 QString LumetraReconnector::stateName(State state)
 {
     switch (state) {
@@ -120,6 +168,7 @@ void LumetraReconnector::slotOpenRequested(QString portName)
                         m_state == State::Connected || m_state == State::Unavailable;
     m_expectedType.clear();
     m_expectedSerial.clear();
+    m_adapter = PortEntry();
     m_portName = portName;
     m_openPending = true;
 }
@@ -166,6 +215,7 @@ void LumetraReconnector::slotCommunicationOpened(QString portName)
     }
     if (m_portName.isEmpty())
         m_portName = portName;
+    rememberAdapter();
     m_lastLineMs = 0;
     m_systemType.clear();
     m_serialNumber.clear();
@@ -241,7 +291,14 @@ void LumetraReconnector::watchTick()
         m_ticksToNextAttempt = m_retrySpacing - 1;
         m_retrySpacing = qMin(m_retrySpacing * 2, MaxNetworkRetryTicks);
     } else if (!portExists(m_portName)) {
-        return;
+        // After an unplug the system may give the adapter another device name; the laser behind it
+        // still has to prove to be the same one.
+        const QString location = adapterLocation();
+        if (location.isEmpty())
+            return;
+        emit logLine(tr("The adapter of %1 (USB serial number %2) is back as %3.")
+                         .arg(m_portName, m_adapter.serialNumber, location));
+        m_portName = location;
     }
     qCDebug(lcReconnector) << m_portName << "is back";
     // Commands the operator gave before or during the loss must not reach the laser by surprise.

@@ -1,3 +1,4 @@
+#include "InProcessLaser.h"
 #include "SimProcess.h"
 #include "app/device/LumetraReconnector.h"
 #include "app/device/LumetraSerialHandler.h"
@@ -27,6 +28,8 @@ private:
     QThread *thread = nullptr;
     LumetraSerialHandler *link = nullptr;
     std::unique_ptr<LumetraReconnector> reconnector;
+    // Outlives the links made on it.
+    LumetraManualClock testClock;
     QList<State> states;
     QStringList log;
     QStringList linkMessages;
@@ -232,6 +235,74 @@ private slots:
         QCOMPARE(reconnector->state(), State::Closed);
         QCOMPARE(opens, 1);
         QCOMPARE(laser->receivedCount(identQuery), 1);
+    }
+
+    // An adapter back under another device name is found by its USB serial number and ids; the laser
+    // behind it must still be the one that was lost. Link and lasers run in this process on the test
+    // clock, and the system's port list is the test's.
+    void adapterBackUnderAnotherName_data()
+    {
+        QTest::addColumn<QString>("adapterSerial");
+        QTest::addColumn<QString>("laserSerial");
+        QTest::addColumn<State>("outcome");
+        QTest::newRow("same adapter, same laser") << "FT4711AB"
+                                                  << "LQZ10-2611-0042" << State::Connected;
+        QTest::newRow("same adapter, other laser") << "FT4711AB"
+                                                   << "LQZ10-2611-0099" << State::OtherLaser;
+        QTest::newRow("other adapter") << "FT0815CD"
+                                       << "LQZ10-2611-0042" << State::Lost;
+    }
+    void adapterBackUnderAnotherName()
+    {
+        QFETCH(QString, adapterSerial);
+        QFETCH(QString, laserSerial);
+        QFETCH(State, outcome);
+        const QString oldName = QStringLiteral("/dev/ttyUSB0");
+        const QString newName = QStringLiteral("/dev/ttyUSB1");
+        InProcessLaser first;
+        InProcessLaser second;
+        QVERIFY(first.start({}, &testClock));
+        QVERIFY(second.start({"--serial-number", laserSerial}, &testClock));
+        QList<LumetraReconnector::PortEntry> listed{{oldName, "FT4711AB", 0x0403, 0x6001}};
+
+        LumetraSerialHandler inProcessLink(testClock);
+        inProcessLink.setTransportFactory([&](const QString &name, QObject *parent) {
+            LumetraPipeTransport *end = name == oldName   ? first.linkEnd.data()
+                                        : name == newName ? second.linkEnd.data()
+                                                          : nullptr;
+            if (!end)
+                return new LumetraPipeTransport(parent);
+            end->moveToThread(parent->thread());
+            end->setParent(parent);
+            return end;
+        });
+        LumetraReconnector watch;
+        watch.setPortLister([&] { return listed; });
+        watch.attach(&inProcessLink);
+        QMetaObject::invokeMethod(&inProcessLink, "slotMainLoop");
+        const auto runUntil = [&](State state) {
+            for (int turn = 0; turn < 1000 && watch.state() != state; ++turn) {
+                testClock.advance(LumetraLinkEngine::MainLoopIntervalMs);
+                first.simulator->catchUp();
+                second.simulator->catchUp();
+                QCoreApplication::processEvents();
+                if (turn % 10 == 0)
+                    QMetaObject::invokeMethod(&watch, "watchTick");
+            }
+            return watch.state() == state;
+        };
+        watch.slotOpenRequested(oldName);
+        inProcessLink.slotOpenCommunication(oldName);
+        QVERIFY(runUntil(State::Connected));
+
+        first.control("hangup forever");
+        listed = {{newName, adapterSerial, 0x0403, 0x6001}};
+        QVERIFY(runUntil(State::Lost));
+        // Where the adapter is another one, the watch goes on for the whole while.
+        runUntil(outcome == State::Lost ? State::Closed : outcome);
+        QCOMPARE(watch.state(), outcome);
+        QCOMPARE(second.received(identQuery), outcome != State::Lost);
+        QCOMPARE(watch.portName(), outcome == State::Lost ? oldName : newName);
     }
 };
 
