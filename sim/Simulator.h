@@ -44,6 +44,8 @@ public:
     // negative).
     void hangUp(double seconds);
     bool isHungUp() const;
+    // Brings the port back now, as after the seconds of a hang-up.
+    void comeBack();
     void sendGarbage(int length);
     void sendUnterminated(int length);
     QString describe() const;
@@ -63,7 +65,6 @@ private:
     void answerDueCommands();
     void onClockTick();
     void onSpontaneousLine(const QByteArray &line);
-    void comeBack();
     void transmit(const QByteArray &bytes);
     void scheduleAnswers();
     qint64 nowMs() const { return timeSource ? timeSource() : clock.elapsed(); }

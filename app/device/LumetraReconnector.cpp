@@ -9,6 +9,8 @@
 #include <QSerialPortInfo>
 #include <QTimer>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcReconnector, "lumetra.device.reconnector")
 
 LumetraReconnector::LumetraReconnector(QObject *parent)
@@ -84,6 +86,15 @@ void LumetraReconnector::rememberAdapter()
             return;
         }
     }
+}
+
+bool LumetraReconnector::isPresent(const QString &portName) const
+{
+    if (portExists(portName))
+        return true;
+    const QList<PortEntry> ports = m_listPorts();
+    return std::any_of(ports.cbegin(), ports.cend(),
+                       [&portName](const PortEntry &entry) { return entry.location == portName; });
 }
 
 // Where the lost port's adapter is listed now under another name; empty when it is not.
@@ -290,7 +301,7 @@ void LumetraReconnector::watchTick()
         }
         m_ticksToNextAttempt = m_retrySpacing - 1;
         m_retrySpacing = qMin(m_retrySpacing * 2, MaxNetworkRetryTicks);
-    } else if (!portExists(m_portName)) {
+    } else if (!isPresent(m_portName)) {
         // After an unplug the system may give the adapter another device name; the laser behind it
         // still has to prove to be the same one.
         const QString location = adapterLocation();

@@ -121,6 +121,8 @@ private:
     void setState(State state, const QString &logText);
     void startDecoder();
     bool checkIdentity(bool complete);
+    // Whether the port is there: as portExists(), or listed by the port lister.
+    bool isPresent(const QString &portName) const;
     void rememberAdapter();
     QString adapterLocation() const;
     static QString clock(const QDateTime &time);

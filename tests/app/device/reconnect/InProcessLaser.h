@@ -24,39 +24,58 @@ inline int countReceived(const QString &transcriptPath, const QString &command)
     return QString::fromLatin1(file.readAll()).count(QStringLiteral("RX \"%1\"").arg(command));
 }
 
-// The simulator's end of an in-process line: bytes and a hang-up go to the link's end.
+// The simulator's end of an in-process line. Each connection is a new pair of ends, as each open of a
+// real port is a new file: plugIn() makes the one the link opens next, and a hang-up ends the current one.
 class PipeSimPort : public SimPort
 {
 public:
-    PipeSimPort()
+    bool open(QString *) override
     {
-        connect(&end, &LumetraTransport::readyRead, this,
-                [this] { emit bytesReceived(end.read(std::numeric_limits<int>::max())); });
+        opened = true;
+        return true;
     }
-    bool open(QString *) override { return end.open(linkPath()); }
-    void hangUp() override { end.close(); }
-    bool isOpen() const override { return end.isOpen(); }
+    void hangUp() override
+    {
+        opened = false;
+        if (laserEnd)
+            laserEnd->close();
+    }
+    bool isOpen() const override { return opened; }
     QString linkPath() const override { return QStringLiteral("in-process"); }
     QString devicePath() const override { return linkPath(); }
     qint64 write(const QByteArray &bytes) override
     {
-        if (!end.isOpen())
+        if (!opened)
             return -1;
-        end.write(bytes);
+        if (laserEnd)
+            laserEnd->write(bytes);
         return bytes.size();
     }
-    LumetraPipeTransport end;
+    // The link's end of a new connection. It belongs to no thread until the link's transport factory
+    // moves it to the link's.
+    LumetraPipeTransport *plugIn()
+    {
+        delete laserEnd;
+        laserEnd = new LumetraPipeTransport(this);
+        connect(laserEnd, &LumetraTransport::readyRead, this,
+                [this] { emit bytesReceived(laserEnd->read(std::numeric_limits<int>::max())); });
+        auto *linkEnd = new LumetraPipeTransport;
+        LumetraPipeTransport::join(linkEnd, laserEnd);
+        laserEnd->open(linkPath());
+        linkEnd->moveToThread(nullptr);
+        return linkEnd;
+    }
+
+private:
+    QPointer<LumetraPipeTransport> laserEnd;
+    bool opened = false;
 };
 
 // The simulated laser in this process, on the test's clock, with a transcript of what it received.
 class InProcessLaser
 {
 public:
-    ~InProcessLaser()
-    {
-        if (linkEnd && !linkEnd->parent())
-            delete linkEnd;
-    }
+    ~InProcessLaser() { dropSpareEnd(); }
     bool start(const QStringList &options, LumetraManualClock *clock)
     {
         if (!dir.isValid()) {
@@ -69,10 +88,7 @@ public:
             return false;
         }
         simPort = new PipeSimPort;
-        // The link's end goes to the link's thread when the link opens it; until then it has none.
-        linkEnd = new LumetraPipeTransport;
-        LumetraPipeTransport::join(linkEnd, &simPort->end);
-        linkEnd->moveToThread(nullptr);
+        linkEnd = simPort->plugIn();
         simulator.reset(new Simulator(parsed, simPort));
         simulator->setTimeSource([clock] { return clock->nowMs(); });
         QString error;
@@ -88,16 +104,46 @@ public:
         return true;
     }
     void control(const QByteArray &line) { simControl->execute(QString::fromLatin1(line)); }
+    // Goes away as an unplugged adapter does, until comeBack().
+    void hangUp() { simulator->hangUp(-1); }
+    void comeBack()
+    {
+        dropSpareEnd();
+        linkEnd = simPort->plugIn();
+        simulator->comeBack();
+    }
+    // The end for the link's next open, on this thread: none while the port is hung up, and a new one
+    // for each open, as a port opened again is a new file.
+    LumetraPipeTransport *takeLinkEnd()
+    {
+        if (!simPort->isOpen())
+            return nullptr;
+        if (!linkEnd || linkEnd->parent())
+            linkEnd = simPort->plugIn();
+        return linkEnd;
+    }
+    QString transcript() const
+    {
+        QFile file(transcriptPath);
+        return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
+    }
     bool received(const QString &command) const { return receivedCount(command) > 0; }
     int receivedCount(const QString &command) const { return countReceived(transcriptPath, command); }
 
     const QString port = QStringLiteral("in-process");
     PipeSimPort *simPort = nullptr;
-    // The end the link opens: taken by the link's transport factory, which gives it the link's thread.
+    // The end the link opens next: taken by the link's transport factory, which gives it the link's
+    // thread and parent.
     QPointer<LumetraPipeTransport> linkEnd;
     std::unique_ptr<Simulator> simulator;
 
 private:
+    void dropSpareEnd()
+    {
+        if (linkEnd && !linkEnd->parent())
+            delete linkEnd;
+    }
+
     QTemporaryDir dir;
     QString transcriptPath;
     std::unique_ptr<SimControl> simControl;
