@@ -30,18 +30,6 @@
 #include <functional>
 #include <memory>
 
-// Until `expr` holds, moves the link's and the laser's time on, for at most `ms` of that time.
-#define SIM_TRY_VERIFY(expr, ms)                                                                             \
-    do {                                                                                                     \
-        runUntil([&] { return bool(expr); }, ms);                                                            \
-        QVERIFY(expr);                                                                                       \
-    } while (false)
-#define SIM_TRY_COMPARE(actual, expected, ms)                                                                \
-    do {                                                                                                     \
-        runUntil([&] { return (actual) == (expected); }, ms);                                                \
-        QCOMPARE(actual, expected);                                                                          \
-    } while (false)
-
 namespace {
 constexpr int connectTimeoutMs = 15000;
 

@@ -14,6 +14,19 @@
 #include <limits>
 #include <memory>
 
+// Until `expr` holds, moves the link's and the laser's time on, for at most `ms` of that time: by the
+// runUntil(done, ms) of the test that uses them.
+#define SIM_TRY_VERIFY(expr, ms)                                                                             \
+    do {                                                                                                     \
+        runUntil([&] { return bool(expr); }, ms);                                                            \
+        QVERIFY(expr);                                                                                       \
+    } while (false)
+#define SIM_TRY_COMPARE(actual, expected, ms)                                                                \
+    do {                                                                                                     \
+        runUntil([&] { return (actual) == (expected); }, ms);                                                \
+        QCOMPARE(actual, expected);                                                                          \
+    } while (false)
+
 // What a laser received, as its transcript writes each command ("...\n").
 inline int countReceived(const QString &transcriptPath, const QString &command)
 {
@@ -25,7 +38,7 @@ inline int countReceived(const QString &transcriptPath, const QString &command)
 }
 
 // The simulator's end of an in-process line. Each connection is a new pair of ends, as each open of a
-// real port is a new file: plugIn() makes the one the link opens next, and a hang-up ends the current one.
+// real port is a new file: plugIn() makes the one the link opens next, and a hang-up ends them all.
 class PipeSimPort : public SimPort
 {
 public:
@@ -37,37 +50,46 @@ public:
     void hangUp() override
     {
         opened = false;
-        if (laserEnd)
-            laserEnd->close();
+        for (LumetraPipeTransport *end : qAsConst(laserEnds))
+            end->close();
     }
     bool isOpen() const override { return opened; }
     QString linkPath() const override { return QStringLiteral("in-process"); }
     QString devicePath() const override { return linkPath(); }
+    // To every end still open; one whose link end is not open drops the bytes, as a closed port does.
     qint64 write(const QByteArray &bytes) override
     {
         if (!opened)
             return -1;
-        if (laserEnd)
-            laserEnd->write(bytes);
+        for (LumetraPipeTransport *end : qAsConst(laserEnds))
+            end->write(bytes);
         return bytes.size();
     }
     // The link's end of a new connection. It belongs to no thread until the link's transport factory
     // moves it to the link's.
     LumetraPipeTransport *plugIn()
     {
-        delete laserEnd;
-        laserEnd = new LumetraPipeTransport(this);
+        for (auto it = laserEnds.begin(); it != laserEnds.end();) {
+            if ((*it)->isOpen()) {
+                ++it;
+                continue;
+            }
+            delete *it;
+            it = laserEnds.erase(it);
+        }
+        auto *laserEnd = new LumetraPipeTransport(this);
         connect(laserEnd, &LumetraTransport::readyRead, this,
-                [this] { emit bytesReceived(laserEnd->read(std::numeric_limits<int>::max())); });
+                [this, laserEnd] { emit bytesReceived(laserEnd->read(std::numeric_limits<int>::max())); });
         auto *linkEnd = new LumetraPipeTransport;
         LumetraPipeTransport::join(linkEnd, laserEnd);
         laserEnd->open(linkPath());
+        laserEnds << laserEnd;
         linkEnd->moveToThread(nullptr);
         return linkEnd;
     }
 
 private:
-    QPointer<LumetraPipeTransport> laserEnd;
+    QList<LumetraPipeTransport *> laserEnds;
     bool opened = false;
 };
 
