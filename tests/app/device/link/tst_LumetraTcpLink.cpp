@@ -18,6 +18,30 @@ using State = LumetraReconnector::State;
 
 namespace {
 constexpr int stepTimeoutMs = 20000;
+
+// A stream that takes its time to open, and opens or fails when the test says.
+class SlowTransport : public LumetraPipeTransport
+{
+public:
+    using LumetraPipeTransport::LumetraPipeTransport;
+    bool open(const QString &portName) override
+    {
+        name = portName;
+        return true;
+    }
+    bool isOpening() const override { return opening; }
+    QString portName() const override { return name; }
+    QString errorString() const override { return QStringLiteral("no answer"); }
+    void finish(bool opened)
+    {
+        opening = false;
+        emit openFinished(opened);
+    }
+
+private:
+    QString name;
+    bool opening = true;
+};
 const QByteArray Ident = "ly_system_info\n";
 const QByteArray Status = "ly_lqz2_dev_status?\n";
 } // namespace
@@ -248,6 +272,53 @@ private slots:
         QCOMPARE(transport.openError() ==
                      LumetraTransport::NetworkErrorBase + QAbstractSocket::ConnectionRefusedError,
                  !listening);
+    }
+
+    // A stream still opening holds up nothing, and its outcome is told as a quick open's would be; a
+    // close meanwhile abandons it.
+    void slowOpen_data()
+    {
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("opens") << "open"
+                               << QStringList{"opened slow", "Communication port slow successfully opened."};
+        QTest::newRow("fails") << "fail"
+                               << QStringList{"Communication port slow open failed. Reason: no answer",
+                                              "failed slow"};
+        QTest::newRow("closed meanwhile")
+            << "close" << QStringList{"closed slow", "Communication port slow closed."};
+    }
+    void slowOpen()
+    {
+        QFETCH(QString, outcome);
+        QFETCH(QStringList, events);
+        QPointer<SlowTransport> transport;
+        LumetraSerialHandler slowLink(testClock);
+        slowLink.setTransportFactory([&](const QString &, QObject *parent) {
+            transport = new SlowTransport(parent);
+            return transport.data();
+        });
+        QStringList seen;
+        connect(&slowLink, &LumetraSerialHandler::sigCommunicationOpened, this,
+                [&](const QString &name) { seen << "opened " + name; });
+        connect(&slowLink, &LumetraSerialHandler::sigCommunicationClosed, this,
+                [&](const QString &name) { seen << "closed " + name; });
+        connect(&slowLink, &LumetraSerialHandler::sigOpenFailed, this,
+                [&](const QString &name) { seen << "failed " + name; });
+        connect(&slowLink, &LumetraSerialHandler::sigStatusMessage, this,
+                [&](const QString &message) { seen << message; });
+        QMetaObject::invokeMethod(&slowLink, "slotMainLoop");
+        slowLink.slotOpenCommunication("slow");
+        testClock.advance(100);
+        QVERIFY(transport);
+        QCOMPARE(seen, QStringList{});
+        if (outcome == "close") {
+            slowLink.slotCloseCommunication();
+        } else {
+            transport->finish(outcome == "open");
+        }
+        testClock.advance(100);
+        QCOMPARE(seen, events);
     }
 
     // A lost network port is tried by connecting, each failure a line in the log: the attempts come
