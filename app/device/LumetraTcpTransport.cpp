@@ -37,7 +37,9 @@ bool LumetraTcpTransport::open(const QString &portName)
             [this] { failConnecting(QAbstractSocket::SocketTimeoutError); });
     m_connectTimer->start(ConnectTimeoutMs);
     m_socket->connectToHost(m_host, m_port);
-    return true;
+    // A connection may also be made, or fail (an address the network cannot route to), inside
+    // connectToHost(), before anyone listens for the outcome: then the open is a quick one.
+    return m_socket != nullptr;
 }
 
 void LumetraTcpTransport::onConnected()
