@@ -1,5 +1,8 @@
 #include "app/PortOpenAdvice.h"
 
+#include "app/device/LumetraTransport.h"
+
+#include <QAbstractSocket>
 #include <QCoreApplication>
 #include <QFile>
 #include <QSerialPort>
@@ -42,6 +45,8 @@ QString PortOpenAdvice::explain(const QString &portName, int error)
 
 QString PortOpenAdvice::explain(const QString &portName, int error, Access access)
 {
+    if (LumetraTransport::isNetworkPort(portName))
+        return explainNetwork(portName, error - LumetraTransport::NetworkErrorBase);
     switch (error) {
     case QSerialPort::DeviceNotFoundError:
         return tr("%1 does not exist any more; it is no longer listed in the Connect menu.").arg(portName);
@@ -64,6 +69,33 @@ QString PortOpenAdvice::explain(const QString &portName, int error, Access acces
             .arg(portName);
     case QSerialPort::OpenError:
         return tr("%1 is already open in this program.").arg(portName);
+    default:
+        return QString();
+    }
+}
+
+QString PortOpenAdvice::explainNetwork(const QString &portName, int socketError)
+{
+    switch (socketError) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return tr("The host of %1 is there, but nothing accepts connections on that port: check the port "
+                  "number, and that the serial device server offers its serial port there in raw TCP mode. "
+                  "Many servers take one connection at a time; another program may hold it.")
+            .arg(portName);
+    case QAbstractSocket::HostNotFoundError:
+        return tr("The host name in %1 is not known here: check its spelling, or give the serial device "
+                  "server's address instead.")
+            .arg(portName);
+    case QAbstractSocket::NetworkError:
+    case QAbstractSocket::SocketAccessError:
+    case QAbstractSocket::UnsupportedSocketOperationError:
+        return tr("%1 cannot be reached from this computer: check the network cable and settings, and that "
+                  "the serial device server is in a network this computer reaches.")
+            .arg(portName);
+    case QAbstractSocket::SocketTimeoutError:
+        return tr("Nothing answered the connection to %1: the serial device server is switched off, not "
+                  "connected, or at another address, or a firewall drops the connection.")
+            .arg(portName);
     default:
         return QString();
     }

@@ -23,6 +23,10 @@ public:
     // The same with the file-permission check already made, so each cause can be looked at alone.
     static QString explain(const QString &portName, int error, Access access);
 
+    // The advice for a network port (socket://HOST:PORT) that did not connect, by its
+    // QAbstractSocket::SocketError.
+    static QString explainNetwork(const QString &portName, int socketError);
+
     // Whether this user may read and write the port's device file.
     static Access accessOf(const QString &portName);
     static QString deviceFile(const QString &portName);

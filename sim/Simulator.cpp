@@ -20,16 +20,23 @@ const int comebackRetryMs = 1000;
 } // namespace
 
 Simulator::Simulator(const SimOptions &simOptions, QObject *parent)
-    : QObject(parent), options(simOptions),
-      port(simOptions.tcpPort >= 0
-               ? static_cast<SimPort *>(new SimTcpPort(quint16(simOptions.tcpPort), this))
-               : new SimPty(simOptions.linkDirectory.isEmpty() ? SimPty::defaultLinkDirectory()
-                                                               : simOptions.linkDirectory,
-                            simOptions.name, this)),
-      wire(new SimWire(port, this)), model(new SimLaser(simOptions.identity, simOptions.seed, this)),
+    : Simulator(simOptions,
+                simOptions.tcpPort >= 0
+                    ? static_cast<SimPort *>(new SimTcpPort(quint16(simOptions.tcpPort)))
+                    : new SimPty(simOptions.linkDirectory.isEmpty() ? SimPty::defaultLinkDirectory()
+                                                                    : simOptions.linkDirectory,
+                                 simOptions.name),
+                parent)
+{
+}
+
+Simulator::Simulator(const SimOptions &simOptions, SimPort *simPort, QObject *parent)
+    : QObject(parent), options(simOptions), port(simPort), wire(new SimWire(port, this)),
+      model(new SimLaser(simOptions.identity, simOptions.seed, this)),
       faultState(new SimFaults(simOptions.seed + 7, this)), log(new SimTranscript(this)),
       answerTimer(new QTimer(this)), clockTimer(new QTimer(this)), comebackTimer(new QTimer(this))
 {
+    port->setParent(this);
     wire->setBaudRate(options.baudRate);
     answerTimer->setSingleShot(true);
     answerTimer->setTimerType(Qt::PreciseTimer);
@@ -48,7 +55,7 @@ bool Simulator::start(QString *error)
     if (!port->open(error))
         return false;
     clock.start();
-    lastTickMs = 0;
+    lastTickMs = nowMs();
     clockTimer->start(clockTickMs);
     log->note(QStringLiteral("port %1 -> %2, %3 %4, module %5")
                   .arg(port->linkPath(), port->devicePath(), options.identity.systemType,
@@ -108,7 +115,7 @@ void Simulator::onBytesReceived(const QByteArray &bytes)
         if (faultState->isSilent()) {
             log->note(QStringLiteral("silent: no answer"));
         } else {
-            pendingCommands.append({inputLine, clock.elapsed() + options.turnaroundMs});
+            pendingCommands.append({inputLine, nowMs() + options.turnaroundMs});
         }
         inputLine.clear();
     }
@@ -119,7 +126,7 @@ void Simulator::scheduleAnswers()
 {
     if (pendingCommands.isEmpty() || answerTimer->isActive())
         return;
-    const qint64 wait = pendingCommands.constFirst().dueMs - clock.elapsed();
+    const qint64 wait = pendingCommands.constFirst().dueMs - nowMs();
     if (wait <= 0)
         answerDueCommands();
     else
@@ -128,7 +135,7 @@ void Simulator::scheduleAnswers()
 
 void Simulator::answerDueCommands()
 {
-    while (!pendingCommands.isEmpty() && pendingCommands.constFirst().dueMs <= clock.elapsed()) {
+    while (!pendingCommands.isEmpty() && pendingCommands.constFirst().dueMs <= nowMs()) {
         const QByteArray line = pendingCommands.takeFirst().line;
         if (faultState->isSilent() || isHungUp())
             continue;
@@ -151,7 +158,7 @@ void Simulator::answerDueCommands()
 
 void Simulator::onClockTick()
 {
-    const qint64 now = clock.elapsed();
+    const qint64 now = nowMs();
     const double seconds = (now - lastTickMs) / 1000.0;
     lastTickMs = now;
     model->advance(seconds);

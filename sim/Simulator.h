@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 class SimFaults;
 class SimLaser;
 class SimPort;
@@ -21,6 +23,14 @@ class Simulator : public QObject
     Q_OBJECT
 public:
     explicit Simulator(const SimOptions &options, QObject *parent = nullptr);
+    // On a port the caller made (a test's in-process line), which the simulator takes over.
+    Simulator(const SimOptions &options, SimPort *port, QObject *parent = nullptr);
+
+    // Reads the time in milliseconds from the given source instead of a wall clock, so that a test
+    // moves the laser's time with the program's. Set before start().
+    void setTimeSource(std::function<qint64()> nowMs) { timeSource = std::move(nowMs); }
+    // Lets the laser's time catch up with the time source now.
+    void catchUp() { onClockTick(); }
 
     bool start(QString *error);
     void shutdown();
@@ -34,6 +44,8 @@ public:
     // negative).
     void hangUp(double seconds);
     bool isHungUp() const;
+    // Brings the port back now, as after the seconds of a hang-up.
+    void comeBack();
     void sendGarbage(int length);
     void sendUnterminated(int length);
     QString describe() const;
@@ -53,9 +65,9 @@ private:
     void answerDueCommands();
     void onClockTick();
     void onSpontaneousLine(const QByteArray &line);
-    void comeBack();
     void transmit(const QByteArray &bytes);
     void scheduleAnswers();
+    qint64 nowMs() const { return timeSource ? timeSource() : clock.elapsed(); }
 
     SimOptions options;
     SimPort *port;
@@ -67,6 +79,7 @@ private:
     QTimer *clockTimer;
     QTimer *comebackTimer;
     QElapsedTimer clock;
+    std::function<qint64()> timeSource;
     qint64 lastTickMs = 0;
     QByteArray inputLine;
     bool inputOverflow = false;

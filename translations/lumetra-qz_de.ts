@@ -1428,6 +1428,10 @@ funktion ausschalten</translation>
         <source>%1 is not back yet; still waiting for it to return.</source>
         <translation>%1 ist noch nicht wieder da; es wird weiter auf die Rückkehr gewartet.</translation>
     </message>
+    <message>
+        <source>The adapter of %1 (USB serial number %2) is back as %3.</source>
+        <translation>Der Adapter von %1 (USB-Seriennummer %2) ist als %3 zurück.</translation>
+    </message>
 </context>
 <context>
     <name>LumetraRecordStore</name>
@@ -2305,6 +2309,22 @@ Klicken Sie auf OK, um fortzufahren.</translation>
     <message>
         <source>You may not use %1. Serial ports belong to the group "dialout": add yourself with "sudo usermod -aG dialout $USER", then log out and in again (the new group counts only from a new login). Or install the program's udev rule (70-lumetra-qz-serial.rules, part of its package), which lets the user at the computer open the usual USB serial adapters.</source>
         <translation>Sie dürfen %1 nicht benutzen. Serielle Schnittstellen gehören der Gruppe "dialout": Fügen Sie sich mit "sudo usermod -aG dialout $USER" hinzu und melden Sie sich ab und wieder an (die neue Gruppe gilt erst nach einer neuen Anmeldung). Oder installieren Sie die udev-Regel des Programms (70-lumetra-qz-serial.rules, Teil seines Pakets), mit der der Benutzer am Computer die üblichen USB-Seriell-Adapter öffnen darf.</translation>
+    </message>
+    <message>
+        <source>The host of %1 is there, but nothing accepts connections on that port: check the port number, and that the serial device server offers its serial port there in raw TCP mode. Many servers take one connection at a time; another program may hold it.</source>
+        <translation>Der Rechner von %1 ist erreichbar, aber an diesem Port nimmt nichts Verbindungen an: Prüfen Sie die Portnummer und ob der serielle Geräteserver seine serielle Schnittstelle dort im Raw-TCP-Modus anbietet. Viele Server nehmen nur eine Verbindung zugleich an; ein anderes Programm hält sie womöglich.</translation>
+    </message>
+    <message>
+        <source>The host name in %1 is not known here: check its spelling, or give the serial device server's address instead.</source>
+        <translation>Der Rechnername in %1 ist hier nicht bekannt: Prüfen Sie die Schreibweise oder geben Sie stattdessen die Adresse des seriellen Geräteservers an.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be reached from this computer: check the network cable and settings, and that the serial device server is in a network this computer reaches.</source>
+        <translation>%1 ist von diesem Rechner aus nicht erreichbar: Prüfen Sie Netzwerkkabel und -einstellungen und ob der serielle Geräteserver in einem Netz liegt, das dieser Rechner erreicht.</translation>
+    </message>
+    <message>
+        <source>Nothing answered the connection to %1: the serial device server is switched off, not connected, or at another address, or a firewall drops the connection.</source>
+        <translation>Auf die Verbindung zu %1 hat nichts geantwortet: Der serielle Geräteserver ist ausgeschaltet, nicht angeschlossen oder unter einer anderen Adresse, oder eine Firewall verwirft die Verbindung.</translation>
     </message>
 </context>
 <context>

@@ -8,10 +8,14 @@ void LumetraPipeTransport::join(LumetraPipeTransport *a, LumetraPipeTransport *b
 {
     a->m_peer = b;
     b->m_peer = a;
-    connect(a, &LumetraPipeTransport::sigSent, b, &LumetraPipeTransport::onReceived);
-    connect(b, &LumetraPipeTransport::sigSent, a, &LumetraPipeTransport::onReceived);
-    connect(a, &LumetraPipeTransport::sigHungUp, b, &LumetraPipeTransport::onPeerHungUp);
-    connect(b, &LumetraPipeTransport::sigHungUp, a, &LumetraPipeTransport::onPeerHungUp);
+    // Queued even on one thread: as on a real line, an answer never arrives inside the write that
+    // asked for it.
+    connect(a, &LumetraPipeTransport::sigSent, b, &LumetraPipeTransport::onReceived, Qt::QueuedConnection);
+    connect(b, &LumetraPipeTransport::sigSent, a, &LumetraPipeTransport::onReceived, Qt::QueuedConnection);
+    connect(a, &LumetraPipeTransport::sigHungUp, b, &LumetraPipeTransport::onPeerHungUp,
+            Qt::QueuedConnection);
+    connect(b, &LumetraPipeTransport::sigHungUp, a, &LumetraPipeTransport::onPeerHungUp,
+            Qt::QueuedConnection);
 }
 
 int LumetraPipeTransport::openError() const

@@ -9,6 +9,8 @@
 #include <QSerialPortInfo>
 #include <QTimer>
 
+#include <algorithm>
+
 Q_LOGGING_CATEGORY(lcReconnector, "lumetra.device.reconnector")
 
 LumetraReconnector::LumetraReconnector(QObject *parent)
@@ -50,6 +52,63 @@ bool LumetraReconnector::portExists(const QString &portName)
     if (portName.contains(QLatin1Char('/')))
         return QFileInfo::exists(portName);
     return !QSerialPortInfo(portName).isNull();
+}
+
+QList<LumetraReconnector::PortEntry> LumetraReconnector::systemPorts()
+{
+    QList<PortEntry> ports;
+    const QList<QSerialPortInfo> infos = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo &info : infos) {
+        PortEntry entry;
+        entry.location = info.systemLocation();
+        entry.serialNumber = info.serialNumber();
+        entry.vendorId = info.hasVendorIdentifier() ? info.vendorIdentifier() : 0;
+        entry.productId = info.hasProductIdentifier() ? info.productIdentifier() : 0;
+        ports << entry;
+    }
+    return ports;
+}
+
+// Taken while the port is there: once it is gone, the system no longer lists what was behind it.
+void LumetraReconnector::rememberAdapter()
+{
+    m_adapter = PortEntry();
+    if (LumetraTransport::isNetworkPort(m_portName))
+        return;
+    // The operator may have named the device file, a link to it (/dev/serial/by-id/...) or its plain name.
+    const QString canonical = QFileInfo(m_portName).canonicalFilePath();
+    const QList<PortEntry> ports = m_listPorts();
+    for (const PortEntry &entry : ports) {
+        if (entry.location == m_portName || entry.location == canonical ||
+            QFileInfo(entry.location).fileName() == m_portName) {
+            if (!entry.serialNumber.isEmpty())
+                m_adapter = entry;
+            return;
+        }
+    }
+}
+
+bool LumetraReconnector::isPresent(const QString &portName) const
+{
+    if (portExists(portName))
+        return true;
+    const QList<PortEntry> ports = m_listPorts();
+    return std::any_of(ports.cbegin(), ports.cend(),
+                       [&portName](const PortEntry &entry) { return entry.location == portName; });
+}
+
+// Where the lost port's adapter is listed now under another name; empty when it is not.
+QString LumetraReconnector::adapterLocation() const
+{
+    if (m_adapter.serialNumber.isEmpty())
+        return QString();
+    const QList<PortEntry> ports = m_listPorts();
+    for (const PortEntry &entry : ports) {
+        if (entry.serialNumber == m_adapter.serialNumber && entry.vendorId == m_adapter.vendorId &&
+            entry.productId == m_adapter.productId && entry.location != m_adapter.location)
+            return entry.location;
+    }
+    return QString();
 }
 
 QString LumetraReconnector::stateName(State state)
@@ -120,6 +179,7 @@ void LumetraReconnector::slotOpenRequested(QString portName)
                         m_state == State::Connected || m_state == State::Unavailable;
     m_expectedType.clear();
     m_expectedSerial.clear();
+    m_adapter = PortEntry();
     m_portName = portName;
     m_openPending = true;
 }
@@ -166,6 +226,7 @@ void LumetraReconnector::slotCommunicationOpened(QString portName)
     }
     if (m_portName.isEmpty())
         m_portName = portName;
+    rememberAdapter();
     m_lastLineMs = 0;
     m_systemType.clear();
     m_serialNumber.clear();
@@ -240,8 +301,15 @@ void LumetraReconnector::watchTick()
         }
         m_ticksToNextAttempt = m_retrySpacing - 1;
         m_retrySpacing = qMin(m_retrySpacing * 2, MaxNetworkRetryTicks);
-    } else if (!portExists(m_portName)) {
-        return;
+    } else if (!isPresent(m_portName)) {
+        // After an unplug the system may give the adapter another device name; the laser behind it
+        // still has to prove to be the same one.
+        const QString location = adapterLocation();
+        if (location.isEmpty())
+            return;
+        emit logLine(tr("The adapter of %1 (USB serial number %2) is back as %3.")
+                         .arg(m_portName, m_adapter.serialNumber, location));
+        m_portName = location;
     }
     qCDebug(lcReconnector) << m_portName << "is back";
     // Commands the operator gave before or during the loss must not reach the laser by surprise.

@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QString>
 
+#include <functional>
+
 class LumetraResponseDecoder;
 class LumetraSerialHandler;
 class QTimer;
@@ -13,7 +15,8 @@ class QTimer;
 // Follows one serial link from the operator's open to the close and tells what state it is in. When
 // the port goes away without the operator asking for it (an unplugged adapter), it watches for the
 // same port to come back, drops the commands queued meanwhile, reopens it and lets the normal
-// handshake run; the link is kept only if the same laser (system type and serial number) answers.
+// handshake run; the link is kept only if the same laser (system type and serial number) answers. A USB
+// adapter that comes back under another device name is known by its USB serial number and ids.
 // Needs no widgets, so that a program without a window can follow the same rule.
 class LumetraReconnector : public QObject
 {
@@ -35,6 +38,16 @@ public:
     // A network port cannot be looked for, only connected to, and each failed attempt is a line in
     // the log: the attempts after a loss are spaced out, doubling up to this many watch intervals.
     static constexpr int MaxNetworkRetryTicks = 16;
+
+    // A serial port as the system lists it, with the identity of the USB adapter behind it, if any.
+    struct PortEntry
+    {
+        QString location; // the device file
+        QString serialNumber;
+        quint16 vendorId = 0;
+        quint16 productId = 0;
+    };
+    using PortLister = std::function<QList<PortEntry>()>;
 
     explicit LumetraReconnector(QObject *parent = nullptr);
     ~LumetraReconnector() override;
@@ -63,6 +76,9 @@ public:
     QString expectedSerialNumber() const { return m_expectedSerial; }
 
     void setWatchInterval(int ms);
+    // Replaces the system's list of serial ports; for tests.
+    void setPortLister(PortLister lister) { m_listPorts = std::move(lister); }
+    static QList<PortEntry> systemPorts();
     // Whether the named port is present now: a path is looked up in the file system, a plain name
     // among the ports the system lists. A network port (socket://HOST:PORT) counts as present: only
     // a connection attempt can tell.
@@ -105,6 +121,10 @@ private:
     void setState(State state, const QString &logText);
     void startDecoder();
     bool checkIdentity(bool complete);
+    // Whether the port is there: as portExists(), or listed by the port lister.
+    bool isPresent(const QString &portName) const;
+    void rememberAdapter();
+    QString adapterLocation() const;
     static QString clock(const QDateTime &time);
 
     State m_state = State::Closed;
@@ -128,6 +148,10 @@ private:
     bool m_openPending = false;
     // The operator asked for the lost port while it was watched for; a failure returns to the watch.
     bool m_operatorRetry = false;
+
+    // The USB adapter of the open port; empty serial number when it is none, or tells no serial number.
+    PortEntry m_adapter;
+    PortLister m_listPorts = &LumetraReconnector::systemPorts;
 
     QTimer *m_watch = nullptr;
     // Watch ticks to let pass before the next attempt on a lost network port, and the next spacing.

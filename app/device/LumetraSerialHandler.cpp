@@ -1,15 +1,26 @@
 #include "app/device/LumetraSerialHandler.h"
 
 #include "app/device/LumetraLineReceipt.h"
+#include "app/device/LumetraLinkTimer.h"
 #include "app/device/LumetraSerialTransport.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QLoggingCategory>
 #include <QThread>
-#include <QTimer>
 
 Q_LOGGING_CATEGORY(lcSerialHandler, "lumetra.device.serialhandler")
+
+namespace {
+LumetraTransport::Factory testTransportFactory;
+LumetraLinkClock *testClock = nullptr;
+} // namespace
+
+void LumetraSerialHandler::setTestDefaults(LumetraTransport::Factory factory, LumetraLinkClock *clock)
+{
+    testTransportFactory = std::move(factory);
+    testClock = clock;
+}
 
 QString LumetraSerialHandler::errorText(QSerialPort::SerialPortError error)
 {
@@ -38,7 +49,22 @@ QString LumetraSerialHandler::trafficLabel(const QString &portName, QChar separa
     return label;
 }
 
-LumetraSerialHandler::LumetraSerialHandler(QObject *parent) : QObject(parent)
+LumetraSerialHandler::LumetraSerialHandler(QObject *parent)
+    : QObject(parent), ownClock(testClock ? nullptr : new LumetraSteadyClock),
+      clock(testClock ? *testClock : *ownClock)
+{
+    if (testTransportFactory)
+        transportFactory = testTransportFactory;
+    setUp();
+}
+
+LumetraSerialHandler::LumetraSerialHandler(LumetraLinkClock &linkClock, QObject *parent)
+    : QObject(parent), clock(linkClock)
+{
+    setUp();
+}
+
+void LumetraSerialHandler::setUp()
 {
     // Asking for the local time per line makes the C library look at the time-zone file each time.
     // Seconds and milliseconds are all a label shows, and they differ from UTC only by the seconds
@@ -63,6 +89,11 @@ LumetraSerialHandler::LumetraSerialHandler(QObject *parent) : QObject(parent)
 
 LumetraSerialHandler::~LumetraSerialHandler()
 {
+    if (openingPort) {
+        openingPort->disconnect();
+        openingPort->close();
+        openingPort->deleteLater();
+    }
     if (port) {
         port->disconnect();
         port->close();
@@ -74,7 +105,7 @@ LumetraSerialHandler::~LumetraSerialHandler()
 
 void LumetraSerialHandler::slotOpenCommunication(QString SerialportName)
 {
-    if (port)
+    if (port || openingPort)
         closeRequested = true;
     openRequested = true;
     requestedPortName = SerialportName;
@@ -128,15 +159,11 @@ void LumetraSerialHandler::slotDiscardQueuedCommands()
 void LumetraSerialHandler::slotMainLoop()
 {
     if (!loopTimer) {
-        // Coarse timers may fire a few percent late, and every late turn would slow the poll cycle.
-        loopTimer = new QTimer(this);
-        loopTimer->setSingleShot(true);
-        loopTimer->setTimerType(Qt::PreciseTimer);
-        connect(loopTimer, &QTimer::timeout, this, &LumetraSerialHandler::slotMainLoop);
-        commandTimer = new QTimer(this);
-        commandTimer->setSingleShot(true);
-        commandTimer->setTimerType(Qt::PreciseTimer);
-        connect(commandTimer, &QTimer::timeout, this, &LumetraSerialHandler::slotCommandTimeout);
+        // Made on the link's thread, whose event loop runs them.
+        loopTimer = new LumetraLinkTimer(clock, this);
+        connect(loopTimer, &LumetraLinkTimer::timeout, this, &LumetraSerialHandler::slotMainLoop);
+        commandTimer = new LumetraLinkTimer(clock, this);
+        connect(commandTimer, &LumetraLinkTimer::timeout, this, &LumetraSerialHandler::slotCommandTimeout);
         loopOrigin = clock.nowMs();
         scheduledTurnAt = loopOrigin;
     }
@@ -145,7 +172,7 @@ void LumetraSerialHandler::slotMainLoop()
     if (closeRequested) {
         closeRequested = false;
         // Nothing to close: a close request without a port leaves the link as it is.
-        if (port)
+        if (port || openingPort)
             closeSequence();
     } else if (engine->state() == LumetraLinkEngine::stPortClosed) {
         stepPortClosed();
@@ -174,7 +201,7 @@ void LumetraSerialHandler::scheduleTurn()
     if (loopTimer->isActive() && at == scheduledTurnAt)
         return;
     scheduledTurnAt = at;
-    loopTimer->start(int(qMin<qint64>(at - now, std::numeric_limits<int>::max())));
+    loopTimer->startAt(at);
 }
 
 void LumetraSerialHandler::syncCommandTimer()
@@ -187,7 +214,7 @@ void LumetraSerialHandler::syncCommandTimer()
     if (commandTimer->isActive() && deadline == armedDeadline)
         return;
     armedDeadline = deadline;
-    commandTimer->start(int(qMax<qint64>(0, deadline - clock.nowMs())));
+    commandTimer->startAt(deadline);
 }
 
 void LumetraSerialHandler::slotCommandTimeout()
@@ -222,13 +249,43 @@ void LumetraSerialHandler::stepPortClosed()
 void LumetraSerialHandler::openPort()
 {
     LumetraTransport *newPort = transportFactory(requestedPortName, this);
+    openingPortName = requestedPortName;
     if (!newPort->open(requestedPortName)) {
-        emit sigStatusMessage(tr("Communication port %1 open failed. Reason: %2")
-                                  .arg(requestedPortName, newPort->errorString()));
-        emit sigOpenFailed(requestedPortName, newPort->openError());
-        newPort->deleteLater();
+        failOpen(newPort);
         return;
     }
+    if (newPort->isOpening()) {
+        openingPort = newPort;
+        connect(newPort, &LumetraTransport::openFinished, this, &LumetraSerialHandler::slotOpenFinished);
+        return;
+    }
+    finishOpen(newPort);
+}
+
+void LumetraSerialHandler::slotOpenFinished(bool opened)
+{
+    LumetraTransport *newPort = openingPort;
+    if (!newPort || sender() != newPort)
+        return;
+    openingPort = nullptr;
+    newPort->disconnect(this);
+    if (opened)
+        finishOpen(newPort);
+    else
+        failOpen(newPort);
+    scheduleTurn();
+}
+
+void LumetraSerialHandler::failOpen(LumetraTransport *newPort)
+{
+    emit sigStatusMessage(
+        tr("Communication port %1 open failed. Reason: %2").arg(openingPortName, newPort->errorString()));
+    emit sigOpenFailed(openingPortName, newPort->openError());
+    newPort->deleteLater();
+}
+
+void LumetraSerialHandler::finishOpen(LumetraTransport *newPort)
+{
     port = newPort;
     port->setReadBufferSize(ReadBufferSize);
 
@@ -238,12 +295,20 @@ void LumetraSerialHandler::openPort()
 
     engine->opened();
     emit sigCommunicationOpened(port->portName());
-    emit sigStatusMessage(tr("Communication port %1 successfully opened.").arg(requestedPortName));
+    emit sigStatusMessage(tr("Communication port %1 successfully opened.").arg(openingPortName));
 }
 
 void LumetraSerialHandler::closeSequence()
 {
     QString name;
+    if (openingPort) {
+        // Given up before it was made: told as the close of that port, as when the open had been quick.
+        name = openingPort->portName();
+        openingPort->disconnect(this);
+        openingPort->close();
+        openingPort->deleteLater();
+        openingPort = nullptr;
+    }
     if (port) {
         name = port->portName();
         port->disconnect(this);

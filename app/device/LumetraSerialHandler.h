@@ -10,8 +10,10 @@
 #include <QSerialPort>
 #include <QString>
 
+#include <memory>
+
 class LumetraLineReceipt;
-class QTimer;
+class LumetraLinkTimer;
 
 // The serial link to the laser. Lives on its own worker thread and is reached only through queued
 // signals. It owns the port's transport (a serial port, or a network port named socket://HOST:PORT)
@@ -39,7 +41,14 @@ public:
     static constexpr int ReadBufferSize = 64 * 1024;
 
     explicit LumetraSerialHandler(QObject *parent = nullptr);
+    // On the given clock, which must outlive the link: its waits and timers follow that clock, so
+    // that tests run the link and everything above it on simulated time.
+    explicit LumetraSerialHandler(LumetraLinkClock &clock, QObject *parent = nullptr);
     ~LumetraSerialHandler() override;
+
+    // Tests stand in for the laser's port and the clock of every link made from now on by the first
+    // constructor, including the one a window makes for itself. Empty arguments restore the program's.
+    static void setTestDefaults(LumetraTransport::Factory factory, LumetraLinkClock *clock);
 
     // Replaces the choice of transport by port name; for tests. Set before the first open.
     void setTransportFactory(LumetraTransport::Factory factory) { transportFactory = std::move(factory); }
@@ -85,10 +94,14 @@ private slots:
     void slotTransportError(QString text, bool failing);
     void slotTransportLost(QString text);
     void slotLinesConsumed(quint64 count);
+    void slotOpenFinished(bool opened);
 
 private:
+    void setUp();
     void stepPortClosed();
     void openPort();
+    void finishOpen(LumetraTransport *newPort);
+    void failOpen(LumetraTransport *newPort);
     void closeSequence();
     void readAvailable();
     void writeBytes(const QByteArray &bytes);
@@ -99,7 +112,8 @@ private:
     QString trafficLabel(QChar separator) const;
     bool readPaused() const { return linesDelivered - linesConsumed >= quint64(MaxLinesInFlight); }
 
-    LumetraSteadyClock clock;
+    std::unique_ptr<LumetraSteadyClock> ownClock;
+    LumetraLinkClock &clock;
     LumetraLinkEngine *engine = nullptr;
 
     bool openRequested = false;
@@ -107,14 +121,17 @@ private:
     bool closeRequested = false;
     LumetraTransport::Factory transportFactory = &LumetraTransport::create;
     QPointer<LumetraTransport> port;
+    // A transport still opening (a network connection being made); the link goes on meanwhile.
+    QPointer<LumetraTransport> openingPort;
+    QString openingPortName;
 
     // The main loop turns on a 10 ms grid counted from its first turn, so that waits measured in
     // turns do not stretch by the time each turn takes; turns the engine calls idle are skipped.
-    QTimer *loopTimer = nullptr;
+    LumetraLinkTimer *loopTimer = nullptr;
     qint64 loopOrigin = 0;
     qint64 lastTurnAt = 0;
     qint64 scheduledTurnAt = 0;
-    QTimer *commandTimer = nullptr;
+    LumetraLinkTimer *commandTimer = nullptr;
     qint64 armedDeadline = 0;
 
     QPointer<LumetraLineReceipt> receipt;

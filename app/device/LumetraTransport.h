@@ -17,6 +17,9 @@ public:
     using Factory = std::function<LumetraTransport *(const QString &portName, QObject *parent)>;
 
     static constexpr char NetworkScheme[] = "socket://";
+    // A network port's open error is this plus its QAbstractSocket::SocketError, so that it never
+    // reads as a serial port's.
+    static constexpr int NetworkErrorBase = 1000;
 
     // A TCP connection for "socket://HOST:PORT", the serial port of that name for anything else.
     static LumetraTransport *create(const QString &portName, QObject *parent);
@@ -27,8 +30,11 @@ public:
     explicit LumetraTransport(QObject *parent = nullptr) : QObject(parent) {}
 
     // Opens and configures the stream. On failure, errorString() tells why in words an operator
-    // understands, and openError() is a QSerialPort::SerialPortError for callers that explain it.
+    // understands, and openError() is a QSerialPort::SerialPortError (or NetworkErrorBase plus a
+    // QAbstractSocket::SocketError) for callers that explain it. A stream that takes time to open
+    // returns true while isOpening(), and tells the outcome by openFinished().
     virtual bool open(const QString &portName) = 0;
+    virtual bool isOpening() const { return false; }
     virtual void close() = 0;
     virtual QString portName() const = 0;
     virtual QString errorString() const = 0;
@@ -46,6 +52,7 @@ public:
     virtual bool closesWhenSilent() const { return false; }
 
 signals:
+    void openFinished(bool opened);
     void readyRead();
     // Worth a status message; the stream goes on. `failing` marks the kind a dying stream gives in
     // its last moments, which say nothing once the link has decided to close it.

@@ -350,6 +350,34 @@ class DeviceWithoutDatabase(unittest.TestCase):
         self.assertNotIn("NULL", device.status())
 
 
+class DeviceOnNetworkPort(unittest.TestCase):
+    """The laser behind a serial device server: SerialPort names it as socket://HOST:PORT."""
+
+    def test_a_laser_behind_a_device_server_is_read_and_written(self):
+        folder = tempfile.mkdtemp(prefix="tango-test-")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        sim = Simulator(folder, "network", "--tcp", str(free_port()), "--serial-number", "LQZ10-0000-0077")
+        self.addCleanup(sim.stop)
+        self.assertTrue(sim.port.startswith("socket://127.0.0.1:"), sim.port)
+        properties = os.path.join(folder, "network.res")
+        with open(properties, "w") as f:
+            f.write('LumetraQZ/network/DEVICE/LumetraQZ: "test/lumetra/network"\n')
+            f.write(f'test/lumetra/network->SerialPort: "{sim.port}"\n')
+            f.write("test/lumetra/network->ReconnectPeriod: 200\n")
+        server = Server(folder, "network", f"-file={properties}")
+        self.addCleanup(server.stop)
+        device = server.proxy("test/lumetra/network")
+        device.set_timeout_millis(10000)
+        wait_until("the laser's serial number", lambda: device.read_attribute("SerialNumber").value)
+        self.assertEqual(device.read_attribute("SerialNumber").value, "LQZ10-0000-0077")
+        wait_until("a status from the laser", lambda: device.state() in (tango.DevState.OFF, tango.DevState.STANDBY))
+        self.assertEqual(sim.received()[:2], ["ly_system_info\n", "ly_lqz2_dev_status?\n"])
+        mark = len(sim.received())
+        device.write_attribute("DivisionFactor", 3)
+        wait_until("'e_div 3' on the wire", lambda: "e_div 3\n" in sim.received()[mark:])
+        wait_until("the division read back", lambda: device.read_attribute("DivisionFactor").value == 3)
+
+
 class DeviceInADatabase(unittest.TestCase):
     """The way a facility runs it: registered in a Tango database, its port a stored property, reached
     by name alone."""

@@ -2,7 +2,10 @@
 #include "app/ConnectionBanner.h"
 #include "app/ConnectionStatusBar.h"
 #include "app/MainWindow.h"
+#include "app/PortOpenAdvice.h"
 #include "app/SerialMonitor.h"
+#include "app/device/LumetraSerialHandler.h"
+#include "app/device/LumetraTransport.h"
 #include "app/record/LumetraRecorder.h"
 #include "dialkit/Indicator.h"
 #include "dialkit/IndicatorButton.h"
@@ -10,16 +13,20 @@
 #include "framekit/GUIOverlay.h"
 #include "framekit/GUIWidget.h"
 #include "framekit/_AppLog.h"
+#include "tests/app/device/reconnect/InProcessLaser.h"
 #include "tests/app/device/reconnect/SimProcess.h"
 
+#include <QAbstractSocket>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTcpServer>
 #include <QTextDocument>
 
+#include <atomic>
 #include <memory>
 
 using State = LumetraReconnector::State;
@@ -51,7 +58,9 @@ QStringList connectMenuEntries(MainWindow &window)
 } // namespace
 
 // The whole window against the simulated laser: the port vanishes and returns, another laser answers,
-// the operator closes, the laser falls silent, and ports that cannot be opened.
+// the operator closes, the laser falls silent, and ports that cannot be opened. Where the file system
+// or the Connect menu's look at it matter, the laser is a process on a pseudo-terminal in real time;
+// elsewhere it runs in this process with the link on the test's clock.
 class TestReconnect : public QObject
 {
     Q_OBJECT
@@ -59,7 +68,92 @@ class TestReconnect : public QObject
 private:
     QTemporaryDir folder;
     std::unique_ptr<SimProcess> laser;
+    // The link's time and the in-process laser's; it outlives every window.
+    LumetraManualClock clock;
+    std::unique_ptr<InProcessLaser> simLaser;
     std::unique_ptr<MainWindow> window;
+    // The window's link once it has opened the in-process port, and the end its next open takes.
+    std::atomic<QObject *> link{nullptr};
+    std::atomic<LumetraPipeTransport *> spareEnd{nullptr};
+    // The system's serial ports as the window's watch sees them: the in-process port while it is there.
+    QList<LumetraReconnector::PortEntry> listed;
+    qint64 comebackAt = -1;
+
+    // Lets what the link's thread and this one sent each other arrive.
+    void settle()
+    {
+        for (int round = 0; round < 3; ++round) {
+            QCoreApplication::processEvents();
+            if (QObject *linkObject = link.load())
+                QMetaObject::invokeMethod(
+                    linkObject, [] {}, Qt::BlockingQueuedConnection);
+        }
+        QCoreApplication::processEvents();
+    }
+    // An end ready for the link's next open of the in-process port, while the port is there.
+    void keepSpareEnd()
+    {
+        if (!spareEnd.load() && simLaser->simPort->isOpen())
+            spareEnd = simLaser->simPort->plugIn();
+    }
+    // Moves the time on a main-loop turn at a time, the watch looking every second, until `done` holds;
+    // for at most `ms`.
+    void runUntil(const std::function<bool()> &done, qint64 ms)
+    {
+        settle();
+        const qint64 step = LumetraLinkEngine::MainLoopIntervalMs;
+        for (qint64 elapsed = 0; elapsed < ms && !done(); elapsed += step) {
+            clock.advance(step);
+            if (comebackAt >= 0 && clock.nowMs() >= comebackAt) {
+                comebackAt = -1;
+                simLaser->comeBack();
+                listed = {{simLaser->port, QString(), 0, 0}};
+            }
+            keepSpareEnd();
+            simLaser->simulator->catchUp();
+            settle();
+            if (clock.nowMs() % LumetraReconnector::DefaultWatchIntervalMs == 0)
+                QMetaObject::invokeMethod(watch(), "watchTick");
+        }
+    }
+    void runFor(qint64 ms)
+    {
+        runUntil([] { return false; }, ms);
+    }
+    // The in-process port goes away; it comes back after the given milliseconds, never when negative.
+    void hangUpInProcess(qint64 comebackMs)
+    {
+        simLaser->hangUp();
+        listed.clear();
+        delete spareEnd.exchange(nullptr);
+        comebackAt = comebackMs < 0 ? -1 : clock.nowMs() + comebackMs;
+    }
+    void connectInProcess()
+    {
+        simLaser.reset(new InProcessLaser);
+        QVERIFY(simLaser->start({}, &clock));
+        listed = {{simLaser->port, QString(), 0, 0}};
+        keepSpareEnd();
+        LumetraSerialHandler::setTestDefaults(
+            [this](const QString &name, QObject *parent) -> LumetraTransport * {
+                link = parent;
+                LumetraPipeTransport *end = name == simLaser->port ? spareEnd.exchange(nullptr) : nullptr;
+                if (!end)
+                    return new LumetraPipeTransport(parent);
+                end->moveToThread(parent->thread());
+                end->setParent(parent);
+                return end;
+            },
+            &clock);
+        openWindow();
+        LumetraSerialHandler::setTestDefaults({}, nullptr);
+        // Its looks come from runUntil(), on the test's clock.
+        watch()->setWatchInterval(std::numeric_limits<int>::max());
+        watch()->setPortLister([this] { return listed; });
+        emit window->sigOpenCommunication(simLaser->port);
+        SIM_TRY_COMPARE(watch()->state(), State::Connected, stepTimeoutMs);
+        SIM_TRY_COMPARE(tabCount(), 2, stepTimeoutMs);
+    }
 
     QString transcriptPath(const QString &name) const
     {
@@ -95,10 +189,10 @@ private:
     // The laser switched on with its output enabled, as the window has heard it.
     void makeLaserEmit()
     {
-        laser->control("set state on");
-        laser->control("set output 1");
-        QTRY_COMPARE_WITH_TIMEOUT(window->connectionStatusBar()->operatorState().kind(),
-                                  LumetraOperatorState::Kind::Emitting, stepTimeoutMs);
+        simLaser->control("set state on");
+        simLaser->control("set output 1");
+        SIM_TRY_COMPARE(window->connectionStatusBar()->operatorState().kind(),
+                        LumetraOperatorState::Kind::Emitting, stepTimeoutMs);
     }
     // While the link is down, the banner and the status bar keep the last report and its warning.
     void checkLastReportHeld()
@@ -118,21 +212,25 @@ private slots:
     void cleanup()
     {
         window.reset();
+        link = nullptr;
+        delete spareEnd.exchange(nullptr);
+        comebackAt = -1;
+        simLaser.reset();
         laser.reset();
     }
 
     void sameLaserComesBack()
     {
-        connectToLaser();
+        connectInProcess();
         makeLaserEmit();
-        laser->control("hangup 2");
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Lost, stepTimeoutMs);
+        hangUpInProcess(2000);
+        SIM_TRY_COMPARE(watch()->state(), State::Lost, stepTimeoutMs);
         ConnectionBanner *banner = window->connectionBanner();
         checkLastReportHeld();
         const QRegularExpression lost(
             QStringLiteral("^Connection to %1 lost at \\d\\d:\\d\\d:\\d\\d — reconnecting "
                            "when it returns\\.$")
-                .arg(QRegularExpression::escape(laser->port)));
+                .arg(QRegularExpression::escape(simLaser->port)));
         QVERIFY2(lost.match(banner->text()).hasMatch(), qPrintable(banner->text()));
         QCOMPARE(banner->buttonText(), QStringLiteral("Cancel"));
         QVERIFY(window->connectionStatusBar()->stateText().startsWith(QLatin1String("Lost at ")));
@@ -145,17 +243,17 @@ private slots:
         QCOMPARE(window->statusBar()->currentMessage(), dropped);
         QVERIFY(logText().contains(dropped));
 
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(tabCount(), 2, stepTimeoutMs);
+        SIM_TRY_COMPARE(watch()->state(), State::Connected, stepTimeoutMs);
+        SIM_TRY_COMPARE(tabCount(), 2, stepTimeoutMs);
         QVERIFY(!banner->isVisible());
         QVERIFY(window->connectionStatusBar()->emissionText().isEmpty());
         QCOMPARE(window->connectionStatusBar()->identityText(),
                  QStringLiteral("Lumetra-10, S/N LQZ10-2611-0042"));
         // The new controller polls again after the second handshake.
-        QTRY_VERIFY_WITH_TIMEOUT(laser->transcript().indexOf(QStringLiteral("RX \"s9\\n\""),
-                                                             laser->transcript().lastIndexOf(identQuery)) > 0,
-                                 stepTimeoutMs);
-        QCOMPARE(laser->receivedCount(identQuery), 2);
+        SIM_TRY_VERIFY(simLaser->transcript().indexOf(QStringLiteral("RX \"s9\\n\""),
+                                                      simLaser->transcript().lastIndexOf(identQuery)) > 0,
+                       stepTimeoutMs);
+        QCOMPARE(simLaser->receivedCount(identQuery), 2);
         // The recording tells the loss as a loss, and the command as never sent.
         auto *recorder = window->findChild<LumetraRecorder *>();
         QVERIFY(recorder);
@@ -163,52 +261,52 @@ private slots:
         QStringList history;
         for (const RecordEvent &e : recorder->store().events(0, recorder->now(), false))
             history.prepend(QString::number(e.severity) + ' ' + e.text);
-        QVERIFY2(history.contains(QStringLiteral("1 Port %1 lost").arg(laser->port)),
+        QVERIFY2(history.contains(QStringLiteral("1 Port %1 lost").arg(simLaser->port)),
                  qPrintable(history.join('\n')));
         QVERIFY(history.contains(QStringLiteral("1 ly_lqz2_standby (not sent: the port is lost)")));
         const QString log = logText();
-        QVERIFY(log.contains(QStringLiteral("Connection to %1 lost at").arg(laser->port)));
+        QVERIFY(log.contains(QStringLiteral("Connection to %1 lost at").arg(simLaser->port)));
         QVERIFY(log.contains(
-            QStringLiteral("Connected again to %1 (Lumetra-10 LQZ10-2611-0042).").arg(laser->port)));
+            QStringLiteral("Connected again to %1 (Lumetra-10 LQZ10-2611-0042).").arg(simLaser->port)));
     }
 
     void cancelStopsWaiting()
     {
-        connectToLaser();
-        laser->control("hangup 1");
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Lost, stepTimeoutMs);
+        connectInProcess();
+        hangUpInProcess(1000);
+        SIM_TRY_COMPARE(watch()->state(), State::Lost, stepTimeoutMs);
         auto *cancel = window->connectionBanner()->findChild<QPushButton *>();
         QVERIFY(cancel);
         cancel->click();
         QCOMPARE(watch()->state(), State::Closed);
         QVERIFY(!window->connectionBanner()->isVisible());
-        QTRY_VERIFY_WITH_TIMEOUT(LumetraReconnector::portExists(laser->port), stepTimeoutMs);
-        QTest::qWait(LumetraReconnector::DefaultWatchIntervalMs * 3 / 2);
+        SIM_TRY_VERIFY(!listed.isEmpty(), stepTimeoutMs);
+        runFor(LumetraReconnector::DefaultWatchIntervalMs * 3 / 2);
         QCOMPARE(watch()->state(), State::Closed);
-        QCOMPARE(laser->receivedCount(identQuery), 1);
+        QCOMPARE(simLaser->receivedCount(identQuery), 1);
         // The lost laser's history ends with the operator giving up on it, not with the loss.
         auto *recorder = window->findChild<LumetraRecorder *>();
         QVERIFY(recorder);
         recorder->flush();
         const QVector<RecordEvent> events = recorder->store().events(0, recorder->now(), false);
         QVERIFY(!events.isEmpty());
-        QCOMPARE(events.first().text, QStringLiteral("Stopped waiting for %1 to return").arg(laser->port));
+        QCOMPARE(events.first().text, QStringLiteral("Stopped waiting for %1 to return").arg(simLaser->port));
     }
 
     // The Connect menu's choice of the lost port while it is still gone: the wait goes on.
     void reconnectDuringOutage()
     {
-        connectToLaser();
-        laser->control("hangup 5");
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Lost, stepTimeoutMs);
-        window->connectMenuHandler(laser->port);
-        QTRY_VERIFY_WITH_TIMEOUT(logText().contains(QStringLiteral("%1 open failed").arg(laser->port)),
-                                 stepTimeoutMs);
+        connectInProcess();
+        hangUpInProcess(5000);
+        SIM_TRY_COMPARE(watch()->state(), State::Lost, stepTimeoutMs);
+        window->connectMenuHandler(simLaser->port);
+        SIM_TRY_VERIFY(logText().contains(QStringLiteral("%1 open failed").arg(simLaser->port)),
+                       stepTimeoutMs);
         QCOMPARE(watch()->state(), State::Lost);
         QVERIFY2(window->connectionBanner()->text().startsWith(QStringLiteral("Connection to ")),
                  qPrintable(window->connectionBanner()->text()));
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(tabCount(), 2, stepTimeoutMs);
+        SIM_TRY_COMPARE(watch()->state(), State::Connected, stepTimeoutMs);
+        SIM_TRY_COMPARE(tabCount(), 2, stepTimeoutMs);
         QVERIFY(!window->connectionBanner()->isVisible());
     }
 
@@ -266,16 +364,16 @@ private slots:
 
     void silentLaserUnavailable()
     {
-        connectToLaser();
+        connectInProcess();
         makeLaserEmit();
-        laser->control("silence forever");
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Unavailable, stepTimeoutMs);
+        simLaser->control("silence forever");
+        SIM_TRY_COMPARE(watch()->state(), State::Unavailable, stepTimeoutMs);
         checkLastReportHeld();
         QVERIFY2(window->connectionStatusBar()->stateText().startsWith(QLatin1String("Unavailable since ")),
                  qPrintable(window->connectionStatusBar()->stateText()));
         auto *page = window->findChild<GUIWidget *>();
         QVERIFY(page);
-        QTRY_VERIFY_WITH_TIMEOUT(!page->isEnabled(), stepTimeoutMs);
+        SIM_TRY_VERIFY(!page->isEnabled(), stepTimeoutMs);
         QCOMPARE(page->getOverlay()->disabledMessage(), QStringLiteral("Unavailable"));
         QVERIFY2(QRegularExpression(QStringLiteral("^No echo since \\d\\d:\\d\\d:\\d\\d$"))
                      .match(page->getOverlay()->reasonMessage())
@@ -286,8 +384,8 @@ private slots:
         const QImage lamp = laserOn->grab().toImage();
         QCOMPARE(lamp.pixel(lamp.width() / 2, lamp.height() / 2), quint32(Indicator::Red));
 
-        laser->control("silence off");
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
+        simLaser->control("silence off");
+        SIM_TRY_COMPARE(watch()->state(), State::Connected, stepTimeoutMs);
         QVERIFY(page->getOverlay()->reasonMessage().isEmpty());
         QVERIFY(!window->connectionBanner()->isVisible());
         QVERIFY(window->connectionStatusBar()->lastReportText().isEmpty());
@@ -316,6 +414,42 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(window->connectionBanner()->isVisible(), stepTimeoutMs);
         const QString text = window->connectionBanner()->text();
         QVERIFY2(text.startsWith(QStringLiteral("Could not open %1. %1 ").arg(port)) && text.contains(advice),
+                 qPrintable(text));
+        QCOMPARE(watch()->state(), State::Closed);
+    }
+
+    // A network port that does not connect is explained by its cause, not as a serial device file.
+    void networkOpenFailureSaysWhy_data()
+    {
+        QTest::addColumn<int>("socketError");
+        QTest::addColumn<QString>("advice");
+        QTest::newRow("refused") << int(QAbstractSocket::ConnectionRefusedError) << "raw TCP mode";
+        QTest::newRow("unknown host") << int(QAbstractSocket::HostNotFoundError) << "host name";
+        QTest::newRow("unreachable") << int(QAbstractSocket::NetworkError) << "cannot be reached";
+        QTest::newRow("silent") << int(QAbstractSocket::SocketTimeoutError) << "Nothing answered";
+    }
+    void networkOpenFailureSaysWhy()
+    {
+        QFETCH(int, socketError);
+        QFETCH(QString, advice);
+        const QString port = QStringLiteral("socket://rack-7.lab:4001");
+        const QString text = PortOpenAdvice::explain(port, LumetraTransport::NetworkErrorBase + socketError);
+        QVERIFY2(text.contains(advice) && text.contains(port), qPrintable(text));
+    }
+
+    // The window's banner for a refused connection, from the link's own report of it.
+    void refusedNetworkPortExplained()
+    {
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const QString port = QStringLiteral("socket://127.0.0.1:%1").arg(probe.serverPort());
+        probe.close();
+        openWindow();
+        emit window->sigOpenCommunication(port);
+        QTRY_VERIFY_WITH_TIMEOUT(window->connectionBanner()->isVisible(), stepTimeoutMs);
+        const QString text = window->connectionBanner()->text();
+        QVERIFY2(text.startsWith(QStringLiteral("Could not open %1. ").arg(port)) &&
+                     text.contains(QLatin1String("nothing accepts connections")),
                  qPrintable(text));
         QCOMPARE(watch()->state(), State::Closed);
     }

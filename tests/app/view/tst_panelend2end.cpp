@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 #include "app/device/LumetraController.h"
+#include "app/device/LumetraManualClock.h"
+#include "app/device/LumetraSerialHandler.h"
 #include "app/view/LumetraProgressTicker.h"
 #include "app/view/LumetraSpotChangeDialog.h"
 #include "app/view/LumetraView.h"
@@ -11,6 +13,7 @@
 #include "dialkit/LineEditNumber.h"
 #include "framekit/GUIOverlay.h"
 #include "framekit/GUIWidget.h"
+#include "tests/app/device/reconnect/InProcessLaser.h"
 
 #include <QApplication>
 #include <QFile>
@@ -23,6 +26,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -69,22 +73,8 @@ public:
         process.waitForBytesWritten(1000);
     }
     // Whether the laser has received `command`, written as the transcript escapes it ("...\n").
-    bool received(const QString &command) const
-    {
-        QFile file(transcriptPath);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return false;
-        }
-        return QString::fromLatin1(file.readAll()).contains(QStringLiteral("RX \"%1\"").arg(command));
-    }
-    int receivedCount(const QString &command) const
-    {
-        QFile file(transcriptPath);
-        if (!file.open(QIODevice::ReadOnly)) {
-            return 0;
-        }
-        return QString::fromLatin1(file.readAll()).count(QStringLiteral("RX \"%1\"").arg(command));
-    }
+    bool received(const QString &command) const { return receivedCount(command) > 0; }
+    int receivedCount(const QString &command) const { return countReceived(transcriptPath, command); }
 
     QString port;
 
@@ -123,20 +113,76 @@ class TestPanelEnd2End : public QObject
     Q_OBJECT
 private:
     QTemporaryDir settingsDir;
-    std::unique_ptr<SimulatedLaser> laser;
+    // The link's time, and the in-process laser's; it outlives every window.
+    LumetraManualClock clock;
+    std::unique_ptr<InProcessLaser> laser;
+    std::unique_ptr<SimulatedLaser> ptyLaser;
     std::unique_ptr<MainWindow> window;
+    // The window's link, once it has opened the in-process line; its thread is the one to wait for.
+    std::atomic<QObject *> link{nullptr};
 
     LumetraView *view() const { return window ? window->findChild<LumetraView *>() : nullptr; }
 
-    // Starts the simulator and connects the program to it as the Connect menu does.
+    // Lets what the link's thread and this one sent each other arrive.
+    void settle()
+    {
+        for (int round = 0; round < 3; ++round) {
+            QCoreApplication::processEvents();
+            if (QObject *linkObject = link.load()) {
+                QMetaObject::invokeMethod(
+                    linkObject, [] {}, Qt::BlockingQueuedConnection);
+            }
+        }
+        QCoreApplication::processEvents();
+    }
+
+    // Moves the time on a main-loop turn at a time until `done` holds, for at most `ms`.
+    void runUntil(const std::function<bool()> &done, qint64 ms)
+    {
+        settle();
+        for (qint64 elapsed = 0; elapsed < ms && !done(); elapsed += LumetraLinkEngine::MainLoopIntervalMs) {
+            clock.advance(LumetraLinkEngine::MainLoopIntervalMs);
+            if (laser) {
+                laser->simulator->catchUp();
+            }
+            settle();
+        }
+    }
+
+    // Starts the simulated laser in this process and connects the program to it as the Connect menu
+    // does, both on the test's clock.
     void connectTo(const QStringList &options)
     {
-        laser.reset(new SimulatedLaser);
-        QVERIFY(laser->start(options));
+        laser.reset(new InProcessLaser);
+        QVERIFY(laser->start(options, &clock));
+        LumetraPipeTransport *linkEnd = laser->linkEnd;
+        LumetraSerialHandler::setTestDefaults(
+            [this, linkEnd](const QString &, QObject *parent) {
+                link = parent;
+                linkEnd->moveToThread(parent->thread());
+                linkEnd->setParent(parent);
+                return linkEnd;
+            },
+            &clock);
         window.reset(new MainWindow);
+        LumetraSerialHandler::setTestDefaults({}, nullptr);
         window->resize(1366, 768);
         window->show();
         emit window->sigOpenCommunication(laser->port);
+        SIM_TRY_VERIFY(view() != nullptr, connectTimeoutMs);
+        SIM_TRY_COMPARE(textOf(view(), "serialNumberInfo"), QString("LQZ10-2611-0042"), connectTimeoutMs);
+        SIM_TRY_VERIFY(view()->parentWidget()->isEnabled(), connectTimeoutMs);
+    }
+
+    // The same over a pseudo-terminal to the simulator as a process of its own, in real time.
+    void connectToPty(const QStringList &options)
+    {
+        ptyLaser.reset(new SimulatedLaser);
+        QVERIFY(ptyLaser->start(options));
+        window.reset(new MainWindow);
+        window->resize(1366, 768);
+        window->show();
+        emit window->sigOpenCommunication(ptyLaser->port);
         QTRY_VERIFY_WITH_TIMEOUT(view() != nullptr, connectTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(textOf(view(), "serialNumberInfo"), QString("LQZ10-2611-0042"),
                                   connectTimeoutMs);
@@ -156,7 +202,9 @@ private slots:
     void cleanup()
     {
         window.reset();
+        link = nullptr;
         laser.reset();
+        ptyLaser.reset();
     }
 
     // Each module type shows its own controls and the laser's identification.
@@ -180,21 +228,19 @@ private slots:
         // The module is asked for only by the firmware that drives one.
         connectTo({"--module", module, "--system", "Lumetra-3"});
         LumetraView *panel = view();
-        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "deviceOnTime"), QString("1234 hours 56 minutes"), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "emissionTime"), QString("987 hours 12 minutes"), 5000);
+        SIM_TRY_COMPARE(textOf(panel, "deviceOnTime"), QString("1234 hours 56 minutes"), 5000);
+        SIM_TRY_COMPARE(textOf(panel, "emissionTime"), QString("987 hours 12 minutes"), 5000);
         QVERIFY(panel->findChild<QLabel *>("firmwareVersionInfo")->text().contains("V5.1.4"));
         QVERIFY(panel->tinyHeaderLabel()->text().contains("Lumetra-3"));
         if (hgPage) {
-            QTRY_VERIFY_WITH_TIMEOUT(panel->settingsMenu()->hasItemVisibility(LumetraView::HGPage), 5000);
-            QTRY_VERIFY_WITH_TIMEOUT(textOf(panel, "hgTypeField").contains(module, Qt::CaseInsensitive),
-                                     5000);
-            QTRY_COMPARE_WITH_TIMEOUT(!panel->findChild<QWidget *>("crystalGroup")->isHidden(), crystal,
-                                      5000);
+            SIM_TRY_VERIFY(panel->settingsMenu()->hasItemVisibility(LumetraView::HGPage), 5000);
+            SIM_TRY_VERIFY(textOf(panel, "hgTypeField").contains(module, Qt::CaseInsensitive), 5000);
+            SIM_TRY_COMPARE(!panel->findChild<QWidget *>("crystalGroup")->isHidden(), crystal, 5000);
             if (crystal) {
-                QTRY_VERIFY_WITH_TIMEOUT(laser->received("ls_crystal_curSpot?\\n"), 5000);
+                SIM_TRY_VERIFY(laser->received("ls_crystal_curSpot?\\n"), 5000);
             }
         } else {
-            QTRY_VERIFY_WITH_TIMEOUT(laser->received("e_div?\\n"), 5000);
+            SIM_TRY_VERIFY(laser->received("e_div?\\n"), 5000);
             QVERIFY(!panel->settingsMenu()->hasItemVisibility(LumetraView::HGPage));
             QVERIFY(!laser->received("ls_output_config?\\n"));
         }
@@ -207,19 +253,19 @@ private slots:
         LumetraView *panel = view();
         // The sensors drift with noise; a reading far from the usual 25 °C can only come from this report.
         laser->control("set temperature 1 90");
-        QTRY_VERIFY_WITH_TIMEOUT(textOf(panel, "temperature1").toDouble() > 80.0, 5000);
+        SIM_TRY_VERIFY(textOf(panel, "temperature1").toDouble() > 80.0, 5000);
         QVERIFY(QRegExp("\\d+\\.\\d\\d").exactMatch(textOf(panel, "temperature1")));
-        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "oven1Actual"), QString("45.5°C"), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "energyReadout0"), QString("0.50 µJ"), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "hgErrorMessage"),
-                                  QString("HG Error code: 12 - Oven Temperature."), 5000);
+        SIM_TRY_COMPARE(textOf(panel, "oven1Actual"), QString("45.5°C"), 5000);
+        SIM_TRY_COMPARE(textOf(panel, "energyReadout0"), QString("0.50 µJ"), 5000);
+        SIM_TRY_COMPARE(textOf(panel, "hgErrorMessage"), QString("HG Error code: 12 - Oven Temperature."),
+                        5000);
         QCOMPARE(quint32(panel->findChild<Indicator *>("hgErrorLamp")->color()), quint32(Indicator::Red));
-        QTRY_COMPARE_WITH_TIMEOUT(quint32(panel->findChild<Indicator *>("powerOnLamp")->color()),
-                                  quint32(Indicator::Green), 5000);
+        SIM_TRY_COMPARE(quint32(panel->findChild<Indicator *>("powerOnLamp")->color()),
+                        quint32(Indicator::Green), 5000);
 
         laser->control("set humidity 47");
         laser->control("error 0");
-        QTRY_COMPARE_WITH_TIMEOUT(textOf(panel, "hgErrorMessage"), QString(), 5000);
+        SIM_TRY_COMPARE(textOf(panel, "hgErrorMessage"), QString(), 5000);
         QCOMPARE(quint32(panel->findChild<Indicator *>("hgErrorLamp")->color()), quint32(Indicator::Grey));
     }
 
@@ -232,25 +278,25 @@ private slots:
         auto *power = panel->findChild<ComboSlider *>("powerSlider");
         power->unitSelector()->checkCurrentIndex(1);
         enter(power, "12.5");
-        QTRY_VERIFY_WITH_TIMEOUT(laser->received("e_power=500\\n"), 5000);
+        SIM_TRY_VERIFY(laser->received("e_power=500\\n"), 5000);
 
         // The standby lamp follows the laser's report, not the click.
         const auto buttons = panel->findChildren<IndicatorButton *>();
         QCOMPARE(buttons.size(), 4);
         Indicator *standbyLamp = buttons.at(2)->indicator();
-        QTRY_VERIFY_WITH_TIMEOUT(buttons.at(3)->indicator()->color() == Indicator::Green &&
-                                     standbyLamp->color() == Indicator::Grey,
-                                 5000);
+        SIM_TRY_VERIFY(buttons.at(3)->indicator()->color() == Indicator::Green &&
+                           standbyLamp->color() == Indicator::Grey,
+                       5000);
         buttons.at(2)->button()->click();
         QCOMPARE(quint32(standbyLamp->color()), quint32(Indicator::Grey));
-        QTRY_VERIFY_WITH_TIMEOUT(laser->received("ly_lqz2_standby\\n"), 5000);
-        QTRY_COMPARE_WITH_TIMEOUT(quint32(standbyLamp->color()), quint32(Indicator::Orange), 5000);
+        SIM_TRY_VERIFY(laser->received("ly_lqz2_standby\\n"), 5000);
+        SIM_TRY_COMPARE(quint32(standbyLamp->color()), quint32(Indicator::Orange), 5000);
 
         // Picking another output asks twice; the command goes out after the first OK.
         panel->setControlPage(LumetraView::ControlPage);
         auto *selector = panel->findChild<ComboBox *>("wavelengthSelectorCombo");
-        QTRY_VERIFY_WITH_TIMEOUT(!panel->findChild<QWidget *>("wavelengthSelectorGroup")->isHidden(), 5000);
-        QTRY_VERIFY_WITH_TIMEOUT(laser->received("ls_wavelength?\\n"), 5000);
+        SIM_TRY_VERIFY(!panel->findChild<QWidget *>("wavelengthSelectorGroup")->isHidden(), 5000);
+        SIM_TRY_VERIFY(laser->received("ls_wavelength?\\n"), 5000);
         const int output = selector->currentIndex() == 1 ? 2 : 1;
         const QString command = QStringLiteral("ls_wavelength=%1\\n").arg(output);
         int dialogs = 0;
@@ -264,15 +310,15 @@ private slots:
         });
         confirm.start();
         selector->checkCurrentIndex(output);
-        QTRY_COMPARE_WITH_TIMEOUT(dialogs, 2, 5000);
+        SIM_TRY_COMPARE(dialogs, 2, 5000);
         confirm.stop();
-        QTRY_VERIFY_WITH_TIMEOUT(laser->received(command), 5000);
+        SIM_TRY_VERIFY(laser->received(command), 5000);
         QCOMPARE(laser->receivedCount(command), 1);
 
         // A new crystal spot: the command, the progress window, and the window closing on the report.
         panel->setControlPage(LumetraView::HGPage);
         auto *spot = panel->findChild<ComboSlider *>("crystalSlider");
-        QTRY_VERIFY_WITH_TIMEOUT(spot->isEnabled() && spot->value() >= 1, 5000);
+        SIM_TRY_VERIFY(spot->isEnabled() && spot->value() >= 1, 5000);
         const int current = qRound(spot->value());
         const int target = current > 1 ? current - 1 : current + 1;
         enter(spot, QString::number(target));
@@ -280,15 +326,14 @@ private slots:
         // The move is sent once the operator confirms it.
         QVERIFY(dialog->isVisible());
         QTest::mouseClick(dialog->findChild<QAbstractButton *>("okButton"), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(laser->received(QStringLiteral("ls_crystal_setSpot=%1\\n").arg(target)),
-                                 5000);
+        SIM_TRY_VERIFY(laser->received(QStringLiteral("ls_crystal_setSpot=%1\\n").arg(target)), 5000);
         QCOMPARE(laser->receivedCount(QStringLiteral("ls_crystal_setSpot=%1\\n").arg(target)), 1);
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->ticker()->maximum(), 10);
         // The stage needs its ten seconds; the simulated one is told to arrive now, well before the bar is
         // full.
         laser->control(QStringLiteral("set spot %1").arg(target).toLatin1());
-        QTRY_VERIFY_WITH_TIMEOUT(!dialog->isVisible(), 3000);
+        SIM_TRY_VERIFY(!dialog->isVisible(), 3000);
         QVERIFY(dialog->ticker()->value() < 5);
         QCOMPARE(qRound(spot->value()), target);
     }
@@ -302,12 +347,12 @@ private slots:
         auto *overlay = widget->findChild<GUIOverlay *>();
         QVERIFY(overlay);
         laser->control("silence forever");
-        QTRY_VERIFY_WITH_TIMEOUT(!widget->isEnabled(), 10000);
+        SIM_TRY_VERIFY(!widget->isEnabled(), 10000);
         QCOMPARE(overlay->disabledMessage(), QString("Unavailable"));
         QVERIFY(overlay->isVisible());
         QCOMPARE(textOf(panel, "serialNumberInfo"), QString("LQZ10-2611-0042"));
         laser->control("silence off");
-        QTRY_VERIFY_WITH_TIMEOUT(widget->isEnabled(), 15000);
+        SIM_TRY_VERIFY(widget->isEnabled(), 15000);
         QCOMPARE(view(), panel);
         QCOMPARE(textOf(panel, "serialNumberInfo"), QString("LQZ10-2611-0042"));
     }
@@ -315,13 +360,13 @@ private slots:
     // An unplugged adapter closes the port: the panel goes, and opening the port again brings a fresh one.
     void hangUpRemovesPanelAndReopeningRestoresIt()
     {
-        connectTo({"--module", "0x8d", "--system", "Lumetra-3"});
+        connectToPty({"--module", "0x8d", "--system", "Lumetra-3"});
         QPointer<LumetraView> first = view();
-        laser->control("hangup 1");
+        ptyLaser->control("hangup 1");
         QTRY_VERIFY_WITH_TIMEOUT(first.isNull(), 10000);
         QVERIFY(!window->findChild<LumetraController *>());
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(laser->port), 10000);
-        emit window->sigOpenCommunication(laser->port);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(ptyLaser->port), 10000);
+        emit window->sigOpenCommunication(ptyLaser->port);
         QTRY_VERIFY_WITH_TIMEOUT(view() != nullptr, connectTimeoutMs);
         QTRY_COMPARE_WITH_TIMEOUT(textOf(view(), "serialNumberInfo"), QString("LQZ10-2611-0042"),
                                   connectTimeoutMs);

@@ -1,6 +1,8 @@
+#include "app/device/LumetraManualClock.h"
 #include "app/device/LumetraPipeTransport.h"
 #include "app/device/LumetraReconnector.h"
 #include "app/device/LumetraSerialHandler.h"
+#include "app/device/LumetraTcpTransport.h"
 #include "sim/SimControl.h"
 #include "sim/SimLaser.h"
 #include "sim/Simulator.h"
@@ -16,6 +18,30 @@ using State = LumetraReconnector::State;
 
 namespace {
 constexpr int stepTimeoutMs = 20000;
+
+// A stream that takes its time to open, and opens or fails when the test says.
+class SlowTransport : public LumetraPipeTransport
+{
+public:
+    using LumetraPipeTransport::LumetraPipeTransport;
+    bool open(const QString &portName) override
+    {
+        name = portName;
+        return true;
+    }
+    bool isOpening() const override { return opening; }
+    QString portName() const override { return name; }
+    QString errorString() const override { return QStringLiteral("no answer"); }
+    void finish(bool opened)
+    {
+        opening = false;
+        emit openFinished(opened);
+    }
+
+private:
+    QString name;
+    bool opening = true;
+};
 const QByteArray Ident = "ly_system_info\n";
 const QByteArray Status = "ly_lqz2_dev_status?\n";
 } // namespace
@@ -36,11 +62,13 @@ private:
     QList<QByteArray> received;
     QStringList messages;
     QStringList failures;
+    // Outlives the link, which is deleted on its thread's end.
+    LumetraManualClock testClock;
 
-    void startLink(const LumetraTransport::Factory &factory = {})
+    void startLink(const LumetraTransport::Factory &factory = {}, LumetraLinkClock *clock = nullptr)
     {
         thread = new QThread;
-        link = new LumetraSerialHandler;
+        link = clock ? new LumetraSerialHandler(*clock) : new LumetraSerialHandler;
         if (factory)
             link->setTransportFactory(factory);
         link->moveToThread(thread);
@@ -76,6 +104,18 @@ private:
         QString error;
         QVERIFY2(simulator->start(&error), qPrintable(error));
         QVERIFY(simulator->portPath().startsWith("socket://127.0.0.1:"));
+    }
+
+    // Lets what the link's thread and this one sent each other arrive, so that the clock moves on
+    // only once all is said that the time so far asked for.
+    void settle()
+    {
+        for (int round = 0; round < 3; ++round) {
+            QCoreApplication::processEvents();
+            QMetaObject::invokeMethod(
+                link, [] {}, Qt::BlockingQueuedConnection);
+        }
+        QCoreApplication::processEvents();
     }
 
 private slots:
@@ -205,6 +245,82 @@ private slots:
         QCOMPARE(reconnector->state(), State::Closed);
     }
 
+    // A connection is made while the link's thread goes on: the open returns at once, and its outcome
+    // comes later from the event loop.
+    void connectDoesNotWait_data()
+    {
+        QTest::addColumn<bool>("listening");
+        QTest::newRow("accepted") << true;
+        QTest::newRow("refused") << false;
+    }
+    void connectDoesNotWait()
+    {
+        QFETCH(bool, listening);
+        QTcpServer server;
+        QVERIFY(server.listen(QHostAddress::LocalHost));
+        const QString port = QStringLiteral("socket://127.0.0.1:%1").arg(server.serverPort());
+        if (!listening)
+            server.close();
+        LumetraTcpTransport transport;
+        QSignalSpy finished(&transport, &LumetraTransport::openFinished);
+        QVERIFY(transport.open(port));
+        QVERIFY(transport.isOpening());
+        QCOMPARE(finished.count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, stepTimeoutMs);
+        QCOMPARE(finished.first().first().toBool(), listening);
+        QVERIFY(!transport.isOpening());
+        QCOMPARE(transport.openError() ==
+                     LumetraTransport::NetworkErrorBase + QAbstractSocket::ConnectionRefusedError,
+                 !listening);
+    }
+
+    // A stream still opening holds up nothing, and its outcome is told as a quick open's would be; a
+    // close meanwhile abandons it.
+    void slowOpen_data()
+    {
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QStringList>("events");
+        QTest::newRow("opens") << "open"
+                               << QStringList{"opened slow", "Communication port slow successfully opened."};
+        QTest::newRow("fails") << "fail"
+                               << QStringList{"Communication port slow open failed. Reason: no answer",
+                                              "failed slow"};
+        QTest::newRow("closed meanwhile")
+            << "close" << QStringList{"closed slow", "Communication port slow closed."};
+    }
+    void slowOpen()
+    {
+        QFETCH(QString, outcome);
+        QFETCH(QStringList, events);
+        QPointer<SlowTransport> transport;
+        LumetraSerialHandler slowLink(testClock);
+        slowLink.setTransportFactory([&](const QString &, QObject *parent) {
+            transport = new SlowTransport(parent);
+            return transport.data();
+        });
+        QStringList seen;
+        connect(&slowLink, &LumetraSerialHandler::sigCommunicationOpened, this,
+                [&](const QString &name) { seen << "opened " + name; });
+        connect(&slowLink, &LumetraSerialHandler::sigCommunicationClosed, this,
+                [&](const QString &name) { seen << "closed " + name; });
+        connect(&slowLink, &LumetraSerialHandler::sigOpenFailed, this,
+                [&](const QString &name) { seen << "failed " + name; });
+        connect(&slowLink, &LumetraSerialHandler::sigStatusMessage, this,
+                [&](const QString &message) { seen << message; });
+        QMetaObject::invokeMethod(&slowLink, "slotMainLoop");
+        slowLink.slotOpenCommunication("slow");
+        testClock.advance(100);
+        QVERIFY(transport);
+        QCOMPARE(seen, QStringList{});
+        if (outcome == "close") {
+            slowLink.slotCloseCommunication();
+        } else {
+            transport->finish(outcome == "open");
+        }
+        testClock.advance(100);
+        QCOMPARE(seen, events);
+    }
+
     // A lost network port is tried by connecting, each failure a line in the log: the attempts come
     // on the watch's ticks at doubling spacing, up to the largest.
     void networkRetriesSpaceOut()
@@ -227,6 +343,71 @@ private slots:
             watcher.slotOpenFailed(port, 0);
         }
         QCOMPARE(attemptTicks, (QList<int>{1, 2, 4, 8, 16, 32, 48, 64, 80}));
+    }
+
+    // The link on its worker thread keeps its waits on the clock it is given, however fast real time
+    // runs: the first command when the quiet wait after the open has passed on that clock, a resend
+    // and the silence each a command time-out later.
+    void waitsFollowTheGivenClock()
+    {
+        LumetraPipeTransport laserEnd;
+        bool answering = true;
+        connect(&laserEnd, &LumetraTransport::readyRead, this, [&] {
+            const QByteArray command = laserEnd.read(1024);
+            if (!answering)
+                return;
+            QByteArray reply = command;
+            if (command == Ident)
+                reply += "Lumetra-10 SN 4711\n";
+            else if (command == Status)
+                reply += "ly_lqz2_dev_status 8\n";
+            laserEnd.write(reply);
+        });
+        auto *linkEnd = new LumetraPipeTransport;
+        LumetraPipeTransport::join(linkEnd, &laserEnd);
+        QVERIFY(laserEnd.open("laser"));
+        QList<qint64> sentAt;
+        QList<QPair<qint64, bool>> connectedAt;
+        qint64 openedAt = -1;
+        startLink(
+            [linkEnd](const QString &, QObject *parent) {
+                linkEnd->setParent(parent);
+                return linkEnd;
+            },
+            &testClock);
+        linkEnd->moveToThread(thread);
+        QObject scope; // ends the notes below with the test
+        connect(link, &LumetraSerialHandler::sigBytesTransmitted, &scope,
+                [&](const QString &, const QByteArray &) { sentAt << testClock.nowMs(); });
+        connect(link, &LumetraSerialHandler::sigCommunicationOpened, &scope,
+                [&] { openedAt = testClock.nowMs(); });
+        connect(link, &LumetraSerialHandler::sigConnectedStatus, &scope,
+                [&](bool connected) { connectedAt << qMakePair(testClock.nowMs(), connected); });
+        open("pipe");
+        const auto runFor = [&](qint64 ms) {
+            for (qint64 i = 0; i < ms; ++i) {
+                testClock.advance(1);
+                settle();
+            }
+        };
+        runFor(LumetraLinkEngine::QuietAfterOpenMs);
+        QVERIFY(openedAt >= 0);
+        QCOMPARE(sent, QList<QByteArray>{});
+        runFor(100);
+        QCOMPARE(sent, (QList<QByteArray>{Ident, Status}));
+        // As the engine alone on its test clock: the quiet wait, then a turn to change state.
+        QCOMPARE(sentAt.first() - openedAt,
+                 qint64(LumetraLinkEngine::QuietAfterOpenMs + 2 * LumetraLinkEngine::MainLoopIntervalMs));
+        QVERIFY(!connectedAt.isEmpty() && connectedAt.last().second);
+        const int reports = connectedAt.size();
+
+        answering = false;
+        QMetaObject::invokeMethod(link, "slotAddMonitorCommand", Q_ARG(QString, QStringLiteral("s9")));
+        runFor(2 * LumetraLinkEngine::CommandTimeoutMs + 100);
+        QCOMPARE(sent.mid(2, 2), (QList<QByteArray>{"s9\n", "s9\n"}));
+        QCOMPARE(sentAt.at(3) - sentAt.at(2), qint64(LumetraLinkEngine::CommandTimeoutMs));
+        QCOMPARE(connectedAt.size(), reports + 1);
+        QCOMPARE(connectedAt.last(), qMakePair(sentAt.at(3) + LumetraLinkEngine::CommandTimeoutMs, false));
     }
 
     // The in-process pair carries the link's bytes both ways and a hang-up of the far end.

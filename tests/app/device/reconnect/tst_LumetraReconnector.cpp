@@ -1,4 +1,4 @@
-#include "SimProcess.h"
+#include "InProcessLaser.h"
 #include "app/device/LumetraReconnector.h"
 #include "app/device/LumetraSerialHandler.h"
 
@@ -15,16 +15,22 @@ constexpr int stepTimeoutMs = 20000;
 const QString identQuery = QStringLiteral("ly_system_info\\n");
 } // namespace
 
-// The real link on its worker thread with the reconnector beside it, as a program without a window
-// would have them, and the simulated laser behind a port that can vanish and come back.
+// The real link with the reconnector beside it, as a program without a window would have them, and the
+// simulated laser behind a port that can vanish and come back. Link and laser run in this process on the
+// test's clock; the system's port list is the test's, which lists the laser's port while it is there.
 class TestLumetraReconnector : public QObject
 {
     Q_OBJECT
 
 private:
-    QTemporaryDir folder;
-    std::unique_ptr<SimProcess> laser;
-    QThread *thread = nullptr;
+    // Outlives the links made on it.
+    LumetraManualClock testClock;
+    std::unique_ptr<InProcessLaser> laser;
+    // The laser behind the port name now; two may take turns behind it.
+    InProcessLaser *behindPort = nullptr;
+    QList<LumetraReconnector::PortEntry> listed;
+    // When a hung-up laser's port comes back, on the test's clock; negative for never.
+    qint64 comebackAt = -1;
     LumetraSerialHandler *link = nullptr;
     std::unique_ptr<LumetraReconnector> reconnector;
     QList<State> states;
@@ -32,16 +38,6 @@ private:
     QStringList linkMessages;
     int opens = 0;
 
-    // One transcript per laser and test row: the folder lives as long as the whole test.
-    QString transcriptPath(const QString &name) const
-    {
-        return folder.filePath(QStringLiteral("%1-%2-%3.log")
-                                   .arg(QLatin1String(QTest::currentTestFunction()),
-                                        QString::fromLatin1(QTest::currentDataTag()).replace(' ', '_'),
-                                        name));
-    }
-
-    // The operator's own requests go to the link and to the reconnector alike.
     void operatorOpen(const QString &port)
     {
         reconnector->slotOpenRequested(port);
@@ -57,12 +53,55 @@ private:
         QMetaObject::invokeMethod(link, "slotAppendSettingsCommand", Qt::QueuedConnection,
                                   Q_ARG(QString, command));
     }
+    bool startLaser(InProcessLaser &which, const QStringList &options)
+    {
+        if (!which.start(options, &testClock))
+            return false;
+        behindPort = &which;
+        listed = {{which.port, QString(), 0, 0}};
+        return true;
+    }
+    // The port goes away; it comes back after the given milliseconds, never when negative.
+    void hangUp(InProcessLaser &which, qint64 comebackMs)
+    {
+        which.hangUp();
+        listed.clear();
+        comebackAt = comebackMs < 0 ? -1 : testClock.nowMs() + comebackMs;
+    }
+    // Moves the time on a main-loop turn at a time, the watch looking every 100 ms, until `done` holds;
+    // for at most `ms`.
+    bool runUntil(const std::function<bool()> &done, qint64 ms)
+    {
+        const qint64 step = LumetraLinkEngine::MainLoopIntervalMs;
+        QCoreApplication::processEvents();
+        for (qint64 elapsed = 0; elapsed < ms && !done(); elapsed += step) {
+            testClock.advance(step);
+            if (comebackAt >= 0 && testClock.nowMs() >= comebackAt) {
+                comebackAt = -1;
+                behindPort->comeBack();
+                listed = {{behindPort->port, QString(), 0, 0}};
+            }
+            behindPort->simulator->catchUp();
+            QCoreApplication::processEvents();
+            if (testClock.nowMs() % 100 == 0)
+                QMetaObject::invokeMethod(reconnector.get(), "watchTick");
+        }
+        return done();
+    }
+    void runFor(qint64 ms)
+    {
+        runUntil([] { return false; }, ms);
+    }
+    bool reaches(State state)
+    {
+        return runUntil([this, state] { return reconnector->state() == state; }, stepTimeoutMs);
+    }
     void connectToLaser()
     {
-        laser.reset(new SimProcess(QStringLiteral(LUMETRA_SIM_PATH), folder.path(), transcriptPath("first")));
-        QVERIFY(laser->start({}));
+        laser.reset(new InProcessLaser);
+        QVERIFY(startLaser(*laser, {}));
         operatorOpen(laser->port);
-        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Connected, stepTimeoutMs);
+        QVERIFY(reaches(State::Connected));
         QCOMPARE(reconnector->systemType(), QStringLiteral("Lumetra-10"));
         QCOMPARE(reconnector->serialNumber(), QStringLiteral("LQZ10-2611-0042"));
     }
@@ -70,17 +109,23 @@ private:
 private slots:
     void init()
     {
-        QVERIFY(folder.isValid());
-        thread = new QThread;
-        link = new LumetraSerialHandler;
-        link->moveToThread(thread);
-        connect(thread, SIGNAL(started()), link, SLOT(slotMainLoop()));
-        connect(thread, &QThread::finished, link, &QObject::deleteLater);
+        link = new LumetraSerialHandler(testClock);
+        link->setTransportFactory([this](const QString &name, QObject *parent) {
+            LumetraPipeTransport *end =
+                behindPort && name == behindPort->port ? behindPort->takeLinkEnd() : nullptr;
+            if (!end)
+                return new LumetraPipeTransport(parent);
+            end->moveToThread(parent->thread());
+            end->setParent(parent);
+            return end;
+        });
         connect(link, &LumetraSerialHandler::sigStatusMessage, this,
                 [this](const QString &message) { linkMessages << message; });
         connect(link, &LumetraSerialHandler::sigCommunicationOpened, this, [this] { ++opens; });
         reconnector.reset(new LumetraReconnector);
-        reconnector->setWatchInterval(100);
+        // Its looks come from runUntil(), on the test's clock.
+        reconnector->setWatchInterval(std::numeric_limits<int>::max());
+        reconnector->setPortLister([this] { return listed; });
         reconnector->attach(link);
         connect(reconnector.get(), &LumetraReconnector::stateChanged, this, [this](State s) { states << s; });
         connect(reconnector.get(), &LumetraReconnector::logLine, this,
@@ -89,15 +134,16 @@ private slots:
         log.clear();
         linkMessages.clear();
         opens = 0;
-        thread->start();
+        comebackAt = -1;
+        QMetaObject::invokeMethod(link, "slotMainLoop");
     }
 
     void cleanup()
     {
         reconnector.reset();
-        thread->quit();
-        thread->wait(5000);
-        delete thread;
+        delete link;
+        link = nullptr;
+        behindPort = nullptr;
         laser.reset();
     }
 
@@ -106,10 +152,10 @@ private slots:
     void sameLaserReturns()
     {
         connectToLaser();
-        laser->control("hangup 2");
-        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Lost, stepTimeoutMs);
+        hangUp(*laser, 2000);
+        QVERIFY(reaches(State::Lost));
         queueSetting(QStringLiteral("ly_lqz2_standby"));
-        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Connected, stepTimeoutMs);
+        QVERIFY(reaches(State::Connected));
 
         const QList<State> expected{State::Waiting, State::Handshake, State::Connected, State::Lost,
                                     State::Waiting, State::Handshake, State::Connected};
@@ -119,7 +165,8 @@ private slots:
         // Settings go out between rounds of the poll list, which the controller rebuilds after a reopen;
         // two full rounds give the dropped command every chance to slip out.
         QMetaObject::invokeMethod(link, "slotAddMonitorCommand", Qt::QueuedConnection, Q_ARG(QString, "s9"));
-        QTRY_VERIFY_WITH_TIMEOUT(laser->receivedCount(QStringLiteral("s9\\n")) >= 3, stepTimeoutMs);
+        QVERIFY(
+            runUntil([this] { return laser->receivedCount(QStringLiteral("s9\\n")) >= 3; }, stepTimeoutMs));
         QCOMPARE(laser->receivedCount(QStringLiteral("ly_lqz2_standby\\n")), 0);
         QVERIFY2(linkMessages.filter(QStringLiteral("ly_lqz2_standby")).size() == 1,
                  qPrintable(linkMessages.join('\n')));
@@ -148,13 +195,13 @@ private slots:
         QFETCH(QString, type);
         QFETCH(QString, serial);
         connectToLaser();
-        laser->stop();
-        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Lost, stepTimeoutMs);
+        hangUp(*laser, -1);
+        QVERIFY(reaches(State::Lost));
 
-        SimProcess other(QStringLiteral(LUMETRA_SIM_PATH), folder.path(), transcriptPath("other"));
-        QVERIFY(other.start(options));
+        InProcessLaser other;
+        QVERIFY(startLaser(other, options));
         QCOMPARE(other.port, laser->port);
-        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::OtherLaser, stepTimeoutMs);
+        QVERIFY(reaches(State::OtherLaser));
         QCOMPARE(reconnector->foundSystemType(), type);
         // A different system type is enough: the check need not wait for the serial number.
         QCOMPARE(reconnector->foundSerialNumber(), serial);
@@ -163,10 +210,11 @@ private slots:
         QCOMPARE(states, expected);
         QVERIFY(linkMessages.last().endsWith(QStringLiteral("closed.")));
         // Several watch intervals later the port is still there, and still left alone.
-        QTest::qWait(1000);
+        runFor(1000);
         QCOMPARE(reconnector->state(), State::OtherLaser);
         QCOMPARE(other.receivedCount(identQuery), 1);
         QCOMPARE(opens, 2);
+        behindPort = laser.get();
     }
 
     // The operator asks for the port again, as the Connect menu does, or closes and opens it, as the
@@ -188,9 +236,9 @@ private slots:
         QFETCH(State, between);
         connectToLaser();
         if (outage) {
-            laser->control("hangup 5");
-            QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Lost, stepTimeoutMs);
-            QVERIFY(!LumetraReconnector::portExists(laser->port));
+            hangUp(*laser, 5000);
+            QVERIFY(reaches(State::Lost));
+            QVERIFY(listed.isEmpty());
         }
         if (closeFirst)
             operatorClose();
@@ -198,11 +246,11 @@ private slots:
         if (outage) {
             const QString stillWaiting =
                 QStringLiteral("%1 is not back yet; still waiting for it to return.").arg(laser->port);
-            QTRY_COMPARE_WITH_TIMEOUT(log.last(), stillWaiting, stepTimeoutMs);
+            QVERIFY(runUntil([&] { return log.last() == stillWaiting; }, stepTimeoutMs));
             QCOMPARE(reconnector->state(), State::Lost);
         }
-        QTRY_COMPARE_WITH_TIMEOUT(opens, 2, stepTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Connected, stepTimeoutMs);
+        QVERIFY(runUntil([this] { return opens == 2; }, stepTimeoutMs));
+        QVERIFY(reaches(State::Connected));
         const QList<State> expected{State::Waiting, State::Handshake, State::Connected, between,
                                     State::Waiting, State::Handshake, State::Connected};
         QCOMPARE(states, expected);
@@ -220,18 +268,86 @@ private slots:
         QFETCH(bool, cancelWhileLost);
         connectToLaser();
         if (cancelWhileLost) {
-            laser->control("hangup 1");
-            QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Lost, stepTimeoutMs);
+            hangUp(*laser, 1000);
+            QVERIFY(reaches(State::Lost));
             reconnector->cancel();
         } else {
             operatorClose();
         }
-        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Closed, stepTimeoutMs);
-        QTRY_VERIFY_WITH_TIMEOUT(LumetraReconnector::portExists(laser->port), stepTimeoutMs);
-        QTest::qWait(1000);
+        QVERIFY(reaches(State::Closed));
+        QVERIFY(runUntil([this] { return !listed.isEmpty(); }, stepTimeoutMs));
+        runFor(1000);
         QCOMPARE(reconnector->state(), State::Closed);
         QCOMPARE(opens, 1);
         QCOMPARE(laser->receivedCount(identQuery), 1);
+    }
+
+    // An adapter back under another device name is found by its USB serial number and ids; the laser
+    // behind it must still be the one that was lost. Link and lasers run in this process on the test
+    // clock, and the system's port list is the test's.
+    void adapterBackUnderAnotherName_data()
+    {
+        QTest::addColumn<QString>("adapterSerial");
+        QTest::addColumn<QString>("laserSerial");
+        QTest::addColumn<State>("outcome");
+        QTest::newRow("same adapter, same laser") << "FT4711AB"
+                                                  << "LQZ10-2611-0042" << State::Connected;
+        QTest::newRow("same adapter, other laser") << "FT4711AB"
+                                                   << "LQZ10-2611-0099" << State::OtherLaser;
+        QTest::newRow("other adapter") << "FT0815CD"
+                                       << "LQZ10-2611-0042" << State::Lost;
+    }
+    void adapterBackUnderAnotherName()
+    {
+        QFETCH(QString, adapterSerial);
+        QFETCH(QString, laserSerial);
+        QFETCH(State, outcome);
+        const QString oldName = QStringLiteral("/dev/ttyUSB0");
+        const QString newName = QStringLiteral("/dev/ttyUSB1");
+        InProcessLaser first;
+        InProcessLaser second;
+        QVERIFY(first.start({}, &testClock));
+        QVERIFY(second.start({"--serial-number", laserSerial}, &testClock));
+        QList<LumetraReconnector::PortEntry> adapterPorts{{oldName, "FT4711AB", 0x0403, 0x6001}};
+
+        LumetraSerialHandler inProcessLink(testClock);
+        inProcessLink.setTransportFactory([&](const QString &name, QObject *parent) {
+            LumetraPipeTransport *end = name == oldName   ? first.takeLinkEnd()
+                                        : name == newName ? second.takeLinkEnd()
+                                                          : nullptr;
+            if (!end)
+                return new LumetraPipeTransport(parent);
+            end->moveToThread(parent->thread());
+            end->setParent(parent);
+            return end;
+        });
+        LumetraReconnector watch;
+        watch.setPortLister([&] { return adapterPorts; });
+        watch.attach(&inProcessLink);
+        QMetaObject::invokeMethod(&inProcessLink, "slotMainLoop");
+        const auto runUntil = [&](State state) {
+            for (int turn = 0; turn < 1000 && watch.state() != state; ++turn) {
+                testClock.advance(LumetraLinkEngine::MainLoopIntervalMs);
+                first.simulator->catchUp();
+                second.simulator->catchUp();
+                QCoreApplication::processEvents();
+                if (turn % 10 == 0)
+                    QMetaObject::invokeMethod(&watch, "watchTick");
+            }
+            return watch.state() == state;
+        };
+        watch.slotOpenRequested(oldName);
+        inProcessLink.slotOpenCommunication(oldName);
+        QVERIFY(runUntil(State::Connected));
+
+        first.control("hangup forever");
+        adapterPorts = {{newName, adapterSerial, 0x0403, 0x6001}};
+        QVERIFY(runUntil(State::Lost));
+        // Where the adapter is another one, the watch goes on for the whole while.
+        runUntil(outcome == State::Lost ? State::Closed : outcome);
+        QCOMPARE(watch.state(), outcome);
+        QCOMPARE(second.received(identQuery), outcome != State::Lost);
+        QCOMPARE(watch.portName(), outcome == State::Lost ? oldName : newName);
     }
 };
 
