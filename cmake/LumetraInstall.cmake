@@ -44,7 +44,7 @@ foreach(lib Framekit Dialkit)
         DESTINATION ${_cmakedir} COMPONENT ${lower}-dev)
 endforeach()
 
-set(_lumetra_programs LUMETRA-QZ:lumetra-qz lumetra-sim:lumetra-sim)
+set(_lumetra_programs LUMETRA-QZ:lumetra-qz lumetra-remote:lumetra-qz lumetra-sim:lumetra-sim)
 if(TARGET LumetraQZ)
     list(APPEND _lumetra_programs LumetraQZ:lumetra-qz-tango)
 endif()

@@ -40,10 +40,18 @@ int main(int argc, char *argv[])
         QStringLiteral("list-remote"),
         QCoreApplication::translate("main", "Print the command tree and exit."));
     parser.addOptions({portOption, listenOption, allowOption, listOption});
-    parser.process(app);
 
     QTextStream out(stdout);
     QTextStream err(stderr);
+    // As command-line tools have it: a command line that cannot be used ends with status 2.
+    if (!parser.parse(QCoreApplication::arguments())) {
+        err << "lumetra-remote: " << parser.errorText() << '\n';
+        return 2;
+    }
+    if (parser.isSet(QStringLiteral("help")))
+        parser.showHelp(0);
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
     if (parser.isSet(listOption)) {
         out << LumetraScpiTree::listing();
         return 0;

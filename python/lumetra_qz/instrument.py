@@ -23,6 +23,15 @@ def remote_tree(path=_TREE):
         return [dict(zip(fields, line.rstrip("\n").split("\t"))) for line in f if line.strip()]
 
 
+def readme_table(path=_TREE):
+    """The tree as the README shows it: a Markdown table."""
+    lines = ["| Header | Python property | Access | Unit | Limits |", "| --- | --- | --- | --- | --- |"]
+    for node in remote_tree(path):
+        lines.append(f"| `{node['header']}` | `{property_name(node['key'])}` | {node['access']} | {node['unit']} "
+                     f"| {node['limits']} |")
+    return "\n".join(lines) + "\n"
+
+
 def property_name(key):
     """The Python name of a quantity: its key without a plain group, with dots as underscores."""
     for group in _PLAIN_GROUPS:

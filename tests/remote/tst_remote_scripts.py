@@ -155,6 +155,9 @@ class PackageTree(unittest.TestCase):
         listing = subprocess.run([REMOTE, "--list-remote"], check=True, capture_output=True, text=True).stdout
         with open(os.path.join(os.path.dirname(lumetra_qz.__file__), "remote_tree.tsv"), encoding="utf-8") as f:
             self.assertEqual(f.read(), listing, "run scripts/update-remote-tree.sh")
+        readme = os.path.join(os.path.dirname(lumetra_qz.__file__), "..", "..", "README.md")
+        with open(readme, encoding="utf-8") as f:
+            self.assertIn(lumetra_qz.instrument.readme_table(), f.read(), "run scripts/update-remote-tree.sh")
 
 
 class WritesNotAllowed(unittest.TestCase):
