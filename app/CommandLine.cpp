@@ -2,8 +2,8 @@
 
 #include "app/AppStartup.h"
 #include "app/AppTranslator.h"
-#include "app/device/LumetraQuantityTable.h"
-#include "app/record/LumetraCsvExport.h"
+#include "device/LumetraQuantityTable.h"
+#include "record/LumetraCsvExport.h"
 #include "remote/LumetraScpiServer.h"
 
 #include <QCommandLineOption>

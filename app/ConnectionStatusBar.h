@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/device/LumetraOperatorState.h"
-#include "app/device/LumetraReconnector.h"
+#include "device/LumetraOperatorState.h"
+#include "device/LumetraReconnector.h"
 
 #include <QDateTime>
 #include <QPointer>

@@ -2,7 +2,7 @@
 
 #include "framekit/ZORVMainWindow.h"
 
-#include "app/device/LumetraReconnector.h"
+#include "device/LumetraReconnector.h"
 
 #include <QPointer>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "app/PortOpenAdvice.h"
 
-#include "app/device/LumetraTransport.h"
+#include "device/LumetraTransport.h"
 
 #include <QAbstractSocket>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "app/RemoteInterface.h"
 
-#include "app/device/LumetraRefusal.h"
-#include "app/device/LumetraSerialHandler.h"
+#include "device/LumetraRefusal.h"
+#include "device/LumetraSerialHandler.h"
 #include "remote/LumetraScpiLaser.h"
 #include "remote/LumetraScpiServer.h"
 

@@ -1,6 +1,6 @@
 #include "app/SerialMonitor.h"
 
-#include "app/device/LumetraController.h"
+#include "device/LumetraController.h"
 #include "ui_SerialMonitor.h"
 
 #include <QAction>

@@ -2,9 +2,9 @@
 #include "app/AppTranslator.h"
 #include "app/CommandLine.h"
 #include "app/MainWindow.h"
-#include "app/UnixSignalQuit.h"
 #include "app/logger/Logger.h"
-#include "app/record/LumetraCsvExport.h"
+#include "device/UnixSignalQuit.h"
+#include "record/LumetraCsvExport.h"
 
 #include <QApplication>
 #include <QStandardPaths>

@@ -12,7 +12,7 @@ function(lumetra_use_settings target)
 endfunction()
 
 # lumetra_add_library(<name> STATIC|SHARED|OBJECT SOURCES <files...> [PUBLIC <targets...>] [PRIVATE <targets...>])
-# A library whose headers are reached from the project root ("app/device/LumetraController.h").
+# A library whose headers are reached from the project root ("device/LumetraController.h").
 function(lumetra_add_library name kind)
     cmake_parse_arguments(L "" "" "SOURCES;PUBLIC;PRIVATE" ${ARGN})
     add_library(${name} ${kind} ${L_SOURCES})

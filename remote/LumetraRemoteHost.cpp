@@ -1,11 +1,11 @@
 #include "remote/LumetraRemoteHost.h"
 
-#include "app/device/LumetraController.h"
-#include "app/device/LumetraLaserModel.h"
-#include "app/device/LumetraReconnector.h"
-#include "app/device/LumetraRefusal.h"
-#include "app/device/LumetraResponseDecoder.h"
-#include "app/device/LumetraSerialHandler.h"
+#include "device/LumetraController.h"
+#include "device/LumetraLaserModel.h"
+#include "device/LumetraReconnector.h"
+#include "device/LumetraRefusal.h"
+#include "device/LumetraResponseDecoder.h"
+#include "device/LumetraSerialHandler.h"
 #include "remote/LumetraScpiLaser.h"
 #include "remote/LumetraScpiServer.h"
 

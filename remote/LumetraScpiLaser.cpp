@@ -1,8 +1,8 @@
 #include "remote/LumetraScpiLaser.h"
 
-#include "app/device/LumetraController.h"
-#include "app/device/LumetraLaserModel.h"
-#include "app/device/LumetraQuantityTable.h"
+#include "device/LumetraController.h"
+#include "device/LumetraLaserModel.h"
+#include "device/LumetraQuantityTable.h"
 #include "remote/LumetraScpiError.h"
 #include "remote/LumetraScpiTree.h"
 

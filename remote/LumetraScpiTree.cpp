@@ -1,7 +1,7 @@
 #include "remote/LumetraScpiTree.h"
 
-#include "app/device/LumetraController.h"
-#include "app/device/LumetraQuantityTable.h"
+#include "device/LumetraController.h"
+#include "device/LumetraQuantityTable.h"
 
 #include <QRegularExpression>
 #include <QStringList>

@@ -1,5 +1,5 @@
 // lumetra-remote: the laser's remote interface without the program's window.
-#include "app/UnixSignalQuit.h"
+#include "device/UnixSignalQuit.h"
 #include "remote/LumetraRemoteHost.h"
 #include "remote/LumetraScpiServer.h"
 #include "remote/LumetraScpiTree.h"

@@ -12,11 +12,11 @@ shift $(($# < 2 ? $# : 2))
 case "$name" in
 link)
     target=fuzz_LumetraLinkEngine
-    seeds="$root/tests/app/device/link_fuzz/corpus"
+    seeds="$root/tests/device/link_fuzz/corpus"
     ;;
 decoder)
     target=fuzz_LumetraResponseDecoder
-    seeds="$root/tests/app/device/decoder_fuzz/corpus"
+    seeds="$root/tests/device/decoder_fuzz/corpus"
     ;;
 remote)
     target=fuzz_LumetraScpiSession

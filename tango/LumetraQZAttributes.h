@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/device/LumetraQuantityTable.h"
+#include "device/LumetraQuantityTable.h"
 
 #include <string>
 #include <vector>

@@ -1,12 +1,12 @@
 #include "tango/LumetraQZCore.h"
 
-#include "app/device/LumetraController.h"
-#include "app/device/LumetraLaserModel.h"
-#include "app/device/LumetraOperatorState.h"
-#include "app/device/LumetraReconnector.h"
-#include "app/device/LumetraRefusal.h"
-#include "app/device/LumetraResponseDecoder.h"
-#include "app/device/LumetraSerialHandler.h"
+#include "device/LumetraController.h"
+#include "device/LumetraLaserModel.h"
+#include "device/LumetraOperatorState.h"
+#include "device/LumetraReconnector.h"
+#include "device/LumetraRefusal.h"
+#include "device/LumetraResponseDecoder.h"
+#include "device/LumetraSerialHandler.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,10 +1,10 @@
 #include "app/history/LumetraEventsView.h"
 
-#include "app/device/LumetraEventText.h"
 #include "app/history/LumetraCsvFileName.h"
-#include "app/record/LumetraCsvExport.h"
-#include "app/record/LumetraRecordSource.h"
-#include "app/record/LumetraRecorder.h"
+#include "device/LumetraEventText.h"
+#include "record/LumetraCsvExport.h"
+#include "record/LumetraRecordSource.h"
+#include "record/LumetraRecorder.h"
 
 #include <QComboBox>
 #include <QDateTime>

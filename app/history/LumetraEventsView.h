@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/record/LumetraRecordStore.h"
+#include "record/LumetraRecordStore.h"
 
 #include <QPointer>
 #include <QVector>

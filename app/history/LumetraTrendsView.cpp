@@ -3,10 +3,10 @@
 #include "app/history/LumetraCsvFileName.h"
 
 #include "app/history/LumetraTrendChartView.h"
-#include "app/record/LumetraCsvExport.h"
-#include "app/record/LumetraRecordQuantities.h"
-#include "app/record/LumetraRecordSource.h"
-#include "app/record/LumetraRecorder.h"
+#include "record/LumetraCsvExport.h"
+#include "record/LumetraRecordQuantities.h"
+#include "record/LumetraRecordSource.h"
+#include "record/LumetraRecorder.h"
 
 #include <QCheckBox>
 #include <QComboBox>

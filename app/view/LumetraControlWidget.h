@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/device/LumetraController.h"
+#include "device/LumetraController.h"
 
 #include <QStringList>
 

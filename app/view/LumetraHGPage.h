@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/device/LumetraHarmonic.h"
 #include "app/view/LumetraPageKit.h"
+#include "device/LumetraHarmonic.h"
 
 #include <QList>
 #include <QWidget>

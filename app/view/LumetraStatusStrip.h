@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/device/LumetraHarmonic.h"
+#include "device/LumetraHarmonic.h"
 
 #include <QList>
 #include <QWidget>

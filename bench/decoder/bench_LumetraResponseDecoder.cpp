@@ -4,7 +4,7 @@
 // The cycle is what the laser sends while connected: the identification block, the status records,
 // the power and repetition-rate queries, the module queries and every echo before its answer.
 
-#include "app/device/LumetraResponseDecoder.h"
+#include "device/LumetraResponseDecoder.h"
 
 #include <QByteArrayList>
 #include <QCoreApplication>

@@ -10,8 +10,8 @@
 // Both report the worker's CPU time and how often it woke (voluntary context switches of its thread).
 
 #include "PtyLaser.h"
-#include "app/device/LumetraCommandTable.h"
-#include "app/device/LumetraSerialHandler.h"
+#include "device/LumetraCommandTable.h"
+#include "device/LumetraSerialHandler.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

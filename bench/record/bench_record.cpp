@@ -4,12 +4,12 @@
 //                                     7 days and 10 minutes in the Trends view, side by side
 //   bench_record cpu SIM SECONDS      the CPU time of the GUI thread with and without the recorder,
 //                                     in alternating phases of one run against the paced simulator SIM
-#include "app/device/LumetraResponseDecoder.h"
-#include "app/device/LumetraSerialHandler.h"
 #include "app/history/LumetraTrendsView.h"
-#include "app/record/LumetraRecordQuantities.h"
-#include "app/record/LumetraRecordSource.h"
-#include "app/record/LumetraRecorder.h"
+#include "device/LumetraResponseDecoder.h"
+#include "device/LumetraSerialHandler.h"
+#include "record/LumetraRecordQuantities.h"
+#include "record/LumetraRecordSource.h"
+#include "record/LumetraRecorder.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -5,11 +5,11 @@
 // through the real decoder into the real recorder, whose clock is the simulated one. The night has an
 // operator's evening start, a humidity excursion with its fault, a harmonic-module error that comes
 // and goes, and a return to Standby in the morning.
-#include "app/device/LumetraResponseDecoder.h"
 #include "app/history/LumetraEventsView.h"
 #include "app/history/LumetraTrendsView.h"
-#include "app/record/LumetraRecordSource.h"
-#include "app/record/LumetraRecorder.h"
+#include "device/LumetraResponseDecoder.h"
+#include "record/LumetraRecordSource.h"
+#include "record/LumetraRecorder.h"
 #include "sim/SimHgModule.h"
 #include "sim/SimLaser.h"
 

@@ -1,4 +1,4 @@
-#include "app/device/LumetraQuantityTable.h"
+#include "device/LumetraQuantityTable.h"
 #include "remote/LumetraScpiHeader.h"
 #include "remote/LumetraScpiTree.h"
 

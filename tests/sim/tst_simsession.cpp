@@ -2,7 +2,7 @@
 // laser sends for each module type must be one the decoder knows, apart from the faults injected.
 #include "SimRunner.h"
 
-#include "app/device/LumetraResponseDecoder.h"
+#include "device/LumetraResponseDecoder.h"
 #include "sim/SimLaser.h"
 
 #include <QSignalSpy>

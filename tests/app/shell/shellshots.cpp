@@ -17,7 +17,7 @@
 #include "app/view/LumetraView.h"
 #include "dialkit/Indicator.h"
 #include "dialkit/IndicatorButton.h"
-#include "tests/app/device/reconnect/SimProcess.h"
+#include "tests/device/reconnect/SimProcess.h"
 
 #include <QDockWidget>
 #include <QLabel>

@@ -2,7 +2,7 @@
 #include "app/ConnectionBanner.h"
 #include "app/ConnectionStatusBar.h"
 #include "app/PortOpenAdvice.h"
-#include "app/device/LumetraReconnector.h"
+#include "device/LumetraReconnector.h"
 
 #include <QLabel>
 #include <QPushButton>

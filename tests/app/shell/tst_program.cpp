@@ -1,7 +1,7 @@
 #include "ShellTestMain.h"
 #include "app/CommandLine.h"
-#include "app/record/LumetraRecordStore.h"
-#include "tests/app/device/reconnect/SimProcess.h"
+#include "record/LumetraRecordStore.h"
+#include "tests/device/reconnect/SimProcess.h"
 
 #include <QDateTime>
 #include <QDir>

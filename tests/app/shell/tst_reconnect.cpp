@@ -4,17 +4,17 @@
 #include "app/MainWindow.h"
 #include "app/PortOpenAdvice.h"
 #include "app/SerialMonitor.h"
-#include "app/device/LumetraSerialHandler.h"
-#include "app/device/LumetraTransport.h"
-#include "app/record/LumetraRecorder.h"
+#include "device/LumetraSerialHandler.h"
+#include "device/LumetraTransport.h"
 #include "dialkit/Indicator.h"
 #include "dialkit/IndicatorButton.h"
 #include "framekit/CenterTabWidget.h"
 #include "framekit/GUIOverlay.h"
 #include "framekit/GUIWidget.h"
 #include "framekit/_AppLog.h"
-#include "tests/app/device/reconnect/InProcessLaser.h"
-#include "tests/app/device/reconnect/SimProcess.h"
+#include "record/LumetraRecorder.h"
+#include "tests/device/reconnect/InProcessLaser.h"
+#include "tests/device/reconnect/SimProcess.h"
 
 #include <QAbstractSocket>
 #include <QMenuBar>

@@ -1,7 +1,7 @@
-#include "app/device/LumetraController.h"
 #include "app/view/LumetraControlWidget.h"
 #include "app/view/LumetraRemoteControl.h"
 #include "app/view/LumetraView.h"
+#include "device/LumetraController.h"
 #include "dialkit/Button.h"
 #include "dialkit/ComboSlider.h"
 #include "dialkit/IndicatorButton.h"

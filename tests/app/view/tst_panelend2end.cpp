@@ -1,10 +1,10 @@
 #include "app/MainWindow.h"
-#include "app/device/LumetraController.h"
-#include "app/device/LumetraManualClock.h"
-#include "app/device/LumetraSerialHandler.h"
 #include "app/view/LumetraProgressTicker.h"
 #include "app/view/LumetraSpotChangeDialog.h"
 #include "app/view/LumetraView.h"
+#include "device/LumetraController.h"
+#include "device/LumetraManualClock.h"
+#include "device/LumetraSerialHandler.h"
 #include "dialkit/Button.h"
 #include "dialkit/ComboBox.h"
 #include "dialkit/ComboSlider.h"
@@ -13,7 +13,7 @@
 #include "dialkit/LineEditNumber.h"
 #include "framekit/GUIOverlay.h"
 #include "framekit/GUIWidget.h"
-#include "tests/app/device/reconnect/InProcessLaser.h"
+#include "tests/device/reconnect/InProcessLaser.h"
 
 #include <QApplication>
 #include <QFile>
