@@ -201,6 +201,9 @@ void LumetraScpiLaser::slotRefused(const QString &words)
 
 void LumetraScpiLaser::onModelChanged(const QSet<int> &ids)
 {
+    // The model changes with every poll; most of the time no write waits for it.
+    if (m_pending.isEmpty())
+        return;
     for (int i = 0; i < m_pending.size();) {
         const Pending &p = m_pending.at(i);
         if (ids.contains(p.id) && m_model->isValid(p.id) &&
