@@ -22,10 +22,11 @@ import xml.etree.ElementTree as ET
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 CATALOGUES = [os.path.join(ROOT, "translations", "lumetra-qz_de.ts")]
-# The program's own sources and the two libraries; the widget gallery and the drawing tool are not shown
-# to operators.
-SOURCES = ["app", "framekit", "dialkit"]
-EXCLUDED = ["dialkit/gallery", "dialkit/tools"]
+# The program's own sources, its device core, recorder and remote interface, and the two libraries. The
+# widget gallery, the drawing tool and the window-less remote server's command line are not shown to
+# operators in their language.
+SOURCES = ["app", "device", "record", "remote", "framekit", "dialkit"]
+EXCLUDED = ["dialkit/gallery", "dialkit/tools", "remote/main.cpp"]
 
 
 # A translation marker in a macro's body: lupdate reads no macros, so the texts it wraps stay English.
@@ -40,8 +41,32 @@ def source_files(root=ROOT, folders=SOURCES):
             rel = os.path.relpath(dirpath, root)
             if any(rel == e or rel.startswith(e + os.sep) for e in EXCLUDED):
                 continue
-            files += [os.path.join(dirpath, n) for n in sorted(names) if n.endswith((".cpp", ".h", ".ui"))]
+            files += [os.path.join(dirpath, n) for n in sorted(names)
+                      if n.endswith((".cpp", ".h", ".ui")) and os.path.join(rel, n) not in EXCLUDED]
     return files
+
+
+# Folders with texts that never reach an operator in their language: the simulator, the Tango device
+# server (a facility's tools show its English), tests and benchmarks.
+NOT_SHOWN = ["sim", "tango", "tests", "bench", "fuzz"]
+TRANSLATED = re.compile(r"\b(tr|QT_TR_NOOP|QT_TR_N_NOOP|translate|QT_TRANSLATE_NOOP)\s*\(")
+
+
+def unscanned():
+    """Sources with translatable texts that lupdate would not see: a folder added or moved without being
+    named in SOURCES loses its translations at the next update."""
+    scanned = set(source_files())
+    found = []
+    for top in sorted(os.listdir(ROOT)):
+        if top.startswith((".", "build")) or top in NOT_SHOWN or not os.path.isdir(os.path.join(ROOT, top)):
+            continue
+        for path in source_files(ROOT, [top]):
+            if path in scanned or os.path.relpath(path, ROOT) in EXCLUDED:
+                continue
+            with open(path, encoding="utf-8", errors="replace") as f:
+                if TRANSLATED.search(f.read()):
+                    found.append(os.path.relpath(path, ROOT))
+    return found
 
 
 def lupdate(catalogue, files, include):
@@ -139,9 +164,12 @@ def check(catalogue, root=None):
         hidden = hidden_from_lupdate(files)
         for line in hidden:
             print("marked inside a macro, unseen by lupdate:", line)
+        outside = [] if root else unscanned()
+        for path in outside:
+            print("translatable texts outside the scanned folders:", path)
         print("%s: %d untranslated, %d hidden from lupdate" % (os.path.basename(catalogue), len(missing),
                                                               len(hidden)))
-        return 1 if missing or hidden else 0
+        return 1 if missing or hidden or outside else 0
     finally:
         shutil.rmtree(work)
 

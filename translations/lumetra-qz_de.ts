@@ -288,6 +288,101 @@
     </message>
 </context>
 <context>
+    <name>LumetraAlarmMonitor</name>
+    <message>
+        <source>Unknown</source>
+        <translation>Unbekannt</translation>
+    </message>
+    <message>
+        <source>Listen</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>Listen -&gt; Standby</source>
+        <translation>Listen -&gt; Standby</translation>
+    </message>
+    <message>
+        <source>Standby</source>
+        <translation>Standby</translation>
+    </message>
+    <message>
+        <source>Standby -&gt; Listen</source>
+        <translation>Standby -&gt; Listen</translation>
+    </message>
+    <message>
+        <source>Standby -&gt; On, output disabled</source>
+        <translation>Standby -&gt; An, Ausgang gesperrt</translation>
+    </message>
+    <message>
+        <source>Standby -&gt; On, output enabled</source>
+        <translation>Standby -&gt; An, Ausgang freigegeben</translation>
+    </message>
+    <message>
+        <source>On, output disabled</source>
+        <translation>An, Ausgang gesperrt</translation>
+    </message>
+    <message>
+        <source>On, output enabled</source>
+        <translation>An, Ausgang freigegeben</translation>
+    </message>
+    <message>
+        <source>On, output disabled -&gt; Standby</source>
+        <translation>An, Ausgang gesperrt -&gt; Standby</translation>
+    </message>
+    <message>
+        <source>On, output enabled -&gt; Standby</source>
+        <translation>An, Ausgang freigegeben -&gt; Standby</translation>
+    </message>
+    <message>
+        <source>On, output disabled -&gt; Listen</source>
+        <translation>An, Ausgang gesperrt -&gt; Listen</translation>
+    </message>
+    <message>
+        <source>On, output enabled -&gt; Listen</source>
+        <translation>An, Ausgang freigegeben -&gt; Listen</translation>
+    </message>
+    <message>
+        <source>Laser error (status byte 0x%1)</source>
+        <translation>Laserfehler (Statusbyte 0x%1)</translation>
+    </message>
+    <message>
+        <source>Laser warning (status byte 0x%1)</source>
+        <translation>Laserwarnung (Statusbyte 0x%1)</translation>
+    </message>
+    <message>
+        <source>HG Error code: %1 - %2</source>
+        <translation>HG-Fehlercode: %1 - %2</translation>
+    </message>
+    <message>
+        <source>Oven fault (HG status flags 0x%1)</source>
+        <translation>Ofenfehler (HG-Statusflags 0x%1)</translation>
+    </message>
+    <message>
+        <source>Humidity fault (HG status flags 0x%1)</source>
+        <translation>Feuchtefehler (HG-Statusflags 0x%1)</translation>
+    </message>
+    <message>
+        <source>HG warning: %1</source>
+        <translation>HG-Warnung: %1</translation>
+    </message>
+    <message>
+        <source>State: %1</source>
+        <translation>Zustand: %1</translation>
+    </message>
+    <message>
+        <source>connection closed</source>
+        <translation>Verbindung geschlossen</translation>
+    </message>
+    <message>
+        <source>Cleared (%1): %2</source>
+        <translation>Behoben (%1): %2</translation>
+    </message>
+    <message>
+        <source>Cleared: %1</source>
+        <translation>Behoben: %1</translation>
+    </message>
+</context>
+<context>
     <name>LumetraControlPage</name>
     <message>
         <source>Operating mode</source>
@@ -377,6 +472,29 @@ pegel setzen</translation>
     </message>
 </context>
 <context>
+    <name>LumetraController</name>
+    <message>
+        <source>Unknown system type connected: %1</source>
+        <translation>Unbekannter Systemtyp verbunden: %1</translation>
+    </message>
+    <message>
+        <source>Unknown application type connected: %1</source>
+        <translation>Unbekannter Anwendungstyp verbunden: %1</translation>
+    </message>
+    <message>
+        <source>Parsing error: %1</source>
+        <translation>Fehler beim Auswerten: %1</translation>
+    </message>
+    <message>
+        <source>Lumetra message: %1</source>
+        <translation>Lumetra-Meldung: %1</translation>
+    </message>
+    <message>
+        <source>HG Error code: %1 - %2</source>
+        <translation>HG-Fehlercode: %1 - %2</translation>
+    </message>
+</context>
+<context>
     <name>LumetraCrystalSpotGroup</name>
     <message>
         <source>THG crystal spot selection</source>
@@ -419,6 +537,121 @@ zeigen</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraCsvExport</name>
+    <message>
+        <source>Time (UTC)</source>
+        <translation>Zeit (UTC)</translation>
+    </message>
+    <message>
+        <source>Connection</source>
+        <translation>Verbindung</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>Zustand</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>Befehl</translation>
+    </message>
+    <message>
+        <source>Alarm</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>Cleared</source>
+        <translation>Behoben</translation>
+    </message>
+    <message>
+        <source>Acknowledged</source>
+        <translation>Quittiert</translation>
+    </message>
+    <message>
+        <source>Recorder</source>
+        <translation>Aufzeichnung</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Info</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Art</translation>
+    </message>
+    <message>
+        <source>Severity</source>
+        <translation>Schwere</translation>
+    </message>
+    <message>
+        <source>Text</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation>Quelle</translation>
+    </message>
+    <message>
+        <source>Cleared (UTC)</source>
+        <translation>Behoben (UTC)</translation>
+    </message>
+    <message>
+        <source>Acknowledged by</source>
+        <translation>Quittiert von</translation>
+    </message>
+    <message>
+        <source>Acknowledged (UTC)</source>
+        <translation>Quittiert (UTC)</translation>
+    </message>
+    <message>
+        <source>it is the recording being exported</source>
+        <translation>Es ist die Aufzeichnung, die exportiert wird</translation>
+    </message>
+    <message>
+        <source>it is in the recordings folder %1, which is kept for recordings</source>
+        <translation>Die Datei liegt im Aufzeichnungsordner %1, der den Aufzeichnungen vorbehalten ist</translation>
+    </message>
+    <message>
+        <source>it is an SQLite database, perhaps a recording, which an export never replaces</source>
+        <translation>Es ist eine SQLite-Datenbank, vielleicht eine Aufzeichnung, und ein Export ersetzt sie nie</translation>
+    </message>
+    <message>
+        <source>--export-csv needs a file and --laser SERIAL.</source>
+        <translation>--export-csv braucht eine Datei und --laser SERIAL.</translation>
+    </message>
+    <message>
+        <source>--from and --to need ISO 8601 times (for example 2026-01-31T22:00:00Z), --to after --from.</source>
+        <translation>--from und --to brauchen Zeiten nach ISO 8601 (zum Beispiel 2026-01-31T22:00:00Z), --to nach --from.</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>%1 ist nicht schreibbar: %2</translation>
+    </message>
+    <message>
+        <source>No recording of laser %1 in %2.</source>
+        <translation>Keine Aufzeichnung von Laser %1 in %2.</translation>
+    </message>
+    <message>
+        <source>Recorded lasers: %1</source>
+        <translation>Aufgezeichnete Laser: %1</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 ist nicht lesbar: %2</translation>
+    </message>
+    <message>
+        <source>Unknown quantity %1.</source>
+        <translation>Unbekannte Größe %1.</translation>
     </message>
 </context>
 <context>
@@ -490,6 +723,145 @@ zeigen</translation>
     <message>
         <source>Cannot write %1: %2</source>
         <translation>%1 ist nicht schreibbar: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraHGErrorTable</name>
+    <message>
+        <source>TBD</source>
+        <translation>Nicht belegt</translation>
+    </message>
+    <message>
+        <source>Power Supply Low Voltage</source>
+        <translation>Unterspannung der Stromversorgung</translation>
+    </message>
+    <message>
+        <source>FRAM Issues</source>
+        <translation>FRAM-Probleme</translation>
+    </message>
+    <message>
+        <source>Watchdog</source>
+        <translation>Watchdog</translation>
+    </message>
+    <message>
+        <source>Board Temperature (Ambient)</source>
+        <translation>Platinentemperatur (Umgebung)</translation>
+    </message>
+    <message>
+        <source>Oven 1 Temperature</source>
+        <translation>Temperatur Ofen 1</translation>
+    </message>
+    <message>
+        <source>Oven 2 Temperature</source>
+        <translation>Temperatur Ofen 2</translation>
+    </message>
+    <message>
+        <source>Oven 1 NTC</source>
+        <translation>NTC Ofen 1</translation>
+    </message>
+    <message>
+        <source>Oven 2 NTC</source>
+        <translation>NTC Ofen 2</translation>
+    </message>
+    <message>
+        <source>Shutter pos sensor 1</source>
+        <translation>Shutter-Positionssensor 1</translation>
+    </message>
+    <message>
+        <source>Shutter pos sensor 2</source>
+        <translation>Shutter-Positionssensor 2</translation>
+    </message>
+    <message>
+        <source>Shutter pos sensor3</source>
+        <translation>Shutter-Positionssensor 3</translation>
+    </message>
+    <message>
+        <source>Waveplate</source>
+        <translation>Wellenplatte</translation>
+    </message>
+    <message>
+        <source>PD optical</source>
+        <translation>Fotodiode optisch</translation>
+    </message>
+    <message>
+        <source>Humidity</source>
+        <translation>Luftfeuchte</translation>
+    </message>
+    <message>
+        <source>Shutter position in wrong state</source>
+        <translation>Shutter in falscher Stellung</translation>
+    </message>
+    <message>
+        <source>Laser on sys not ready</source>
+        <translation>Laser an, System nicht bereit</translation>
+    </message>
+    <message>
+        <source>3.3V Supply Out of Range.</source>
+        <translation>3,3-V-Versorgung außerhalb des Bereichs.</translation>
+    </message>
+    <message>
+        <source>Interlock Disconnected.</source>
+        <translation>Interlock getrennt.</translation>
+    </message>
+    <message>
+        <source>Power Supply Low Voltage.</source>
+        <translation>Unterspannung der Stromversorgung.</translation>
+    </message>
+    <message>
+        <source>FRAM Issues.</source>
+        <translation>FRAM-Probleme.</translation>
+    </message>
+    <message>
+        <source>Module Disabled.</source>
+        <translation>Modul abgeschaltet.</translation>
+    </message>
+    <message>
+        <source>Board Temperature (Ambient).</source>
+        <translation>Platinentemperatur (Umgebung).</translation>
+    </message>
+    <message>
+        <source>Oven Temperature.</source>
+        <translation>Ofentemperatur.</translation>
+    </message>
+    <message>
+        <source>Output Power.</source>
+        <translation>Ausgangsleistung.</translation>
+    </message>
+    <message>
+        <source>Humidity High.</source>
+        <translation>Luftfeuchte zu hoch.</translation>
+    </message>
+    <message>
+        <source>12V Supply Out of Range.</source>
+        <translation>12-V-Versorgung außerhalb des Bereichs.</translation>
+    </message>
+    <message>
+        <source>5V Supply Out of Range.</source>
+        <translation>5-V-Versorgung außerhalb des Bereichs.</translation>
+    </message>
+    <message>
+        <source>2.048V Supply Out of Range.</source>
+        <translation>2,048-V-Versorgung außerhalb des Bereichs.</translation>
+    </message>
+    <message>
+        <source>Piezo Voltage Out of Range.</source>
+        <translation>Piezospannung außerhalb des Bereichs.</translation>
+    </message>
+    <message>
+        <source>ADCA State Machine.</source>
+        <translation>Zustandsautomat ADCA.</translation>
+    </message>
+    <message>
+        <source>ADCB State Machine.</source>
+        <translation>Zustandsautomat ADCB.</translation>
+    </message>
+    <message>
+        <source>Oven Fault.</source>
+        <translation>Ofenfehler.</translation>
+    </message>
+    <message>
+        <source>HG Unknown error code.</source>
+        <translation>HG: unbekannter Fehlercode.</translation>
     </message>
 </context>
 <context>
@@ -580,6 +952,598 @@ funktion ausschalten</translation>
     </message>
 </context>
 <context>
+    <name>LumetraLinkEngine</name>
+    <message>
+        <source>the laser did not answer for %1 s</source>
+        <translation>der Laser hat %1 s lang nicht geantwortet</translation>
+    </message>
+    <message>
+        <source>Command "%1" dropped: %2</source>
+        <translation>Befehl „%1“ verworfen: %2</translation>
+    </message>
+    <message>
+        <source>Received line longer than %1 bytes discarded.</source>
+        <translation>Empfangene Zeile länger als %1 Bytes verworfen.</translation>
+    </message>
+    <message>
+        <source>Command not sent, it begins with the prompt character &gt;: %1</source>
+        <translation>Befehl nicht gesendet, er beginnt mit dem Eingabezeichen &gt;: %1</translation>
+    </message>
+    <message>
+        <source>Command not sent, the laser cannot receive the character %1: %2</source>
+        <translation>Befehl nicht gesendet, der Laser kann das Zeichen %1 nicht empfangen: %2</translation>
+    </message>
+    <message>
+        <source>Command not sent, it holds a line break: %1</source>
+        <translation>Befehl nicht gesendet, er enthält einen Zeilenumbruch: %1</translation>
+    </message>
+    <message>
+        <source>Command not sent, it is longer than the %1 characters the laser accepts: %2</source>
+        <translation>Befehl nicht gesendet, er ist länger als die %1 Zeichen, die der Laser annimmt: %2</translation>
+    </message>
+    <message numerus="yes">
+        <source>Dropped %n command(s) given while the laser was not connected: %1</source>
+        <translation>
+            <numerusform>Einen Befehl verworfen, der gegeben wurde, während der Laser nicht verbunden war: %1</numerusform>
+            <numerusform>%n Befehle verworfen, die gegeben wurden, während der Laser nicht verbunden war: %1</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>the laser was not connected</source>
+        <translation>der Laser war nicht verbunden</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraOperatorState</name>
+    <message>
+        <source>listen</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>standby</source>
+        <translation>Standby</translation>
+    </message>
+    <message>
+        <source>laser on, output disabled</source>
+        <translation>Laser an, Ausgang gesperrt</translation>
+    </message>
+    <message>
+        <source>laser on, output enabled</source>
+        <translation>Laser an, Ausgang freigegeben</translation>
+    </message>
+    <message>
+        <source>No port open</source>
+        <translation>Keine Schnittstelle geöffnet</translation>
+    </message>
+    <message>
+        <source>changing from %1 to %2</source>
+        <translation>Wechsel von %1 zu %2</translation>
+    </message>
+    <message>
+        <source>power on</source>
+        <translation>eingeschaltet</translation>
+    </message>
+    <message>
+        <source>no operating state</source>
+        <translation>kein Betriebszustand</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Connected to %1</source>
+        <translation>Verbunden mit %1</translation>
+    </message>
+    <message>
+        <source>Connected to %1: %2</source>
+        <translation>Verbunden mit %1: %2</translation>
+    </message>
+    <message>
+        <source>No laser answers on %1</source>
+        <translation>Kein Laser antwortet an %1</translation>
+    </message>
+    <message>
+        <source>Connecting to %1</source>
+        <translation>Verbinde mit %1</translation>
+    </message>
+    <message>
+        <source>The laser on %1 does not answer</source>
+        <translation>Der Laser an %1 antwortet nicht</translation>
+    </message>
+    <message>
+        <source>%1 is lost</source>
+        <translation>%1 ist verloren</translation>
+    </message>
+    <message>
+        <source>Another laser answered on %1</source>
+        <translation>An %1 hat ein anderer Laser geantwortet</translation>
+    </message>
+    <message>
+        <source>Last report %1: %2</source>
+        <translation>Letzte Meldung %1: %2</translation>
+    </message>
+    <message>
+        <source>Emission may continue</source>
+        <translation>Emission kann andauern</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraPipeTransport</name>
+    <message>
+        <source>%1 has no other end.</source>
+        <translation>%1 hat kein anderes Ende.</translation>
+    </message>
+    <message>
+        <source>The other end of %1 hung up.</source>
+        <translation>Das andere Ende von %1 hat aufgelegt.</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraQuantityTable</name>
+    <message>
+        <source>Laser</source>
+        <translation>Laser</translation>
+    </message>
+    <message>
+        <source>Status byte</source>
+        <translation>Statusbyte</translation>
+    </message>
+    <message>
+        <source>System state</source>
+        <translation>Systemzustand</translation>
+    </message>
+    <message>
+        <source>Energy set-point</source>
+        <translation>Energie-Sollwert</translation>
+    </message>
+    <message>
+        <source>Power set-point</source>
+        <translation>Leistungs-Sollwert</translation>
+    </message>
+    <message>
+        <source>Measured energy</source>
+        <translation>Gemessene Energie</translation>
+    </message>
+    <message>
+        <source>Repetition rate</source>
+        <translation>Repetitionsrate</translation>
+    </message>
+    <message>
+        <source>Frequency index</source>
+        <translation>Frequenzindex</translation>
+    </message>
+    <message>
+        <source>Division factor</source>
+        <translation>Teilungsfaktor</translation>
+    </message>
+    <message>
+        <source>AOM mode of operation</source>
+        <translation>AOM-Betriebsart</translation>
+    </message>
+    <message>
+        <source>Shutter</source>
+        <translation>Shutter</translation>
+    </message>
+    <message>
+        <source>Diode driver current</source>
+        <translation>Diodentreiberstrom</translation>
+    </message>
+    <message>
+        <source>Device on time</source>
+        <translation>Einschaltdauer</translation>
+    </message>
+    <message>
+        <source>Emission time</source>
+        <translation>Emissionsdauer</translation>
+    </message>
+    <message>
+        <source>Temperatures</source>
+        <translation>Temperaturen</translation>
+    </message>
+    <message>
+        <source>Temperature 1</source>
+        <translation>Temperatur 1</translation>
+    </message>
+    <message>
+        <source>Temperature 2</source>
+        <translation>Temperatur 2</translation>
+    </message>
+    <message>
+        <source>Temperature 3</source>
+        <translation>Temperatur 3</translation>
+    </message>
+    <message>
+        <source>Temperature 4</source>
+        <translation>Temperatur 4</translation>
+    </message>
+    <message>
+        <source>Temperature 5</source>
+        <translation>Temperatur 5</translation>
+    </message>
+    <message>
+        <source>Temperature 6</source>
+        <translation>Temperatur 6</translation>
+    </message>
+    <message>
+        <source>Temperature 7</source>
+        <translation>Temperatur 7</translation>
+    </message>
+    <message>
+        <source>Temperature 8</source>
+        <translation>Temperatur 8</translation>
+    </message>
+    <message>
+        <source>Temperature 9</source>
+        <translation>Temperatur 9</translation>
+    </message>
+    <message>
+        <source>Temperature 10</source>
+        <translation>Temperatur 10</translation>
+    </message>
+    <message>
+        <source>Harmonic module</source>
+        <translation>Harmonischenmodul</translation>
+    </message>
+    <message>
+        <source>Oven 1 temperature</source>
+        <translation>Ofen 1 Temperatur</translation>
+    </message>
+    <message>
+        <source>Oven 2 temperature</source>
+        <translation>Ofen 2 Temperatur</translation>
+    </message>
+    <message>
+        <source>Oven 1 set-point</source>
+        <translation>Ofen 1 Sollwert</translation>
+    </message>
+    <message>
+        <source>Oven 2 set-point</source>
+        <translation>Ofen 2 Sollwert</translation>
+    </message>
+    <message>
+        <source>Oven state</source>
+        <translation>Ofenzustand</translation>
+    </message>
+    <message>
+        <source>Humidity</source>
+        <translation>Luftfeuchte</translation>
+    </message>
+    <message>
+        <source>SHG output power</source>
+        <translation>SHG-Ausgangsleistung</translation>
+    </message>
+    <message>
+        <source>THG output power</source>
+        <translation>THG-Ausgangsleistung</translation>
+    </message>
+    <message>
+        <source>Status flags</source>
+        <translation>Statusflags</translation>
+    </message>
+    <message>
+        <source>Error code</source>
+        <translation>Fehlercode</translation>
+    </message>
+    <message>
+        <source>Crystal spot</source>
+        <translation>Kristallpunkt</translation>
+    </message>
+    <message>
+        <source>Crystal spot run time</source>
+        <translation>Laufzeit des Kristallpunkts</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>Ausgang</translation>
+    </message>
+    <message>
+        <source>IR pulse energy</source>
+        <translation>IR-Pulsenergie</translation>
+    </message>
+    <message>
+        <source>Green pulse energy</source>
+        <translation>Grün-Pulsenergie</translation>
+    </message>
+    <message>
+        <source>UV pulse energy</source>
+        <translation>UV-Pulsenergie</translation>
+    </message>
+    <message>
+        <source>IR output power</source>
+        <translation>IR-Ausgangsleistung</translation>
+    </message>
+    <message>
+        <source>Green output power</source>
+        <translation>Grün-Ausgangsleistung</translation>
+    </message>
+    <message>
+        <source>UV output power</source>
+        <translation>UV-Ausgangsleistung</translation>
+    </message>
+    <message>
+        <source>Output repetition rate</source>
+        <translation>Ausgangsrepetitionsrate</translation>
+    </message>
+    <message>
+        <source>States</source>
+        <translation>Zustände</translation>
+    </message>
+    <message>
+        <source>Power on</source>
+        <translation>Eingeschaltet</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warnung</translation>
+    </message>
+    <message>
+        <source>Listen</source>
+        <translation>Listen</translation>
+    </message>
+    <message>
+        <source>Standby</source>
+        <translation>Standby</translation>
+    </message>
+    <message>
+        <source>Laser on</source>
+        <translation>Laser an</translation>
+    </message>
+    <message>
+        <source>Output enabled</source>
+        <translation>Ausgang freigegeben</translation>
+    </message>
+    <message>
+        <source>Oven fault</source>
+        <translation>Ofenfehler</translation>
+    </message>
+    <message>
+        <source>Humidity fault</source>
+        <translation>Feuchtefehler</translation>
+    </message>
+    <message>
+        <source>Harmonic module error</source>
+        <translation>Fehler des Harmonischenmoduls</translation>
+    </message>
+    <message>
+        <source>Pulse-picker repetition rate</source>
+        <translation>Repetitionsrate des Pulse-Pickers</translation>
+    </message>
+    <message>
+        <source>Wavelength</source>
+        <translation>Wellenlänge</translation>
+    </message>
+    <message>
+        <source>Harmonic output</source>
+        <translation>Harmonischer Ausgang</translation>
+    </message>
+    <message>
+        <source>Rated crystal spot run time</source>
+        <translation>Nennlaufzeit eines Kristallspots</translation>
+    </message>
+    <message>
+        <source>Error text</source>
+        <translation>Fehlertext</translation>
+    </message>
+    <message>
+        <source>System type</source>
+        <translation>Systemtyp</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Seriennummer</translation>
+    </message>
+    <message>
+        <source>Firmware version</source>
+        <translation>Firmware-Version</translation>
+    </message>
+    <message>
+        <source>reported by the laser</source>
+        <translation>vom Laser gemeldet</translation>
+    </message>
+    <message>
+        <source>%1 to %2</source>
+        <translation>%1 bis %2</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraReconnector</name>
+    <message>
+        <source>Closed</source>
+        <translation>Geschlossen</translation>
+    </message>
+    <message>
+        <source>Connecting: waiting 2 s</source>
+        <translation>Verbinden: 2 s warten</translation>
+    </message>
+    <message>
+        <source>Connecting: handshake</source>
+        <translation>Verbinden: Handshake</translation>
+    </message>
+    <message>
+        <source>Connected</source>
+        <translation>Verbunden</translation>
+    </message>
+    <message>
+        <source>Unavailable</source>
+        <translation>Nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Lost, waiting for the port</source>
+        <translation>Verloren, warte auf die Schnittstelle</translation>
+    </message>
+    <message>
+        <source>Closed: another laser answered</source>
+        <translation>Geschlossen: ein anderer Laser hat geantwortet</translation>
+    </message>
+    <message>
+        <source>Stopped waiting for %1 to return.</source>
+        <translation>Das Warten auf %1 wurde beendet.</translation>
+    </message>
+    <message>
+        <source>%1 is back: reopened, waiting for the laser.</source>
+        <translation>%1 ist zurück: wieder geöffnet, warte auf den Laser.</translation>
+    </message>
+    <message>
+        <source>Connecting to %1.</source>
+        <translation>Verbinde mit %1.</translation>
+    </message>
+    <message>
+        <source>Another laser answered on %1 (%2 %3 instead of %4 %5); the connection stays closed.</source>
+        <translation>An %1 hat ein anderer Laser geantwortet (%2 %3 statt %4 %5); die Verbindung bleibt geschlossen.</translation>
+    </message>
+    <message>
+        <source>Connection to %1 closed.</source>
+        <translation>Verbindung zu %1 geschlossen.</translation>
+    </message>
+    <message>
+        <source>Connection to %1 lost at %2; reconnecting when it returns.</source>
+        <translation>Verbindung zu %1 um %2 verloren; sie wird wiederhergestellt, sobald die Schnittstelle zurückkehrt.</translation>
+    </message>
+    <message>
+        <source>%1 is not back yet; still waiting for it to return.</source>
+        <translation>%1 ist noch nicht wieder da; es wird weiter auf die Rückkehr gewartet.</translation>
+    </message>
+    <message>
+        <source>The adapter of %1 (USB serial number %2) is back as %3.</source>
+        <translation>Der Adapter von %1 (USB-Seriennummer %2) ist als %3 zurück.</translation>
+    </message>
+    <message>
+        <source>Identifying the laser on %1.</source>
+        <translation>Laser an %1 wird identifiziert.</translation>
+    </message>
+    <message>
+        <source>Connected again to %1 (%2 %3).</source>
+        <translation>Wieder verbunden mit %1 (%2 %3).</translation>
+    </message>
+    <message>
+        <source>Connected to %1 (%2 %3).</source>
+        <translation>Verbunden mit %1 (%2 %3).</translation>
+    </message>
+    <message>
+        <source>Laser on %1 unavailable: no echo since %2.</source>
+        <translation>Laser an %1 nicht verfügbar: kein Echo seit %2.</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraRecordStore</name>
+    <message>
+        <source>The recording %1 was damaged. It was moved to %2 and a new one begun.</source>
+        <translation>Die Aufzeichnung %1 war beschädigt. Sie wurde nach %2 verschoben und eine neue begonnen.</translation>
+    </message>
+    <message>
+        <source>%1 is not a recording of this program. It was moved to %2 and a new one begun.</source>
+        <translation>%1 ist keine Aufzeichnung dieses Programms. Die Datei wurde nach %2 verschoben und eine neue Aufzeichnung begonnen.</translation>
+    </message>
+    <message>
+        <source>The recording %1 was deleted or moved away while in use. A new one was begun under the same name.</source>
+        <translation>Die Aufzeichnung %1 wurde während der Aufzeichnung gelöscht oder verschoben. Unter demselben Namen wurde eine neue begonnen.</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraRecorder</name>
+    <message>
+        <source>The recorder's retention setting "%1" is not a whole number of days from 1 to %2.</source>
+        <translation>Die Aufbewahrungseinstellung der Aufzeichnung „%1“ ist keine ganze Zahl von Tagen von 1 bis %2.</translation>
+    </message>
+    <message>
+        <source>%1 Recordings are kept for %2 days instead.</source>
+        <translation>%1 Aufzeichnungen werden stattdessen %2 Tage lang aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>Stopped waiting for %1 to return</source>
+        <translation>Das Warten auf %1 wurde beendet</translation>
+    </message>
+    <message>
+        <source>the port is lost</source>
+        <translation>die Schnittstelle ist verloren</translation>
+    </message>
+    <message>
+        <source>no port is open</source>
+        <translation>keine Schnittstelle ist geöffnet</translation>
+    </message>
+    <message>
+        <source>Command "%1" dropped: %2</source>
+        <translation>Befehl „%1“ verworfen: %2</translation>
+    </message>
+    <message>
+        <source>serial monitor</source>
+        <translation>serieller Monitor</translation>
+    </message>
+    <message>
+        <source>%1 (not sent: %2)</source>
+        <translation>%1 (nicht gesendet: %2)</translation>
+    </message>
+    <message>
+        <source>panel</source>
+        <translation>Bedienfeld</translation>
+    </message>
+    <message>
+        <source>Acknowledged by %1</source>
+        <translation>Quittiert von %1</translation>
+    </message>
+    <message>
+        <source>Identified laser %1</source>
+        <translation>Laser %1 identifiziert</translation>
+    </message>
+    <message>
+        <source>The laser reported no usable serial number. It is recorded as %1.</source>
+        <translation>Der Laser hat keine brauchbare Seriennummer gemeldet. Er wird als %1 aufgezeichnet.</translation>
+    </message>
+    <message>
+        <source>Port %1 opened</source>
+        <translation>Schnittstelle %1 geöffnet</translation>
+    </message>
+    <message>
+        <source>Another laser answered on %1: %2. The connection stays closed.</source>
+        <translation>An %1 hat ein anderer Laser geantwortet: %2. Die Verbindung bleibt geschlossen.</translation>
+    </message>
+    <message>
+        <source>Port %1 lost</source>
+        <translation>Schnittstelle %1 verloren</translation>
+    </message>
+    <message>
+        <source>Port %1 closed</source>
+        <translation>Schnittstelle %1 geschlossen</translation>
+    </message>
+    <message>
+        <source>Connection to the laser lost</source>
+        <translation>Verbindung zum Laser verloren</translation>
+    </message>
+    <message>
+        <source>Recording paused: %1 cannot be opened (%2). The newest readings are kept in memory and the recorder tries again.</source>
+        <translation>Aufzeichnung angehalten: %1 lässt sich nicht öffnen (%2). Die neuesten Messwerte bleiben im Speicher, und die Aufzeichnung versucht es erneut.</translation>
+    </message>
+    <message>
+        <source>Recording paused: writing %1 failed (%2). The newest readings are kept in memory and the recorder tries again.</source>
+        <translation>Aufzeichnung angehalten: Schreiben von %1 fehlgeschlagen (%2). Die neuesten Messwerte bleiben im Speicher, und die Aufzeichnung versucht es erneut.</translation>
+    </message>
+    <message>
+        <source>Recording resumed; %1 readings could not be kept meanwhile.</source>
+        <translation>Aufzeichnung fortgesetzt; %1 Messwerte konnten in der Zwischenzeit nicht behalten werden.</translation>
+    </message>
+    <message>
+        <source>Recording resumed.</source>
+        <translation>Aufzeichnung fortgesetzt.</translation>
+    </message>
+    <message>
+        <source>The readings of laser %1 kept in memory were written to %2; %3 readings could not be kept meanwhile.</source>
+        <translation>Die im Speicher gehaltenen Messwerte des Lasers %1 wurden in %2 geschrieben; %3 Messwerte konnten in der Zwischenzeit nicht behalten werden.</translation>
+    </message>
+    <message>
+        <source>The readings of laser %1 kept in memory were written to %2.</source>
+        <translation>Die im Speicher gehaltenen Messwerte des Lasers %1 wurden in %2 geschrieben.</translation>
+    </message>
+</context>
+<context>
     <name>LumetraRemoteControl</name>
     <message>
         <source>Output
@@ -607,6 +1571,17 @@ sperren</translation>
     </message>
 </context>
 <context>
+    <name>LumetraResponseDecoder</name>
+    <message>
+        <source>Shutter in wrong position</source>
+        <translation>Shutter in falscher Stellung</translation>
+    </message>
+    <message>
+        <source>%1 hours %2 minutes</source>
+        <translation>%1 Stunden %2 Minuten</translation>
+    </message>
+</context>
+<context>
     <name>LumetraRuntimeTable</name>
     <message>
         <source>Crystal spot run times</source>
@@ -627,6 +1602,92 @@ sperren</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraScpiServer</name>
+    <message>
+        <source>the remote interface was turned off</source>
+        <translation>die Fernsteuerung wurde ausgeschaltet</translation>
+    </message>
+    <message>
+        <source>Remote client %1 refused: already %2 clients</source>
+        <translation>Fernsteuerungs-Client %1 abgewiesen: bereits %2 Clients</translation>
+    </message>
+    <message>
+        <source>it does not read its answers</source>
+        <translation>er liest seine Antworten nicht</translation>
+    </message>
+    <message>
+        <source>Remote client %1 disconnected</source>
+        <translation>Fernsteuerungs-Client %1 getrennt</translation>
+    </message>
+    <message>
+        <source>Remote client %1 connected</source>
+        <translation>Fernsteuerungs-Client %1 verbunden</translation>
+    </message>
+    <message>
+        <source>Remote client %1 closed: %2</source>
+        <translation>Fernsteuerungs-Client %1 geschlossen: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraSerialHandler</name>
+    <message>
+        <source>No answer on %1; closing the connection to make it again.</source>
+        <translation>Keine Antwort auf %1; die Verbindung wird geschlossen und neu aufgebaut.</translation>
+    </message>
+    <message>
+        <source>Communication port %1 open failed. Reason: %2</source>
+        <translation>Öffnen der Schnittstelle %1 fehlgeschlagen. Grund: %2</translation>
+    </message>
+    <message>
+        <source>Communication port %1 successfully opened.</source>
+        <translation>Schnittstelle %1 erfolgreich geöffnet.</translation>
+    </message>
+    <message>
+        <source>Communication port %1 closed.</source>
+        <translation>Schnittstelle %1 geschlossen.</translation>
+    </message>
+    <message>
+        <source>An error occurred while attempting to open an non-existing device.</source>
+        <translation>Beim Öffnen eines nicht vorhandenen Geräts ist ein Fehler aufgetreten.</translation>
+    </message>
+    <message>
+        <source>An error occurred while attempting to open an already opened device by another process or a user not having enough permission and credentials to open.</source>
+        <translation>Beim Öffnen ist ein Fehler aufgetreten: Das Gerät ist bereits von einem anderen Prozess geöffnet, oder dem Benutzer fehlen die Rechte zum Öffnen.</translation>
+    </message>
+    <message>
+        <source>An error occurred while attempting to open an already opened device in this object.</source>
+        <translation>Beim Öffnen eines in diesem Objekt bereits geöffneten Geräts ist ein Fehler aufgetreten.</translation>
+    </message>
+    <message>
+        <source>An I/O error occurred while writing the data.</source>
+        <translation>Beim Schreiben der Daten ist ein E/A-Fehler aufgetreten.</translation>
+    </message>
+    <message>
+        <source>An I/O error occurred while reading the data.</source>
+        <translation>Beim Lesen der Daten ist ein E/A-Fehler aufgetreten.</translation>
+    </message>
+    <message>
+        <source>An I/O error occurred when a resource becomes unavailable, e.g. when the device is unexpectedly removed from the system.</source>
+        <translation>Ein E/A-Fehler ist aufgetreten, weil eine Ressource nicht mehr verfügbar ist, z. B. weil das Gerät unerwartet vom System getrennt wurde.</translation>
+    </message>
+    <message>
+        <source>The requested device operation is not supported or prohibited by the running operating system.</source>
+        <translation>Die angeforderte Geräteoperation wird vom laufenden Betriebssystem nicht unterstützt oder ist verboten.</translation>
+    </message>
+    <message>
+        <source>A timeout error occurred. This value was introduced in QtSerialPort 5.2.</source>
+        <translation>Eine Zeitüberschreitung ist aufgetreten. Dieser Wert wurde in QtSerialPort 5.2 eingeführt.</translation>
+    </message>
+    <message>
+        <source>This error occurs when an operation is executed that can only be successfully performed if the device is open. This value was introduced in QtSerialPort 5.2.</source>
+        <translation>Dieser Fehler tritt auf, wenn eine Operation ausgeführt wird, die nur bei geöffnetem Gerät gelingen kann. Dieser Wert wurde in QtSerialPort 5.2 eingeführt.</translation>
+    </message>
+    <message>
+        <source>An unidentified error occurred.</source>
+        <translation>Ein nicht näher bestimmter Fehler ist aufgetreten.</translation>
     </message>
 </context>
 <context>
@@ -899,6 +1960,37 @@ Restzeit: etwa %3 s</translation>
     <message>
         <source>3.3V:</source>
         <translation>3,3 V:</translation>
+    </message>
+</context>
+<context>
+    <name>LumetraTcpTransport</name>
+    <message>
+        <source>%1 is not a network port; write it as socket://HOST:PORT.</source>
+        <translation>%1 ist keine Netzwerkschnittstelle; schreiben Sie sie als socket://HOST:PORT.</translation>
+    </message>
+    <message>
+        <source>%1 refused the connection: nothing listens on port %2.</source>
+        <translation>%1 hat die Verbindung abgelehnt: Auf Port %2 wartet kein Dienst.</translation>
+    </message>
+    <message>
+        <source>The host %1 is not known.</source>
+        <translation>Der Rechner %1 ist unbekannt.</translation>
+    </message>
+    <message>
+        <source>The host %1 did not answer within %2 s: it is unreachable or switched off.</source>
+        <translation>Der Rechner %1 hat nicht innerhalb von %2 s geantwortet: Er ist nicht erreichbar oder ausgeschaltet.</translation>
+    </message>
+    <message>
+        <source>The host %1 cannot be reached: %2</source>
+        <translation>Der Rechner %1 ist nicht erreichbar: %2</translation>
+    </message>
+    <message>
+        <source>The connection to %1 was closed by the other side.</source>
+        <translation>Die Verbindung zu %1 wurde von der Gegenseite geschlossen.</translation>
+    </message>
+    <message>
+        <source>The connection to %1 failed: %2</source>
+        <translation>Die Verbindung zu %1 ist gestört: %2</translation>
     </message>
 </context>
 <context>
