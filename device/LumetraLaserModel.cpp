@@ -73,6 +73,13 @@ void LumetraLaserModel::attachDecoder(LumetraResponseDecoder *decoder)
     feed(decoder, &D::sigHGCrystalCurSpotChanged, CrystalSpot);
     feed(decoder, &D::sigHGCrystalCurRuntimeChanged, CrystalRuntime, secondsToHours);
 
+    // The module type tells how its error codes and status flags read; its warning comes with a poll of
+    // its status for as long as the cause lasts, and an acknowledged one that comes again is news again.
+    m_fed[HgModuleType] = m_fed[HgModuleWarning] = true;
+    connect(decoder, &D::sigsHGModuleType, this, [this](const QString &v) { setText(HgModuleType, v); });
+    connect(decoder, &D::sigsHGModuleWarning, this,
+            [this](const QString &v) { announce(HgModuleWarning, v); });
+
     m_fed[OnHours] = m_fed[EmissionHours] = true;
     connect(decoder, &D::sigiCounterLaserOnOff_hChanged, this, [this](int h) {
         m_onHours = h;
@@ -94,10 +101,10 @@ void LumetraLaserModel::attachDecoder(LumetraResponseDecoder *decoder)
     // The same reports that make the controller poll a module's readings.
     // A laser names itself before its modules: whatever answered before is forgotten then.
     connect(decoder, &D::sigsLumetraTypeChanged, this, [this] { m_modules = Base; });
-    connect(decoder, &D::sigExistsSHGModule, this, [this] { addModule(Shg); });
-    connect(decoder, &D::sigExistsSHGgModule, this, [this] { addModule(Shg); });
-    connect(decoder, &D::sigExistsTHGModule, this, [this] { addModule(Thg); });
-    connect(decoder, &D::sigExistsTHGiModule, this, [this] { addModule(Thgi); });
+    connect(decoder, &D::sigExistsSHGModule, this, [this] { reportModule(Shg); });
+    connect(decoder, &D::sigExistsSHGgModule, this, [this] { reportModule(Shg); });
+    connect(decoder, &D::sigExistsTHGModule, this, [this] { reportModule(Thg); });
+    connect(decoder, &D::sigExistsTHGiModule, this, [this] { reportModule(Thgi); });
 }
 
 // What the controller derives from the readings, as the panel shows it.
@@ -236,9 +243,21 @@ void LumetraLaserModel::setRepetitionRates(const QList<double> &rates)
     emit rangesChanged();
 }
 
-void LumetraLaserModel::addModule(unsigned module)
+void LumetraLaserModel::announce(int id, const QString &text)
 {
-    m_modules |= module;
+    Value &v = m_values[id];
+    v.time = m_clock();
+    v.text = text;
+    v.known = true;
+    v.valid = true;
+    emit changed({id});
+}
+
+// A laser has one module port: the module it reports is the one fitted, whatever it reported before.
+void LumetraLaserModel::reportModule(unsigned module)
+{
+    m_modules = Base | module;
+    emit moduleReported();
 }
 
 LumetraOperatorState LumetraLaserModel::operatorState(const QDateTime &now) const

@@ -65,7 +65,8 @@ public:
     const Range &range(int id) const { return m_ranges.at(id); }
     // The pulse-picker rates the laser offers; a written rate must be one of them.
     const QList<double> &repetitionRates() const { return m_rates; }
-    // LumetraQuantityTable::Module bits of what answers on the link now or did last.
+    // LumetraQuantityTable::Module bits of what answers on the link now or did last: the laser, and the
+    // harmonic module it reported last.
     unsigned modules() const { return m_modules; }
     bool isLinkLive() const { return m_live; }
     // Whether an attached decoder or controller reports this quantity at all.
@@ -80,17 +81,23 @@ public slots:
     void setLinkLive(bool live);
 
 signals:
-    // After every change, with the ids (rows of LumetraQuantityTable) whose value or validity changed.
+    // After every change, with the ids (rows of LumetraQuantityTable) whose value or validity changed;
+    // the module's warning after every announcement, also of the words it announced before.
     void changed(const QSet<int> &ids);
     void rangesChanged();
     void linkChanged(bool live);
+    // Each time the laser reports the harmonic module it carries, also the one it reported before:
+    // modules() holds it then. The report is what turns the module's readings on, wherever it comes.
+    void moduleReported();
 
 private:
     void setNumber(int id, double value);
     void setText(int id, const QString &text);
+    // A text that is news each time it comes, though its words repeat.
+    void announce(int id, const QString &text);
     void setRange(int id, double min, double max);
     void setRepetitionRates(const QList<double> &rates);
-    void addModule(unsigned module);
+    void reportModule(unsigned module);
 
     template <typename Sender, typename T>
     void feed(Sender *sender, void (Sender::*signal)(T), int id, double scale = 1.0);

@@ -380,6 +380,20 @@ constexpr Row rows[] = {
      "", Kind::Text, "%s", Limits::None, 0, 0,
      nullptr, any, Base,
      "Firmware version"},
+    {HgModuleType, "hg.module_type", "ModuleType",
+     QT_TRANSLATE_NOOP("LumetraQuantityTable", "Harmonic module"),
+     QT_TRANSLATE_NOOP("LumetraQuantityTable", "Module type"),
+     "", Kind::Text, "%s", Limits::None, 0, 0,
+     nullptr, any, AnyHarmonic,
+     "Type of the harmonic module as it reports it; its error codes and status flags are read by it"},
+    // An announcement the module never withdraws: the event history keeps it until it is acknowledged, and
+    // as a remote attribute it would go on telling a warning long since gone.
+    {HgModuleWarning, "hg.module_warning", nullptr,
+     QT_TRANSLATE_NOOP("LumetraQuantityTable", "Harmonic module"),
+     QT_TRANSLATE_NOOP("LumetraQuantityTable", "Module warning"),
+     "", Kind::Text, "%s", Limits::None, 0, 0,
+     nullptr, any, AnyHarmonic,
+     "Warning the harmonic module announced last, such as its shutter in the wrong position"},
 };
 // clang-format on
 

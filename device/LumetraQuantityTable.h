@@ -72,6 +72,8 @@ enum Id : int
     SystemType,
     SerialNumber,
     FirmwareVersion,
+    HgModuleType,
+    HgModuleWarning,
     Count
 };
 

@@ -3,6 +3,7 @@
 #include "device/LumetraCommandTable.h"
 #include "device/LumetraEventText.h"
 #include "device/LumetraHGErrorTable.h"
+#include "device/LumetraLaserModel.h"
 #include "device/LumetraStatusBits.h"
 
 #include <iterator>
@@ -45,27 +46,59 @@ LumetraAlarmMonitor::LumetraAlarmMonitor(QObject *parent) : QObject(parent)
     qRegisterMetaType<RecordEvent>("RecordEvent");
 }
 
-void LumetraAlarmMonitor::attach(LumetraResponseDecoder *decoder)
+void LumetraAlarmMonitor::attach(LumetraLaserModel *model)
 {
-    using D = LumetraResponseDecoder;
-    connect(decoder, &D::siguiTmpChar2Changed, this, &LumetraAlarmMonitor::slotStatusByte);
-    connect(decoder, &D::sigHGErrorcodeChanged, this, &LumetraAlarmMonitor::slotHGErrorcode);
-    connect(decoder, &D::sigHGStatusFlagsChanged, this, &LumetraAlarmMonitor::slotHGStatusFlags);
-    connect(decoder, &D::sigsHGModuleType, this, &LumetraAlarmMonitor::slotHGModuleType);
-    connect(decoder, &D::sigsHGModuleWarning, this, &LumetraAlarmMonitor::slotHGModuleWarning);
-    connect(decoder, &D::sigSystemStateChanged, this, &LumetraAlarmMonitor::slotSystemState);
+    m_model = model;
+    connect(model, &LumetraLaserModel::changed, this, &LumetraAlarmMonitor::takeChanges);
     // The module report decides which oven bits count, as it does for the controller's lamps.
-    const auto kindOf = [](LumetraCommandTable::Module module) {
-        return LumetraCommandTable::moduleSequence(module).moduleKind;
-    };
-    connect(decoder, &D::sigExistsSHGModule, this,
-            [=] { slotModuleKind(kindOf(LumetraCommandTable::ModuleSHG)); });
-    connect(decoder, &D::sigExistsSHGgModule, this,
-            [=] { slotModuleKind(kindOf(LumetraCommandTable::ModuleSHG)); });
-    connect(decoder, &D::sigExistsTHGModule, this,
-            [=] { slotModuleKind(kindOf(LumetraCommandTable::ModuleTHG)); });
-    connect(decoder, &D::sigExistsTHGiModule, this,
-            [=] { slotModuleKind(kindOf(LumetraCommandTable::ModuleTHGi)); });
+    connect(model, &LumetraLaserModel::moduleReported, this, &LumetraAlarmMonitor::takeModule);
+}
+
+// A value no longer valid is no report: the link's end clears the alarms on its own.
+void LumetraAlarmMonitor::takeChanges(const QSet<int> &ids)
+{
+    namespace Q = LumetraQuantityTable;
+    // The module type first: it tells how the flags and the error code of the same changes read.
+    static const int read[] = {Q::HgModuleType,  Q::StatusByte,  Q::SystemState,
+                               Q::HgStatusFlags, Q::HgErrorCode, Q::HgModuleWarning};
+    for (const int id : read) {
+        if (!ids.contains(id) || !m_model->isValid(id))
+            continue;
+        const LumetraLaserModel::Value &v = m_model->value(id);
+        switch (id) {
+        case Q::HgModuleType:
+            slotHGModuleType(v.text);
+            break;
+        case Q::StatusByte:
+            slotStatusByte(uchar(v.number));
+            break;
+        case Q::SystemState:
+            slotSystemState(SystemState(int(v.number)));
+            break;
+        case Q::HgStatusFlags:
+            slotHGStatusFlags(quint16(v.number));
+            break;
+        case Q::HgErrorCode:
+            slotHGErrorcode(quint8(v.number));
+            break;
+        case Q::HgModuleWarning:
+            slotHGModuleWarning(v.text);
+            break;
+        }
+    }
+}
+
+void LumetraAlarmMonitor::takeModule()
+{
+    namespace Q = LumetraQuantityTable;
+    using Cmd = LumetraCommandTable;
+    const unsigned modules = m_model->modules();
+    if (modules & Q::Shg)
+        slotModuleKind(Cmd::moduleSequence(Cmd::ModuleSHG).moduleKind);
+    else if (modules & Q::Thg)
+        slotModuleKind(Cmd::moduleSequence(Cmd::ModuleTHG).moduleKind);
+    else if (modules & Q::Thgi)
+        slotModuleKind(Cmd::moduleSequence(Cmd::ModuleTHGi).moduleKind);
 }
 
 void LumetraAlarmMonitor::slotStatusByte(uchar statusByte)

@@ -7,20 +7,24 @@
 #include <QHash>
 #include <QLoggingCategory>
 #include <QObject>
+#include <QPointer>
+#include <QSet>
 #include <QString>
+
+class LumetraLaserModel;
 
 Q_DECLARE_LOGGING_CATEGORY(lcLumetraAlarmMonitor)
 
-// Reads faults and state changes out of the decoder's signals the way the controller does (the same
-// status bits, flag masks and error texts) and announces each one once: raised when it appears,
-// cleared when it goes. Needs no controller and no window, so a headless server records alarms too.
+// Reads faults and state changes out of the laser's model the way the controller reads them out of its
+// decoder (the same status bits, flag masks and error texts) and announces each one once: raised when it
+// appears, cleared when it goes. Needs no controller and no window, so a headless server records alarms too.
 class LumetraAlarmMonitor : public QObject
 {
     Q_OBJECT
 public:
     explicit LumetraAlarmMonitor(QObject *parent = nullptr);
 
-    void attach(LumetraResponseDecoder *decoder);
+    void attach(LumetraLaserModel *model);
 
     // Alarm keys that are raised now.
     QStringList activeKeys() const { return m_active.keys(); }
@@ -42,6 +46,8 @@ signals:
     void sigEvent(RecordEvent event);
 
 private:
+    void takeChanges(const QSet<int> &ids);
+    void takeModule();
     void setAlarm(const QString &key, bool raised, int severity, const LumetraEventText &text);
     void clearAll(const LumetraEventText &reason);
     // Each change of the operating state once, whether a transition line or the status byte tells it.
@@ -56,6 +62,7 @@ private:
         LumetraEventText text;
         bool latched = false;
     };
+    QPointer<LumetraLaserModel> m_model;
     QHash<QString, Active> m_active;
     QString m_moduleType;
     int m_moduleKind = 0;

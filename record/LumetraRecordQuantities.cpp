@@ -73,16 +73,3 @@ unsigned LumetraRecordQuantities::reportedBy(int index)
 {
     return at(index).modules;
 }
-
-LumetraRecordQuantities::Reporters LumetraRecordQuantities::moduleReporter(LumetraCommandTable::Module module)
-{
-    switch (module) {
-    case LumetraCommandTable::ModuleSHG:
-        return LumetraQuantityTable::Shg;
-    case LumetraCommandTable::ModuleTHG:
-        return LumetraQuantityTable::Thg;
-    case LumetraCommandTable::ModuleTHGi:
-        return LumetraQuantityTable::Thgi;
-    }
-    return Laser;
-}

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "device/LumetraCommandTable.h"
 #include "device/LumetraQuantityTable.h"
 
 #include <QString>
@@ -37,6 +36,4 @@ public:
     // Smallest change worth storing, in the unit; 0 for any change.
     static double deadband(int index);
     static Reporters reportedBy(int index);
-    // The reporter a fitted module stands for.
-    static Reporters moduleReporter(LumetraCommandTable::Module module);
 };

@@ -37,6 +37,9 @@ LumetraRecorder::LumetraRecorder(const QString &folder, QObject *parent)
     m_pending.append(Pending());
     connect(m_alarms, &LumetraAlarmMonitor::sigEvent, this, &LumetraRecorder::recordEvent);
     connect(m_model, &LumetraLaserModel::changed, this, &LumetraRecorder::recordChanges);
+    // Whatever decoders feed the model: each reading reaches the alarms and the module's readings once.
+    m_alarms->attach(m_model);
+    followModule();
     connect(m_flushTimer, &QTimer::timeout, this, &LumetraRecorder::flush);
     m_flushTimer->start(1000);
 }
@@ -152,21 +155,14 @@ void LumetraRecorder::attachDecoder(LumetraResponseDecoder *decoder)
             slotSerialNumber(
                 QString::fromLatin1(line.constData() + prefix.size(), line.size() - prefix.size()));
     });
-    m_alarms->attach(decoder);
-    followModule(decoder);
 }
 
-void LumetraRecorder::followModule(LumetraResponseDecoder *decoder)
+// The module the laser reports is the one whose readings are offered; every report says so again, also
+// after a new laser was identified on a link that never ended.
+void LumetraRecorder::followModule()
 {
-    using D = LumetraResponseDecoder;
-    using Cmd = LumetraCommandTable;
-    const auto fitted = [this](Cmd::Module module) {
-        setReporters(LumetraRecordQuantities::Laser | LumetraRecordQuantities::moduleReporter(module));
-    };
-    connect(decoder, &D::sigExistsSHGModule, this, [=] { fitted(Cmd::ModuleSHG); });
-    connect(decoder, &D::sigExistsSHGgModule, this, [=] { fitted(Cmd::ModuleSHG); });
-    connect(decoder, &D::sigExistsTHGModule, this, [=] { fitted(Cmd::ModuleTHG); });
-    connect(decoder, &D::sigExistsTHGiModule, this, [=] { fitted(Cmd::ModuleTHGi); });
+    connect(m_model, &LumetraLaserModel::moduleReported, this,
+            [this] { setReporters(LumetraRecordQuantities::Laser | m_model->modules()); });
 }
 
 void LumetraRecorder::setReporters(LumetraRecordQuantities::Reporters reporters)

@@ -133,7 +133,7 @@ private:
     void recordChanges(const QSet<int> &ids);
     void enforceBound();
     void endLink();
-    void followModule(LumetraResponseDecoder *decoder);
+    void followModule();
     void setReporters(LumetraRecordQuantities::Reporters reporters);
     void recordLastReport(LumetraReconnector::State link);
     void recordConnection(int severity, const LumetraEventText &text, const QString &port);

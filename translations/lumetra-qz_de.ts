@@ -1353,6 +1353,14 @@ funktion ausschalten</translation>
         <source>%1 to %2</source>
         <translation>%1 bis %2</translation>
     </message>
+    <message>
+        <source>Module type</source>
+        <translation>Modultyp</translation>
+    </message>
+    <message>
+        <source>Module warning</source>
+        <translation>Modulwarnung</translation>
+    </message>
 </context>
 <context>
     <name>LumetraReconnector</name>

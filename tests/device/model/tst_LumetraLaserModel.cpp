@@ -1,27 +1,21 @@
 #include "device/LumetraController.h"
 #include "device/LumetraLaserModel.h"
+#include "device/LumetraResponseDecoder.h"
 #include "device/LumetraSerialHandler.h"
-#include "sim/Simulator.h"
+#include "tests/device/reconnect/InProcessLaser.h"
 
 #include <QSettings>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
+
+#include <functional>
+#include <memory>
 
 using namespace LumetraQuantityTable;
 
 namespace {
-
-struct ThreadStopper
-{
-    QThread &thread;
-    ~ThreadStopper()
-    {
-        thread.quit();
-        thread.wait(3000);
-    }
-};
 
 QStringList missing(const LumetraLaserModel &model, unsigned modules)
 {
@@ -33,6 +27,15 @@ QStringList missing(const LumetraLaserModel &model, unsigned modules)
     return keys;
 }
 
+const QByteArray shutterWarning = "ZOR HG\tShutter in wrong position.\n";
+
+QByteArray moduleLine(const char *type)
+{
+    return QByteArray("ZOR harmonic generation module (address: 0x21 / type: ") + type + ")\n";
+}
+
+const QByteArray moduleBlockEnd = "PCB serial number:\tPCB-4471-B\n";
+
 } // namespace
 
 class tst_LumetraLaserModel : public QObject
@@ -41,6 +44,20 @@ class tst_LumetraLaserModel : public QObject
 
 private:
     QTemporaryDir settingsDir;
+    // The link's time and the in-process laser's.
+    LumetraManualClock clock;
+    std::unique_ptr<InProcessLaser> laser;
+
+    // Moves the time on a main-loop turn at a time until `done` holds, for at most `ms`.
+    void runUntil(const std::function<bool()> &done, qint64 ms)
+    {
+        QCoreApplication::processEvents();
+        for (qint64 elapsed = 0; elapsed < ms && !done(); elapsed += LumetraLinkEngine::MainLoopIntervalMs) {
+            clock.advance(LumetraLinkEngine::MainLoopIntervalMs);
+            laser->simulator->catchUp();
+            QCoreApplication::processEvents();
+        }
+    }
 
 private slots:
     void initTestCase()
@@ -51,6 +68,8 @@ private slots:
         QCoreApplication::setOrganizationName("LumetraTest");
         QCoreApplication::setApplicationName("tst_LumetraLaserModel");
     }
+
+    void cleanup() { laser.reset(); }
 
     // Every quantity a module is said to report arrives through the real decoder, and the module is
     // recognised as the one that answers; when the link ends the values stay, no longer valid.
@@ -68,43 +87,41 @@ private slots:
         QFETCH(QString, moduleType);
         QFETCH(unsigned, module);
 
-        QTemporaryDir portDir;
-        QVERIFY(portDir.isValid());
-        SimOptions options;
-        options.identity.moduleType = moduleType;
-        options.fast = true;
-        options.linkDirectory = portDir.path();
-        options.name = "model-e2e";
-        Simulator simulator(options);
-        QString error;
-        QVERIFY2(simulator.start(&error), qPrintable(error));
-
-        QThread thread;
-        const ThreadStopper stopper{thread};
-        auto *handler = new LumetraSerialHandler;
-        handler->moveToThread(&thread);
-        connect(&thread, SIGNAL(started()), handler, SLOT(slotMainLoop()));
-        connect(&thread, &QThread::finished, handler, &QObject::deleteLater);
-        LumetraController controller(handler);
+        laser.reset(new InProcessLaser);
+        QVERIFY(laser->start({"--module", moduleType}, &clock));
+        LumetraSerialHandler handler(clock);
+        handler.setTransportFactory([this](const QString &, QObject *parent) {
+            LumetraPipeTransport *end = laser->takeLinkEnd();
+            if (!end)
+                return new LumetraPipeTransport(parent);
+            end->moveToThread(parent->thread());
+            end->setParent(parent);
+            return end;
+        });
+        LumetraController controller(&handler);
         LumetraLaserModel model;
+        model.setClock([this] { return clock.nowMs(); });
         model.attach(&controller);
-        connect(handler, &LumetraSerialHandler::sigConnectedStatus, &model, &LumetraLaserModel::setLinkLive);
-        thread.start();
+        connect(&handler, &LumetraSerialHandler::sigConnectedStatus, &model, &LumetraLaserModel::setLinkLive);
+        QMetaObject::invokeMethod(&handler, "slotMainLoop");
         QMetaObject::invokeMethod(&controller, "slotMainLoop", Qt::QueuedConnection);
-        QMetaObject::invokeMethod(handler, "slotOpenCommunication", Q_ARG(QString, simulator.portPath()));
+        QMetaObject::invokeMethod(&handler, "slotOpenCommunication", Qt::QueuedConnection,
+                                  Q_ARG(QString, laser->port));
+        // The module's warning comes only while its cause lasts.
+        laser->control("shutter on");
 
         const unsigned expected = Base | module;
         // The system state comes only with the answer to a change of state, as the operator makes one.
-        QTRY_VERIFY_WITH_TIMEOUT(model.isValid(StatusByte), 10000);
+        SIM_TRY_VERIFY(model.isValid(StatusByte), 10000);
         controller.standbyChanged(true);
-        const bool complete = QTest::qWaitFor(
-            [&] { return missing(model, expected).isEmpty() && model.modules() == expected; }, 15000);
-        Q_UNUSED(complete)
+        runUntil([&] { return missing(model, expected).isEmpty() && model.modules() == expected; }, 15000);
         QVERIFY2(missing(model, expected).isEmpty(), qPrintable(missing(model, expected).join(", ")));
         QCOMPARE(model.modules(), expected);
         QVERIFY(model.isValid(EnergySetpoint));
         // In the panel's unit: the laser reports the set-point in nJ.
         QVERIFY(model.number(EnergySetpoint) > 0 && model.number(EnergySetpoint) < 1000);
+        QVERIFY2(model.value(HgModuleType).text.contains(moduleType),
+                 qPrintable(model.value(HgModuleType).text));
 
         const LumetraLaserModel::Value before = model.value(EnergySetpoint);
         QSet<int> invalidated;
@@ -114,6 +131,41 @@ private slots:
         QVERIFY(!model.isValid(EnergySetpoint));
         QCOMPARE(model.number(EnergySetpoint), before.number);
         QCOMPARE(model.value(EnergySetpoint).time, before.time);
+    }
+
+    // What the module says is told as often as it says it where that is news (a warning, the module
+    // fitted), and the module fitted is the one reported last.
+    void moduleReports_data()
+    {
+        QTest::addColumn<QByteArrayList>("lines");
+        QTest::addColumn<int>("warnings");
+        QTest::addColumn<int>("moduleReports");
+        QTest::addColumn<unsigned>("modules");
+        QTest::newRow("a warning repeated")
+            << QByteArrayList{shutterWarning, "ZOR HG\tStatus flags=0000\n", shutterWarning} << 2 << 0 << 0u;
+        QTest::newRow("a module reported twice")
+            << QByteArrayList{moduleLine("0x86"), moduleBlockEnd, moduleBlockEnd} << 0 << 2
+            << unsigned(Base | Shg);
+        QTest::newRow("another module replaces it")
+            << QByteArrayList{moduleLine("0x86"), moduleBlockEnd, moduleLine("0x93"), moduleBlockEnd} << 0
+            << 2 << unsigned(Base | Thgi);
+    }
+
+    void moduleReports()
+    {
+        QFETCH(QByteArrayList, lines);
+        LumetraResponseDecoder decoder;
+        LumetraLaserModel model;
+        model.attachDecoder(&decoder);
+        int warnings = 0;
+        connect(&model, &LumetraLaserModel::changed, this,
+                [&](const QSet<int> &ids) { warnings += ids.contains(HgModuleWarning); });
+        QSignalSpy moduleReports(&model, &LumetraLaserModel::moduleReported);
+        for (const QByteArray &line : qAsConst(lines))
+            decoder.slotLineReceived(line);
+        QTEST(warnings, "warnings");
+        QTEST(moduleReports.count(), "moduleReports");
+        QTEST(model.modules(), "modules");
     }
 };
 
