@@ -5,10 +5,12 @@ Run by CTest: /usr/bin/python3 tst_remote_scripts.py --remote PATH --sim PATH --
 non-zero when any case fails. The same cases run against the program with its panel (offscreen).
 """
 import argparse
+import glob
 import math
 import os
 import shutil
 import socket
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -147,6 +149,27 @@ class ScriptsOnProgram(ScriptsOnSimulator):
 
     HOST = Program
     ALLOW = "--remote-allow"
+
+    def command_rows(self):
+        rows = []
+        for path in glob.glob(os.path.join(self.folder, "data", "**", "recordings", "*.sqlite"), recursive=True):
+            with sqlite3.connect(f"file:{path}?mode=ro", uri=True) as db:
+                rows += db.execute("SELECT source, text FROM event WHERE kind = 2 ORDER BY t, id").fetchall()
+        return rows
+
+    def test_7_audit_rows_of_the_run(self):
+        before = self.laser.energy_setpoint
+        with socket.create_connection(("127.0.0.1", self.remote.port), timeout=10) as s:
+            client = "remote 127.0.0.1:%d" % s.getsockname()[1]
+            s.sendall(b"ENER 2.5\n*OPC?\n")
+            self.assertEqual(s.makefile("rb").readline(), b"1\n")
+        rows = wait_until("the write in the recording",
+                          lambda: [row for row in self.command_rows() if row[0] == client],
+                          errors=(sqlite3.OperationalError,))
+        self.assertEqual(rows, [(client, f"Energy set-point {before:.3f} µJ → 2.500 µJ (ly_lqz2_power=2500): "
+                                         "reported by the laser")])
+        # The writes of the earlier cases came from PyMeasure's connection: told as remote too, none as the panel's.
+        self.assertNotIn("panel", [source for source, _ in self.command_rows()])
 
 
 class PackageTree(unittest.TestCase):
