@@ -588,26 +588,34 @@ private slots:
     {
         using O = LumetraWriteAudit::Origin;
         QTest::addColumn<int>("origin");
+        QTest::addColumn<double>("asked");      // µJ, with 0.5 µJ held
         QTest::addColumn<QByteArray>("answer"); // a line from the laser, or what the link did
         QTest::addColumn<QString>("row");
         const QString energy = "Energy set-point 0.500 µJ → 0.600 µJ (ly_lqz2_power=600): ";
-        QTest::newRow("panel, reported") << int(O::Panel) << QByteArray("Setted laser power: 600 nJ\n")
+        QTest::newRow("panel, reported") << int(O::Panel) << 0.6 << QByteArray("Setted laser power: 600 nJ\n")
                                          << "panel: " + energy + "reported by the laser";
         QTest::newRow("remote, refused")
-            << int(O::Remote) << QByteArray("Invalid laser power, use ly_lqz2_power=<nJ>\n")
+            << int(O::Remote) << 0.6 << QByteArray("Invalid laser power, use ly_lqz2_power=<nJ>\n")
             << "remote 127.0.0.1:40123: " + energy +
                    "refused by the laser: Invalid laser power, use ly_lqz2_power=<nJ>";
         QTest::newRow("Tango, dropped")
-            << int(O::Tango) << QByteArray("dropped")
+            << int(O::Tango) << 0.6 << QByteArray("dropped")
             << "Tango device: " + energy + "not sent: the laser was not connected";
-        QTest::newRow("panel, silent laser") << int(O::Panel) << QByteArray("late")
+        QTest::newRow("panel, silent laser") << int(O::Panel) << 0.6 << QByteArray("late")
                                              << "panel: " + energy + "not reported by the laser within 10 s";
-        QTest::newRow("serial monitor, sent") << int(O::SerialMonitor) << QByteArray("Humidity=40%\n")
+        QTest::newRow("panel, link lost")
+            << int(O::Panel) << 0.6 << QByteArray("link lost")
+            << "panel: " + energy + "the link ended before the laser reported it";
+        QTest::newRow("panel, held already")
+            << int(O::Panel) << 0.5 << QByteArray()
+            << "panel: Energy set-point 0.500 µJ → 0.500 µJ (ly_lqz2_power=500): reported by the laser";
+        QTest::newRow("serial monitor, sent") << int(O::SerialMonitor) << 0.6 << QByteArray("Humidity=40%\n")
                                               << "serial monitor: ly_lqz2_power=600: sent to the laser";
     }
     void auditRows()
     {
         QFETCH(int, origin);
+        QFETCH(double, asked);
         QFETCH(QByteArray, answer);
         QFETCH(QString, row);
         Rig rig;
@@ -626,7 +634,7 @@ private slots:
         rig.feed("Serial number: 3\n");
         rig.feed("Setted laser power: 500 nJ\n");
 
-        const QByteArray typed = "ly_lqz2_power=600\n";
+        const QByteArray typed = "ly_lqz2_power=" + QByteArray::number(qRound(asked * 1000)) + '\n';
         if (origin == int(LumetraWriteAudit::Origin::SerialMonitor)) {
             rig.recorder.recordManualCommand(typed);
             controller.slotSendManualCommand(typed);
@@ -634,7 +642,7 @@ private slots:
             const LumetraWriteAudit::Scope scope(origin == int(LumetraWriteAudit::Origin::Panel) ? nullptr
                                                                                                  : &audit,
                                                  LumetraWriteAudit::Origin(origin), "127.0.0.1:40123");
-            controller.power_uJ_Changed(0.6);
+            controller.power_uJ_Changed(asked);
         }
         if (answer == "dropped") {
             engine.appendSettingsCommand(typed.trimmed(), false);
@@ -644,7 +652,9 @@ private slots:
             if (answer == "late") {
                 rig.now += LumetraWriteAudit::DefaultConfirmWithinMs;
                 audit.checkDeadlines();
-            } else {
+            } else if (answer == "link lost") {
+                rig.recorder.slotConnectedStatus(false);
+            } else if (!answer.isEmpty()) {
                 rig.feed(answer);
                 audit.slotLineReceived(answer);
             }
