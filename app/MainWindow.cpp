@@ -16,6 +16,7 @@
 #include "device/LumetraResponseDecoder.h"
 #include "device/LumetraSerialHandler.h"
 #include "device/LumetraTransport.h"
+#include "device/LumetraWriteAudit.h"
 #include "dialkit/Dialkit.h"
 #include "framekit/CenterTabWidget.h"
 #include "framekit/GUIOverlay.h"
@@ -172,6 +173,10 @@ void MainWindow::createHistory()
     recorder->attachLinkAndDecode(serialHandler);
     // Attached to the link before the recorder, the watch has judged every close the recorder hears of.
     recorder->followConnection(reconnector);
+    // Each write is told once, by whoever gave it, with the laser's answer.
+    writeAudit = new LumetraWriteAudit(recorder->model(), this);
+    writeAudit->attachLink(serialHandler);
+    recorder->followAudit(writeAudit);
     connect(serialHandler, &LumetraSerialHandler::sigCommunicationOpened, this, [this] {
         if (controller && recorder)
             LumetraControllerTap::attach(recorder, controller);
@@ -412,6 +417,8 @@ void MainWindow::onPortsOpened(QString portname)
     controller->setLogSink([](const QString &line) { _AppLog::instance()->WriteLogLine(line); });
     if (remoteControl)
         remoteControl->setController(controller);
+    if (writeAudit)
+        writeAudit->attachController(controller);
     if (serialMonitor && controller) {
         connect(serialMonitor.data(), &SerialMonitor::sigSendCommand, controller.data(),
                 &LumetraController::slotSendManualCommand);
@@ -641,6 +648,7 @@ void MainWindow::createRemoteInterface()
         return;
     remoteControl = new RemoteInterface(recorder->model(), serialHandler, this);
     connect(remoteControl, &RemoteInterface::logLine, this, &MainWindow::slotWriteLogLine);
+    remoteControl->setAudit(writeAudit);
     statusBar()->addPermanentWidget(remoteControl->statusLabel());
 }
 

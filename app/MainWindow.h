@@ -14,6 +14,7 @@ class ConnectionBanner;
 class ConnectionStatusBar;
 class LumetraController;
 class LumetraRecorder;
+class LumetraWriteAudit;
 class LumetraSerialHandler;
 class QAction;
 class QCloseEvent;
@@ -118,6 +119,7 @@ private:
     QAction *connectAtStartupAct = nullptr;
     QPointer<LumetraRecorder> recorder;
     QPointer<RemoteInterface> remoteControl;
+    QPointer<LumetraWriteAudit> writeAudit;
     // Hands a file to the desktop; false when no program took it. Tests stand in for the desktop.
     std::function<bool(const QUrl &)> openDocument;
 };

@@ -76,6 +76,11 @@ void RemoteInterface::setController(LumetraController *controller)
     m_laser->setController(controller);
 }
 
+void RemoteInterface::setAudit(LumetraWriteAudit *audit)
+{
+    m_laser->setAudit(audit);
+}
+
 bool RemoteInterface::listen(const QString &address, QString *error)
 {
     QHostAddress host;

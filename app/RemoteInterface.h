@@ -10,6 +10,7 @@ class LumetraLaserModel;
 class LumetraScpiLaser;
 class LumetraScpiServer;
 class LumetraSerialHandler;
+class LumetraWriteAudit;
 class QAction;
 class QLabel;
 class QMenu;
@@ -29,6 +30,8 @@ public:
 
     // The controller of the open port; the remote interface writes through it.
     void setController(LumetraController *controller);
+    // Where remote writes are told with the client's address.
+    void setAudit(LumetraWriteAudit *audit);
 
     // "[ADDRESS:]PORT" as --remote and the menu take it; false with the reason when it cannot listen.
     bool listen(const QString &address, QString *error);

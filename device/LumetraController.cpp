@@ -3,6 +3,7 @@
 #include "device/LumetraCommandTable.h"
 #include "device/LumetraHGErrorTable.h"
 #include "device/LumetraHarmonic.h"
+#include "device/LumetraQuantityTable.h"
 #include "device/LumetraSerialHandler.h"
 #include "device/LumetraStatusBits.h"
 
@@ -20,6 +21,7 @@ Q_LOGGING_CATEGORY(lcLumetraController, "lumetra.controller")
 
 using Cmd = LumetraCommandTable;
 namespace Bits = LumetraStatusBits;
+namespace Q = LumetraQuantityTable;
 
 namespace {
 
@@ -306,7 +308,9 @@ void LumetraController::createControls()
 
 void LumetraController::slotSendManualCommand(QByteArray command)
 {
-    queue(textUpToNul(command));
+    const QString text = textUpToNul(command);
+    emit sigWriteQueued(-1, qQNaN(), text, true);
+    queue(text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -485,7 +489,7 @@ void LumetraController::slotsHGModuleType(QString moduleType)
 void LumetraController::slotOperatingModeChanged(int mode)
 {
     if (const Cmd::OperatingMode *row = Cmd::operatingModeForIndex(mode))
-        queue(QString::fromLatin1(Cmd::OperatingModeCommand).arg(row->deviceMode));
+        queueWrite(-1, mode, QString::fromLatin1(Cmd::OperatingModeCommand).arg(row->deviceMode));
 }
 
 // The selector's items are the harmonics. A combo box without a current item reports -1; that, like
@@ -493,7 +497,7 @@ void LumetraController::slotOperatingModeChanged(int mode)
 void LumetraController::wavelengthSelectorComboChanged(int index)
 {
     if (isHarmonicIndex(index))
-        queue(QString::fromLatin1(Cmd::HGWavelength).arg(index));
+        queueWrite(Q::HarmonicOutput, index, QString::fromLatin1(Cmd::HGWavelength).arg(index));
 }
 
 void LumetraController::power_uJ_Changed(double value)
@@ -503,7 +507,7 @@ void LumetraController::power_uJ_Changed(double value)
         qCDebug(lcLumetraController) << __func__ << "ignored:" << value;
         return;
     }
-    queue(QString::fromLatin1(Cmd::EnergySetpoint).arg(nJ, 0, 'f', 0));
+    queueWrite(Q::EnergySetpoint, value, QString::fromLatin1(Cmd::EnergySetpoint).arg(nJ, 0, 'f', 0));
 }
 
 void LumetraController::powerPercentChanged(double value)
@@ -513,7 +517,7 @@ void LumetraController::powerPercentChanged(double value)
         qCDebug(lcLumetraController) << __func__ << "ignored:" << value;
         return;
     }
-    queue(QString::fromLatin1(Cmd::PowerSetpoint).arg(counts));
+    queueWrite(Q::PowerPercent, value, QString::fromLatin1(Cmd::PowerSetpoint).arg(counts));
 }
 
 void LumetraController::powerIndexChanged(int index)
@@ -544,7 +548,10 @@ void LumetraController::sendFrequencyIndexFor(const QMap<int, double> &map, doub
     }
     if (!found)
         return;
-    queue(QString::fromLatin1(Cmd::FrequencyIndex).arg(match));
+    // The rate slider writes the pulse-picker rate, the divider slider the index of its step.
+    const bool rate = &map == &repRateMap;
+    queueWrite(rate ? Q::PulsePickerRate : Q::FrequencyIndex, rate ? value : match,
+               QString::fromLatin1(Cmd::FrequencyIndex).arg(match));
     QTimer::singleShot(digitalGateReadBackMs, this, &LumetraController::appendDelayed_digiop_Command);
 }
 
@@ -566,7 +573,7 @@ void LumetraController::divisionChanged(double value)
         qCDebug(lcLumetraController) << __func__ << "ignored:" << value;
         return;
     }
-    queue(QString::fromLatin1(Cmd::Division).arg(division));
+    queueWrite(Q::DivisionFactor, division, QString::fromLatin1(Cmd::Division).arg(division));
     QTimer::singleShot(digitalGateReadBackMs, this, &LumetraController::appendDelayed_digiop_Command);
 }
 
@@ -580,7 +587,7 @@ void LumetraController::wavelengthChanged(int index)
     if (index < 0)
         return;
     const char *pattern = systemType == 3 ? Cmd::SystemWavelengthLumetra2 : Cmd::SystemWavelength;
-    queue(QString::fromLatin1(pattern).arg(index));
+    queueWrite(Q::Wavelength, index, QString::fromLatin1(pattern).arg(index));
 }
 
 // A cleared combo (-1) must not switch the ovens on.
@@ -588,7 +595,7 @@ void LumetraController::ovenModeComboChanged(int index)
 {
     if (index < 0)
         return;
-    queue(index != 0 ? Cmd::OvenModeOn : Cmd::OvenModeOff);
+    queueWrite(-1, index, index != 0 ? Cmd::OvenModeOn : Cmd::OvenModeOff);
 }
 
 void LumetraController::oven1SetpointChanged(double setpoint)
@@ -598,14 +605,14 @@ void LumetraController::oven1SetpointChanged(double setpoint)
     const bool plainSetpoint =
         hgModuleType.contains(QLatin1String("0x86")) || hgModuleType.contains(QLatin1String("0x90"));
     const char *pattern = plainSetpoint ? Cmd::Oven1Setpoint : Cmd::Oven1SetpointSHG;
-    queue(QString::fromLatin1(pattern).arg(setpoint, 0, 'f', 1));
+    queueWrite(Q::Oven1Setpoint, setpoint, QString::fromLatin1(pattern).arg(setpoint, 0, 'f', 1));
 }
 
 void LumetraController::oven2SetpointChanged(double setpoint)
 {
     if (!std::isfinite(setpoint))
         return;
-    queue(QString::fromLatin1(Cmd::Oven2Setpoint).arg(setpoint, 0, 'f', 1));
+    queueWrite(Q::Oven2Setpoint, setpoint, QString::fromLatin1(Cmd::Oven2Setpoint).arg(setpoint, 0, 'f', 1));
 }
 
 void LumetraController::crystalSpotSliderChanged(double value)
@@ -615,14 +622,14 @@ void LumetraController::crystalSpotSliderChanged(double value)
         qCDebug(lcLumetraController) << __func__ << "ignored:" << value;
         return;
     }
-    queue(QString::fromLatin1(Cmd::CrystalSpot).arg(spot));
+    queueWrite(Q::CrystalSpot, spot, QString::fromLatin1(Cmd::CrystalSpot).arg(spot));
 }
 
 void LumetraController::digitalGateModeChanged(int index)
 {
     if (index < 0)
         return;
-    queue(QString::fromLatin1(Cmd::DigitalGate).arg(index));
+    queueWrite(-1, index, QString::fromLatin1(Cmd::DigitalGate).arg(index));
     queue(Cmd::DigitalGateQuery);
 }
 
@@ -630,7 +637,7 @@ void LumetraController::dynamicWavelengthFeatureChanged(int index)
 {
     if (index < 0)
         return;
-    queue(QString::fromLatin1(Cmd::DwlsEnable).arg(index));
+    queueWrite(-1, index, QString::fromLatin1(Cmd::DwlsEnable).arg(index));
 }
 
 void LumetraController::dynamicWLS_SaveSetpoint(int wavelength, double setpoint)
@@ -640,29 +647,29 @@ void LumetraController::dynamicWLS_SaveSetpoint(int wavelength, double setpoint)
         qCDebug(lcLumetraController) << __func__ << "ignored:" << wavelength << setpoint;
         return;
     }
-    queue(QString::fromLatin1(Cmd::DwlsDefault).arg(wavelength).arg(nJ, 0, 'g', 6));
+    queueWrite(-1, setpoint, QString::fromLatin1(Cmd::DwlsDefault).arg(wavelength).arg(nJ, 0, 'g', 6));
     queue(Cmd::DwlsDefaultQuery);
 }
 
 void LumetraController::outEnableChanged(bool on)
 {
-    queue(on ? Cmd::OutputEnable : Cmd::OutputDisable);
+    queueWrite(Q::OutputEnabled, on ? 1 : 0, on ? Cmd::OutputEnable : Cmd::OutputDisable);
 }
 
 // The three state buttons ask for their state; a click on a lit button asks for it again.
 void LumetraController::laserOnChanged(bool)
 {
-    queue(Cmd::LaserOn);
+    queueWrite(Q::LaserOn, 1, Cmd::LaserOn);
 }
 
 void LumetraController::standbyChanged(bool)
 {
-    queue(Cmd::Standby);
+    queueWrite(Q::Standby, 1, Cmd::Standby);
 }
 
 void LumetraController::listenChanged(bool)
 {
-    queue(Cmd::Listen);
+    queueWrite(Q::Listen, 1, Cmd::Listen);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -283,6 +283,10 @@ signals:
     void sigAppendSettingsCommand(QString command);
     // From the serial link: a command queued above that never reached the laser, and why.
     void sigCommandDropped(QString command, QString reason, QString reasonKey);
+    // Told just before a write is queued, for the audit of who changed the laser: the quantity written
+    // (a LumetraQuantityTable row, or -1 where the table has none) with the value in the table's unit,
+    // and the command. `typed` for a command the operator typed as it is.
+    void sigWriteQueued(int quantity, double value, QString command, bool typed);
 
     // To the control panel view, one to one with its slots
     void setOperatingMode(int index);
@@ -468,6 +472,11 @@ private:
     void setOutputRate(double rate);
     void sendFrequencyIndexFor(const QMap<int, double> &map, double value);
     void queue(const QString &command) { emit sigAppendSettingsCommand(command); }
+    void queueWrite(int quantity, double value, const QString &command)
+    {
+        emit sigWriteQueued(quantity, value, command, false);
+        queue(command);
+    }
     void poll(const QString &command) { emit sigAddMonitorCommand(command); }
     void writeLog(const QString &line);
     static QString textUpToNul(const QByteArray &bytes);

@@ -316,6 +316,9 @@ void LumetraRecorder::recordManualCommand(const QByteArray &command)
         recordEvent(e);
         return;
     }
+    // The audit hears of it from the controller and tells it in full; a question is no write.
+    if (m_audit && !text.endsWith('?'))
+        return;
     m_manualEcho << text;
     // Without a controller no copy comes back to match; the list must not grow for ever.
     while (m_manualEcho.size() > 32)
@@ -331,7 +334,28 @@ void LumetraRecorder::recordControllerCommand(const QString &command)
     // Queries are the program asking, not an operator commanding.
     if (text.endsWith('?'))
         return;
+    if (m_audit && m_audit->tells(text))
+        return;
     recordCommand(text, tr("panel"));
+}
+
+void LumetraRecorder::followAudit(LumetraWriteAudit *audit)
+{
+    m_audit = audit;
+    connect(audit, &LumetraWriteAudit::sigSettled, this, &LumetraRecorder::recordWrite);
+}
+
+void LumetraRecorder::recordWrite(const LumetraWriteAudit::Write &write)
+{
+    using Outcome = LumetraWriteAudit::Outcome;
+    RecordEvent e;
+    e.kind = RecordEvent::Command;
+    e.severity = write.outcome == Outcome::Reported || write.outcome == Outcome::Sent ? RecordEvent::Info
+                                                                                      : RecordEvent::Warning;
+    e.t = write.time;
+    e.source = LumetraWriteAudit::originText(write);
+    LumetraWriteAudit::text(write).into(e);
+    recordEvent(e);
 }
 
 void LumetraRecorder::recordDroppedCommand(const QString &command, const QString &reason,
@@ -340,6 +364,9 @@ void LumetraRecorder::recordDroppedCommand(const QString &command, const QString
     const QString text = command.trimmed();
     // Polled queries are the program's own; only what someone commanded is history.
     if (text.isEmpty() || text.endsWith('?'))
+        return;
+    // The write's own row says it was not sent.
+    if (m_audit && m_audit->tells(text))
         return;
     RecordEvent e;
     e.kind = RecordEvent::Command;

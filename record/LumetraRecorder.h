@@ -2,6 +2,7 @@
 
 #include "device/LumetraEventText.h"
 #include "device/LumetraReconnector.h"
+#include "device/LumetraWriteAudit.h"
 #include "record/LumetraRecordQuantities.h"
 #include "record/LumetraRecordStore.h"
 #include "record/LumetraSampleKeeper.h"
@@ -50,6 +51,9 @@ public:
     // laser where the lost one was expected). Attach it to the link before the recorder, so that it has
     // judged a close before the recorder hears of it.
     void followConnection(LumetraReconnector *watch);
+    // Who changed the laser: with an audit, each write is one row with its source, old and new value and
+    // outcome, in place of the command rows the recorder keeps without one.
+    void followAudit(LumetraWriteAudit *audit);
 
     // A whole number of days from 1 to maxRetentionDays, as a number or as text. Anything else is
     // refused: said in the log and by sigNotice, and the days kept so far hold. False when refused.
@@ -93,6 +97,8 @@ public slots:
     void record(int quantity, double value);
     void recordEvent(RecordEvent event);
     void recordCommand(const QString &text, const QString &source);
+    // A write whose outcome the audit knows, at the time it was given.
+    void recordWrite(const LumetraWriteAudit::Write &write);
     // A command typed in the serial monitor; the controller's copy of it is not recorded again. Typed
     // while the link has no port open, it is recorded as not sent and the operator is told (sigNotice).
     void recordManualCommand(const QByteArray &command);
@@ -166,6 +172,7 @@ private:
     QString m_linkLaser;
     QString m_port;
     QPointer<LumetraReconnector> m_watch;
+    QPointer<LumetraWriteAudit> m_audit;
     // Attached to a link, which says when a port is open; without one, commands are taken as sent.
     bool m_linked = false;
     // Oldest first, never empty; the newest takes what comes in.

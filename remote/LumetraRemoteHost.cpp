@@ -6,6 +6,7 @@
 #include "device/LumetraRefusal.h"
 #include "device/LumetraResponseDecoder.h"
 #include "device/LumetraSerialHandler.h"
+#include "device/LumetraWriteAudit.h"
 #include "remote/LumetraScpiLaser.h"
 #include "remote/LumetraScpiServer.h"
 
@@ -40,7 +41,17 @@ LumetraRemoteHost::LumetraRemoteHost(QObject *parent) : QObject(parent)
         m_controller->slotLinkEnded();
     });
 
+    // Without an event history here, who changed the laser goes to the log.
+    m_audit = new LumetraWriteAudit(m_model, this);
+    m_audit->attachController(m_controller);
+    m_audit->attachLink(handler);
+    connect(m_audit, &LumetraWriteAudit::sigSettled, this, [](const LumetraWriteAudit::Write &write) {
+        qCInfo(lcLumetraRemoteHost).noquote()
+            << LumetraWriteAudit::originText(write) << LumetraWriteAudit::text(write).translated();
+    });
+
     m_laser = new LumetraScpiLaser(m_model, m_controller, this);
+    m_laser->setAudit(m_audit);
     connect(handler, &LumetraSerialHandler::sigLineReceived, m_laser, [this](const QByteArray &line) {
         const QString refusal = LumetraRefusal::in(line);
         if (!refusal.isEmpty())

@@ -12,6 +12,7 @@ class LumetraReconnector;
 class LumetraScpiLaser;
 class LumetraScpiServer;
 class LumetraSerialHandler;
+class LumetraWriteAudit;
 
 Q_DECLARE_LOGGING_CATEGORY(lcLumetraRemoteHost)
 
@@ -31,6 +32,7 @@ public:
 
     LumetraScpiServer *server() const { return m_server; }
     LumetraLaserModel *model() const { return m_model; }
+    LumetraWriteAudit *audit() const { return m_audit; }
 
 private:
     QThread m_linkThread;
@@ -39,5 +41,6 @@ private:
     LumetraReconnector *m_reconnector = nullptr;
     LumetraLaserModel *m_model = nullptr;
     LumetraScpiLaser *m_laser = nullptr;
+    LumetraWriteAudit *m_audit = nullptr;
     LumetraScpiServer *m_server = nullptr;
 };

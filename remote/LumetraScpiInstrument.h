@@ -53,4 +53,6 @@ public:
     virtual Result write(const Node &node, double value, Settled settled) = 0;
     // Writes are refused until the operator allows remote control, and after a Local action.
     virtual bool writesAllowed() const = 0;
+    // Who gives the writes that follow (a client's address), for the audit of who changed the laser.
+    virtual void setWriter(const QString &client) { Q_UNUSED(client) }
 };

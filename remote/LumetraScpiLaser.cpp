@@ -3,6 +3,7 @@
 #include "device/LumetraController.h"
 #include "device/LumetraLaserModel.h"
 #include "device/LumetraQuantityTable.h"
+#include "device/LumetraWriteAudit.h"
 #include "remote/LumetraScpiError.h"
 #include "remote/LumetraScpiTree.h"
 
@@ -68,6 +69,11 @@ LumetraScpiLaser::LumetraScpiLaser(LumetraLaserModel *model, LumetraController *
 void LumetraScpiLaser::setController(LumetraController *controller)
 {
     m_controller = controller;
+}
+
+void LumetraScpiLaser::setAudit(LumetraWriteAudit *audit)
+{
+    m_audit = audit;
 }
 
 void LumetraScpiLaser::setWritesAllowed(bool allowed)
@@ -172,11 +178,13 @@ LumetraScpiInstrument::Result LumetraScpiLaser::write(const Node &node, double v
     }
     const QString named = QStringLiteral("%1 %2").arg(node.header).arg(value);
     qCInfo(lcLumetraScpiLaser).noquote() << "remote write" << named;
-    if (action)
-        action->run(m_controller, value != 0);
-    else
-        Q::row(id).write(m_controller, value);
-    emit sigWritten(node.header, QString::number(value));
+    {
+        const LumetraWriteAudit::Scope scope(m_audit, LumetraWriteAudit::Origin::Remote, m_writer);
+        if (action)
+            action->run(m_controller, value != 0);
+        else
+            Q::row(id).write(m_controller, value);
+    }
     const double tolerance = toleranceOf(id);
     const LumetraLaserModel::Value &now = m_model->value(id);
     // The laser has it already: it will not report a change, and needs none.

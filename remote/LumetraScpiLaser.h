@@ -10,6 +10,7 @@
 
 class LumetraController;
 class LumetraLaserModel;
+class LumetraWriteAudit;
 class QTimer;
 
 Q_DECLARE_LOGGING_CATEGORY(lcLumetraScpiLaser)
@@ -30,6 +31,8 @@ public:
     // A new connection brings a new controller; the model stays.
     void setController(LumetraController *controller);
     void setWritesAllowed(bool allowed);
+    // Where the writes are told with the client that gave them.
+    void setAudit(LumetraWriteAudit *audit);
 
     QString identity() const override;
     const QVector<Node> &nodes() const override;
@@ -37,6 +40,7 @@ public:
     bool limits(const Node &node, double *min, double *max) const override;
     Result write(const Node &node, double value, Settled settled) override;
     bool writesAllowed() const override { return m_allowed; }
+    void setWriter(const QString &client) override { m_writer = client; }
 
 public slots:
     // The laser refused the last setting in its own words ("Invalid division factor, range 1-65535").
@@ -44,8 +48,6 @@ public slots:
 
 signals:
     void sigWritesAllowedChanged(bool allowed);
-    // For the event history: a remote write handed to the controller.
-    void sigWritten(QString header, QString value);
 
 private:
     struct Pending
@@ -65,6 +67,8 @@ private:
 
     QPointer<LumetraLaserModel> m_model;
     QPointer<LumetraController> m_controller;
+    QPointer<LumetraWriteAudit> m_audit;
+    QString m_writer;
     QTimer *m_deadline;
     QList<Pending> m_pending;
     bool m_allowed = false;

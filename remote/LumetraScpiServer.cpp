@@ -121,6 +121,7 @@ void LumetraScpiServer::onNewConnection()
         // peer's window closes on it.
         socket->setReadBufferSize(ReadChunk);
         auto *session = new LumetraScpiSession(m_instrument, socket);
+        session->setClient(peerOf(socket));
         connect(session, &LumetraScpiSession::sigReply, socket, [this, socket](const QByteArray &line) {
             if (socket->bytesToWrite() + line.size() > MaxUnreadBytes) {
                 closeClient(socket, tr("it does not read its answers"));

@@ -371,6 +371,7 @@ void LumetraScpiSession::runWrite(const Node &node, const QString &named, const 
         return;
     }
     QPointer<LumetraScpiSession> self(this);
+    m_instrument->setWriter(m_client);
     const LumetraScpiInstrument::Result result =
         m_instrument->write(node, value, [self](const QString &failure) {
             if (self)

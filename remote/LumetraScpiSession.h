@@ -28,6 +28,8 @@ public:
     explicit LumetraScpiSession(LumetraScpiInstrument *instrument, QObject *parent = nullptr);
 
     void receive(const QByteArray &bytes);
+    // The client's address, told to the instrument with each write.
+    void setClient(const QString &client) { m_client = client; }
 
     int pendingWrites() const { return m_pendingWrites; }
     int queuedErrors() const { return m_errors.size(); }
@@ -57,6 +59,7 @@ private:
     static QStringList splitUnits(const QString &line);
 
     LumetraScpiInstrument *m_instrument;
+    QString m_client;
     QVector<LumetraScpiHeader> m_headers;
     QByteArray m_input;
     bool m_discarding = false;

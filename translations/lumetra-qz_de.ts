@@ -2166,6 +2166,61 @@ Klicken Sie auf OK, um fortzufahren.</translation>
     </message>
 </context>
 <context>
+    <name>LumetraWriteAudit</name>
+    <message>
+        <source>panel</source>
+        <translation>Bedienfeld</translation>
+    </message>
+    <message>
+        <source>serial monitor</source>
+        <translation>serieller Monitor</translation>
+    </message>
+    <message>
+        <source>remote %1</source>
+        <translation>fern %1</translation>
+    </message>
+    <message>
+        <source>Tango device</source>
+        <translation>Tango-Gerät</translation>
+    </message>
+    <message>
+        <source>waiting for the laser</source>
+        <translation>wartet auf den Laser</translation>
+    </message>
+    <message>
+        <source>reported by the laser</source>
+        <translation>vom Laser gemeldet</translation>
+    </message>
+    <message>
+        <source>sent to the laser</source>
+        <translation>an den Laser gesendet</translation>
+    </message>
+    <message>
+        <source>refused by the laser: %1</source>
+        <translation>vom Laser abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>not sent: %1</source>
+        <translation>nicht gesendet: %1</translation>
+    </message>
+    <message>
+        <source>not reported by the laser within %1 s</source>
+        <translation>vom Laser nicht binnen %1 s gemeldet</translation>
+    </message>
+    <message>
+        <source>the link ended before the laser reported it</source>
+        <translation>die Verbindung endete, bevor der Laser es meldete</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>%1 %2 → %3 (%4): %5</source>
+        <translation>%1 %2 → %3 (%4): %5</translation>
+    </message>
+</context>
+<context>
     <name>MainView</name>
     <message>
         <source>Settings</source>

@@ -1,9 +1,12 @@
 #include "CsvReader.h"
+#include "device/LumetraController.h"
 #include "device/LumetraEventText.h"
 #include "device/LumetraLinkClock.h"
 #include "device/LumetraLinkEngine.h"
 #include "device/LumetraResponseDecoder.h"
+#include "device/LumetraWriteAudit.h"
 #include "record/LumetraAlarmMonitor.h"
+#include "record/LumetraControllerTap.h"
 #include "record/LumetraCsvExport.h"
 #include "record/LumetraRecordQuantities.h"
 #include "record/LumetraRecorder.h"
@@ -577,6 +580,93 @@ private slots:
                 commands.prepend(e.source + ": " + e.text);
         }
         QCOMPARE(commands, (QStringList{"serial monitor: ly_lqz2_standby", "panel: e_power=600"}));
+    }
+
+    // One row per write, whoever gave it, with the value before, the value asked for and what became of
+    // it; the command rows kept without an audit are not added beside it.
+    void auditRows_data()
+    {
+        using O = LumetraWriteAudit::Origin;
+        QTest::addColumn<int>("origin");
+        QTest::addColumn<double>("asked");      // µJ, with 0.5 µJ held
+        QTest::addColumn<QByteArray>("answer"); // a line from the laser, or what the link did
+        QTest::addColumn<QString>("row");
+        const QString energy = "Energy set-point 0.500 µJ → 0.600 µJ (ly_lqz2_power=600): ";
+        QTest::newRow("panel, reported") << int(O::Panel) << 0.6 << QByteArray("Setted laser power: 600 nJ\n")
+                                         << "panel: " + energy + "reported by the laser";
+        QTest::newRow("remote, refused")
+            << int(O::Remote) << 0.6 << QByteArray("Invalid laser power, use ly_lqz2_power=<nJ>\n")
+            << "remote 127.0.0.1:40123: " + energy +
+                   "refused by the laser: Invalid laser power, use ly_lqz2_power=<nJ>";
+        QTest::newRow("Tango, dropped")
+            << int(O::Tango) << 0.6 << QByteArray("dropped")
+            << "Tango device: " + energy + "not sent: the laser was not connected";
+        QTest::newRow("panel, silent laser") << int(O::Panel) << 0.6 << QByteArray("late")
+                                             << "panel: " + energy + "not reported by the laser within 10 s";
+        QTest::newRow("panel, link lost")
+            << int(O::Panel) << 0.6 << QByteArray("link lost")
+            << "panel: " + energy + "the link ended before the laser reported it";
+        QTest::newRow("panel, held already")
+            << int(O::Panel) << 0.5 << QByteArray()
+            << "panel: Energy set-point 0.500 µJ → 0.500 µJ (ly_lqz2_power=500): reported by the laser";
+        QTest::newRow("serial monitor, sent") << int(O::SerialMonitor) << 0.6 << QByteArray("Humidity=40%\n")
+                                              << "serial monitor: ly_lqz2_power=600: sent to the laser";
+    }
+    void auditRows()
+    {
+        QFETCH(int, origin);
+        QFETCH(double, asked);
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, row);
+        Rig rig;
+        LumetraWriteAudit audit(rig.recorder.model());
+        audit.setClock([&rig] { return rig.now; });
+        rig.recorder.followAudit(&audit);
+        LumetraController controller(nullptr);
+        LumetraControllerTap::attach(&rig.recorder, &controller);
+        audit.attachController(&controller);
+        LumetraSteadyClock clock;
+        LumetraLinkEngine engine(clock);
+        QObject::connect(&engine, &LumetraLinkEngine::sigCommandDropped, &rig.recorder,
+                         &LumetraRecorder::recordDroppedCommand);
+        QObject::connect(&engine, &LumetraLinkEngine::sigCommandDropped, &audit,
+                         &LumetraWriteAudit::slotCommandDropped);
+        rig.feed("Serial number: 3\n");
+        rig.feed("Setted laser power: 500 nJ\n");
+
+        const QByteArray typed = "ly_lqz2_power=" + QByteArray::number(qRound(asked * 1000)) + '\n';
+        if (origin == int(LumetraWriteAudit::Origin::SerialMonitor)) {
+            rig.recorder.recordManualCommand(typed);
+            controller.slotSendManualCommand(typed);
+        } else {
+            const LumetraWriteAudit::Scope scope(origin == int(LumetraWriteAudit::Origin::Panel) ? nullptr
+                                                                                                 : &audit,
+                                                 LumetraWriteAudit::Origin(origin), "127.0.0.1:40123");
+            controller.power_uJ_Changed(asked);
+        }
+        if (answer == "dropped") {
+            engine.appendSettingsCommand(typed.trimmed(), false);
+            engine.discardQueuedCommands();
+        } else {
+            audit.slotBytesTransmitted("ttyS0", typed);
+            if (answer == "late") {
+                rig.now += LumetraWriteAudit::DefaultConfirmWithinMs;
+                audit.checkDeadlines();
+            } else if (answer == "link lost") {
+                rig.recorder.slotConnectedStatus(false);
+            } else if (!answer.isEmpty()) {
+                rig.feed(answer);
+                audit.slotLineReceived(answer);
+            }
+        }
+        QCOMPARE(audit.waiting(), 0);
+        rig.recorder.flush();
+        QStringList commands;
+        for (const RecordEvent &e : rig.recorder.store().events(0, rig.now, false)) {
+            if (e.kind == RecordEvent::Command)
+                commands.prepend(e.source + ": " + e.text);
+        }
+        QCOMPARE(commands, QStringList{row});
     }
 
     void quoting_data()

@@ -5,10 +5,12 @@ Run by CTest: /usr/bin/python3 tst_remote_scripts.py --remote PATH --sim PATH --
 non-zero when any case fails. The same cases run against the program with its panel (offscreen).
 """
 import argparse
+import glob
 import math
 import os
 import shutil
 import socket
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -51,11 +53,14 @@ class Program(Remote):
     """The program with its window (offscreen), its remote interface on and the laser's port open; its
     settings and recordings in the test's folder."""
 
-    def __init__(self, folder, port_name, *options):
+    def __init__(self, folder, port_name, *options, display=None):
         self.port = free_port()
-        self.out = open(os.path.join(folder, f"program-{self.port}.out"), "w")
+        self.output = os.path.join(folder, f"program-{self.port}.out")
+        self.out = open(self.output, "w")
         environment = dict(os.environ, HOME=folder, XDG_CONFIG_HOME=os.path.join(folder, "config"),
                            XDG_DATA_HOME=os.path.join(folder, "data"), QT_QPA_PLATFORM="offscreen")
+        if display:
+            environment.update(DISPLAY=display, QT_QPA_PLATFORM="xcb")
         self.process = subprocess.Popen(
             [PROGRAM, "--connect", port_name, "--remote", str(self.port), *options],
             stdout=self.out, stderr=subprocess.STDOUT, env=environment, preexec_fn=die_with_parent)
@@ -148,6 +153,27 @@ class ScriptsOnProgram(ScriptsOnSimulator):
     HOST = Program
     ALLOW = "--remote-allow"
 
+    def command_rows(self):
+        rows = []
+        for path in glob.glob(os.path.join(self.folder, "data", "**", "recordings", "*.sqlite"), recursive=True):
+            with sqlite3.connect(f"file:{path}?mode=ro", uri=True) as db:
+                rows += db.execute("SELECT source, text FROM event WHERE kind = 2 ORDER BY t, id").fetchall()
+        return rows
+
+    def test_7_audit_rows_of_the_run(self):
+        before = self.laser.energy_setpoint
+        with socket.create_connection(("127.0.0.1", self.remote.port), timeout=10) as s:
+            client = "remote 127.0.0.1:%d" % s.getsockname()[1]
+            s.sendall(b"ENER 2.5\n*OPC?\n")
+            self.assertEqual(s.makefile("rb").readline(), b"1\n")
+        rows = wait_until("the write in the recording",
+                          lambda: [row for row in self.command_rows() if row[0] == client],
+                          errors=(sqlite3.OperationalError,))
+        self.assertEqual(rows, [(client, f"Energy set-point {before:.3f} µJ → 2.500 µJ (ly_lqz2_power=2500): "
+                                         "reported by the laser")])
+        # The writes of the earlier cases came from PyMeasure's connection: told as remote too, none as the panel's.
+        self.assertNotIn("panel", [source for source, _ in self.command_rows()])
+
 
 class PackageTree(unittest.TestCase):
     def test_package_carries_the_programs_tree(self):
@@ -185,6 +211,79 @@ class WritesNotAllowed(unittest.TestCase):
             remote.stop()
             sim.stop()
             shutil.rmtree(folder, ignore_errors=True)
+
+
+class Display:
+    """An X server of the test's own, for keys typed into the program's menus."""
+
+    def __init__(self):
+        read, write = os.pipe()
+        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
+                                         "-nolisten", "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL, preexec_fn=die_with_parent)
+        os.close(write)
+        with os.fdopen(read) as f:
+            self.name = ":" + f.readline().strip()
+
+    def keys(self, window_name, *keys):
+        environment = dict(os.environ, DISPLAY=self.name)
+        window = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", window_name],
+                                check=True, capture_output=True, text=True, env=environment).stdout.split()[0]
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], check=True, env=environment)
+        for key in keys:
+            subprocess.run(["xdotool", "key", "--clearmodifiers", key], check=True, env=environment)
+
+    def stop(self):
+        self.process.terminate()
+        self.process.wait(20)
+
+
+@unittest.skipUnless(shutil.which("Xvfb") and shutil.which("xdotool"), "needs Xvfb and xdotool")
+class LocalOnTheMenu(unittest.TestCase):
+    """The operator's File › Remote control menu, typed into the program's window: writes wait for Allow
+    remote control, and Local takes control back before the next write."""
+
+    def test_allow_then_local(self):
+        folder = tempfile.mkdtemp(prefix="remote-test-")
+        display = Display()
+        sim = Simulator(SIM, folder, "remote-sim-local")
+        program = Program(folder, sim.port, display=display.name)
+        laser = LumetraQZ(program.resource)
+        try:
+            wait_until("the laser to answer", lambda: laser.link == "CONNECTED")
+            laser.energy_setpoint = 2.0
+            self.assertEqual([code for code, _ in laser.errors()], [-203])
+
+            self.last_item_of_remote_menu(display, program, "remote writes allowed")
+            before = len(sim.settings_received())
+            laser.energy_setpoint = 2.0
+            self.assertTrue(laser.complete())
+            self.assertEqual(laser.errors(), [])
+            self.assertEqual(sim.settings_received()[before:], ["ly_lqz2_power=2000\n"])
+
+            self.last_item_of_remote_menu(display, program, "remote writes refused")
+            before = len(sim.settings_received())
+            laser.energy_setpoint = 2.5
+            self.assertEqual([code for code, _ in laser.errors()], [-203])
+            first = len(sim.received())
+            wait_until("a poll cycle", lambda: len(sim.received()) > first + 4)
+            self.assertEqual(sim.settings_received()[before:], [])
+        finally:
+            laser.adapter.connection.close()
+            program.stop()
+            sim.stop()
+            display.stop()
+            shutil.rmtree(folder, ignore_errors=True)
+
+    def last_item_of_remote_menu(self, display, program, said):
+        # File, Remote control, then up from the top to the last item that can be chosen: Allow remote
+        # control while writes are refused (Local is greyed out then), Local while they are allowed.
+        display.keys("LUMETRA", "alt+f", "r", "Up", "Return")
+
+        def told():
+            with open(program.output, encoding="utf-8", errors="replace") as f:
+                return said in f.read()
+        wait_until(f"the program to say \"{said}\"", told)
 
 
 if __name__ == "__main__":
