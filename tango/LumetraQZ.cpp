@@ -201,23 +201,36 @@ bool LumetraQZ::linkReady() const
 }
 
 // A write or command queued while the laser does not answer would reach it whenever it answers again,
-// unasked for by then; it is refused instead, and nothing goes on the wire.
+// unasked for by then; it is refused instead, and nothing goes on the wire. Until the first status the
+// laser's state is not known, nor what a setting would do to it.
 void LumetraQZ::allowWrite(const Row &row)
 {
-    if (!linkReady())
+    const auto snapshot = m_core ? m_core->snapshot() : nullptr;
+    if (!snapshot || !snapshot->connected || snapshot->state == LumetraQZSnapshot::State::Init)
         refuse("API_AttrNotAllowed",
                std::string(row.name) + " cannot be written now, nothing was sent: " + currentStatus(),
                "LumetraQZ::write_attribute");
 }
 
 // Standby and OutputDisable make the laser safer and are always allowed; into a silent link they
-// cannot be delivered, and their handler says so rather than leaving them to arrive late.
+// cannot be delivered, and their handler says so rather than leaving them to arrive late. Emission is
+// asked for only from a laser that is ready for it: not from one that is off (Listen, or its port
+// closed), starting up, unknown or in a fault.
 void LumetraQZ::allowCommand(const std::string &name)
 {
-    if (name == "Standby" || name == "OutputDisable" || name == "Reconnect" || linkReady())
+    if (name == "Standby" || name == "OutputDisable" || name == "Reconnect")
         return;
-    refuse("API_CommandNotAllowed", name + " is not allowed now, nothing was sent: " + currentStatus(),
-           "LumetraQZ::command_inout");
+    const auto snapshot = m_core ? m_core->snapshot() : nullptr;
+    if (!snapshot || !snapshot->connected)
+        refuse("API_CommandNotAllowed", name + " is not allowed now, nothing was sent: " + currentStatus(),
+               "LumetraQZ::command_inout");
+    const Tango::DevState state = tangoState(snapshot->state);
+    const bool emission = name == "LaserOn" || name == "OutputEnable";
+    if (state == Tango::INIT || (emission && (state == Tango::OFF || state == Tango::FAULT)))
+        refuse("API_CommandNotAllowed",
+               name + " is not allowed in " + Tango::DevStateName[state] +
+                   ", nothing was sent: " + snapshot->status,
+               "LumetraQZ::command_inout");
 }
 
 void LumetraQZ::refuse(const char *reason, const std::string &text, const char *origin)

@@ -232,6 +232,20 @@ class DeviceOnSimulator(unittest.TestCase):
         self.device.command_inout("SendCommand", "ly_system_info")
         self.wait_for_command(mark, "ly_system_info\n")
 
+    def test_4a_emission_is_refused_while_the_laser_is_off(self):
+        wait_until("OFF", lambda: self.device.state() == tango.DevState.OFF)
+        mark = len(self.sim.received())
+        for command in ("LaserOn", "OutputEnable"):
+            with self.subTest(command=command):
+                with self.assertRaises(tango.DevFailed) as refused:
+                    self.device.command_inout(command)
+                self.assertEqual(refused.exception.args[0].reason, "API_CommandNotAllowed")
+                self.assertIn("not allowed in OFF", refused.exception.args[0].desc)
+        # Commands go out in order: once a later one is on the wire, a refused one would be too.
+        self.device.write_attribute("DivisionFactor", 5)
+        self.wait_for_command(mark, "e_div 5\n")
+        self.assertEqual(commands_since(self.sim.received()[mark:]), ["e_div 5\n"])
+
     def test_5_humidity_reaches_a_subscriber_and_raises_alarm(self):
         humidity, states = [], []
         subscriptions = [
