@@ -196,13 +196,18 @@ class DeviceOnSimulator(unittest.TestCase):
         self.assertEqual(self.read("DivisionFactor"), before)
 
     def test_3aa_a_refusal_reaches_a_file_logging_target(self):
-        log = os.path.join(self.folder, "device-log")
+        # Tango takes the target's file name in lower case.
+        folder = tempfile.mkdtemp(prefix="lumetra-log-", dir="/tmp")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        log = os.path.join(folder, "device.log")
         self.device.add_logging_target(f"file::{log}")
         self.device.set_logging_level(3)  # WARN
         with self.assertRaises(tango.DevFailed):
             self.device.write_attribute("RepetitionRate", 333.0)
-        wait_until("the refusal in the log", lambda: os.path.exists(log) and
-                   "RepetitionRate 333 kHz is not one the laser offers" in open(log).read())
+        def logged():
+            with open(log) as f:
+                return "RepetitionRate 333 kHz is not one the laser offers" in f.read()
+        wait_until("the refusal in the log", lambda: os.path.exists(log) and logged())
 
     def test_3b_a_port_held_elsewhere_names_its_holder(self):
         properties = os.path.join(self.folder, "second.res")
@@ -668,7 +673,8 @@ class DeviceInADatabase(WithDatabase):
 
 
 class TaurusForm(WithDatabase):
-    """The device on Taurus, the generic GUI a facility puts it on, with nothing configured for it."""
+    """The device on Taurus, the generic GUI a facility puts it on, with nothing configured for it.
+    LUMETRA_TAURUS_SCREENSHOT=docs/tango-taurus.png keeps the form's picture for the README."""
 
     def test_a_taurus_form_shows_units_and_the_humidity_alarm(self):
         sim = Simulator(self.folder, "taurus", "--module", "0x90", "--serial-number", "LQZ10-0000-0303")
