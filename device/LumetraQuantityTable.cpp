@@ -446,6 +446,18 @@ constexpr bool writesHaveLimits()
 }
 static_assert(writesHaveLimits(), "a written quantity has limits, a reading none; every row has a module");
 
+struct LevelRow
+{
+    Id id;
+    Levels levels;
+};
+
+// The harmonic module raises its humidity fault above 55 %; the warning leaves time to dry the
+// module before it does.
+constexpr LevelRow levelRows[] = {
+    {Humidity, {50, 55}},
+};
+
 } // namespace
 
 int count()
@@ -457,6 +469,15 @@ const Row &row(int id)
 {
     Q_ASSERT(id >= 0 && id < Count);
     return rows[id];
+}
+
+const Levels *levels(int id)
+{
+    for (const LevelRow &r : levelRows) {
+        if (r.id == id)
+            return &r.levels;
+    }
+    return nullptr;
 }
 
 int indexOf(const QString &key)

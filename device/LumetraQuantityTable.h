@@ -131,6 +131,16 @@ struct Row
 
 int count();
 const Row &row(int id);
+// Where a reading stops being normal, in its unit: above the warning level it nears a fault the laser
+// itself reports, above the alarm level the laser reports that fault.
+struct Levels
+{
+    double warningHigh;
+    double alarmHigh;
+};
+// The levels of a quantity, or nullptr where the laser defines no fault for it.
+const Levels *levels(int id);
+
 // The id of a key, or -1.
 int indexOf(const QString &key);
 // The row offered remotely under this name, or nullptr.

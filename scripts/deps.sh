@@ -12,7 +12,7 @@ packages=(
     ccache
     libqt5sql5-sqlite libqt5charts5-dev
     qttools5-dev qttools5-dev-tools
-    libtango-dev python3-tango mariadb-server-core mariadb-client
+    libtango-dev python3-tango python3-taurus mariadb-server-core mariadb-client
     python3-pyvisa python3-pyvisa-py python3-pymeasure
     dpkg-dev file lintian desktop-file-utils appstream pandoc librsvg2-bin qttranslations5-l10n
 )

@@ -6,8 +6,11 @@
 #include <QString>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
 #include <sstream>
+#include <thread>
 
 using namespace LumetraQZAttributes;
 
@@ -27,25 +30,39 @@ std::string number(double value)
     return out.str();
 }
 
-[[noreturn]] void refuse(const char *reason, const std::string &text, const char *origin)
-{
-    Tango::Except::throw_exception(reason, text, origin);
-}
-
 // Holds the device's monitor, as Tango's own request threads do, for a push from the core's thread.
 // The monitor knows its owner by omniORB thread, which a Qt thread is not without ensure_self.
-// (Tango's AutoTangoMonitor does the same but trips GCC's maybe-uninitialized check when optimised.)
+// Tango's own wait for the monitor would block the core's thread for the monitor's whole timeout while
+// an Init that holds the monitor waits for that thread to stop; this one looks again every few
+// milliseconds and gives up as soon as the device is stopping.
 class MonitorLock
 {
 public:
-    explicit MonitorLock(Tango::TangoMonitor &monitor) : m_monitor(monitor) { m_monitor.get_monitor(); }
-    ~MonitorLock() { m_monitor.rel_monitor(); }
+    MonitorLock(Tango::TangoMonitor &monitor, const std::atomic<bool> &stopping) : m_monitor(monitor)
+    {
+        while (!stopping) {
+            if (m_monitor.get_locking_ctr() == 0) {
+                m_monitor.get_monitor();
+                m_owned = true;
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+    ~MonitorLock()
+    {
+        if (m_owned)
+            m_monitor.rel_monitor();
+    }
     MonitorLock(const MonitorLock &) = delete;
     MonitorLock &operator=(const MonitorLock &) = delete;
+
+    bool owned() const { return m_owned; }
 
 private:
     omni_thread::ensure_self m_omniThread;
     Tango::TangoMonitor &m_monitor;
+    bool m_owned = false;
 };
 
 template <typename T> void setLimits(Tango::WAttribute &attribute, T min, T max)
@@ -74,13 +91,18 @@ LumetraQZ::~LumetraQZ()
 
 void LumetraQZ::init_device()
 {
+    m_logger = get_logger();
     readProperties();
-    if (m_allowRawCommands) {
-        try {
+    const std::vector<Tango::Command *> &local = get_local_command_list();
+    const bool offered = std::any_of(local.cbegin(), local.cend(),
+                                     [](Tango::Command *c) { return c->get_name() == "SendCommand"; });
+    try {
+        if (m_allowRawCommands && !offered)
             add_command(LumetraQZClass::newSendCommand(), true);
-        } catch (const Tango::DevFailed &) {
-            // Present from an earlier initialisation.
-        }
+        else if (!m_allowRawCommands && offered)
+            remove_command("SendCommand", true, true);
+    } catch (const Tango::DevFailed &e) {
+        Tango::Except::print_exception(e);
     }
     set_change_event("State", true, false);
     set_archive_event("State", true, false);
@@ -90,26 +112,32 @@ void LumetraQZ::init_device()
     LumetraQZCore::Settings settings;
     settings.portPath = QString::fromStdString(m_serialPort);
     settings.reconnectPeriodMs = m_reconnectPeriodMs;
+    m_stateArchived = std::chrono::steady_clock::now();
+    m_stopping = false;
     m_core = LumetraQZCore::start(
-        settings, [this](const auto &snapshot, const auto &changed, bool stateChanged, bool rangesChanged) {
-            onChange(snapshot, changed, stateChanged, rangesChanged);
-        });
+        settings, [this](const LumetraQZCore::Change &change) { onChange(change); },
+        [this](LumetraQZCore::LogLevel level, const std::string &text) { log(level, text); });
 }
 
 // Called with the device monitor held (Init command). An event push waiting for that monitor on the
-// core's thread gives up after Tango's monitor timeout and is dropped, so the stop cannot hang.
+// core's thread gives up when told the device is stopping, so the stop cannot hang.
 void LumetraQZ::delete_device()
 {
     if (m_core) {
+        m_stopping = true;
         m_core->stop();
         m_core = nullptr;
     }
 }
 
 // Properties come from the Tango database, or from the file given with -file=; with -nodb there are
-// none and the device says so in its status.
+// none and the device says so in its status. Init reads them again: one removed since is back to its
+// default.
 void LumetraQZ::readProperties()
 {
+    m_serialPort.clear();
+    m_reconnectPeriodMs = 1000;
+    m_allowRawCommands = false;
     Tango::DbData data;
     data.push_back(Tango::DbDatum("SerialPort"));
     data.push_back(Tango::DbDatum("ReconnectPeriod"));
@@ -173,23 +201,74 @@ bool LumetraQZ::linkReady() const
 }
 
 // A write or command queued while the laser does not answer would reach it whenever it answers again,
-// unasked for by then; it is refused instead, and nothing goes on the wire.
-void LumetraQZ::allowWrite(const Row &row) const
+// unasked for by then; it is refused instead, and nothing goes on the wire. Until the first status the
+// laser's state is not known, nor what a setting would do to it.
+void LumetraQZ::allowWrite(const Row &row)
 {
-    if (!linkReady())
+    const auto snapshot = m_core ? m_core->snapshot() : nullptr;
+    if (!snapshot || !snapshot->connected || snapshot->state == LumetraQZSnapshot::State::Init)
         refuse("API_AttrNotAllowed",
                std::string(row.name) + " cannot be written now, nothing was sent: " + currentStatus(),
                "LumetraQZ::write_attribute");
 }
 
 // Standby and OutputDisable make the laser safer and are always allowed; into a silent link they
-// cannot be delivered, and their handler says so rather than leaving them to arrive late.
-void LumetraQZ::allowCommand(const std::string &name) const
+// cannot be delivered, and their handler says so rather than leaving them to arrive late. Emission is
+// asked for only from a laser that is ready for it: not from one that is off (Listen, or its port
+// closed), starting up, unknown or in a fault.
+void LumetraQZ::allowCommand(const std::string &name)
 {
-    if (name == "Standby" || name == "OutputDisable" || name == "Reconnect" || linkReady())
+    if (name == "Standby" || name == "OutputDisable" || name == "Reconnect")
         return;
-    refuse("API_CommandNotAllowed", name + " is not allowed now, nothing was sent: " + currentStatus(),
-           "LumetraQZ::command_inout");
+    const auto snapshot = m_core ? m_core->snapshot() : nullptr;
+    if (!snapshot || !snapshot->connected)
+        refuse("API_CommandNotAllowed", name + " is not allowed now, nothing was sent: " + currentStatus(),
+               "LumetraQZ::command_inout");
+    const Tango::DevState state = tangoState(snapshot->state);
+    const bool emission = name == "LaserOn" || name == "OutputEnable";
+    if (state == Tango::INIT || (emission && (state == Tango::OFF || state == Tango::FAULT)))
+        refuse("API_CommandNotAllowed",
+               name + " is not allowed in " + Tango::DevStateName[state] +
+                   ", nothing was sent: " + snapshot->status,
+               "LumetraQZ::command_inout");
+}
+
+void LumetraQZ::refuse(const char *reason, const std::string &text, const char *origin)
+{
+    log(LumetraQZCore::LogLevel::Warning, text);
+    Tango::Except::throw_exception(reason, text, origin);
+}
+
+// Tango's logging service: the levels and targets a facility sets with its own tools.
+void LumetraQZ::log(LumetraQZCore::LogLevel level, const std::string &text)
+{
+    if (!m_logger)
+        return;
+    switch (level) {
+    case LumetraQZCore::LogLevel::Info:
+        if (m_logger->is_info_enabled())
+            m_logger->info(text);
+        break;
+    case LumetraQZCore::LogLevel::Warning:
+        if (m_logger->is_warn_enabled())
+            m_logger->warn(text);
+        break;
+    case LumetraQZCore::LogLevel::Error:
+        if (m_logger->is_error_enabled())
+            m_logger->error(text);
+        break;
+    }
+}
+
+Tango::AttrQuality LumetraQZ::quality(const Row &row, const LumetraQZSnapshot::Value &value)
+{
+    if (!row.levels)
+        return Tango::ATTR_VALID;
+    if (value.number > row.levels->alarmHigh)
+        return Tango::ATTR_ALARM;
+    if (value.number > row.levels->warningHigh)
+        return Tango::ATTR_WARNING;
+    return Tango::ATTR_VALID;
 }
 
 std::string LumetraQZ::currentStatus() const
@@ -241,6 +320,7 @@ void LumetraQZ::readAttribute(const Row &row, Tango::Attribute &attribute)
         attribute.set_value(&m_textPointers[row.id]);
         break;
     }
+    attribute.set_quality(quality(row, value));
 }
 
 void LumetraQZ::writeAttribute(const Row &row, Tango::WAttribute &attribute)
@@ -294,6 +374,8 @@ void LumetraQZ::writeAttribute(const Row &row, Tango::WAttribute &attribute)
 
 void LumetraQZ::runCommand(LumetraQZCore::Command command)
 {
+    if (!m_core)
+        refuse("LumetraQZ_NotConnected", "The device is not initialised.", "LumetraQZ::command_inout");
     if (command != LumetraQZCore::Command::Reconnect && !linkReady())
         refuse("LumetraQZ_NotConnected",
                std::string("The laser is not connected, nothing was sent: ") + m_core->snapshot()->status,
@@ -312,76 +394,93 @@ void LumetraQZ::sendRaw(const std::string &line)
 // ---------------------------------------------------------------------------------------------
 // Events, pushed from the device core's thread
 
-void LumetraQZ::onChange(const std::shared_ptr<const LumetraQZSnapshot> &snapshot,
-                         const std::vector<int> &changed, bool stateChanged, bool rangesChanged)
+void LumetraQZ::onChange(const LumetraQZCore::Change &change)
 {
+    const LumetraQZSnapshot &snapshot = *change.snapshot;
     try {
-        const MonitorLock lock(get_dev_monitor());
-        if (rangesChanged)
-            applyRanges(*snapshot);
-        for (int id : changed)
-            pushValue(row(id), snapshot->values[id], snapshot->connected && snapshot->values[id].current);
-        if (stateChanged) {
-            m_eventState = tangoState(snapshot->state);
-            set_state(m_eventState);
-            push_change_event("State", &m_eventState);
-            push_archive_event("State", &m_eventState);
-            m_eventStatus = snapshot->status;
-            // Tango sends the device's own status text with the event, not the data handed in.
-            set_status(m_eventStatus);
-            m_eventStatusPointer = const_cast<char *>(m_eventStatus.c_str());
-            push_change_event("Status", &m_eventStatusPointer);
-            push_archive_event("Status", &m_eventStatusPointer);
+        const MonitorLock lock(get_dev_monitor(), m_stopping);
+        if (!lock.owned())
+            return;
+        if (change.heartbeat)
+            return archiveHeartbeat(snapshot);
+        if (change.rangesChanged)
+            applyRanges(snapshot);
+        for (int id : change.changed)
+            pushValue(row(id), snapshot.values[id], snapshot.connected && snapshot.values[id].current, true);
+        if (change.stateChanged) {
+            if (tangoState(snapshot.state) != m_eventState) {
+                const Tango::DevState state = tangoState(snapshot.state);
+                log(state == Tango::FAULT                              ? LumetraQZCore::LogLevel::Error
+                    : state == Tango::UNKNOWN || state == Tango::ALARM ? LumetraQZCore::LogLevel::Warning
+                                                                       : LumetraQZCore::LogLevel::Info,
+                    std::string(Tango::DevStateName[state]) + ": " + snapshot.status);
+            }
+            pushState(snapshot, true);
         }
     } catch (const Tango::DevFailed &e) {
         Tango::Except::print_exception(e);
     }
 }
 
-void LumetraQZ::pushValue(const Row &row, const LumetraQZSnapshot::Value &value, bool valid)
+// Tango sends a detected archive event for a value that changed by its threshold or whose archive
+// period has passed; a value that stays the same is offered here so that the period can pass.
+void LumetraQZ::archiveHeartbeat(const LumetraQZSnapshot &snapshot)
+{
+    for (const Row &r : rows()) {
+        const LumetraQZSnapshot::Value &value = snapshot.values[r.id];
+        if (value.known)
+            pushValue(r, value, snapshot.connected && value.current, false);
+    }
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_stateArchived + std::chrono::milliseconds(LumetraQZCore::HeartbeatMs) >
+        std::chrono::milliseconds(ArchivePeriodMs))
+        pushState(snapshot, false);
+}
+
+void LumetraQZ::pushState(const LumetraQZSnapshot &snapshot, bool change)
+{
+    m_eventState = tangoState(snapshot.state);
+    set_state(m_eventState);
+    m_eventStatus = snapshot.status;
+    // Tango sends the device's own status text with the event, not the data handed in.
+    set_status(m_eventStatus);
+    m_eventStatusPointer = const_cast<char *>(m_eventStatus.c_str());
+    if (change) {
+        push_change_event("State", &m_eventState);
+        push_change_event("Status", &m_eventStatusPointer);
+    }
+    push_archive_event("State", &m_eventState);
+    push_archive_event("Status", &m_eventStatusPointer);
+    m_stateArchived = std::chrono::steady_clock::now();
+}
+
+// An event for every subscriber (change) or for archivers only (the heartbeat). Tango filters both
+// by the attribute's thresholds.
+void LumetraQZ::pushValue(const Row &row, const LumetraQZSnapshot::Value &value, bool valid, bool change)
 {
     const std::string name(row.name);
     stage(row, value);
-    if (!valid) {
-        // Subscribers and archivers learn that the value they hold is no longer true.
-        struct timeval now = {};
-        gettimeofday(&now, nullptr);
-        switch (row.kind) {
-        case Kind::Double:
-            push_change_event(name, &m_doubles[row.id], now, Tango::ATTR_INVALID);
-            push_archive_event(name, &m_doubles[row.id], now, Tango::ATTR_INVALID);
-            break;
-        case Kind::Long:
-            push_change_event(name, &m_longs[row.id], now, Tango::ATTR_INVALID);
-            push_archive_event(name, &m_longs[row.id], now, Tango::ATTR_INVALID);
-            break;
-        case Kind::Boolean:
-            push_change_event(name, &m_booleans[row.id], now, Tango::ATTR_INVALID);
-            push_archive_event(name, &m_booleans[row.id], now, Tango::ATTR_INVALID);
-            break;
-        case Kind::String:
-            push_change_event(name, &m_textPointers[row.id], now, Tango::ATTR_INVALID);
-            push_archive_event(name, &m_textPointers[row.id], now, Tango::ATTR_INVALID);
-            break;
-        }
-        return;
-    }
+    struct timeval now = {};
+    gettimeofday(&now, nullptr);
+    // A reading that is no longer true tells subscribers and archivers so.
+    const Tango::AttrQuality q = valid ? quality(row, value) : Tango::ATTR_INVALID;
+    const auto push = [&](auto *data) {
+        if (change)
+            push_change_event(name, data, now, q);
+        push_archive_event(name, data, now, q);
+    };
     switch (row.kind) {
     case Kind::Double:
-        push_change_event(name, &m_doubles[row.id]);
-        push_archive_event(name, &m_doubles[row.id]);
+        push(&m_doubles[row.id]);
         break;
     case Kind::Long:
-        push_change_event(name, &m_longs[row.id]);
-        push_archive_event(name, &m_longs[row.id]);
+        push(&m_longs[row.id]);
         break;
     case Kind::Boolean:
-        push_change_event(name, &m_booleans[row.id]);
-        push_archive_event(name, &m_booleans[row.id]);
+        push(&m_booleans[row.id]);
         break;
     case Kind::String:
-        push_change_event(name, &m_textPointers[row.id]);
-        push_archive_event(name, &m_textPointers[row.id]);
+        push(&m_textPointers[row.id]);
         break;
     }
 }

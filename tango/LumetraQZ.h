@@ -5,6 +5,8 @@
 #include <tango.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -27,18 +29,26 @@ public:
     // Commands and writes reach the laser only while the link has passed its handshake.
     bool linkReady() const;
     // Throw Tango's not-allowed errors, with the reason, for what the laser cannot take now.
-    void allowWrite(const LumetraQZAttributes::Row &row) const;
-    void allowCommand(const std::string &name) const;
+    void allowWrite(const LumetraQZAttributes::Row &row);
+    void allowCommand(const std::string &name);
     std::string currentStatus() const;
     void runCommand(LumetraQZCore::Command command);
     void sendRaw(const std::string &line);
 
 private:
     void readProperties();
-    void onChange(const std::shared_ptr<const LumetraQZSnapshot> &snapshot, const std::vector<int> &changed,
-                  bool stateChanged, bool rangesChanged);
+    // Logs the refusal and throws it to the client.
+    [[noreturn]] void refuse(const char *reason, const std::string &text, const char *origin);
+    void log(LumetraQZCore::LogLevel level, const std::string &text);
+    void onChange(const LumetraQZCore::Change &change);
+    void archiveHeartbeat(const LumetraQZSnapshot &snapshot);
+    void pushState(const LumetraQZSnapshot &snapshot, bool change);
     void applyRanges(const LumetraQZSnapshot &snapshot);
-    void pushValue(const LumetraQZAttributes::Row &row, const LumetraQZSnapshot::Value &value, bool valid);
+    void pushValue(const LumetraQZAttributes::Row &row, const LumetraQZSnapshot::Value &value, bool valid,
+                   bool change);
+    // VALID, or WARNING or ALARM beyond the levels where the laser defines a fault.
+    static Tango::AttrQuality quality(const LumetraQZAttributes::Row &row,
+                                      const LumetraQZSnapshot::Value &value);
     // Copies a value into the buffers Tango reads after the call returns.
     void stage(const LumetraQZAttributes::Row &row, const LumetraQZSnapshot::Value &value);
     static Tango::DevState tangoState(LumetraQZSnapshot::State state);
@@ -48,6 +58,12 @@ private:
     bool m_allowRawCommands = false;
 
     LumetraQZCore *m_core = nullptr;
+    // Set while the core stops: a push from its thread must not wait for the monitor the stop holds.
+    std::atomic<bool> m_stopping{false};
+    // Taken on the request thread before the core starts: the device makes its logger on first use.
+    log4tango::Logger *m_logger = nullptr;
+    // When State and Status last went to an archiver; they are pushed as they change, not detected.
+    std::chrono::steady_clock::time_point m_stateArchived;
 
     std::array<Tango::DevDouble, LumetraQZAttributes::Count> m_doubles{};
     std::array<Tango::DevLong64, LumetraQZAttributes::Count> m_longs{};

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <sstream>
+#include <string>
 
 using namespace LumetraQZAttributes;
 
@@ -26,10 +27,21 @@ LumetraQZAttr::LumetraQZAttr(const Row &row)
     : Tango::Attr(row.name, tangoType(row.kind), row.write ? Tango::READ_WRITE : Tango::READ), m_row(row)
 {
     Tango::UserDefaultAttrProp properties;
+    properties.set_label(row.label);
     properties.set_description(row.description);
-    if (!row.unit.empty())
+    if (!row.unit.empty()) {
         properties.set_unit(row.unit.c_str());
+        // Shown in the unit the panel shows it in.
+        properties.set_display_unit("1");
+    }
+    if (!row.standardUnit.empty())
+        properties.set_standard_unit(row.standardUnit.c_str());
     properties.set_format(row.format);
+    // A generic client colours a reading beyond these without being configured.
+    if (row.levels) {
+        properties.set_max_warning(text(row.levels->warningHigh).c_str());
+        properties.set_max_alarm(text(row.levels->alarmHigh).c_str());
+    }
     if (row.limits == Limits::Fixed) {
         properties.set_min_value(text(row.fixedMin).c_str());
         properties.set_max_value(text(row.fixedMax).c_str());
@@ -40,6 +52,7 @@ LumetraQZAttr::LumetraQZAttr(const Row &row)
         properties.set_event_abs_change(text(threshold).c_str());
         properties.set_archive_event_abs_change(text(threshold).c_str());
     }
+    properties.set_archive_event_period(std::to_string(ArchivePeriodMs).c_str());
     set_default_properties(properties);
     // Pushed by the device core, checked against the thresholds above.
     set_change_event(true, true);

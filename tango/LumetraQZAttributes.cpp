@@ -38,6 +38,22 @@ std::string asciiUnit(const char *unit)
     return text;
 }
 
+// A client that converts to SI multiplies by this; temperatures in degrees Celsius need an offset,
+// which the property cannot say, and percentages stay as they are.
+std::string standardUnit(const std::string &unit)
+{
+    static const struct
+    {
+        const char *unit;
+        const char *factor;
+    } factors[] = {{"uJ", "1e-06"}, {"W", "1"}, {"kHz", "1000"}, {"h", "3600"}};
+    for (const auto &f : factors) {
+        if (unit == f.unit)
+            return f.factor;
+    }
+    return std::string();
+}
+
 struct Table
 {
     std::vector<Row> rows;
@@ -53,8 +69,10 @@ const Table &table()
             if (!r.remoteName)
                 continue;
             made.indexOfId[id] = int(made.rows.size());
-            made.rows.push_back({r.id, r.remoteName, kindOf(r), asciiUnit(r.unit), r.format, r.deadband,
-                                 r.limits, r.fixedMin, r.fixedMax, r.write, r.description});
+            const std::string unit = asciiUnit(r.unit);
+            made.rows.push_back({r.id, r.remoteName, r.label, kindOf(r), unit, standardUnit(unit), r.format,
+                                 r.deadband, r.limits, r.fixedMin, r.fixedMax, r.write, r.description,
+                                 Q::levels(id)});
         }
         return made;
     }();

@@ -16,6 +16,10 @@ constexpr int Count = LumetraQuantityTable::Count;
 using Limits = LumetraQuantityTable::Limits;
 using WriteSlot = LumetraQuantityTable::WriteSlot;
 
+// An archiver takes an attribute with no event for this long as broken; the device sends every one at
+// least this often while it has a value, changed or not.
+constexpr int ArchivePeriodMs = 60000;
+
 enum class Kind
 {
     Double,
@@ -28,8 +32,11 @@ struct Row
 {
     Id id;
     const char *name;
+    const char *label;
     Kind kind;
     std::string unit;
+    // The factor from the unit to SI, as Tango's standard_unit takes it; empty where there is none.
+    std::string standardUnit;
     const char *format;
     // Smallest change that is worth a change or archive event; 0 means any change (for numbers, the
     // smallest step their type can make).
@@ -39,6 +46,8 @@ struct Row
     double fixedMax;
     WriteSlot write;
     const char *description;
+    // Where the laser defines a fault for the reading, or nullptr.
+    const LumetraQuantityTable::Levels *levels;
 };
 
 // Every offered attribute, in the table's order.

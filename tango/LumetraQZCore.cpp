@@ -47,9 +47,9 @@ const char *commandName(LumetraQZCore::Command command)
 
 } // namespace
 
-LumetraQZCore *LumetraQZCore::start(const Settings &settings, ChangeSink sink)
+LumetraQZCore *LumetraQZCore::start(const Settings &settings, ChangeSink sink, LogSink log)
 {
-    auto *core = new LumetraQZCore(settings, std::move(sink));
+    auto *core = new LumetraQZCore(settings, std::move(sink), std::move(log));
     core->m_coreThread.setObjectName(QStringLiteral("LumetraQZ core"));
     core->m_linkThread.setObjectName(QStringLiteral("LumetraQZ link"));
     core->moveToThread(&core->m_coreThread);
@@ -59,8 +59,9 @@ LumetraQZCore *LumetraQZCore::start(const Settings &settings, ChangeSink sink)
     return core;
 }
 
-LumetraQZCore::LumetraQZCore(const Settings &settings, ChangeSink sink)
-    : m_settings(settings), m_sink(std::move(sink)), m_published(std::make_shared<LumetraQZSnapshot>())
+LumetraQZCore::LumetraQZCore(const Settings &settings, ChangeSink sink, LogSink log)
+    : m_settings(settings), m_sink(std::move(sink)), m_log(std::move(log)),
+      m_published(std::make_shared<LumetraQZSnapshot>())
 {
 }
 
@@ -84,6 +85,11 @@ void LumetraQZCore::setUp()
     m_publishTimer->setInterval(0);
     connect(m_publishTimer, &QTimer::timeout, this, &LumetraQZCore::publish);
 
+    m_heartbeatTimer = new QTimer(this);
+    m_heartbeatTimer->setInterval(HeartbeatMs);
+    connect(m_heartbeatTimer, &QTimer::timeout, this, &LumetraQZCore::heartbeat);
+    m_heartbeatTimer->start();
+
     m_firstOpenRetry = new QTimer(this);
     m_firstOpenRetry->setSingleShot(true);
     m_firstOpenRetry->setInterval(qMax(50, m_settings.reconnectPeriodMs));
@@ -96,14 +102,14 @@ void LumetraQZCore::setUp()
     connect(&m_linkThread, &QThread::finished, handler, &QObject::deleteLater);
 
     m_controller = new LumetraController(handler, this);
-    m_controller->setLogSink([](const QString &line) { qCInfo(lcLumetraQZCore).noquote() << line; });
+    m_controller->setLogSink([this](const QString &line) { note(LogLevel::Info, line); });
     m_reconnector = new LumetraReconnector(this);
     m_reconnector->setWatchInterval(qMax(50, m_settings.reconnectPeriodMs));
     m_reconnector->attach(handler);
     connect(m_reconnector, &LumetraReconnector::stateChanged, this, &LumetraQZCore::schedulePublish);
     connect(m_reconnector, &LumetraReconnector::logLine, this, [this](const QString &line) {
         m_reconnectorLine = line;
-        qCInfo(lcLumetraQZCore).noquote() << line;
+        note(LogLevel::Info, line);
         schedulePublish();
     });
     m_model = new LumetraLaserModel(this);
@@ -129,7 +135,9 @@ void LumetraQZCore::setUp()
 void LumetraQZCore::tearDown()
 {
     m_firstOpenRetry->stop();
+    m_heartbeatTimer->stop();
     m_sink = nullptr;
+    m_log = nullptr;
     m_reconnector->slotCloseRequested();
     if (m_handler)
         QMetaObject::invokeMethod(m_handler, "slotCloseCommunication", Qt::QueuedConnection);
@@ -145,6 +153,7 @@ void LumetraQZCore::tearDown()
     // stopped from another one, and the core itself is deleted from the caller's thread.
     m_reconnector = nullptr;
     m_publishTimer = nullptr;
+    m_heartbeatTimer = nullptr;
     m_firstOpenRetry = nullptr;
     qDeleteAll(children());
 }
@@ -309,7 +318,13 @@ void LumetraQZCore::publish()
     const bool rangesChanged = m_rangesChanged;
     m_rangesChanged = false;
     if (m_sink && (!changed.empty() || stateChanged || rangesChanged))
-        m_sink(snapshot, changed, stateChanged, rangesChanged);
+        m_sink({snapshot, std::move(changed), stateChanged, rangesChanged, false});
+}
+
+void LumetraQZCore::heartbeat()
+{
+    if (m_sink)
+        m_sink({std::atomic_load(&m_published), {}, false, false, true});
 }
 
 // The state a control room sees, with the reason in words, as the program's status bar tells it: a
@@ -461,6 +476,23 @@ void LumetraQZCore::markCurrentChanged()
     }
 }
 
+void LumetraQZCore::note(LogLevel level, const QString &text)
+{
+    switch (level) {
+    case LogLevel::Info:
+        qCInfo(lcLumetraQZCore).noquote() << text;
+        break;
+    case LogLevel::Warning:
+        qCWarning(lcLumetraQZCore).noquote() << text;
+        break;
+    case LogLevel::Error:
+        qCCritical(lcLumetraQZCore).noquote() << text;
+        break;
+    }
+    if (m_log)
+        m_log(level, text.toStdString());
+}
+
 void LumetraQZCore::setNotice(const QString &notice)
 {
     if (notice == m_notice)
@@ -483,12 +515,14 @@ void LumetraQZCore::onOpenFailed(const QString &port, int error)
 {
     // Qt's own words for a held port do not say by whom; the operator needs that to free it.
     const QString holder = error == QSerialPort::PermissionError ? lockHolder(port) : QString();
-    m_openFailure =
+    const QString failure =
         holder.isEmpty()
             ? m_lastMessage
             : tr("%1 is in use by %2; close it there to reach the laser from here.").arg(port, holder);
-    if (!holder.isEmpty())
-        qCWarning(lcLumetraQZCore).noquote() << m_openFailure;
+    // A port that stays away fails every retry; the log needs it once.
+    if (failure != m_openFailure)
+        note(LogLevel::Error, failure.isEmpty() ? tr("%1 could not be opened.").arg(port) : failure);
+    m_openFailure = failure;
     if (!m_openedOnce)
         m_firstOpenRetry->start();
     schedulePublish();
@@ -534,7 +568,7 @@ void LumetraQZCore::onLine(const QByteArray &line)
     const QString notice = m_lastRequest.isEmpty()
                                ? tr("The laser refused a setting: %1.").arg(refusal)
                                : tr("The laser refused %1: %2.").arg(m_lastRequest, refusal);
-    qCWarning(lcLumetraQZCore).noquote() << notice;
+    note(LogLevel::Warning, notice);
     setNotice(notice);
 }
 
@@ -546,7 +580,7 @@ void LumetraQZCore::onCommandDropped(const QString &command, const QString &reas
     if (command.trimmed().endsWith(QLatin1Char('?')))
         return;
     const QString notice = tr("Not sent to the laser: %1 (%2).").arg(command.trimmed(), reason);
-    qCWarning(lcLumetraQZCore).noquote() << notice;
+    note(LogLevel::Warning, notice);
     setNotice(notice);
 }
 
@@ -568,6 +602,6 @@ void LumetraQZCore::onConnected(bool connected)
 void LumetraQZCore::onStatusMessage(const QString &message)
 {
     m_lastMessage = message;
-    qCInfo(lcLumetraQZCore).noquote() << message;
+    note(LogLevel::Info, message);
     schedulePublish();
 }

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class LumetraController;
@@ -45,14 +46,36 @@ public:
         int reconnectPeriodMs = 1000;
     };
 
-    // Called on the core's thread after every published change, with the attributes whose value
-    // changed and whether the state or the ranges changed.
-    using ChangeSink =
-        std::function<void(const std::shared_ptr<const LumetraQZSnapshot> &snapshot,
-                           const std::vector<int> &changed, bool stateChanged, bool rangesChanged)>;
+    struct Change
+    {
+        std::shared_ptr<const LumetraQZSnapshot> snapshot;
+        // The attributes whose value changed.
+        std::vector<int> changed;
+        bool stateChanged = false;
+        bool rangesChanged = false;
+        // Nothing changed: the periodic call on which values that stayed the same are due to an
+        // archiver again.
+        bool heartbeat = false;
+    };
+    // Called on the core's thread after every published change and on every heartbeat.
+    using ChangeSink = std::function<void(const Change &change)>;
 
-    // Starts the threads and opens the port. The sink is fixed for the core's life.
-    static LumetraQZCore *start(const Settings &settings, ChangeSink sink);
+    enum class LogLevel
+    {
+        Info,
+        Warning,
+        Error
+    };
+    // What the core has to say about the link and the laser's refusals, for the server's log. Called on
+    // the core's thread.
+    using LogSink = std::function<void(LogLevel level, const std::string &text)>;
+
+    // How often the sink hears a heartbeat: a value that stays the same is archived again within the
+    // archive period plus this.
+    static constexpr int HeartbeatMs = 5000;
+
+    // Starts the threads and opens the port. The sinks are fixed for the core's life.
+    static LumetraQZCore *start(const Settings &settings, ChangeSink sink, LogSink log);
     // Stops the link and both threads; the core is gone afterwards. Call from any other thread.
     void stop();
 
@@ -65,7 +88,7 @@ public:
     ~LumetraQZCore() override;
 
 private:
-    LumetraQZCore(const Settings &settings, ChangeSink sink);
+    LumetraQZCore(const Settings &settings, ChangeSink sink, LogSink log);
 
     void setUp();
     void tearDown();
@@ -85,6 +108,8 @@ private:
     void onLine(const QByteArray &line);
     void onCommandDropped(const QString &command, const QString &reason);
     void setNotice(const QString &notice);
+    void note(LogLevel level, const QString &text);
+    void heartbeat();
     void markStale();
     void markCurrentChanged();
     QString lockHolder(const QString &port) const;
@@ -92,6 +117,7 @@ private:
 
     Settings m_settings;
     ChangeSink m_sink;
+    LogSink m_log;
     QThread m_coreThread;
     QThread m_linkThread;
 
@@ -102,6 +128,7 @@ private:
     // The program's rule for a port that goes away and returns: only the same laser takes over.
     LumetraReconnector *m_reconnector = nullptr;
     QTimer *m_publishTimer = nullptr;
+    QTimer *m_heartbeatTimer = nullptr;
     // A port that is not there at start-up is tried again until it has been opened once.
     QTimer *m_firstOpenRetry = nullptr;
 

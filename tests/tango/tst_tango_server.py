@@ -4,6 +4,7 @@ Run by CTest: /usr/bin/python3 tst_tango_server.py --server PATH --sim PATH --ta
 case fails.
 """
 import argparse
+import json
 import os
 import shutil
 import signal
@@ -64,6 +65,17 @@ class Server:
         self.out.close()
 
 
+def properties_file(folder, instance, devices):
+    """A -file= database for one server instance: {device name: {property: value}}."""
+    path = os.path.join(folder, instance + ".res")
+    with open(path, "w") as f:
+        f.write(f'LumetraQZ/{instance}/DEVICE/LumetraQZ: ' + ", ".join(f'"{name}"' for name in devices) + "\n")
+        for name, properties in devices.items():
+            for key, value in properties.items():
+                f.write(f'{name}->{key}: "{value}"\n')
+    return f"-file={path}"
+
+
 def commands_since(lines):
     """The settings lines among received lines: no polled queries."""
     polls = {"s6\n", "s7\n", "s8\n", "s9\n"}
@@ -118,6 +130,26 @@ class DeviceOnSimulator(unittest.TestCase):
         self.assertEqual(self.device.get_attribute_config("Energy").unit, "uJ")
         self.assertIn("Listen", self.device.status())
 
+    def test_1a_attribute_properties_describe_the_laser(self):
+        cases = [("Humidity", {"label": "Humidity", "unit": "%", "format": "%d", "alarms.max_warning": "50",
+                               "alarms.max_alarm": "55", "description": "Relative humidity in the harmonic module"}),
+                 ("Energy", {"label": "Energy set-point", "unit": "uJ", "standard_unit": "1e-06",
+                             "display_unit": "1", "format": "%.3f"}),
+                 ("RepetitionRate", {"unit": "kHz", "standard_unit": "1000"}),
+                 ("DivisionFactor", {"label": "Division factor", "min_value": "1", "max_value": "65535"}),
+                 ("Oven1Temperature", {"unit": "degC", "alarms.max_alarm": "Not specified"}),
+                 ("Humidity", {"events.arch_event.archive_period": "60000",
+                               "events.arch_event.archive_abs_change": "2"}),
+                 ("ErrorText", {"events.arch_event.archive_period": "60000"})]
+        for name, expected in cases:
+            config = self.device.get_attribute_config_ex(name)[0]
+            for field, value in expected.items():
+                with self.subTest(attribute=name, property=field):
+                    found = config
+                    for part in field.split("."):
+                        found = getattr(found, part)
+                    self.assertEqual(found, value)
+
     def test_2_writes_put_the_panels_commands_on_the_wire(self):
         oven = self.device.get_attribute_config("Oven1Setpoint")
         setpoint = round((float(oven.min_value) + float(oven.max_value)) / 2, 1)
@@ -163,6 +195,20 @@ class DeviceOnSimulator(unittest.TestCase):
         self.assertIn("e_div 65536", self.device.status())
         self.assertEqual(self.read("DivisionFactor"), before)
 
+    def test_3aa_a_refusal_reaches_a_file_logging_target(self):
+        # Tango takes the target's file name in lower case.
+        folder = tempfile.mkdtemp(prefix="lumetra-log-", dir="/tmp")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        log = os.path.join(folder, "device.log")
+        self.device.add_logging_target(f"file::{log}")
+        self.device.set_logging_level(3)  # WARN
+        with self.assertRaises(tango.DevFailed):
+            self.device.write_attribute("RepetitionRate", 333.0)
+        def logged():
+            with open(log) as f:
+                return "RepetitionRate 333 kHz is not one the laser offers" in f.read()
+        wait_until("the refusal in the log", lambda: os.path.exists(log) and logged())
+
     def test_3b_a_port_held_elsewhere_names_its_holder(self):
         properties = os.path.join(self.folder, "second.res")
         with open(properties, "w") as f:
@@ -191,16 +237,38 @@ class DeviceOnSimulator(unittest.TestCase):
         self.device.command_inout("SendCommand", "ly_system_info")
         self.wait_for_command(mark, "ly_system_info\n")
 
+    def test_4a_emission_is_refused_while_the_laser_is_off(self):
+        wait_until("OFF", lambda: self.device.state() == tango.DevState.OFF)
+        mark = len(self.sim.received())
+        for command in ("LaserOn", "OutputEnable"):
+            with self.subTest(command=command):
+                with self.assertRaises(tango.DevFailed) as refused:
+                    self.device.command_inout(command)
+                self.assertEqual(refused.exception.args[0].reason, "API_CommandNotAllowed")
+                self.assertIn("not allowed in OFF", refused.exception.args[0].desc)
+        # Commands go out in order: once a later one is on the wire, a refused one would be too.
+        self.device.write_attribute("DivisionFactor", 5)
+        self.wait_for_command(mark, "e_div 5\n")
+        self.assertEqual(commands_since(self.sim.received()[mark:]), ["e_div 5\n"])
+
     def test_5_humidity_reaches_a_subscriber_and_raises_alarm(self):
         humidity, states = [], []
         subscriptions = [
             self.device.subscribe_event("Humidity", tango.EventType.CHANGE_EVENT,
-                                        lambda e: e.err or humidity.append(e.attr_value.value)),
+                                        lambda e: e.err or humidity.append((e.attr_value.value,
+                                                                            e.attr_value.quality))),
             self.device.subscribe_event("State", tango.EventType.CHANGE_EVENT,
                                         lambda e: e.err or states.append(e.attr_value.value))]
         try:
+            # Above the warning level the module raises no fault yet, but the reading says it nears one.
+            self.sim.tell("set humidity 53")
+            wait_until("humidity in WARNING quality", lambda: self.device.read_attribute("Humidity").quality ==
+                       tango.AttrQuality.ATTR_WARNING)
+            self.assertNotEqual(self.device.state(), tango.DevState.ALARM)
             self.sim.tell("set humidity 61")
-            wait_until("a humidity event near 61", lambda: any(abs(h - 61) <= 2 for h in humidity))
+            wait_until("a humidity event near 61 in ALARM quality",
+                       lambda: any(abs(h - 61) <= 2 and q == tango.AttrQuality.ATTR_ALARM for h, q in humidity))
+            self.assertEqual(self.device.read_attribute("Humidity").quality, tango.AttrQuality.ATTR_ALARM)
             wait_until("an ALARM event", lambda: tango.DevState.ALARM in states)
             # The status byte's warning bit can come a poll before the module's flags that say why.
             wait_until("the humidity named in the status", lambda: "Humidity" in self.device.status())
@@ -378,43 +446,267 @@ class DeviceOnNetworkPort(unittest.TestCase):
         wait_until("the division read back", lambda: device.read_attribute("DivisionFactor").value == 3)
 
 
-class DeviceInADatabase(unittest.TestCase):
+class NeverHang(unittest.TestCase):
+    """A Tango client gives up after 3 s: no request may take that long, whatever the port does."""
+
+    def test_ten_clients_are_answered_in_every_state(self):
+        folder = tempfile.mkdtemp(prefix="tango-test-")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        sim = Simulator(folder, "live")
+        self.addCleanup(sim.stop)
+        # A terminal that takes every byte and never answers.
+        master, slave = os.openpty()
+        self.addCleanup(os.close, slave)
+        self.addCleanup(os.close, master)
+        quiet = threading.Event()
+        self.addCleanup(quiet.set)
+
+        def swallow():
+            while not quiet.is_set():
+                try:
+                    os.read(master, 4096)
+                except OSError:
+                    time.sleep(0.05)
+        threading.Thread(target=swallow, daemon=True).start()
+        names = {"test/lumetra/missing": "/nonexistent/ttyLQZ0", "test/lumetra/silent": os.ttyname(slave),
+                 "test/lumetra/live": sim.port}
+        server = Server(folder, "hang", properties_file(folder, "hang", {
+            name: {"SerialPort": port, "ReconnectPeriod": 200} for name, port in names.items()}))
+        self.addCleanup(server.stop)
+        for name in names:
+            server.proxy(name)
+        live = server.proxy("test/lumetra/live")
+        wait_until("the live laser", lambda: live.state() == tango.DevState.OFF)
+
+        requests = [lambda d: d.state(), lambda d: d.status(), lambda d: d.read_attribute("Energy"),
+                    lambda d: d.read_attributes(["StatusByte", "Humidity", "SerialNumber"]),
+                    lambda d: d.write_attribute("DivisionFactor", 1), lambda d: d.command_inout("Standby"),
+                    lambda d: d.command_inout("OutputDisable"), lambda d: d.command_inout("LaserOn"),
+                    lambda d: d.get_attribute_config("Energy")]
+        stop = threading.Event()
+        times, timeouts = [], []
+
+        def client(number):
+            devices = [tango.DeviceProxy(f"tango://127.0.0.1:{server.port}/{name}#dbase=no") for name in names]
+            for device in devices:
+                device.set_timeout_millis(3000)
+            turn = number
+            while not stop.is_set():
+                device, request = devices[turn % len(devices)], requests[turn % len(requests)]
+                turn += 1
+                began = time.monotonic()
+                try:
+                    request(device)
+                except tango.DevFailed as error:
+                    if any("Timed" in e.reason or "TIMEOUT" in e.reason.upper() for e in error.args):
+                        timeouts.append((device.name(), error.args[0].reason))
+                times.append(time.monotonic() - began)
+
+        threads = [threading.Thread(target=client, args=(n,)) for n in range(10)]
+        for thread in threads:
+            thread.start()
+        try:
+            # Meanwhile: a port that goes away and comes back, reconnections and re-initialisations.
+            silent = server.proxy("test/lumetra/silent")
+            silent.set_timeout_millis(3000)
+            live.set_timeout_millis(3000)
+            for _ in range(3):
+                sim.tell("hangup 2")
+                time.sleep(0.5)
+                for request in (live.Reconnect, silent.Reconnect, silent.Init, live.Init):
+                    began = time.monotonic()
+                    request()
+                    times.append(time.monotonic() - began)
+                time.sleep(3)
+        finally:
+            stop.set()
+            for thread in threads:
+                thread.join()
+        print(f"{len(times)} requests from 10 clients, worst {max(times) * 1000:.0f} ms", file=sys.stderr)
+        self.assertEqual(timeouts, [])
+
+
+class TwoLasers(unittest.TestCase):
+    """Two devices of one server, each on its own laser: what happens to one leaves the other alone."""
+
+    def test_a_lost_port_leaves_the_other_laser_untouched(self):
+        folder = tempfile.mkdtemp(prefix="tango-test-")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        sims = {}
+        for tag, serial in (("a", "LQZ10-0000-0101"), ("b", "LQZ10-0000-0102")):
+            sims[tag] = lumetra_sim.Simulator(SIM, folder, tag, "--serial-number", serial)
+            self.addCleanup(sims[tag].stop)
+        server = Server(folder, "two", properties_file(folder, "two", {
+            f"test/lumetra/{tag}": {"SerialPort": sim.port, "ReconnectPeriod": 200} for tag, sim in sims.items()}))
+        self.addCleanup(server.stop)
+        a, b = server.proxy("test/lumetra/a"), server.proxy("test/lumetra/b")
+        for device in (a, b):
+            wait_until("the laser", lambda: device.state() == tango.DevState.OFF)
+        states, bytes_ = [], []
+        subscriptions = [
+            b.subscribe_event("State", tango.EventType.CHANGE_EVENT,
+                              lambda e: e.err or states.append(e.attr_value.value)),
+            b.subscribe_event("StatusByte", tango.EventType.CHANGE_EVENT,
+                              lambda e: e.err or bytes_.append(e.attr_value.quality))]
+        self.addCleanup(lambda: [b.unsubscribe_event(s) for s in subscriptions])
+
+        sims["a"].tell("hangup 3")
+        wait_until("the first laser lost", lambda: a.state() == tango.DevState.UNKNOWN)
+        self.assertEqual(b.state(), tango.DevState.OFF)
+        self.assertEqual(b.read_attribute("StatusByte").quality, tango.AttrQuality.ATTR_VALID)
+        mark = len(sims["b"].received())
+        b.write_attribute("DivisionFactor", 3)
+        wait_until("'e_div 3' on the second laser", lambda: "e_div 3\n" in sims["b"].received()[mark:])
+        wait_until("the first laser back", lambda: a.state() == tango.DevState.OFF)
+        self.assertEqual(a.read_attribute("SerialNumber").value, "LQZ10-0000-0101")
+        self.assertEqual(b.read_attribute("SerialNumber").value, "LQZ10-0000-0102")
+        self.assertEqual(set(states), {tango.DevState.OFF})
+        self.assertNotIn(tango.AttrQuality.ATTR_INVALID, bytes_)
+        self.assertFalse([line for line in commands_since(sims["a"].received()) if line.startswith("e_div")])
+
+
+def launcher(folder):
+    def launch(command, output, environment=None):
+        with open(os.path.join(folder, output), "w") as out:
+            process = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT, env=environment,
+                                       preexec_fn=die_with_parent)
+        return process
+    return launch
+
+
+class WithDatabase(unittest.TestCase):
+    """A Tango database of the class's own, in which each case registers its devices."""
+
+    @classmethod
+    def setUpClass(cls):
+        lacking = tango_database.missing(TANGO_DB)
+        if lacking:
+            raise AssertionError(f"{lacking} is missing: scripts/deps.sh installs MariaDB and unpacks the Tango "
+                                 "database")
+        cls.folder = tempfile.mkdtemp(prefix="tango-db-test-")
+        cls.database = tango_database.TangoDatabase(TANGO_DB, cls.folder, free_port(), free_port(),
+                                                    launcher(cls.folder), wait_until)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.database.stop()
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    def register(self, instance, name, properties):
+        device = tango.DbDevInfo()
+        device.name, device._class, device.server = name, "LumetraQZ", f"LumetraQZ/{instance}"
+        self.database.database.add_device(device)
+        self.database.database.put_device_property(name, properties)
+        server = Server(self.folder, instance, environment=dict(os.environ, TANGO_HOST=self.database.host))
+        self.addCleanup(server.stop)
+        return tango.DeviceProxy(f"tango://{self.database.host}/{name}")
+
+
+class ArchiveEvents(WithDatabase):
+    """What an archiver sees: every numeric attribute within its archive period, a steady one no more often.
+    Through a database: a subscription without one is not renewed."""
+
+    def test_every_numeric_attribute_is_archived_within_70_s(self):
+        # The module with a third harmonic and a humidity monitor reports every attribute but the system
+        # state, which this laser never states.
+        sim = Simulator(self.folder, "archive", "--module", "0x93")
+        self.addCleanup(sim.stop)
+        device = self.register("archive", "lab/lumetra/archive", {"SerialPort": [sim.port],
+                                                                  "ReconnectPeriod": ["200"]})
+        wait_until("the device", lambda: device.ping() >= 0)
+        numeric = [c.name for c in device.get_attribute_config(device.get_attribute_list())
+                   if c.data_type in (tango.CmdArgType.DevDouble, tango.CmdArgType.DevLong64)
+                   and c.name != "SystemState"]
+        wait_until("every numeric attribute read", lambda: all(
+            a.value is not None for a in device.read_attributes(numeric)))
+        events = {name: [] for name in numeric}
+        subscribed = {}
+        for name in numeric:
+            subscribed[name] = device.subscribe_event(
+                name, tango.EventType.ARCHIVE_EVENT,
+                lambda e, name=name: e.err or events[name].append((time.monotonic(), e.attr_value.value)))
+        start = time.monotonic()
+        self.addCleanup(lambda: [device.unsubscribe_event(s) for s in subscribed.values()])
+        time.sleep(70)
+        since = {name: [value for at, value in got if at >= start] for name, got in events.items()}
+        print("archive events per attribute in 70 s: " +
+              ", ".join(f"{name} {len(values)}" for name, values in sorted(since.items())), file=sys.stderr)
+        for name in numeric:
+            with self.subTest(attribute=name):
+                self.assertTrue(since[name], f"no archive event for {name} in 70 s")
+        # Values that stay within their threshold (humidity wanders by less than 2 %) are archived by
+        # the period alone, once or twice in 70 s, not on every report.
+        for name in ("Humidity", "DivisionFactor", "CrystalMaxRuntime"):
+            with self.subTest(steady=name):
+                self.assertLessEqual(len(since[name]), 2, since[name])
+
+
+class DeviceInADatabase(WithDatabase):
     """The way a facility runs it: registered in a Tango database, its port a stored property, reached
     by name alone."""
 
-    def launcher(self, folder):
-        def launch(command, output, environment=None):
-            with open(os.path.join(folder, output), "w") as out:
-                process = subprocess.Popen(command, stdout=out, stderr=subprocess.STDOUT, env=environment,
-                                           preexec_fn=die_with_parent)
-            return process
-        return launch
-
     def test_a_registered_device_is_reached_by_name(self):
-        lacking = tango_database.missing(TANGO_DB)
-        if lacking:
-            self.fail(f"{lacking} is missing: scripts/deps.sh installs MariaDB and unpacks the Tango database")
-        folder = tempfile.mkdtemp(prefix="tango-db-test-")
-        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
-        database = tango_database.TangoDatabase(TANGO_DB, folder, free_port(), free_port(), self.launcher(folder),
-                                                wait_until)
-        self.addCleanup(database.stop)
-        sim = Simulator(folder, "registered", "--serial-number", "LQZ10-0000-0042")
+        sim = Simulator(self.folder, "registered", "--serial-number", "LQZ10-0000-0042")
         self.addCleanup(sim.stop)
-
         name = "lab/lumetra/registered"
-        device = tango.DbDevInfo()
-        device.name, device._class, device.server = name, "LumetraQZ", "LumetraQZ/registered"
-        database.database.add_device(device)
-        database.database.put_device_property(name, {"SerialPort": [sim.port], "ReconnectPeriod": ["200"]})
-
-        server = Server(folder, "registered", environment=dict(os.environ, TANGO_HOST=database.host))
-        self.addCleanup(server.stop)
-        laser = tango.DeviceProxy(f"tango://{database.host}/{name}")
+        laser = self.register("registered", name, {"SerialPort": [sim.port], "ReconnectPeriod": ["200"]})
         wait_until("the laser through the database", lambda: laser.read_attribute("SerialNumber").value)
         self.assertEqual(laser.read_attribute("SerialNumber").value, "LQZ10-0000-0042")
-        self.assertTrue(database.database.get_device_info(name).exported)
+        self.assertTrue(self.database.database.get_device_info(name).exported)
         self.assertNotIn("SendCommand", laser.get_command_list())
+
+    def test_init_reads_a_changed_port_and_connects_to_it(self):
+        first = lumetra_sim.Simulator(SIM, self.folder, "first", "--serial-number", "LQZ10-0000-0201")
+        self.addCleanup(first.stop)
+        second = lumetra_sim.Simulator(SIM, self.folder, "second", "--serial-number", "LQZ10-0000-0202")
+        self.addCleanup(second.stop)
+        name = "lab/lumetra/moved"
+        laser = self.register("moved", name, {"SerialPort": [first.port], "ReconnectPeriod": ["200"],
+                                              "AllowRawCommands": ["true"]})
+        wait_until("the first laser", lambda: laser.read_attribute("SerialNumber").value == "LQZ10-0000-0201")
+        self.assertIn("SendCommand", laser.get_command_list())
+        self.database.database.put_device_property(name, {"SerialPort": [second.port]})
+        self.database.database.delete_device_property(name, ["AllowRawCommands"])
+        laser.Init()
+        wait_until("the second laser", lambda: laser.read_attribute("SerialNumber").value == "LQZ10-0000-0202")
+        wait_until("its status", lambda: laser.state() == tango.DevState.OFF)
+        self.assertNotIn("SendCommand", laser.get_command_list())
+        # The first port is free again: nothing polls that laser any more.
+        polled = len(first.received())
+        time.sleep(1)
+        self.assertEqual(len(first.received()), polled)
+
+
+class TaurusForm(WithDatabase):
+    """The device on Taurus, the generic GUI a facility puts it on, with nothing configured for it.
+    LUMETRA_TAURUS_SCREENSHOT=docs/tango-taurus.png keeps the form's picture for the README."""
+
+    def test_a_taurus_form_shows_units_and_the_humidity_alarm(self):
+        sim = Simulator(self.folder, "taurus", "--module", "0x90", "--serial-number", "LQZ10-0000-0303")
+        self.addCleanup(sim.stop)
+        name = "lab/lumetra/taurus"
+        laser = self.register("taurus", name, {"SerialPort": [sim.port], "ReconnectPeriod": ["200"]})
+        wait_until("the laser", lambda: laser.read_attribute("Humidity").value is not None)
+        sim.tell("set humidity 61")
+        wait_until("humidity in alarm",
+                   lambda: laser.read_attribute("Humidity").quality == tango.AttrQuality.ATTR_ALARM)
+        screenshot = os.environ.get("LUMETRA_TAURUS_SCREENSHOT") or os.path.join(self.folder, "taurus.png")
+        form = subprocess.run(
+            ["/usr/bin/python3", os.path.join(os.path.dirname(os.path.abspath(__file__)), "taurus_form.py"),
+             name, screenshot], capture_output=True, text=True, timeout=120,
+            env=dict(os.environ, TANGO_HOST=self.database.host, QT_QPA_PLATFORM="offscreen"))
+        self.assertEqual(form.returncode, 0, form.stderr[-3000:])
+        shown = json.loads(form.stdout.strip().splitlines()[-1])
+        # Taurus reads the units through its own unit library and shows their symbols. That library
+        # cannot read "%", Tango's usual unit for humidity, and Taurus shows the reading without it.
+        for attribute, unit in (("Energy", "µJ"), ("RepetitionRate", "kHz"),
+                                ("Oven1Temperature", "°C"), ("OutputPowerIR", "W")):
+            with self.subTest(attribute=attribute):
+                self.assertEqual(shown[attribute]["unit"], unit)
+        self.assertEqual(shown["Humidity"]["quality"], "ATTR_ALARM")
+        self.assertEqual(shown["Humidity"]["background"], [255, 140, 0])
+        self.assertEqual(shown["Energy"]["quality"], "ATTR_VALID")
+        self.assertTrue(os.path.getsize(screenshot) > 0)
 
 
 if __name__ == "__main__":
