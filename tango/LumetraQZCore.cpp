@@ -7,6 +7,7 @@
 #include "device/LumetraRefusal.h"
 #include "device/LumetraResponseDecoder.h"
 #include "device/LumetraSerialHandler.h"
+#include "device/LumetraWriteAudit.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -115,6 +116,7 @@ void LumetraQZCore::setUp()
     m_model = new LumetraLaserModel(this);
     m_model->attach(m_controller);
     m_model->attachReconnector(m_reconnector, m_settings.portPath);
+    followAudit();
     connectFeeds();
     connectLink();
 
@@ -156,6 +158,22 @@ void LumetraQZCore::tearDown()
     m_heartbeatTimer = nullptr;
     m_firstOpenRetry = nullptr;
     qDeleteAll(children());
+}
+
+// A facility asks who changed the laser and whether it took it: every write a client makes goes into the
+// device's log with its old and new value and the laser's answer, as the program keeps it in its history.
+void LumetraQZCore::followAudit()
+{
+    m_audit = new LumetraWriteAudit(m_model, this);
+    m_audit->attachController(m_controller);
+    m_audit->attachLink(m_handler);
+    connect(m_audit, &LumetraWriteAudit::sigSettled, this, [this](const LumetraWriteAudit::Write &write) {
+        using O = LumetraWriteAudit::Outcome;
+        const bool took = write.outcome == O::Reported || write.outcome == O::Sent;
+        note(took ? LogLevel::Info : LogLevel::Warning,
+             QStringLiteral("%1: %2").arg(LumetraWriteAudit::originText(write),
+                                          LumetraWriteAudit::text(write).translated()));
+    });
 }
 
 // What the panel shows, as the core's model of the laser holds it.
@@ -203,6 +221,7 @@ void LumetraQZCore::write(Id id, double value)
                 return;
             m_lastRequest = request;
             setNotice(QString());
+            const LumetraWriteAudit::Scope tango(m_audit, LumetraWriteAudit::Origin::Tango);
             slot(m_controller, value);
         },
         Qt::QueuedConnection);
@@ -217,6 +236,7 @@ void LumetraQZCore::command(Command command)
                 return;
             m_lastRequest = QLatin1String(commandName(command));
             setNotice(QString());
+            const LumetraWriteAudit::Scope tango(m_audit, LumetraWriteAudit::Origin::Tango);
             switch (command) {
             case Command::Standby:
                 m_controller->standbyChanged(true);
@@ -253,6 +273,7 @@ void LumetraQZCore::sendRaw(const QByteArray &line)
                 return;
             m_lastRequest = QString::fromLatin1(line).trimmed();
             setNotice(QString());
+            const LumetraWriteAudit::Scope tango(m_audit, LumetraWriteAudit::Origin::Tango);
             m_controller->slotSendManualCommand(line);
         },
         Qt::QueuedConnection);

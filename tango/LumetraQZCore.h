@@ -17,6 +17,7 @@ class LumetraController;
 class LumetraLaserModel;
 class LumetraReconnector;
 class LumetraSerialHandler;
+class LumetraWriteAudit;
 class QTimer;
 
 Q_DECLARE_LOGGING_CATEGORY(lcLumetraQZCore)
@@ -109,6 +110,7 @@ private:
     void onCommandDropped(const QString &command, const QString &reason);
     void setNotice(const QString &notice);
     void note(LogLevel level, const QString &text);
+    void followAudit();
     void heartbeat();
     void markStale();
     void markCurrentChanged();
@@ -125,6 +127,7 @@ private:
     LumetraController *m_controller = nullptr;
     // The laser as the core knows it: every attribute's value, validity and range comes from here.
     LumetraLaserModel *m_model = nullptr;
+    LumetraWriteAudit *m_audit = nullptr;
     // The program's rule for a port that goes away and returns: only the same laser takes over.
     LumetraReconnector *m_reconnector = nullptr;
     QTimer *m_publishTimer = nullptr;

@@ -6,6 +6,7 @@ case fails.
 import argparse
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -208,6 +209,14 @@ class DeviceOnSimulator(unittest.TestCase):
             with open(log) as f:
                 return "RepetitionRate 333 kHz is not one the laser offers" in f.read()
         wait_until("the refusal in the log", lambda: os.path.exists(log) and logged())
+        # Who changed the laser, from what to what, and whether it took it.
+        self.device.set_logging_level(4)  # INFO
+        self.device.write_attribute("Energy", 2.5)
+        def audited():
+            with open(log) as f:
+                return re.search(r"Tango device: Energy set-point \d+\.\d{3} µJ → 2\.500 µJ "
+                                 r"\(ly_lqz2_power=2500\): reported by the laser", f.read())
+        wait_until("the write's audit in the log", audited)
 
     def test_3b_a_port_held_elsewhere_names_its_holder(self):
         properties = os.path.join(self.folder, "second.res")
