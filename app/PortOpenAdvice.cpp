@@ -1,5 +1,6 @@
 #include "app/PortOpenAdvice.h"
 
+#include "device/LumetraPortHolder.h"
 #include "device/LumetraTransport.h"
 
 #include <QAbstractSocket>
@@ -39,11 +40,14 @@ PortOpenAdvice::Access PortOpenAdvice::accessOf(const QString &portName)
 
 QString PortOpenAdvice::explain(const QString &portName, int error)
 {
-    return explain(portName, error,
-                   error == QSerialPort::PermissionError ? accessOf(portName) : Access::Unknown);
+    if (error != QSerialPort::PermissionError)
+        return explain(portName, error, Access::Unknown);
+    const Access access = accessOf(portName);
+    return explain(portName, error, access,
+                   access == Access::Denied ? QString() : LumetraPortHolder::of(portName));
 }
 
-QString PortOpenAdvice::explain(const QString &portName, int error, Access access)
+QString PortOpenAdvice::explain(const QString &portName, int error, Access access, const QString &holder)
 {
     if (LumetraTransport::isNetworkPort(portName))
         return explainNetwork(portName, error - LumetraTransport::NetworkErrorBase);
@@ -64,6 +68,9 @@ QString PortOpenAdvice::explain(const QString &portName, int error, Access acces
             return tr("You may not use %1; ask for access to it.").arg(portName);
 #endif
         }
+        if (!holder.isEmpty())
+            return tr("%1 is in use by %2: close it there (or its connection) and open the port again.")
+                .arg(portName, holder);
         return tr("%1 is held by another program: close that program (or its "
                   "connection) and open the port again.")
             .arg(portName);

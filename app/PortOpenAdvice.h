@@ -20,8 +20,10 @@ public:
     // The advice for a failed open of `portName` with a QSerialPort::SerialPortError; empty when
     // there is nothing to add.
     static QString explain(const QString &portName, int error);
-    // The same with the file-permission check already made, so each cause can be looked at alone.
-    static QString explain(const QString &portName, int error, Access access);
+    // The same with the file-permission check and the lock's holder already looked up, so each cause
+    // can be looked at alone.
+    static QString explain(const QString &portName, int error, Access access,
+                           const QString &holder = QString());
 
     // The advice for a network port (socket://HOST:PORT) that did not connect, by its
     // QAbstractSocket::SocketError.

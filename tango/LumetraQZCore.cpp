@@ -3,6 +3,7 @@
 #include "device/LumetraController.h"
 #include "device/LumetraLaserModel.h"
 #include "device/LumetraOperatorState.h"
+#include "device/LumetraPortHolder.h"
 #include "device/LumetraReconnector.h"
 #include "device/LumetraRefusal.h"
 #include "device/LumetraResponseDecoder.h"
@@ -535,7 +536,7 @@ void LumetraQZCore::openPort()
 void LumetraQZCore::onOpenFailed(const QString &port, int error)
 {
     // Qt's own words for a held port do not say by whom; the operator needs that to free it.
-    const QString holder = error == QSerialPort::PermissionError ? lockHolder(port) : QString();
+    const QString holder = error == QSerialPort::PermissionError ? LumetraPortHolder::of(port) : QString();
     const QString failure =
         holder.isEmpty()
             ? m_lastMessage
@@ -547,38 +548,6 @@ void LumetraQZCore::onOpenFailed(const QString &port, int error)
     if (!m_openedOnce)
         m_firstOpenRetry->start();
     schedulePublish();
-}
-
-// The holder of a serial port's lock file, "name (process 1234)", or empty when none is found. The
-// lock is named after the port as the serial library names it: the name under /dev, or the whole path
-// with its slashes made underscores.
-QString LumetraQZCore::lockHolder(const QString &port) const
-{
-    QString name = port.startsWith(QLatin1String("/dev/")) ? port.mid(5) : port;
-    name.replace(QLatin1Char('/'), QLatin1Char('_'));
-    const char *folders[] = {"/run/lock", "/var/lock", "/tmp", "/var/tmp", "/etc/locks", "/var/spool/locks"};
-    for (const char *folder : folders) {
-        QFile lock(QLatin1String(folder) + QLatin1String("/LCK..") + name);
-        if (!lock.open(QIODevice::ReadOnly))
-            continue;
-        bool ok = false;
-        const qint64 pid = lock.readLine().trimmed().toLongLong(&ok);
-        if (!ok || pid <= 0)
-            continue;
-        QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-        QString program =
-            comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed() : QString();
-        if (program.isEmpty()) {
-            QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
-            if (cmdline.open(QIODevice::ReadOnly))
-                program =
-                    QFileInfo(QString::fromLocal8Bit(cmdline.readAll().split('\0').value(0))).fileName();
-        }
-        if (program.isEmpty())
-            program = tr("a program that has ended");
-        return tr("%1 (process %2)").arg(program).arg(pid);
-    }
-    return QString();
 }
 
 void LumetraQZCore::onLine(const QByteArray &line)

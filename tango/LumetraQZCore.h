@@ -114,7 +114,6 @@ private:
     void heartbeat();
     void markStale();
     void markCurrentChanged();
-    QString lockHolder(const QString &port) const;
     void openPort();
 
     Settings m_settings;

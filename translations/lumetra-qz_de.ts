@@ -1084,6 +1084,17 @@ funktion ausschalten</translation>
     </message>
 </context>
 <context>
+    <name>LumetraPortHolder</name>
+    <message>
+        <source>a program that has ended</source>
+        <translation>ein beendetes Programm</translation>
+    </message>
+    <message>
+        <source>%1 (process %2)</source>
+        <translation>%1 (Prozess %2)</translation>
+    </message>
+</context>
+<context>
     <name>LumetraQuantityTable</name>
     <message>
         <source>Laser</source>
@@ -2415,6 +2426,10 @@ Klicken Sie auf OK, um fortzufahren.</translation>
     <message>
         <source>Nothing answered the connection to %1: the serial device server is switched off, not connected, or at another address, or a firewall drops the connection.</source>
         <translation>Auf die Verbindung zu %1 hat nichts geantwortet: Der serielle Geräteserver ist ausgeschaltet, nicht angeschlossen oder unter einer anderen Adresse, oder eine Firewall verwirft die Verbindung.</translation>
+    </message>
+    <message>
+        <source>%1 is in use by %2: close it there (or its connection) and open the port again.</source>
+        <translation>%1 wird von %2 belegt: Schließen Sie die Schnittstelle dort (oder die Verbindung) und öffnen Sie sie erneut.</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,7 @@
 #include "app/ConnectionBanner.h"
 #include "app/ConnectionStatusBar.h"
 #include "app/PortOpenAdvice.h"
+#include "device/LumetraPortHolder.h"
 #include "device/LumetraReconnector.h"
 
 #include <QLabel>
@@ -11,6 +12,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 namespace {
 const QString port = QStringLiteral("/nonexistent/lumetra-port");
@@ -62,6 +67,7 @@ private slots:
     void deviceTextIsPlain();
     void openAdvice_data();
     void openAdvice();
+    void heldPortNamesItsHolder();
 };
 
 void TestConnectionStatus::statusBarStates_data()
@@ -271,32 +277,58 @@ void TestConnectionStatus::openAdvice_data()
 {
     QTest::addColumn<int>("error");
     QTest::addColumn<int>("access");
+    QTest::addColumn<QString>("holder");
     QTest::addColumn<QString>("expected");
+    const int permission = int(QSerialPort::PermissionError);
     QTest::newRow("gone") << int(QSerialPort::DeviceNotFoundError) << int(PortOpenAdvice::Access::Unknown)
-                          << "does not exist any more";
-    QTest::newRow("not allowed") << int(QSerialPort::PermissionError) << int(PortOpenAdvice::Access::Denied)
+                          << QString() << "does not exist any more";
+    QTest::newRow("not allowed") << permission << int(PortOpenAdvice::Access::Denied) << QString()
                                  << "\"dialout\"";
     QTest::newRow("not allowed, udev rule")
-        << int(QSerialPort::PermissionError) << int(PortOpenAdvice::Access::Denied)
-        << "70-lumetra-qz-serial.rules";
-    QTest::newRow("held elsewhere") << int(QSerialPort::PermissionError)
-                                    << int(PortOpenAdvice::Access::Allowed) << "held by another program";
+        << permission << int(PortOpenAdvice::Access::Denied) << QString() << "70-lumetra-qz-serial.rules";
+    QTest::newRow("held elsewhere") << permission << int(PortOpenAdvice::Access::Allowed) << QString()
+                                    << "held by another program";
+    QTest::newRow("held by the device server")
+        << permission << int(PortOpenAdvice::Access::Allowed) << "LumetraQZ (process 4711)"
+        << "in use by LumetraQZ (process 4711)";
     QTest::newRow("nothing to add") << int(QSerialPort::ReadError) << int(PortOpenAdvice::Access::Unknown)
-                                    << "";
+                                    << QString() << "";
 }
 
 void TestConnectionStatus::openAdvice()
 {
     QFETCH(int, error);
     QFETCH(int, access);
+    QFETCH(QString, holder);
     QFETCH(QString, expected);
-    const QString advice = PortOpenAdvice::explain(port, error, PortOpenAdvice::Access(access));
+    const QString advice = PortOpenAdvice::explain(port, error, PortOpenAdvice::Access(access), holder);
     if (expected.isEmpty())
         QVERIFY(advice.isEmpty());
     else
         QVERIFY2(advice.contains(expected) && advice.contains(port), qPrintable(advice));
     if (access == int(PortOpenAdvice::Access::Denied))
         QVERIFY2(advice.contains(QLatin1String("log")), qPrintable(advice));
+}
+
+// A port held by another program (the device server, another panel) is refused with the serial library's
+// "permission error"; the operator learns from its lock file who holds it.
+void TestConnectionStatus::heldPortNamesItsHolder()
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(master >= 0);
+    QVERIFY(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QString slave = QString::fromLocal8Bit(::ptsname(master));
+    QSerialPort holder(slave);
+    QVERIFY2(holder.open(QIODevice::ReadWrite), qPrintable(holder.errorString()));
+    QSerialPort second(slave);
+    QVERIFY(!second.open(QIODevice::ReadWrite));
+    QCOMPARE(second.error(), QSerialPort::PermissionError);
+    const QString named = QStringLiteral("(process %1)").arg(QCoreApplication::applicationPid());
+    const QString advice = PortOpenAdvice::explain(slave, second.error());
+    QVERIFY2(advice.contains(named) && advice.contains(slave), qPrintable(advice));
+    holder.close();
+    ::close(master);
+    QVERIFY(LumetraPortHolder::of(slave).isEmpty());
 }
 
 SHELL_TEST_MAIN(TestConnectionStatus)
