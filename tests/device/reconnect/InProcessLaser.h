@@ -125,7 +125,8 @@ public:
         }
         return true;
     }
-    void control(const QByteArray &line) { simControl->execute(QString::fromLatin1(line)); }
+    // The control channel's answer: "ok..." once done.
+    QString control(const QByteArray &line) { return simControl->execute(QString::fromLatin1(line)); }
     // Goes away as an unplugged adapter does, until comeBack().
     void hangUp() { simulator->hangUp(-1); }
     void comeBack()
