@@ -4,16 +4,19 @@
 #include "record/LumetraControllerTap.h"
 #include "record/LumetraRecordQuantities.h"
 #include "record/LumetraRecorder.h"
-#include "sim/SimControl.h"
 #include "sim/SimLaser.h"
-#include "sim/Simulator.h"
+#include "tests/device/reconnect/InProcessLaser.h"
 
+#include <QDateTime>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <atomic>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <memory>
 
 namespace {
@@ -22,9 +25,9 @@ namespace {
 struct LinkThread
 {
     QThread thread;
-    LumetraSerialHandler *link = new LumetraSerialHandler;
+    LumetraSerialHandler *link;
 
-    LinkThread()
+    explicit LinkThread(LumetraLinkClock &clock) : link(new LumetraSerialHandler(clock))
     {
         link->moveToThread(&thread);
         QObject::connect(&thread, SIGNAL(started()), link, SLOT(slotMainLoop()));
@@ -42,35 +45,146 @@ struct LinkThread
 
 // The recorder behind the real link on its worker thread, talking to the simulated laser: a humidity
 // the operator of the simulator sets shows up as a recorded reading and as a humidity-fault alarm.
+// Link, laser, recorder and watch run in this process on the test's clock.
 class tst_RecorderOnSim : public QObject
 {
     Q_OBJECT
 
+private:
+    // Outlives the links made on it.
+    LumetraManualClock testClock;
+    // When the test's clock started, so that the recording reads as times of today.
+    const qint64 epochMs = QDateTime::currentMSecsSinceEpoch();
+    // The laser behind the port name now; two may take turns behind it.
+    InProcessLaser *behindPort = nullptr;
+    // The end the link's next open of the port takes, made on this thread while the port is there.
+    std::atomic<LumetraPipeTransport *> spareEnd{nullptr};
+    // The system's serial ports as the watch sees them: the laser's port while it is there.
+    QList<LumetraReconnector::PortEntry> listed;
+    // When a hung-up laser's port comes back, on the test's clock; negative for never.
+    qint64 comebackAt = -1;
+    LumetraSerialHandler *link = nullptr;
+    QObject *controllerLoop = nullptr;
+    LumetraReconnector *tickedWatch = nullptr;
+    LumetraRecorder *flushedRecorder = nullptr;
+
+    bool startLaser(InProcessLaser &laser, const QStringList &options)
+    {
+        if (!laser.start(options, &testClock))
+            return false;
+        behindPort = &laser;
+        listed = {{laser.port, QString(), 0, 0}};
+        keepSpareEnd();
+        return true;
+    }
+    // An end ready for the link's next open of the port, while the port is there.
+    void keepSpareEnd()
+    {
+        if (!spareEnd.load() && behindPort->simPort->isOpen())
+            spareEnd = behindPort->simPort->plugIn();
+    }
+    // The link on the test's clock, opening the laser behind the port by its name.
+    void makeLink(LinkThread &thread)
+    {
+        link = thread.link;
+        link->setTransportFactory([this](const QString &name, QObject *parent) {
+            LumetraPipeTransport *end =
+                behindPort && name == behindPort->port ? spareEnd.exchange(nullptr) : nullptr;
+            if (!end)
+                return new LumetraPipeTransport(parent);
+            end->moveToThread(parent->thread());
+            end->setParent(parent);
+            return end;
+        });
+    }
+    // The recorder on the test's clock; it writes what it holds when runUntil() says so.
+    void useRecorder(LumetraRecorder &which)
+    {
+        flushedRecorder = &which;
+        which.setClock([this] { return epochMs + testClock.nowMs(); });
+        which.setFlushIntervalMs(0);
+    }
+    // The port goes away; it comes back after the given milliseconds, never when negative.
+    void hangUp(qint64 comebackMs)
+    {
+        behindPort->hangUp();
+        listed.clear();
+        delete spareEnd.exchange(nullptr);
+        comebackAt = comebackMs < 0 ? -1 : testClock.nowMs() + comebackMs;
+    }
+    // Lets what the link's thread and this one sent each other arrive.
+    void settle()
+    {
+        for (int round = 0; round < 3; ++round) {
+            QCoreApplication::processEvents();
+            QMetaObject::invokeMethod(
+                link, [] {}, Qt::BlockingQueuedConnection);
+        }
+        QCoreApplication::processEvents();
+    }
+    // Moves the time on a main-loop turn at a time until `done` holds, for at most `ms`. What turns on
+    // timers of its own in the program turns here with the test's clock: the controller's loop on each
+    // step, and every 100 ms the watch's look for the port and the recorder's flush.
+    void runUntil(const std::function<bool()> &done, qint64 ms)
+    {
+        settle();
+        const qint64 step = LumetraLinkEngine::MainLoopIntervalMs;
+        for (qint64 elapsed = 0; elapsed < ms && !done(); elapsed += step) {
+            testClock.advance(step);
+            if (comebackAt >= 0 && testClock.nowMs() >= comebackAt) {
+                comebackAt = -1;
+                behindPort->comeBack();
+                listed = {{behindPort->port, QString(), 0, 0}};
+            }
+            keepSpareEnd();
+            behindPort->simulator->catchUp();
+            if (controllerLoop)
+                QMetaObject::invokeMethod(controllerLoop, "slotMainLoop");
+            settle();
+            if (testClock.nowMs() % 100 == 0) {
+                if (tickedWatch)
+                    QMetaObject::invokeMethod(tickedWatch, "watchTick");
+                if (flushedRecorder)
+                    flushedRecorder->flush();
+            }
+        }
+    }
+    void runFor(qint64 ms)
+    {
+        runUntil([] { return false; }, ms);
+    }
+
 private slots:
+    void cleanup()
+    {
+        delete spareEnd.exchange(nullptr);
+        behindPort = nullptr;
+        link = nullptr;
+        controllerLoop = nullptr;
+        tickedWatch = nullptr;
+        flushedRecorder = nullptr;
+        comebackAt = -1;
+        listed.clear();
+    }
+
     void humidityReadingAndAlarm()
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        SimOptions options;
-        options.identity.moduleType = "0x90";
-        options.fast = true;
-        options.linkDirectory = dir.path();
-        options.name = "record-e2e";
-        Simulator simulator(options);
-        QString error;
-        QVERIFY2(simulator.start(&error), qPrintable(error));
-        SimControl control(&simulator);
+        InProcessLaser laser;
+        QVERIFY(startLaser(laser, {"--module", "0x90"}));
 
-        LinkThread thread;
-        LumetraSerialHandler *link = thread.link;
+        LinkThread thread(testClock);
+        makeLink(thread);
         LumetraRecorder recorder(dir.path() + "/recordings");
-        recorder.setFlushIntervalMs(100);
+        useRecorder(recorder);
         recorder.attachLinkAndDecode(link);
         LumetraController controller(link);
+        controllerLoop = &controller;
         LumetraControllerTap::attach(&recorder, &controller);
         thread.start();
         QMetaObject::invokeMethod(&controller, "slotMainLoop", Qt::QueuedConnection);
-        QMetaObject::invokeMethod(link, "slotOpenCommunication", Q_ARG(QString, simulator.portPath()));
+        QMetaObject::invokeMethod(link, "slotOpenCommunication", Q_ARG(QString, laser.port));
         for (const char *query : {"ls?", "ls_humidity?", "ls_status?"})
             QMetaObject::invokeMethod(link, "slotAddMonitorCommand",
                                       Q_ARG(QString, QString::fromLatin1(query)));
@@ -89,24 +203,24 @@ private slots:
                     return true;
             return false;
         };
-        QTRY_VERIFY_WITH_TIMEOUT(recorder.store().isOpen(), 20000);
+        SIM_TRY_VERIFY(recorder.store().isOpen(), 20000);
         QVERIFY(!humidityAlarm());
-        QVERIFY(control.execute("set humidity 61").startsWith("ok"));
-        QTRY_VERIFY_WITH_TIMEOUT(recorded("hg.humidity", 61) && humidityAlarm(), 20000);
+        QVERIFY(laser.control("set humidity 61").startsWith("ok"));
+        SIM_TRY_VERIFY(recorded("hg.humidity", 61) && humidityAlarm(), 20000);
         // The controller's lamp for the same fault, recorded as a derived state.
-        QTRY_VERIFY_WITH_TIMEOUT(recorded("ctl.humidity_fault", 1), 5000);
+        SIM_TRY_VERIFY(recorded("ctl.humidity_fault", 1), 5000);
 
         // A laser that stops answering is not a laser that went dark: what it reported last stays the
         // last recorded value, and nothing the program resets on the loss is stored as a reading.
-        QVERIFY(control.execute("silence 30").startsWith("ok"));
+        QVERIFY(laser.control("silence 30").startsWith("ok"));
         const auto lost = [&] {
             for (const RecordEvent &e : recorder.store().events(0, recorder.now(), false))
                 if (e.text == "Connection to the laser lost")
                     return true;
             return false;
         };
-        QTRY_VERIFY_WITH_TIMEOUT(lost(), 20000);
-        QTest::qWait(300); // two more flushes
+        SIM_TRY_VERIFY(lost(), 20000);
+        runFor(300); // two more flushes
         const auto last = [&](const char *key) {
             const QVector<RecordSample> all =
                 recorder.store().samples(LumetraRecordQuantities::indexOf(key), 0, recorder.now());
@@ -126,8 +240,8 @@ private slots:
         for (const RecordEvent &e : recorder.store().events(0, recorder.now(), false))
             texts.prepend(e.text);
         QCOMPARE(texts.mid(0, 2),
-                 (QStringList{"Port " + simulator.portPath() + " opened",
-                              "Identified laser " + simulator.laser()->identity().serialNumber}));
+                 (QStringList{"Port " + laser.port + " opened",
+                              "Identified laser " + laser.simulator->laser()->identity().serialNumber}));
     }
 
     // One run as an operator lives it, read back from the first laser's file: emission on, the cable
@@ -137,36 +251,36 @@ private slots:
     {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
-        SimOptions options;
-        options.fast = true;
-        options.linkDirectory = dir.path();
-        options.name = "history-e2e";
-        auto simulator = std::make_unique<Simulator>(options);
-        QString error;
-        QVERIFY2(simulator->start(&error), qPrintable(error));
-        const QString port = simulator->portPath();
-        const QString serial = simulator->laser()->identity().serialNumber;
+        auto laser = std::make_unique<InProcessLaser>();
+        // The laser that appears behind the port at the end.
+        InProcessLaser other;
+        QVERIFY(startLaser(*laser, {}));
+        const QString port = laser->port;
+        const QString serial = laser->simulator->laser()->identity().serialNumber;
 
-        LinkThread thread;
-        LumetraSerialHandler *link = thread.link;
+        LinkThread thread(testClock);
+        makeLink(thread);
         // As the window wires them: the watch on the link first, then the recorder that asks it.
         LumetraReconnector watch;
-        watch.setWatchInterval(100);
+        // Its looks come from runUntil(), on the test's clock.
+        watch.setWatchInterval(std::numeric_limits<int>::max());
+        watch.setPortLister([this] { return listed; });
         watch.attach(link);
+        tickedWatch = &watch;
         LumetraRecorder recorder(dir.path() + "/recordings");
-        recorder.setFlushIntervalMs(100);
+        useRecorder(recorder);
         recorder.attachLinkAndDecode(link);
         recorder.followConnection(&watch);
         // The status byte polled on every connection, as the panel's controller does.
         connect(link, &LumetraSerialHandler::sigCommunicationOpened, link,
-                [link] { link->slotAddMonitorCommand(QStringLiteral("s9")); });
+                [this] { link->slotAddMonitorCommand(QStringLiteral("s9")); });
         thread.start();
         const auto open = [&] {
             watch.slotOpenRequested(port);
             QMetaObject::invokeMethod(link, "slotOpenCommunication", Q_ARG(QString, port));
         };
         open();
-        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::Connected, 20000);
+        SIM_TRY_COMPARE(watch.state(), LumetraReconnector::State::Connected, 20000);
 
         // Each step waits for the line it adds, so that the next cannot overtake it.
         QStringList history;
@@ -189,39 +303,43 @@ private slots:
             return fileHistory() ? history.count(line) : -1;
         };
         const QString emitting = "0 State: On, output enabled";
-        QTRY_VERIFY_WITH_TIMEOUT(recorded("0 State: Listen"), 20000);
-        QVERIFY(simulator->laser() && SimControl(simulator.get()).execute("set state on").startsWith("ok"));
-        QVERIFY(SimControl(simulator.get()).execute("set output 1").startsWith("ok"));
-        QTRY_VERIFY_WITH_TIMEOUT(recorded(emitting), 20000);
+        SIM_TRY_VERIFY(recorded("0 State: Listen"), 20000);
+        QVERIFY(laser->control("set state on").startsWith("ok"));
+        QVERIFY(laser->control("set output 1").startsWith("ok"));
+        SIM_TRY_VERIFY(recorded(emitting), 20000);
 
-        simulator->hangUp(1);
-        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::Lost, 20000);
+        hangUp(1000);
+        SIM_TRY_COMPARE(watch.state(), LumetraReconnector::State::Lost, 20000);
         // Typed in the serial monitor while the port is gone: no controller takes it, the wire never
         // sees it. A command the panel had queued is discarded when the port returns.
         recorder.recordManualCommand("ly_lqz2_standby\n");
         QMetaObject::invokeMethod(link, "slotAppendSettingsCommand",
                                   Q_ARG(QString, QStringLiteral("e_power=600")));
-        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::Connected, 20000);
-        QTRY_VERIFY2_WITH_TIMEOUT(count(emitting) == 2, qPrintable(history.join("\n")), 20000);
+        SIM_TRY_COMPARE(watch.state(), LumetraReconnector::State::Connected, 20000);
+        runUntil([&] { return count(emitting) == 2; }, 20000);
+        QVERIFY2(count(emitting) == 2, qPrintable(history.join("\n")));
 
         // The operator closes, as Quit does, and opens again.
         watch.slotCloseRequested();
         QMetaObject::invokeMethod(link, "slotCloseCommunication");
-        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::Closed, 20000);
+        SIM_TRY_COMPARE(watch.state(), LumetraReconnector::State::Closed, 20000);
         open();
-        QTRY_VERIFY2_WITH_TIMEOUT(count(emitting) == 3, qPrintable(history.join("\n")), 20000);
+        runUntil([&] { return count(emitting) == 3; }, 20000);
+        QVERIFY2(count(emitting) == 3, qPrintable(history.join("\n")));
+        // The state comes with the handshake's status, a turn before the link calls itself connected.
+        SIM_TRY_COMPARE(watch.state(), LumetraReconnector::State::Connected, 20000);
 
         // Unplugged for good; another laser appears where it was.
-        simulator->hangUp(-1);
-        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::Lost, 20000);
-        simulator.reset();
-        options.identity.serialNumber = "LQZ10-2611-0099";
-        Simulator other(options);
-        QVERIFY2(other.start(&error), qPrintable(error));
-        QTRY_COMPARE_WITH_TIMEOUT(watch.state(), LumetraReconnector::State::OtherLaser, 20000);
-        QTRY_VERIFY2_WITH_TIMEOUT(recorded("1 Another laser answered on " + port +
-                                           ": Lumetra-10 LQZ10-2611-0099. The connection stays closed."),
-                                  qPrintable(history.join("\n")), 20000);
+        hangUp(-1);
+        SIM_TRY_COMPARE(watch.state(), LumetraReconnector::State::Lost, 20000);
+        behindPort = nullptr;
+        laser.reset();
+        QVERIFY(startLaser(other, {"--serial-number", "LQZ10-2611-0099"}));
+        SIM_TRY_COMPARE(watch.state(), LumetraReconnector::State::OtherLaser, 20000);
+        const QString otherAnswered = "1 Another laser answered on " + port +
+                                      ": Lumetra-10 LQZ10-2611-0099. The connection stays closed.";
+        runUntil([&] { return recorded(otherAnswered); }, 20000);
+        QVERIFY2(recorded(otherAnswered), qPrintable(history.join("\n")));
 
         const QString lastReport = "1 Last report hh:mm:ss: laser on, output enabled. Emission may continue";
         const QString opened = "0 Port " + port + " opened", identified = "0 Identified laser " + serial;

@@ -58,9 +58,10 @@ QStringList connectMenuEntries(MainWindow &window)
 } // namespace
 
 // The whole window against the simulated laser: the port vanishes and returns, another laser answers,
-// the operator closes, the laser falls silent, and ports that cannot be opened. Where the file system
-// or the Connect menu's look at it matter, the laser is a process on a pseudo-terminal in real time;
-// elsewhere it runs in this process with the link on the test's clock.
+// the operator closes, the laser falls silent, and ports that cannot be opened. Where the port must be
+// a real device (held by another program, or gone), the laser is a process on a pseudo-terminal in
+// real time; elsewhere it runs in this process with the link on the test's clock, and where the Connect
+// menu looks for the port in the file system, a file stands for it while it is there.
 class TestReconnect : public QObject
 {
     Q_OBJECT
@@ -71,6 +72,9 @@ private:
     // The link's time and the in-process laser's; it outlives every window.
     LumetraManualClock clock;
     std::unique_ptr<InProcessLaser> simLaser;
+    // A laser that was behind the in-process port before simLaser; kept until the test ends, as the
+    // link may still hold its end.
+    std::unique_ptr<InProcessLaser> retiredLaser;
     std::unique_ptr<MainWindow> window;
     // The window's link once it has opened the in-process port, and the end its next open takes.
     std::atomic<QObject *> link{nullptr};
@@ -128,12 +132,19 @@ private:
         delete spareEnd.exchange(nullptr);
         comebackAt = comebackMs < 0 ? -1 : clock.nowMs() + comebackMs;
     }
-    void connectInProcess()
+    // Starts a laser behind the in-process port; by the file at `publishedPath` as its name, if given.
+    void startInProcess(const QStringList &options, const QString &publishedPath)
     {
         simLaser.reset(new InProcessLaser);
-        QVERIFY(simLaser->start({}, &clock));
+        if (!publishedPath.isEmpty())
+            simLaser->publishAt(publishedPath);
+        QVERIFY(simLaser->start(options, &clock));
         listed = {{simLaser->port, QString(), 0, 0}};
         keepSpareEnd();
+    }
+    // A window whose link opens the in-process port, on the test's clock.
+    void openInProcessWindow()
+    {
         LumetraSerialHandler::setTestDefaults(
             [this](const QString &name, QObject *parent) -> LumetraTransport * {
                 link = parent;
@@ -145,16 +156,37 @@ private:
                 return end;
             },
             &clock);
+        // The window it replaces, and that one's link, go first.
+        window.reset();
+        link = nullptr;
         openWindow();
         LumetraSerialHandler::setTestDefaults({}, nullptr);
         // Its looks come from runUntil(), on the test's clock.
         watch()->setWatchInterval(std::numeric_limits<int>::max());
         watch()->setPortLister([this] { return listed; });
+    }
+    // The window's link is known to the test only once it has opened the port, on its own thread at a
+    // turn on the test's clock. Until that turn is due, runUntil() could not wait for that thread and
+    // would run the clock past the open.
+    void waitForOpenTurn()
+    {
+        QTRY_VERIFY_WITH_TIMEOUT(clock.nextDueAt() != LumetraLinkEngine::Never, stepTimeoutMs);
+    }
+    void connectInProcess(const QString &publishedPath = QString())
+    {
+        startInProcess({}, publishedPath);
+        openInProcessWindow();
         emit window->sigOpenCommunication(simLaser->port);
+        waitForOpenTurn();
         SIM_TRY_COMPARE(watch()->state(), State::Connected, stepTimeoutMs);
         SIM_TRY_COMPARE(tabCount(), 2, stepTimeoutMs);
     }
 
+    // A file that stands for the in-process port while it is there, one for each test.
+    QString publishedPort() const
+    {
+        return folder.filePath(QStringLiteral("%1-port").arg(QLatin1String(QTest::currentTestFunction())));
+    }
     QString transcriptPath(const QString &name) const
     {
         return folder.filePath(
@@ -176,14 +208,6 @@ private:
         window.reset(new MainWindow);
         window->resize(1366, 768);
         window->show();
-    }
-    void connectToLaser()
-    {
-        startLaser();
-        openWindow();
-        emit window->sigOpenCommunication(laser->port);
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(tabCount(), 2, stepTimeoutMs);
     }
     static QString logText() { return _AppLog::instance()->getLogDocument()->toPlainText(); }
     // The laser switched on with its output enabled, as the window has heard it.
@@ -216,6 +240,7 @@ private slots:
         delete spareEnd.exchange(nullptr);
         comebackAt = -1;
         simLaser.reset();
+        retiredLaser.reset();
         laser.reset();
     }
 
@@ -312,50 +337,53 @@ private slots:
 
     void otherLaserStaysClosed()
     {
-        connectToLaser();
-        laser->stop();
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Lost, stepTimeoutMs);
-        SimProcess other(QStringLiteral(LUMETRA_SIM_PATH), folder.path(), transcriptPath("other"));
-        QVERIFY(other.start({QStringLiteral("--serial-number"), QStringLiteral("LQZ10-2611-0099")}));
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::OtherLaser, stepTimeoutMs);
-        QTRY_COMPARE_WITH_TIMEOUT(tabCount(), 1, stepTimeoutMs);
+        connectInProcess(publishedPort());
+        hangUpInProcess(-1);
+        SIM_TRY_COMPARE(watch()->state(), State::Lost, stepTimeoutMs);
+        retiredLaser = std::move(simLaser);
+        startInProcess({QStringLiteral("--serial-number"), QStringLiteral("LQZ10-2611-0099")},
+                       publishedPort());
+        SIM_TRY_COMPARE(watch()->state(), State::OtherLaser, stepTimeoutMs);
+        SIM_TRY_COMPARE(tabCount(), 1, stepTimeoutMs);
         const QString text = window->connectionBanner()->text();
         QVERIFY2(
             text.startsWith(QStringLiteral("Another laser answered on %1 (Lumetra-10, S/N LQZ10-2611-0099) "
                                            "instead of Lumetra-10, S/N LQZ10-2611-0042")
-                                .arg(other.port)),
+                                .arg(simLaser->port)),
             qPrintable(text));
         QVERIFY(window->connectionBanner()->isVisible());
         // Closed, and the operator may choose that port again deliberately.
-        QCOMPARE(connectMenuEntries(*window).value(0), QStringLiteral("Reconnect ") + other.port);
+        QCOMPARE(connectMenuEntries(*window).value(0), QStringLiteral("Reconnect ") + simLaser->port);
     }
 
     // The operator's close is final, and the port is remembered for the next time.
     void operatorCloseAndRememberedPort()
     {
-        connectToLaser();
-        window->connectMenuHandler(laser->port);
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Closed, stepTimeoutMs);
+        connectInProcess(publishedPort());
+        window->connectMenuHandler(simLaser->port);
+        SIM_TRY_COMPARE(watch()->state(), State::Closed, stepTimeoutMs);
         QVERIFY(!window->connectionBanner()->isVisible());
         QCOMPARE(window->connectionStatusBar()->portText(), QStringLiteral("No port"));
         // Past more than one look for the port: still closed.
-        QTest::qWait(LumetraReconnector::DefaultWatchIntervalMs * 3 / 2);
+        runFor(LumetraReconnector::DefaultWatchIntervalMs * 3 / 2);
         QCOMPARE(watch()->state(), State::Closed);
-        QCOMPARE(laser->receivedCount(identQuery), 1);
+        QCOMPARE(simLaser->receivedCount(identQuery), 1);
 
-        QCOMPARE(MainWindow::lastPort(), laser->port);
-        QCOMPARE(connectMenuEntries(*window).value(0), QStringLiteral("Reconnect ") + laser->port);
+        QCOMPARE(MainWindow::lastPort(), simLaser->port);
+        QCOMPARE(connectMenuEntries(*window).value(0), QStringLiteral("Reconnect ") + simLaser->port);
 
         MainWindow::setConnectsAtStartup(true);
-        openWindow();
+        openInProcessWindow();
         window->connectAtStartup();
-        QTRY_COMPARE_WITH_TIMEOUT(watch()->state(), State::Connected, stepTimeoutMs);
-        QCOMPARE(laser->receivedCount(identQuery), 2);
+        waitForOpenTurn();
+        SIM_TRY_COMPARE(watch()->state(), State::Connected, stepTimeoutMs);
+        QCOMPARE(simLaser->receivedCount(identQuery), 2);
 
         // Without the port there is nothing to reconnect to.
         window.reset();
-        laser->stop();
-        openWindow();
+        link = nullptr;
+        hangUpInProcess(-1);
+        openInProcessWindow();
         window->connectAtStartup();
         QVERIFY(!connectMenuEntries(*window).value(0).startsWith(QLatin1String("Reconnect")));
         QCOMPARE(watch()->state(), State::Closed);

@@ -1,6 +1,6 @@
 #include "device/LumetraController.h"
 #include "device/LumetraSerialHandler.h"
-#include "sim/Simulator.h"
+#include "tests/device/reconnect/InProcessLaser.h"
 
 #include <QSet>
 #include <QSettings>
@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+
+#include <functional>
 
 namespace {
 
@@ -49,13 +51,44 @@ struct ThreadStopper
 
 } // namespace
 
-// The controller on the real link, on its worker thread, talking to the simulated laser.
+// The controller on the real link, on its worker thread, talking to the simulated laser. Link and laser
+// run in this process on the test's clock.
 class tst_ControllerOnLink : public QObject
 {
     Q_OBJECT
 
 private:
     QTemporaryDir settingsDir;
+    // Outlives the links made on it.
+    LumetraManualClock testClock;
+    InProcessLaser *laser = nullptr;
+    QObject *link = nullptr;
+    QObject *controllerLoop = nullptr;
+
+    // Lets what the link's thread and this one sent each other arrive, so that the clock moves on
+    // only once all is said that the time so far asked for.
+    void settle()
+    {
+        for (int round = 0; round < 3; ++round) {
+            QCoreApplication::processEvents();
+            QMetaObject::invokeMethod(
+                link, [] {}, Qt::BlockingQueuedConnection);
+        }
+        QCoreApplication::processEvents();
+    }
+    // Moves the time on a main-loop turn at a time until `done` holds, for at most `ms`. The
+    // controller's loop turns on a timer of its own in real time, which would lag behind the test's
+    // clock: here it turns with each step of that clock instead, as it would on its 10 ms grid.
+    void runUntil(const std::function<bool()> &done, qint64 ms)
+    {
+        settle();
+        for (qint64 elapsed = 0; elapsed < ms && !done(); elapsed += LumetraLinkEngine::MainLoopIntervalMs) {
+            testClock.advance(LumetraLinkEngine::MainLoopIntervalMs);
+            laser->simulator->catchUp();
+            QMetaObject::invokeMethod(controllerLoop, "slotMainLoop");
+            settle();
+        }
+    }
 
 private slots:
     void initTestCase()
@@ -94,21 +127,21 @@ private slots:
         QFETCH(bool, reportAgain);
         const QStringList expected = basePolls + modulePolls;
 
-        QTemporaryDir portDir;
-        QVERIFY(portDir.isValid());
-        SimOptions options;
-        options.identity.moduleType = module;
-        options.fast = true;
-        options.linkDirectory = portDir.path();
-        options.name = "controller-e2e";
-        Simulator simulator(options);
-        QString error;
-        QVERIFY2(simulator.start(&error), qPrintable(error));
+        InProcessLaser simLaser;
+        QVERIFY(simLaser.start({"--module", module}, &testClock));
+        laser = &simLaser;
+        LumetraPipeTransport *linkEnd = simLaser.linkEnd;
 
         QThread thread;
         const ThreadStopper stopper{thread};
-        auto *handler = new LumetraSerialHandler;
+        auto *handler = new LumetraSerialHandler(testClock);
+        handler->setTransportFactory([linkEnd](const QString &, QObject *parent) {
+            linkEnd->moveToThread(parent->thread());
+            linkEnd->setParent(parent);
+            return linkEnd;
+        });
         handler->moveToThread(&thread);
+        link = handler;
         connect(&thread, SIGNAL(started()), handler, SLOT(slotMainLoop()));
         connect(&thread, &QThread::finished, handler, &QObject::deleteLater);
         QStringList written;
@@ -116,6 +149,7 @@ private slots:
                 [&](const QString &, const QByteArray &bytes) { written << QString::fromLatin1(bytes); });
 
         LumetraController controller(handler);
+        controllerLoop = &controller;
         QSet<QString> oneShots{"ly_system_info\n", "ly_lqz2_dev_status?\n"};
         connect(&controller, &LumetraController::sigAppendSettingsCommand, this, [&](QString command) {
             if (!command.endsWith('\n'))
@@ -124,9 +158,9 @@ private slots:
         });
         thread.start();
         QMetaObject::invokeMethod(&controller, "slotMainLoop", Qt::QueuedConnection);
-        QMetaObject::invokeMethod(handler, "slotOpenCommunication", Q_ARG(QString, simulator.portPath()));
+        QMetaObject::invokeMethod(handler, "slotOpenCommunication", Q_ARG(QString, simLaser.port));
 
-        QTRY_VERIFY_WITH_TIMEOUT(pollCycles(written, oneShots).contains(expected), 20000);
+        SIM_TRY_VERIFY(pollCycles(written, oneShots).contains(expected), 20000);
         QVERIFY(written.contains("ls?\n"));
         QVERIFY(written.contains("d2?\n"));
 
@@ -136,9 +170,9 @@ private slots:
             return;
         const int mark = written.size();
         controller.slotSendManualCommand("ls?\n");
-        QTRY_VERIFY_WITH_TIMEOUT(written.mid(mark).contains("ls?\n"), 10000);
+        SIM_TRY_VERIFY(written.mid(mark).contains("ls?\n"), 10000);
         const int afterReport = written.lastIndexOf("ls?\n");
-        QTRY_VERIFY_WITH_TIMEOUT(pollCycles(written.mid(afterReport), oneShots).size() >= 1, 10000);
+        SIM_TRY_VERIFY(pollCycles(written.mid(afterReport), oneShots).size() >= 1, 10000);
         for (const QStringList &cycle : pollCycles(written.mid(afterReport), oneShots))
             QCOMPARE(cycle, expected);
     }

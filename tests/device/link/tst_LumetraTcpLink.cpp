@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 
 using State = LumetraReconnector::State;
@@ -116,6 +117,16 @@ private:
                 link, [] {}, Qt::BlockingQueuedConnection);
         }
         QCoreApplication::processEvents();
+    }
+    // Moves the test's clock on a main-loop turn at a time until `done` holds, for at most `ms`.
+    bool runUntil(const std::function<bool()> &done, qint64 ms)
+    {
+        settle();
+        for (qint64 elapsed = 0; elapsed < ms && !done(); elapsed += LumetraLinkEngine::MainLoopIntervalMs) {
+            testClock.advance(LumetraLinkEngine::MainLoopIntervalMs);
+            settle();
+        }
+        return done();
     }
 
 private slots:
@@ -423,17 +434,21 @@ private slots:
         auto *linkEnd = new LumetraPipeTransport;
         LumetraPipeTransport::join(linkEnd, &laserEnd);
         QVERIFY(laserEnd.open("laser"));
-        startLink([linkEnd](const QString &, QObject *parent) {
-            linkEnd->setParent(parent);
-            return linkEnd;
-        });
+        startLink(
+            [linkEnd](const QString &, QObject *parent) {
+                linkEnd->setParent(parent);
+                return linkEnd;
+            },
+            &testClock);
         linkEnd->moveToThread(thread);
         open("pipe");
-        QTRY_VERIFY_WITH_TIMEOUT(atLaser.size() >= Ident.size(), stepTimeoutMs);
+        QVERIFY(runUntil([&] { return atLaser.size() >= Ident.size(); }, stepTimeoutMs));
         QCOMPARE(atLaser.left(Ident.size()), Ident);
-        QTRY_COMPARE_WITH_TIMEOUT(received.value(0), Ident, stepTimeoutMs);
+        runUntil([&] { return received.value(0) == Ident; }, stepTimeoutMs);
+        QCOMPARE(received.value(0), Ident);
         laserEnd.close();
-        QTRY_COMPARE_WITH_TIMEOUT(reconnector->state(), State::Lost, stepTimeoutMs);
+        runUntil([&] { return reconnector->state() == State::Lost; }, stepTimeoutMs);
+        QCOMPARE(reconnector->state(), State::Lost);
         QVERIFY2(messages.contains("The other end of pipe hung up."), qPrintable(messages.join('\n')));
     }
 };

@@ -97,7 +97,16 @@ private:
 class InProcessLaser
 {
 public:
-    ~InProcessLaser() { dropSpareEnd(); }
+    ~InProcessLaser()
+    {
+        dropSpareEnd();
+        if (simPort && simPort->isOpen())
+            unpublish();
+    }
+    // Names the port by a file at `path` that is there while the port is, for what looks for a port
+    // in the file system (the Connect menu's Reconnect entry, the connection at start-up). Two lasers
+    // may take turns behind one path. Call before start().
+    void publishAt(const QString &path) { port = publishedPath = path; }
     bool start(const QStringList &options, LumetraManualClock *clock)
     {
         if (!dir.isValid()) {
@@ -118,6 +127,7 @@ public:
             return false;
         }
         simControl.reset(new SimControl(simulator.get()));
+        publish();
         for (const QString &command : qAsConst(parsed.startupCommands)) {
             if (!simControl->execute(command).startsWith(QLatin1String("ok"))) {
                 return false;
@@ -125,14 +135,20 @@ public:
         }
         return true;
     }
-    void control(const QByteArray &line) { simControl->execute(QString::fromLatin1(line)); }
+    // The control channel's answer: "ok..." once done.
+    QString control(const QByteArray &line) { return simControl->execute(QString::fromLatin1(line)); }
     // Goes away as an unplugged adapter does, until comeBack().
-    void hangUp() { simulator->hangUp(-1); }
+    void hangUp()
+    {
+        simulator->hangUp(-1);
+        unpublish();
+    }
     void comeBack()
     {
         dropSpareEnd();
         linkEnd = simPort->plugIn();
         simulator->comeBack();
+        publish();
     }
     // The end for the link's next open, on this thread: none while the port is hung up, and a new one
     // for each open, as a port opened again is a new file.
@@ -152,7 +168,7 @@ public:
     bool received(const QString &command) const { return receivedCount(command) > 0; }
     int receivedCount(const QString &command) const { return countReceived(transcriptPath, command); }
 
-    const QString port = QStringLiteral("in-process");
+    QString port = QStringLiteral("in-process");
     PipeSimPort *simPort = nullptr;
     // The end the link opens next: taken by the link's transport factory, which gives it the link's
     // thread and parent.
@@ -165,8 +181,19 @@ private:
         if (linkEnd && !linkEnd->parent())
             delete linkEnd;
     }
+    void publish()
+    {
+        if (!publishedPath.isEmpty())
+            QFile(publishedPath).open(QIODevice::WriteOnly);
+    }
+    void unpublish()
+    {
+        if (!publishedPath.isEmpty())
+            QFile::remove(publishedPath);
+    }
 
     QTemporaryDir dir;
     QString transcriptPath;
+    QString publishedPath;
     std::unique_ptr<SimControl> simControl;
 };
