@@ -25,6 +25,8 @@ const char *const unpairedSignals[] = {
     "sigClrAllMonitorCommands()",
     "sigAppendSettingsCommand(QString)",
     "sigCommandDropped(QString,QString,QString)",
+    // To the audit of writes
+    "sigWriteQueued(int,double,QString,bool)",
     // To the remote-control buttons, wired by hand below because their slots are named otherwise
     "setOutEnableOn(bool)",
     "setOutEnableOnFlash(bool)",

@@ -423,7 +423,10 @@ private slots:
     {
         QTest::addColumn<bool>("held");
         QTest::addColumn<QString>("advice");
-        QTest::newRow("held by this test") << true << "is held by another program";
+        QTest::newRow("held by this test") << true
+                                           << QStringLiteral("is in use by %1")
+                                                  .arg(QStringLiteral("tst_shell_recon (process %1)")
+                                                           .arg(QCoreApplication::applicationPid()));
         QTest::newRow("gone") << false << "does not exist any more";
     }
     void openFailureSaysWhy()
