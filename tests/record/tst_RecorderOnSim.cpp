@@ -112,16 +112,7 @@ private:
         delete spareEnd.exchange(nullptr);
         comebackAt = comebackMs < 0 ? -1 : testClock.nowMs() + comebackMs;
     }
-    // Lets what the link's thread and this one sent each other arrive.
-    void settle()
-    {
-        for (int round = 0; round < 3; ++round) {
-            QCoreApplication::processEvents();
-            QMetaObject::invokeMethod(
-                link, [] {}, Qt::BlockingQueuedConnection);
-        }
-        QCoreApplication::processEvents();
-    }
+    void settle() { settleWithLink(link); }
     // Moves the time on a main-loop turn at a time until `done` holds, for at most `ms`. What turns on
     // timers of its own in the program turns here with the test's clock: the controller's loop on each
     // step, and every 100 ms the watch's look for the port and the recorder's flush.

@@ -83,17 +83,7 @@ private:
     QList<LumetraReconnector::PortEntry> listed;
     qint64 comebackAt = -1;
 
-    // Lets what the link's thread and this one sent each other arrive.
-    void settle()
-    {
-        for (int round = 0; round < 3; ++round) {
-            QCoreApplication::processEvents();
-            if (QObject *linkObject = link.load())
-                QMetaObject::invokeMethod(
-                    linkObject, [] {}, Qt::BlockingQueuedConnection);
-        }
-        QCoreApplication::processEvents();
-    }
+    void settle() { settleWithLink(link.load()); }
     // An end ready for the link's next open of the in-process port, while the port is there.
     void keepSpareEnd()
     {

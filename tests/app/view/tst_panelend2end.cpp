@@ -123,18 +123,7 @@ private:
 
     LumetraView *view() const { return window ? window->findChild<LumetraView *>() : nullptr; }
 
-    // Lets what the link's thread and this one sent each other arrive.
-    void settle()
-    {
-        for (int round = 0; round < 3; ++round) {
-            QCoreApplication::processEvents();
-            if (QObject *linkObject = link.load()) {
-                QMetaObject::invokeMethod(
-                    linkObject, [] {}, Qt::BlockingQueuedConnection);
-            }
-        }
-        QCoreApplication::processEvents();
-    }
+    void settle() { settleWithLink(link.load()); }
 
     // Moves the time on a main-loop turn at a time until `done` holds, for at most `ms`.
     void runUntil(const std::function<bool()> &done, qint64 ms)

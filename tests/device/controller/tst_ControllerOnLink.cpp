@@ -65,17 +65,7 @@ private:
     QObject *link = nullptr;
     QObject *controllerLoop = nullptr;
 
-    // Lets what the link's thread and this one sent each other arrive, so that the clock moves on
-    // only once all is said that the time so far asked for.
-    void settle()
-    {
-        for (int round = 0; round < 3; ++round) {
-            QCoreApplication::processEvents();
-            QMetaObject::invokeMethod(
-                link, [] {}, Qt::BlockingQueuedConnection);
-        }
-        QCoreApplication::processEvents();
-    }
+    void settle() { settleWithLink(link); }
     // Moves the time on a main-loop turn at a time until `done` holds, for at most `ms`. The
     // controller's loop turns on a timer of its own in real time, which would lag behind the test's
     // clock: here it turns with each step of that clock instead, as it would on its 10 ms grid.

@@ -6,6 +6,7 @@
 #include "sim/SimControl.h"
 #include "sim/SimLaser.h"
 #include "sim/Simulator.h"
+#include "tests/device/reconnect/InProcessLaser.h"
 
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -107,17 +108,7 @@ private:
         QVERIFY(simulator->portPath().startsWith("socket://127.0.0.1:"));
     }
 
-    // Lets what the link's thread and this one sent each other arrive, so that the clock moves on
-    // only once all is said that the time so far asked for.
-    void settle()
-    {
-        for (int round = 0; round < 3; ++round) {
-            QCoreApplication::processEvents();
-            QMetaObject::invokeMethod(
-                link, [] {}, Qt::BlockingQueuedConnection);
-        }
-        QCoreApplication::processEvents();
-    }
+    void settle() { settleWithLink(link); }
     // Moves the test's clock on a main-loop turn at a time until `done` holds, for at most `ms`.
     bool runUntil(const std::function<bool()> &done, qint64 ms)
     {

@@ -7,6 +7,7 @@
 #include "sim/SimPort.h"
 #include "sim/Simulator.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QPointer>
 #include <QTemporaryDir>
@@ -26,6 +27,19 @@
         runUntil([&] { return (actual) == (expected); }, ms);                                                \
         QCOMPARE(actual, expected);                                                                          \
     } while (false)
+
+// Lets what the link's thread and the test's sent each other arrive, so that the clock moves on only
+// once all is said that the time so far asked for. Without a link, only the test's own events.
+inline void settleWithLink(QObject *link)
+{
+    for (int round = 0; round < 3; ++round) {
+        QCoreApplication::processEvents();
+        if (link)
+            QMetaObject::invokeMethod(
+                link, [] {}, Qt::BlockingQueuedConnection);
+    }
+    QCoreApplication::processEvents();
+}
 
 // What a laser received, as its transcript writes each command ("...\n").
 inline int countReceived(const QString &transcriptPath, const QString &command)
