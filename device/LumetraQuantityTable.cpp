@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 
+#include <cmath>
 #include <cstring>
 #include <iterator>
 
@@ -539,6 +540,28 @@ const char *kindName(Kind kind)
         return "text";
     }
     return "";
+}
+
+bool isWhole(int id)
+{
+    const QByteArray format(row(id).format);
+    return format.endsWith('d') || format.endsWith('x');
+}
+
+QString formatted(int id, double value)
+{
+    if (isWhole(id))
+        return QString::number(qint64(std::llround(value)));
+    return QString::asprintf(row(id).format, value);
+}
+
+double reportTolerance(int id)
+{
+    const QByteArray format(row(id).format);
+    const int dot = format.indexOf('.');
+    if (dot < 0 || isWhole(id))
+        return 0.5;
+    return 0.5 * std::pow(10.0, -format.mid(dot + 1, 1).toInt());
 }
 
 QString limitsText(int id)

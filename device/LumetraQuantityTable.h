@@ -156,5 +156,12 @@ QString labelWithUnit(int id);
 const char *kindName(Kind kind);
 // The limits in words for a listing: "1 … 10000000", "reported by the laser" or empty.
 QString limitsText(int id);
+// Whether the quantity is a whole number (its format prints one).
+bool isWhole(int id);
+// A value as the table's format writes it, without its unit.
+QString formatted(int id, double value);
+// How far a report may lie from a written value and still be that value: half the last digit the
+// laser reports in, so that its rounding counts as it.
+double reportTolerance(int id);
 
 } // namespace LumetraQuantityTable

@@ -26,12 +26,6 @@ LumetraEventText says(const char *source)
     return LumetraEventText("LumetraWriteAudit", source);
 }
 
-bool isInteger(const char *format)
-{
-    const QByteArray f(format);
-    return f.endsWith('d') || f.endsWith('x');
-}
-
 } // namespace
 
 LumetraWriteAudit::Scope::Scope(LumetraWriteAudit *audit, Origin origin, const QString &peer) : m_audit(audit)
@@ -160,7 +154,7 @@ void LumetraWriteAudit::slotWriteQueued(int quantity, double value, const QStrin
         if (held)
             w.oldValue = shown(quantity, m_model->number(quantity));
         // A value the laser holds already is never reported as a change.
-        w.expectsReport = !held || std::abs(m_model->number(quantity) - value) > toleranceOf(quantity);
+        w.expectsReport = !held || std::abs(m_model->number(quantity) - value) > Q::reportTolerance(quantity);
     }
     qCDebug(lcLumetraWriteAudit).noquote() << originText(w) << w.command << w.oldValue << "->" << w.newValue;
     m_waiting << w;
@@ -237,7 +231,7 @@ void LumetraWriteAudit::onModelChanged(const QSet<int> &ids)
     for (int i = 0; i < m_waiting.size();) {
         const Write &w = m_waiting.at(i);
         if (w.expectsReport && ids.contains(w.quantity) && m_model->isValid(w.quantity) &&
-            std::abs(m_model->number(w.quantity) - w.number) <= toleranceOf(w.quantity))
+            std::abs(m_model->number(w.quantity) - w.number) <= Q::reportTolerance(w.quantity))
             settle(i, Outcome::Reported);
         else
             ++i;
@@ -283,21 +277,9 @@ void LumetraWriteAudit::arm()
 
 QString LumetraWriteAudit::shown(int quantity, double number) const
 {
-    const Q::Row &row = Q::row(quantity);
-    QString text = isInteger(row.format) ? QString::number(qint64(std::llround(number)))
-                                         : QString::asprintf(row.format, number);
+    QString text = Q::formatted(quantity, number);
     const QString unit = Q::unit(quantity);
     if (!unit.isEmpty())
         text += QLatin1Char(' ') + unit;
     return text;
-}
-
-double LumetraWriteAudit::toleranceOf(int quantity)
-{
-    // Half the last digit the laser reports in, so that its rounding of a written value counts as it.
-    const QByteArray format(Q::row(quantity).format);
-    const int dot = format.indexOf('.');
-    if (dot < 0 || isInteger(format))
-        return 0.5;
-    return 0.5 * std::pow(10.0, -format.mid(dot + 1, 1).toInt());
 }

@@ -130,7 +130,6 @@ private:
                 const QString &detailKey = QString());
     void arm();
     QString shown(int quantity, double number) const;
-    static double toleranceOf(int quantity);
 
     QPointer<LumetraLaserModel> m_model;
     QTimer *m_timer;

@@ -19,12 +19,6 @@ namespace Q = LumetraQuantityTable;
 
 namespace {
 
-bool isInteger(const char *format)
-{
-    const QByteArray f(format);
-    return f.endsWith('d') || f.endsWith('x');
-}
-
 QString quoted(QString text)
 {
     return QLatin1Char('"') + text.replace(QLatin1Char('"'), QLatin1String("\"\"")) + QLatin1Char('"');
@@ -128,9 +122,7 @@ LumetraScpiInstrument::Result LumetraScpiLaser::read(const Node &node)
     }
     if (row.kind == Q::Kind::Text)
         return {0, quoted(v.text)};
-    if (isInteger(row.format))
-        return {0, QString::number(qint64(std::llround(v.number)))};
-    return {0, QString::asprintf(row.format, v.number)};
+    return {0, Q::formatted(id, v.number)};
 }
 
 bool LumetraScpiLaser::limits(const Node &node, double *min, double *max) const
@@ -185,7 +177,7 @@ LumetraScpiInstrument::Result LumetraScpiLaser::write(const Node &node, double v
         else
             Q::row(id).write(m_controller, value);
     }
-    const double tolerance = toleranceOf(id);
+    const double tolerance = Q::reportTolerance(id);
     const LumetraLaserModel::Value &now = m_model->value(id);
     // The laser has it already: it will not report a change, and needs none.
     if (now.valid && std::abs(now.number - value) <= tolerance)
@@ -251,14 +243,4 @@ void LumetraScpiLaser::armDeadline()
     for (const Pending &p : qAsConst(m_pending))
         first = std::min(first, p.deadline);
     m_deadline->start(int(std::max<qint64>(0, first - QDateTime::currentMSecsSinceEpoch())));
-}
-
-double LumetraScpiLaser::toleranceOf(int id)
-{
-    // Half the last digit the laser reports in, so that its rounding of a written value counts as it.
-    const QByteArray format(Q::row(id).format);
-    const int dot = format.indexOf('.');
-    if (dot < 0 || isInteger(format))
-        return 0.5;
-    return 0.5 * std::pow(10.0, -format.mid(dot + 1, 1).toInt());
 }

@@ -63,7 +63,6 @@ private:
     void onModelChanged(const QSet<int> &ids);
     void onDeadline();
     void armDeadline();
-    static double toleranceOf(int id);
 
     QPointer<LumetraLaserModel> m_model;
     QPointer<LumetraController> m_controller;
