@@ -165,6 +165,9 @@ void LumetraWriteAudit::slotWriteQueued(int quantity, double value, const QStrin
 
 void LumetraWriteAudit::slotLineReceived(const QByteArray &line)
 {
+    // Every polled answer passes here; most of the time no write waits for one.
+    if (m_waiting.isEmpty())
+        return;
     const QString words = LumetraRefusal::in(line);
     if (words.isEmpty())
         return;
@@ -180,6 +183,8 @@ void LumetraWriteAudit::slotLineReceived(const QByteArray &line)
 
 void LumetraWriteAudit::slotBytesTransmitted(const QString &, const QByteArray &bytes)
 {
+    if (m_waiting.isEmpty())
+        return;
     const QString sent = QString::fromLatin1(bytes).trimmed();
     for (int i = 0; i < m_waiting.size(); ++i) {
         Write &w = m_waiting[i];
